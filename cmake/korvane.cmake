@@ -1,0 +1,60 @@
+# Shared build rules. Every source file either includes <windows.h> (Windows build only) or does not (built twice:
+# for the programs and natively under the sanitizers).
+
+set(KORVANE_WARNINGS -Wall -Wextra -Wshadow)
+
+if(WIN32)
+    add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+    # ANSI APIs only: no UNICODE, no _UNICODE.
+    # The C and C++ runtimes and winpthread are linked in, so every .exe and .dll runs on a bare Windows.
+    add_link_options(-static -static-libgcc -static-libstdc++)
+    set(KORVANE_TEST_TIMEOUT 300)
+else()
+    set(KORVANE_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    add_compile_options(${KORVANE_SANITIZE} -g)
+    add_link_options(${KORVANE_SANITIZE})
+    set(KORVANE_TEST_TIMEOUT 300)
+endif()
+
+# korvane_library(name SOURCES ... [WIN_SOURCES ...] [LIBS ...] [WIN_LIBS ...])
+# SOURCES are logic without <windows.h> and are built in both builds; WIN_SOURCES and WIN_LIBS only for Windows.
+function(korvane_library name)
+    cmake_parse_arguments(K "" "" "SOURCES;WIN_SOURCES;LIBS;WIN_LIBS" ${ARGN})
+    set(srcs ${K_SOURCES})
+    set(libs ${K_LIBS})
+    if(WIN32)
+        list(APPEND srcs ${K_WIN_SOURCES})
+        list(APPEND libs ${K_WIN_LIBS})
+    endif()
+    add_library(${name} STATIC ${srcs})
+    target_compile_options(${name} PRIVATE ${KORVANE_WARNINGS})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${libs})
+endfunction()
+
+# korvane_test(name SOURCES ... [WIN_SOURCES ...] [LIBS ...] [WIN_LIBS ...] [WIN_ONLY])
+# One executable per module; CTest runs it once (under Wine for the Windows build).
+function(korvane_test name)
+    cmake_parse_arguments(K "WIN_ONLY" "" "SOURCES;WIN_SOURCES;LIBS;WIN_LIBS" ${ARGN})
+    if(K_WIN_ONLY AND NOT WIN32)
+        return()
+    endif()
+    set(srcs ${K_SOURCES})
+    set(libs ${K_LIBS})
+    if(WIN32)
+        list(APPEND srcs ${K_WIN_SOURCES})
+        list(APPEND libs ${K_WIN_LIBS})
+    endif()
+    add_executable(${name} ${srcs})
+    target_compile_options(${name} PRIVATE ${KORVANE_WARNINGS})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PRIVATE ${libs} gmock gtest_main)
+    if(WIN32)
+        set(label win)
+    else()
+        set(label native)
+    endif()
+    add_test(NAME ${label}.${name} COMMAND ${name} --gtest_brief=1)
+    set_tests_properties(${label}.${name} PROPERTIES TIMEOUT ${KORVANE_TEST_TIMEOUT} LABELS ${label}
+                         ENVIRONMENT "KORVANE_SOURCE_DIR=${PROJECT_SOURCE_DIR};KORVANE_BIN_DIR=${CMAKE_BINARY_DIR}/bin;KORVANE_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
+endfunction()
