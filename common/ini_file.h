@@ -16,6 +16,8 @@ public:
     void WriteString(const char* section, const char* key, const char* text) const;
     int GetInt(const char* section, const char* key, int defaultValue) const;
     void WriteInt(const char* section, const char* key, int value) const;
+    // True when the key exists with a non-empty value (an empty value reads as its default anyway).
+    bool HasKey(const char* section, const char* key) const;
     // The platform's structure format: two upper-case hex digits per byte and a checksum byte. False when the value
     // is missing, has the wrong length or fails its checksum; the buffer is then left untouched.
     bool GetStruct(const char* section, const char* key, void* buffer, unsigned size) const;
