@@ -1,0 +1,39 @@
+#pragma once
+// The texts Monitor shows about the mouse: balloons at its tray icon, the CPI message for the on-screen display, and
+// the OSD settings record that says which displays are wanted.
+
+#include "common/profile_record.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// DPI number of a DPI code 1..14 (250 ... 7250); 0 for any other code.
+int DpiOfCode(int code);
+// "2500 DPI" for code 9; empty for a code that names no DPI.
+std::string DpiText(int code);
+// "125 Hz" ... "1000 Hz" for PollingRate 0..3; empty otherwise.
+std::string PollingText(int pollingRate);
+
+// "CPI: 2500" for the active stage of the profile (CpiLevel_X entry Cpi_X); empty when Cpi_X is outside 0..5 or
+// that level names no DPI.
+std::string CpiMessage(const ProfileRecord& profile);
+
+// The 348-byte record that the OSD program keeps under "config"/"OSDSetting" in config.ini.
+inline constexpr unsigned kOsdSettingSize = 348;
+inline constexpr size_t kOsdProfileDisplayOffset = 8;
+inline constexpr size_t kOsdCpiDisplayOffset = 24;
+using OsdSettingRecord = std::array<uint8_t, kOsdSettingSize>;
+
+struct OsdSettings {
+    bool profileDisplay = false;   // field 8 is 1
+    bool cpiDisplay = false;       // field 24 is 1
+};
+OsdSettings ParseOsdSettings(const OsdSettingRecord& record);
+// A record with both displays on and everything else zero.
+OsdSettingRecord DefaultOsdSettingRecord();
+
+// The platform's structure encoding of an initialisation-file value: two upper-case hex digits per byte followed by
+// the checksum byte (low 8 bits of the byte sum). Used to lay out a config.ini at build time.
+std::string EncodeStructValue(const uint8_t* data, size_t size);

@@ -1,0 +1,21 @@
+#include "monitor/pointer_plan.h"
+
+PointerPlan PlanPointerSettings(const ProfileRecord& profile, int registrySpeed, int threshold1, int threshold2) {
+    PointerPlan plan;
+    plan.doubleClickTime = profile.DbleClickSpeed;
+    int a = registrySpeed;
+    int t1 = threshold1;
+    int t2 = threshold2;
+    if (profile.AccelerationFlag != 1 && (a != 0 || t1 != 0 || t2 != 0)) {
+        plan.zeroRegistry = true;
+        plan.zeroAcceleration = true;
+        a = t1 = t2 = 0;
+    }
+    plan.mouse[0] = t1;
+    plan.mouse[1] = t2;
+    plan.mouse[2] = a;
+    // The system takes speeds 1..20 only; a damaged profile must not leave the pointer unusable.
+    plan.speed = profile.MouseSpeed < 1 ? 1 : (profile.MouseSpeed > 20 ? 20 : profile.MouseSpeed);
+    plan.wheelLines = profile.ScrollWheelFlag != 0 ? -1 : profile.ScrollWheelSpeed;
+    return plan;
+}

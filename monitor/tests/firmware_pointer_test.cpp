@@ -1,0 +1,92 @@
+#include "monitor/firmware_image.h"
+#include "monitor/pointer_plan.h"
+#include "monitor/registry_path.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+namespace {
+uint16_t U16(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
+} // namespace
+
+TEST(FirmwareImage, SizeRowsAndVersionTexts) {
+    const auto image = BuildFirmwareImage();
+    ASSERT_EQ(kFirmwareImageSize, image.size());
+    for (int row = 0; row < 5; ++row) {
+        const size_t at = 5 + 8 * static_cast<size_t>(row);
+        EXPECT_EQ(0x10 + row, U16(image, at + 2));
+        EXPECT_EQ(8, U16(image, at + 4));
+        EXPECT_EQ(0x3FFF, U16(image, at + 6));
+    }
+    // Walk the tagged records: they must tile the rest of the image exactly.
+    size_t at = 45;
+    std::vector<std::string> texts;
+    while (at < image.size()) {
+        ASSERT_LE(at + 3, image.size());
+        const uint8_t tag = image[at];
+        const size_t size = U16(image, at + 1);
+        ASSERT_LE(at + 3 + size, image.size());
+        if (tag == 1 || tag == 2)
+            texts.emplace_back(reinterpret_cast<const char*>(&image[at + 3]));
+        at += 3 + size;
+    }
+    EXPECT_EQ(image.size(), at);
+    ASSERT_EQ(2u, texts.size());
+    EXPECT_EQ(kFirmwareVersionText, texts[0]);
+    EXPECT_EQ(kFirmwareBootText, texts[1]);
+    EXPECT_EQ(image, BuildFirmwareImage());
+}
+
+TEST(RegistryPath, RootsCaseBlindAndRefusals) {
+    auto p = SplitRegistryPath("hkey_current_user\\Control Panel\\Mouse");
+    ASSERT_TRUE(p);
+    EXPECT_EQ(RegistryRoot::CurrentUser, p->root);
+    EXPECT_EQ("Control Panel\\Mouse", p->subKey);
+    EXPECT_EQ(RegistryRoot::ClassesRoot, SplitRegistryPath("HKEY_CLASSES_ROOT\\x")->root);
+    EXPECT_EQ(RegistryRoot::CurrentConfig, SplitRegistryPath("HKEY_CURRENT_CONFIG\\x")->root);
+    EXPECT_FALSE(SplitRegistryPath("HKEY_CURRENT_USER"));
+    auto unknown = SplitRegistryPath("Software\\Korvane");
+    ASSERT_TRUE(unknown);
+    EXPECT_EQ(RegistryRoot::LocalMachine, unknown->root);
+    EXPECT_EQ("Software\\Korvane", unknown->subKey);
+}
+
+TEST(PointerPlan, AccelerationOffZeroesTheRegistryRow) {
+    ProfileRecord p{};
+    ResetProfile(p, 0);
+    p.AccelerationFlag = 0;
+    auto plan = PlanPointerSettings(p, 1, 6, 10);
+    EXPECT_TRUE(plan.zeroRegistry);
+    EXPECT_TRUE(plan.zeroAcceleration);
+    EXPECT_EQ(0, plan.mouse[0]);
+    EXPECT_EQ(0, plan.mouse[1]);
+    EXPECT_EQ(0, plan.mouse[2]);
+    plan = PlanPointerSettings(p, 0, 0, 0);
+    EXPECT_FALSE(plan.zeroRegistry);
+}
+
+TEST(PointerPlan, AccelerationOnAppliesTheRegistryAsItIs) {
+    ProfileRecord p{};
+    ResetProfile(p, 0);
+    p.AccelerationFlag = 1;
+    p.ScrollWheelFlag = 1;
+    p.ScrollWheelSpeed = 7;
+    p.MouseSpeed = 99;
+    p.DbleClickSpeed = 321;
+    auto plan = PlanPointerSettings(p, 2, 4, 13);
+    EXPECT_FALSE(plan.zeroRegistry);
+    EXPECT_EQ(4, plan.mouse[0]);
+    EXPECT_EQ(13, plan.mouse[1]);
+    EXPECT_EQ(2, plan.mouse[2]);
+    EXPECT_EQ(-1, plan.wheelLines);
+    EXPECT_EQ(20, plan.speed);
+    EXPECT_EQ(321, plan.doubleClickTime);
+    p.ScrollWheelFlag = 0;
+    p.MouseSpeed = -5;
+    plan = PlanPointerSettings(p, 2, 4, 13);
+    EXPECT_EQ(7, plan.wheelLines);
+    EXPECT_EQ(1, plan.speed);
+}
