@@ -1,0 +1,188 @@
+#include <windows.h>
+
+#include "monitor/device/device_worker.h"
+
+#include "common/messages.h"
+#include "common/profile_store.h"
+#include "framework/trace.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr DWORD kWorkerStackBytes = 4096;
+constexpr DWORD kStartTimeoutMs = 5000;
+
+}  // namespace
+
+SleepClock::SleepClock() : interrupted_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+
+void SleepClock::Pause(int ms) {
+    if (ms <= 0)
+        return;
+    if (interrupted_)
+        WaitForSingleObject(interrupted_.get(), static_cast<DWORD>(ms));
+    else
+        Sleep(static_cast<DWORD>(ms));
+}
+
+void SleepClock::Interrupt() {
+    if (interrupted_)
+        SetEvent(interrupted_.get());
+}
+
+MonitorShareData::MonitorShareData() : data_(std::make_unique<ShareData>()) { InitShareData(*data_); }
+
+void MonitorShareData::Get(ShareData& out) const {
+    std::lock_guard<std::mutex> lock(lock_);
+    out = *data_;
+}
+
+void MonitorShareData::Set(const ShareData& in) {
+    std::lock_guard<std::mutex> lock(lock_);
+    *data_ = in;
+}
+
+bool MonitorJobHost::PostToOption(unsigned message) {
+    HWND option = FindWindowA(nullptr, kOptionWindowTitle);
+    return option != nullptr && PostMessageA(option, message, 0, 0);
+}
+
+void MonitorJobHost::SaveAllProfiles(const ShareData& data) {
+    if (folder_.empty())
+        ::SaveAllProfiles(data);
+    else
+        ::SaveAllProfiles(data, folder_);
+}
+
+void MonitorJobHost::WriteBlock(const ShareData& data) { block_.WriteBlock(data); }
+
+void MonitorJobHost::Trace(const char* line) { ::Trace("%s", line); }
+
+bool DeviceJobRunner::Execute(const TransferList& list, std::array<uint8_t, 8>* answer, int* getResult) {
+    int result = 0;
+    for (const Transfer& t : list) {
+        const int length = static_cast<int>(t.bytes.size());
+        switch (t.kind) {
+        case TransferKind::Pause:
+            clock_.Pause(t.ms);
+            break;
+        case TransferKind::Set:
+            if (!transport_.SetFeature(t.bytes.data(), length, result))
+                return false;
+            break;
+        case TransferKind::Write:
+            if (!transport_.WriteUSB(t.bytes.data(), length, result))
+                return false;
+            break;
+        case TransferKind::Get: {
+            std::array<uint8_t, 8> buffer{};
+            std::copy_n(t.bytes.begin(), std::min<size_t>(t.bytes.size(), buffer.size()), buffer.begin());
+            if (!transport_.GetFeature(buffer.data(), static_cast<int>(buffer.size()), result))
+                return false;
+            if (answer)
+                *answer = buffer;
+            if (getResult)
+                *getResult = result;
+            break;
+        }
+        }
+    }
+    return true;
+}
+
+void DeviceJobRunner::ApplyAll() {
+    // One consistent profile for the whole job, however the window thread changes its copy meanwhile. The copy is
+    // on the heap: the worker's stack is small.
+    auto snapshot = std::make_unique<ShareData>();
+    data_.Get(*snapshot);
+    const TransferList list = BuildApplyAll(*snapshot);   // empty when CurrentProfile is not 0..4
+    Execute(list);
+    snapshot.reset();
+    if (!host_.PostToOption(ApplyFinished))
+        host_.Trace("OnApplyAllSetting Don't find Quorra Option Dialog\n");
+}
+
+void DeviceJobRunner::ReadBack() {
+    std::array<uint8_t, 8> answer{};
+    int got = 0;
+    const bool open = Execute(BuildReadBack(), &answer, &got);
+    int32_t stage = 0;
+    const bool known = open && got != 0 && DecodeReadBack(answer, stage);
+
+    auto snapshot = std::make_unique<ShareData>();
+    data_.Update([&](ShareData& d) {
+        if (known)
+            if (ProfileRecord* profile = ActiveProfile(d))
+                profile->Cpi_X = stage;
+        *snapshot = d;
+        return 0;
+    });
+    host_.SaveAllProfiles(*snapshot);
+    host_.WriteBlock(*snapshot);
+    host_.PostToOption(DeviceStateRead);
+    snapshot.reset();
+
+    // The mouse takes the fixed parameters again once it has settled; not when it has gone meanwhile.
+    if (open)
+        Execute(BuildReadBackTail());
+}
+
+bool DeviceJobRunner::Run(unsigned job) {
+    if (!Connected() || (job != kJobApplyAll && job != kJobReadBack))
+        return false;
+    if (job == kJobApplyAll)
+        ApplyAll();
+    else
+        ReadBack();
+    return true;
+}
+
+DeviceWorker::DeviceWorker(DeviceTransport& transport, MonitorShareData& data, DeviceJobHost& host,
+                           PauseClock& clock)
+    : runner_(transport, data, host, clock), clock_(clock) {}
+
+bool DeviceWorker::Start() {
+    if (thread_)
+        return true;
+    queueReady_.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!queueReady_)
+        return false;
+    DWORD id = 0;
+    thread_.reset(CreateThread(nullptr, kWorkerStackBytes, &DeviceWorker::ThreadProc, this, 0, &id));
+    if (!thread_)
+        return false;
+    threadId_ = id;
+    HANDLE waits[2] = {queueReady_.get(), thread_.get()};
+    return WaitForMultipleObjects(2, waits, FALSE, kStartTimeoutMs) == WAIT_OBJECT_0;
+}
+
+void DeviceWorker::Stop() {
+    if (!thread_)
+        return;
+    clock_.Interrupt();
+    PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+    WaitForSingleObject(thread_.get(), INFINITE);
+    thread_.reset();
+    threadId_ = 0;
+}
+
+bool DeviceWorker::PostJob(unsigned job, LPARAM lParam) {
+    return thread_ && PostThreadMessageA(threadId_, DeviceJob, job, lParam);
+}
+
+DWORD WINAPI DeviceWorker::ThreadProc(void* self) {
+    static_cast<DeviceWorker*>(self)->Loop();
+    return 0;
+}
+
+void DeviceWorker::Loop() {
+    MSG msg;
+    // A thread has a message queue only once it asks for a message; make it before anyone posts.
+    PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    SetEvent(queueReady_.get());
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (msg.hwnd == nullptr && msg.message == DeviceJob)
+            runner_.Run(static_cast<unsigned>(msg.wParam));
+    }
+}

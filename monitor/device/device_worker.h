@@ -1,0 +1,146 @@
+#pragma once
+// The DeviceWorker: the one thread that talks to the mouse. It takes numbered jobs (DeviceJob thread messages,
+// wParam 1 = apply-all, 2 = read-back; anything else is dropped) one at a time in arrival order, and runs a job only
+// while the mouse is connected. Each job works on one consistent copy of Monitor's ShareData, taken when it starts.
+//
+// Keeping closes away from transfers: the window thread opens and closes the HID interfaces (hid_binding.h); every
+// transfer holds the binding's lock for the length of its library call, and a closed interface refuses transfers.
+// When a transfer is refused the job stops there: job 1 still answers ApplyFinished, job 2 still saves, writes the
+// block and posts DeviceStateRead (as for a failed GetFeature) and skips its 4-second tail. Shut-down order for
+// Monitor: CloseFeatureDevice and CloseReportDevice, DeviceWorker::Stop (ends a pause at once, waits for the thread),
+// CloseDevMonitor, then HidBinding::Unload.
+
+#include <windows.h>
+
+#include "common/profile_record.h"
+#include "common/shared_block.h"
+#include "monitor/device/device_commands.h"
+#include "monitor/device/hid_binding.h"
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+
+// The protocol's pauses. Tests replace the clock so that they neither wait nor depend on timing.
+class PauseClock {
+public:
+    virtual ~PauseClock() = default;
+    virtual void Pause(int ms) = 0;
+    // Ends the current pause and every later one at once (shut-down).
+    virtual void Interrupt() {}
+};
+
+// The real clock: waits on an event with a time-out, so that Interrupt ends a pause early.
+class SleepClock : public PauseClock {
+public:
+    SleepClock();
+    void Pause(int ms) override;
+    void Interrupt() override;
+
+private:
+    KernelHandle interrupted_;
+};
+
+// Monitor's copy of ShareData, shared by the window thread and the DeviceWorker. The window thread replaces or
+// changes it through Update (for example `copy.Update([&](ShareData& d) { return block.ReadBlock(d); })`); a job
+// takes its own copy with Get. Keep the work under the lock short: no device or file work.
+class MonitorShareData {
+public:
+    MonitorShareData();   // InitShareData
+    void Get(ShareData& out) const;
+    void Set(const ShareData& in);
+    template <typename F> auto Update(F&& change) {
+        std::lock_guard<std::mutex> lock(lock_);
+        return change(*data_);
+    }
+
+private:
+    mutable std::mutex lock_;
+    std::unique_ptr<ShareData> data_;
+};
+
+// What a job does beyond the device, so that tests can watch it.
+class DeviceJobHost {
+public:
+    virtual ~DeviceJobHost() = default;
+    // Posts a message (wParam 0, lParam 0) to the window titled "Tarvex Option"; false when there is none.
+    virtual bool PostToOption(unsigned message) = 0;
+    virtual void SaveAllProfiles(const ShareData& data) = 0;
+    virtual void WriteBlock(const ShareData& data) = 0;
+    virtual void Trace(const char* line) = 0;
+};
+
+// The program's host: FindWindow, the profile files of a folder (the program folder when empty), the shared block
+// and the debugger output.
+class MonitorJobHost : public DeviceJobHost {
+public:
+    MonitorJobHost(const SharedBlock& block, std::string folder = {}) : block_(block), folder_(std::move(folder)) {}
+    bool PostToOption(unsigned message) override;
+    void SaveAllProfiles(const ShareData& data) override;
+    void WriteBlock(const ShareData& data) override;
+    void Trace(const char* line) override;
+
+private:
+    const SharedBlock& block_;
+    std::string folder_;
+};
+
+// The jobs themselves, without the thread (the worker runs them; tests may too).
+class DeviceJobRunner {
+public:
+    DeviceJobRunner(DeviceTransport& transport, MonitorShareData& data, DeviceJobHost& host, PauseClock& clock)
+        : transport_(transport), data_(data), host_(host), clock_(clock) {}
+
+    // Monitor's connected flag, mirrored here by the window thread.
+    void SetConnected(bool connected) { connected_.store(connected); }
+    bool Connected() const { return connected_.load(); }
+
+    // Runs job 1 or 2 while connected and returns true; other jobs, and jobs while absent, are dropped (false).
+    bool Run(unsigned job);
+    void ApplyAll();
+    void ReadBack();
+
+    // Carries the steps out in order; false as soon as the transport refuses one (the rest is dropped). A Get step
+    // leaves the device's answer in `answer` and the library's result in `getResult`.
+    bool Execute(const TransferList& list, std::array<uint8_t, 8>* answer = nullptr, int* getResult = nullptr);
+
+private:
+    DeviceTransport& transport_;
+    MonitorShareData& data_;
+    DeviceJobHost& host_;
+    PauseClock& clock_;
+    std::atomic<bool> connected_{false};
+};
+
+class DeviceWorker {
+public:
+    DeviceWorker(DeviceTransport& transport, MonitorShareData& data, DeviceJobHost& host, PauseClock& clock);
+    ~DeviceWorker() { Stop(); }
+    DeviceWorker(const DeviceWorker&) = delete;
+    DeviceWorker& operator=(const DeviceWorker&) = delete;
+
+    // Creates the thread (4096-byte stack) and waits until its message queue exists. True when it runs.
+    bool Start();
+    // Interrupts a pause, posts WM_QUIT and waits for the thread to end. Safe to call twice.
+    void Stop();
+
+    // Posts DeviceJob with the job as wParam; false when the post fails (Monitor then answers ApplyFinished itself).
+    bool PostJob(unsigned job, LPARAM lParam = 0);
+    DWORD ThreadId() const { return threadId_; }
+
+    void SetConnected(bool connected) { runner_.SetConnected(connected); }
+    bool Connected() const { return runner_.Connected(); }
+    DeviceJobRunner& Runner() { return runner_; }
+
+private:
+    static DWORD WINAPI ThreadProc(void* self);
+    void Loop();
+
+    DeviceJobRunner runner_;
+    PauseClock& clock_;
+    KernelHandle thread_;
+    KernelHandle queueReady_;
+    DWORD threadId_ = 0;
+};
