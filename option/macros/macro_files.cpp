@@ -4,23 +4,46 @@
 
 #include "common/ini_file.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
 constexpr const char* kSection = "Macros";
 constexpr const char* kCountKey = "number";
 
-// "0=" and 522 characters and a line end: a file cannot hold more records than its size allows, so a damaged
-// "number" costs no more reads than the file could answer.
-constexpr unsigned long long kStoredRecordBytes = 2 + 2 * (sizeof(MacroRecord) + 1) + 2;
-
-unsigned long long FileBytes(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
-        return 0;
-    return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+// The indices below count whose key of section "Macros" is present, in ascending order. A damaged "number" may be
+// huge; the keys that are actually there bound the reads. Only keys written as "%d" count, as only they are read.
+std::vector<int> PresentRecordKeys(const std::string& path, int count) {
+    std::vector<char> buffer(4096);
+    for (;;) {
+        DWORD n = GetPrivateProfileStringA(kSection, nullptr, "", buffer.data(), static_cast<DWORD>(buffer.size()),
+                                           path.c_str());
+        if (n + 2 < buffer.size() || buffer.size() >= (64u << 20))
+            break;
+        buffer.resize(buffer.size() * 2);
+    }
+    buffer.push_back('\0');   // a list cut at the largest buffer still ends
+    buffer.push_back('\0');
+    std::vector<int> indices;
+    for (const char* key = buffer.data(); *key != '\0'; key += std::strlen(key) + 1) {
+        char* end = nullptr;
+        errno = 0;
+        const long value = std::strtol(key, &end, 10);
+        if (errno != 0 || *end != '\0' || value < 0 || value >= count)
+            continue;
+        char canonical[16];
+        std::snprintf(canonical, sizeof canonical, "%ld", value);
+        if (std::strcmp(canonical, key) == 0)
+            indices.push_back(static_cast<int>(value));
+    }
+    std::sort(indices.begin(), indices.end());
+    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+    return indices;
 }
 
 void DeleteIfPresent(const std::string& path) {
@@ -41,9 +64,8 @@ void LoadMacroLibrary(MacroLibrary& library, const std::string& path) {
     const int number = file.GetInt(kSection, kCountKey, -1);
     if (number < 1)
         return;
-    const unsigned long long fits = FileBytes(path) / kStoredRecordBytes;
-    const int count = fits < static_cast<unsigned long long>(number) ? static_cast<int>(fits) : number;
-    for (int i = 0; i < count; ++i) {
+    // Reading key 0 .. number-1 one by one, skipping the absent ones, reads exactly these.
+    for (int i : PresentRecordKeys(path, number)) {
         char key[16];
         KeyOf(i, key);
         MacroRecord record;

@@ -1,0 +1,306 @@
+// The sequence file and macro files on disk, in a temporary folder, read back as text where the format matters.
+
+#include <windows.h>
+
+#include "option/macros/macro_files.h"
+
+#include "common/ini_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+MacroRecord Record(const char* name, int count, uint8_t seed, int repeat = 1) {
+    MacroRecord r;
+    std::memset(&r, 0, sizeof r);
+    std::strncpy(r.Name, name, sizeof r.Name - 1);
+    r.RepeatCount = repeat;
+    r.EventCount = count;
+    for (int i = 0; i < count && i < kMacroRecordEvents; ++i) {
+        r.Events[i].MacroCode = static_cast<uint8_t>(0x04 + (seed + i) % 0x60);
+        r.Events[i].Action = (i % 2) ? kMacroRelease : kMacroPress;
+        r.Events[i].Delay = static_cast<uint16_t>(seed * 1000 + i * 7);
+    }
+    return r;
+}
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+struct KeyValue {
+    std::string key;
+    std::string value;
+};
+
+// The keys of section "Macros" in file order, with the values as written.
+std::vector<KeyValue> MacroKeys(const std::string& path) {
+    std::vector<KeyValue> keys;
+    std::istringstream in(ReadText(path));
+    std::string line;
+    bool inSection = false;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty() && line.front() == '[') {
+            inSection = line == "[Macros]";
+            continue;
+        }
+        size_t eq = line.find('=');
+        if (inSection && eq != std::string::npos)
+            keys.push_back({line.substr(0, eq), line.substr(eq + 1)});
+    }
+    return keys;
+}
+
+// The structure encoding computed here on its own: upper-case hex pairs and the byte-sum checksum.
+std::string Encoded(const MacroRecord& record) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&record);
+    std::string text;
+    unsigned sum = 0;
+    char pair[3];
+    for (size_t i = 0; i < sizeof record; ++i) {
+        std::snprintf(pair, sizeof pair, "%02X", bytes[i]);
+        text += pair;
+        sum += bytes[i];
+    }
+    std::snprintf(pair, sizeof pair, "%02X", sum & 0xFF);
+    return text + pair;
+}
+
+MacroLibrary Library(std::initializer_list<MacroRecord> records) {
+    MacroLibrary library;
+    for (const MacroRecord& r : records)
+        library.push_back(std::make_unique<MacroRecord>(r));
+    return library;
+}
+
+bool Same(const MacroRecord& a, const MacroRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// Where the harness has put the sources: a Unix path under Wine, reached through drive Z:.
+std::string SourcePath(const std::string& relative) {
+    const char* root = std::getenv("KORVANE_SOURCE_DIR");
+    std::string path = root ? root : "";
+    if (!path.empty() && path.front() == '/')
+        path = "Z:" + path;
+    path += "/" + relative;
+    for (char& c : path) {
+        if (c == '/')
+            c = '\\';
+    }
+    return path;
+}
+
+class MacroFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH];
+        ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
+        char unique[32];
+        std::snprintf(unique, sizeof unique, "macros_%lu_%lu", GetCurrentProcessId(), GetTickCount());
+        folder = std::string(temp) + unique + "\\";
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+        sequence = folder + "sequence.dat";
+    }
+    void TearDown() override {
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA((folder + "*").c_str(), &found);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                    DeleteFileA((folder + found.cFileName).c_str());
+            } while (FindNextFileA(find, &found));
+            FindClose(find);
+        }
+        RemoveDirectoryA(folder.c_str());
+    }
+
+    std::string folder;
+    std::string sequence;
+};
+
+} // namespace
+
+TEST_F(MacroFiles, SavedLibraryHasExactlyItsKeysInOrderAndLoadsBackTheSame) {
+    MacroLibrary library = Library({Record("Aim", 3, 1, 2), Record("Burst", 50, 2, 255), Record("Crouch", 1, 3)});
+    EXPECT_TRUE(SaveMacroLibrary(library, sequence));
+
+    std::vector<KeyValue> keys = MacroKeys(sequence);
+    ASSERT_EQ(keys.size(), 4u);
+    EXPECT_EQ(keys[0].key, "number");
+    EXPECT_EQ(keys[0].value, "3");
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(keys[i + 1].key, std::to_string(i));
+        EXPECT_EQ(keys[i + 1].value.size(), 522u);
+        EXPECT_EQ(keys[i + 1].value, Encoded(*library[i])) << i;
+    }
+
+    MacroLibrary loaded;
+    LoadMacroLibrary(loaded, sequence);
+    ASSERT_EQ(loaded.size(), 3u);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_TRUE(Same(*loaded[i], *library[i])) << i;
+}
+
+TEST_F(MacroFiles, SavingAShorterLibraryLeavesNoOldKeys) {
+    MacroLibrary library =
+        Library({Record("A", 1, 1), Record("B", 2, 2), Record("C", 3, 3), Record("D", 4, 4), Record("E", 5, 5)});
+    SaveMacroLibrary(library, sequence);
+    ASSERT_EQ(MacroKeys(sequence).size(), 6u);
+    ASSERT_TRUE(RemoveMacroAt(library, 3));
+    ASSERT_TRUE(RemoveMacroAt(library, 0));
+    SaveMacroLibrary(library, sequence);
+
+    std::vector<KeyValue> keys = MacroKeys(sequence);
+    ASSERT_EQ(keys.size(), 4u);
+    EXPECT_EQ(keys[0].value, "3");
+    for (const KeyValue& kv : keys)
+        EXPECT_TRUE(kv.key != "3" && kv.key != "4") << kv.key;
+    MacroLibrary loaded;
+    LoadMacroLibrary(loaded, sequence);
+    ASSERT_EQ(loaded.size(), 3u);
+    EXPECT_EQ(MacroNameOf(*loaded[0]), "B");
+    EXPECT_EQ(MacroNameOf(*loaded[1]), "C");
+    EXPECT_EQ(MacroNameOf(*loaded[2]), "E");
+
+    // An empty library leaves only "number" = 0.
+    SaveMacroLibrary(MacroLibrary{}, sequence);
+    keys = MacroKeys(sequence);
+    ASSERT_EQ(keys.size(), 1u);
+    EXPECT_EQ(keys[0].key, "number");
+    EXPECT_EQ(keys[0].value, "0");
+}
+
+TEST_F(MacroFiles, NoPositiveNumberLoadsNothing) {
+    const std::string record = "0=" + Encoded(Record("Aim", 2, 1)) + "\r\n";
+    for (const std::string& head : {std::string("number=0\r\n"), std::string("number=-2\r\n"), std::string()}) {
+        WriteText(sequence, "[Macros]\r\n" + head + record);
+        MacroLibrary loaded;
+        LoadMacroLibrary(loaded, sequence);
+        EXPECT_TRUE(loaded.empty()) << head;
+    }
+    MacroLibrary loaded;
+    LoadMacroLibrary(loaded, folder + "missing.dat");
+    EXPECT_TRUE(loaded.empty());
+}
+
+TEST_F(MacroFiles, DamagedRecordsAreSkippedAndTheOthersKeepTheirOrder) {
+    const MacroRecord a = Record("Aim", 2, 1), b = Record("Burst", 3, 2), c = Record("Crouch", 4, 3),
+                      d = Record("Duck", 5, 4), e = Record("Evade", 6, 5);
+    std::string badChecksum = Encoded(b);
+    badChecksum[10] = badChecksum[10] == '0' ? '1' : '0';
+    std::string shortValue = Encoded(c).substr(0, 520);
+    WriteText(sequence, "[Macros]\r\nnumber=6\r\n0=" + Encoded(a) + "\r\n1=" + badChecksum + "\r\n2=" + shortValue +
+                            "\r\n4=" + Encoded(d) + "\r\n5=" + Encoded(e) + "\r\n");
+    MacroLibrary loaded;
+    LoadMacroLibrary(loaded, sequence);
+    ASSERT_EQ(loaded.size(), 3u);
+    EXPECT_TRUE(Same(*loaded[0], a));
+    EXPECT_TRUE(Same(*loaded[1], d));
+    EXPECT_TRUE(Same(*loaded[2], e));
+
+    // A huge count does not make the load read far beyond what the file can hold.
+    WriteText(sequence, "[Macros]\r\nnumber=2147483647\r\n0=" + Encoded(a) + "\r\n1=" + Encoded(b) + "\r\n");
+    loaded.clear();
+    const DWORD start = GetTickCount();
+    LoadMacroLibrary(loaded, sequence);
+    EXPECT_LT(GetTickCount() - start, 10000u);
+    ASSERT_EQ(loaded.size(), 2u);
+    EXPECT_TRUE(Same(*loaded[1], b));
+}
+
+TEST_F(MacroFiles, AnEmptyMacroIsStoredLoadedAndCopiedLikeAnyOther) {
+    MacroLibrary library = Library({Record("Nothing", 0, 0, 4), Record("Aim", 2, 1)});
+    SaveMacroLibrary(library, sequence);
+    MacroLibrary loaded;
+    LoadMacroLibrary(loaded, sequence);
+    ASSERT_EQ(loaded.size(), 2u);
+    EXPECT_TRUE(Same(*loaded[0], *library[0]));
+
+    MacroKeyInfo entry;
+    std::memset(&entry, 0xEE, sizeof entry);
+    entry.FunctionCode = kCodeMacro;
+    std::strcpy(entry.MacroName, "nothing");
+    CopyMacroIntoEntry(*loaded[0], entry);
+    EXPECT_EQ(entry.ContentCount, 0);
+    EXPECT_EQ(entry.RepeatCount, 4);
+    EXPECT_TRUE(FindMacroEntry(loaded, entry).identical);
+}
+
+TEST_F(MacroFiles, SavingIntoAMissingFolderReportsFailure) {
+    EXPECT_FALSE(SaveMacroLibrary(Library({Record("Aim", 1, 1)}), folder + "absent\\sequence.dat"));
+    EXPECT_FALSE(ExportMacro(folder + "absent\\a.macro", Record("Aim", 1, 1)));
+}
+
+TEST_F(MacroFiles, ExportedMacroFileMatchesItsGoldenFile) {
+    // The input of tests/golden/burst.macro: see burst.macro.txt beside it.
+    MacroRecord burst;
+    std::memset(&burst, 0, sizeof burst);
+    std::strcpy(burst.Name, "Burst");
+    burst.RepeatCount = 3;
+    const MacroEvent events[] = {{0xF0, kMacroPress, 40},  {0xF0, kMacroRelease, 60}, {0x04, kMacroPress, 15},
+                                 {0xE1, kMacroPress, 0},   {0xE1, kMacroRelease, 1000}, {0x04, kMacroRelease, 0}};
+    burst.EventCount = 6;
+    std::memcpy(burst.Events, events, sizeof events);
+
+    const std::string path = folder + "burst.macro";
+    WriteText(path, "[Macros]\r\n0=stale\r\n1=stale\r\n");   // replaced, not merged
+    EXPECT_TRUE(ExportMacro(path, burst));
+    const std::string golden = ReadText(SourcePath("option/macros/tests/golden/burst.macro"));
+    const std::string written = ReadText(path);
+    if (golden.empty())
+        WriteText(SourcePath("option/macros/tests/golden/burst.macro.new"), written);
+    ASSERT_FALSE(golden.empty()) << "golden file missing; the output was written as burst.macro.new beside it";
+    EXPECT_EQ(written, golden);
+
+    MacroLibrary library;
+    ASSERT_TRUE(ImportMacro(library, SourcePath("option/macros/tests/golden/burst.macro")));
+    ASSERT_EQ(library.size(), 1u);
+    EXPECT_TRUE(Same(*library[0], burst));
+}
+
+TEST_F(MacroFiles, ImportMakesTheNameUniqueAndRefusesUnreadableFiles) {
+    const std::string path = folder + "jump.macro";
+    ExportMacro(path, Record("Jump", 4, 7, 5));
+    MacroLibrary library = Library({Record("jUMP", 1, 1), Record("Jump1", 1, 2)});
+    ASSERT_TRUE(ImportMacro(library, path));
+    ASSERT_EQ(library.size(), 3u);
+    EXPECT_EQ(MacroNameOf(*library[2]), "Jump2");
+    EXPECT_EQ(library[2]->EventCount, 4);
+    EXPECT_EQ(library[2]->RepeatCount, 5);
+
+    const std::string longPath = folder + "long.macro";
+    ExportMacro(longPath, Record("A name far too long for a button", 1, 1));
+    ASSERT_TRUE(ImportMacro(library, longPath));
+    ASSERT_TRUE(ImportMacro(library, longPath));
+    EXPECT_EQ(MacroNameOf(*library[3]), "A name far too long");
+    EXPECT_EQ(MacroNameOf(*library[4]), "A name far too lon1");
+
+    std::string damaged = Encoded(Record("Bad", 1, 1));
+    damaged[0] = 'G';
+    WriteText(folder + "bad.macro", "[Macros]\r\n0=" + damaged + "\r\n");
+    WriteText(folder + "sequence.macro", "[Macros]\r\nnumber=1\r\n1=" + Encoded(Record("Bad", 1, 1)) + "\r\n");
+    EXPECT_FALSE(ImportMacro(library, folder + "bad.macro"));
+    EXPECT_FALSE(ImportMacro(library, folder + "sequence.macro"));
+    EXPECT_FALSE(ImportMacro(library, folder + "missing.macro"));
+    EXPECT_EQ(library.size(), 5u);
+}
+
+TEST(MacroFilePaths, SequenceFileIsInTheConfigFolderBesideTheProgram) {
+    const std::string folder = ProgramFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(SequenceFilePath(), folder + "config\\sequence.dat");
+}
