@@ -1,0 +1,177 @@
+#include "framework/handles.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+namespace {
+
+// Counts closes per handle value, so a test sees every close, including a second one of the same value.
+struct CountingTraits {
+    using Type = int;
+    static inline int closes[8] = {};
+    static constexpr Type Empty() noexcept { return 0; }
+    static bool IsEmpty(Type h) noexcept { return h == 0 || h == -1; }
+    static void Close(Type h) noexcept { ++closes[h]; }
+    static void Clear() {
+        for (int& c : closes) {
+            c = 0;
+        }
+    }
+};
+using Counted = UniqueHandle<CountingTraits>;
+
+} // namespace
+
+TEST(UniqueHandle, ClosesExactlyOnceThroughMovesResetsAndReleases) {
+    CountingTraits::Clear();
+    {
+        Counted a(1);
+        Counted b(std::move(a));
+        EXPECT_EQ(0, a.get());
+        EXPECT_FALSE(a);
+        EXPECT_EQ(1, b.get());
+        Counted c(2);
+        c = std::move(b); // closes 2, takes 1
+        EXPECT_EQ(1, CountingTraits::closes[2]);
+        EXPECT_EQ(0, CountingTraits::closes[1]);
+        c = std::move(c); // self-move keeps it
+        EXPECT_EQ(1, c.get());
+        c.reset(1); // resetting to the same handle must not close it
+        EXPECT_EQ(0, CountingTraits::closes[1]);
+        c.reset(3);
+        EXPECT_EQ(1, CountingTraits::closes[1]);
+        int given = c.release();
+        EXPECT_EQ(3, given);
+        Counted d(-1); // the traits' second empty value
+        EXPECT_FALSE(d);
+        EXPECT_EQ(0, d.get());
+        Counted e(4);
+    }
+    EXPECT_EQ(1, CountingTraits::closes[1]);
+    EXPECT_EQ(1, CountingTraits::closes[2]);
+    EXPECT_EQ(0, CountingTraits::closes[3]) << "released, so not ours to close";
+    EXPECT_EQ(1, CountingTraits::closes[4]);
+    EXPECT_EQ(0, CountingTraits::closes[0]);
+}
+
+TEST(GdiOwners, DeleteTheirObjectsAtTheEnd) {
+    HDC screen = GetDC(nullptr);
+    HBITMAP raw = CreateCompatibleBitmap(screen, 8, 8);
+    HBRUSH rawBrush = CreateSolidBrush(RGB(1, 2, 3));
+    HRGN rawRegion = CreateRectRgn(0, 0, 4, 4);
+    HDC rawDc = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    ASSERT_EQ(OBJ_BITMAP, GetObjectType(raw));
+    {
+        GdiBitmap bitmap(raw);
+        GdiBitmap moved(std::move(bitmap));
+        GdiBrush brush(rawBrush);
+        GdiRegion region(rawRegion);
+        MemoryDC dc(rawDc);
+        EXPECT_EQ(OBJ_MEMDC, GetObjectType(dc.get()));
+        EXPECT_EQ(OBJ_BRUSH, GetObjectType(brush.get()));
+        EXPECT_EQ(nullptr, bitmap.get());
+        EXPECT_EQ(raw, moved.get());
+    }
+    EXPECT_EQ(0u, GetObjectType(raw));
+    EXPECT_EQ(0u, GetObjectType(rawBrush));
+    EXPECT_EQ(0u, GetObjectType(rawRegion));
+    EXPECT_EQ(0u, GetObjectType(rawDc));
+
+    // A region handed to the window is the window's: release() gives it away undeleted.
+    HRGN given;
+    {
+        GdiRegion region(CreateRectRgn(0, 0, 2, 2));
+        given = region.release();
+    }
+    EXPECT_EQ(static_cast<DWORD>(OBJ_REGION), GetObjectType(given));
+    DeleteObject(given);
+}
+
+TEST(KernelOwners, CloseHandlesViewsAndTreatInvalidAsEmpty) {
+    HANDLE raw = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    DWORD flags = 0;
+    ASSERT_TRUE(GetHandleInformation(raw, &flags));
+    {
+        KernelHandle event(raw);
+        EXPECT_TRUE(event);
+    }
+    EXPECT_FALSE(GetHandleInformation(raw, &flags));
+
+    KernelHandle invalid(INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(invalid);
+    EXPECT_EQ(nullptr, invalid.get());
+    KernelHandle missing(CreateFileA("C:\\no\\such\\file.bin", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_FALSE(missing);
+
+    void* address = nullptr;
+    {
+        KernelHandle mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 65536, nullptr));
+        ASSERT_TRUE(mapping);
+        MappedView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
+        ASSERT_TRUE(view);
+        address = view.get();
+        static_cast<char*>(address)[0] = 1;
+        MEMORY_BASIC_INFORMATION info{};
+        ASSERT_NE(0u, VirtualQuery(address, &info, sizeof info));
+        EXPECT_EQ(static_cast<DWORD>(MEM_COMMIT), info.State);
+    }
+    MEMORY_BASIC_INFORMATION info{};
+    ASSERT_NE(0u, VirtualQuery(address, &info, sizeof info));
+    EXPECT_EQ(static_cast<DWORD>(MEM_FREE), info.State);
+
+    {
+        LibraryModule module(LoadLibraryA("msimg32.dll"));
+        EXPECT_TRUE(module);
+        EXPECT_NE(nullptr, GetProcAddress(module.get(), "TransparentBlt"));
+    }
+}
+
+TEST(WindowDC, GivesTheDcBackToItsWindow) {
+    HWND desktop = GetDesktopWindow();
+    WindowDC dc(desktop);
+    ASSERT_TRUE(dc);
+    EXPECT_EQ(desktop, dc.window());
+    WindowDC moved(std::move(dc));
+    EXPECT_FALSE(dc);
+    EXPECT_TRUE(moved);
+    EXPECT_NE(0, GetDeviceCaps(moved.get(), BITSPIXEL));
+}
+
+TEST(SelectObjectGuard, RestoresThePreviousObjectIntoItsOwnDc) {
+    HDC screen = GetDC(nullptr);
+    MemoryDC first(CreateCompatibleDC(screen));
+    MemoryDC second(CreateCompatibleDC(screen));
+    GdiBitmap a(CreateCompatibleBitmap(screen, 4, 4));
+    GdiBitmap b(CreateCompatibleBitmap(screen, 4, 4));
+    GdiBitmap c(CreateCompatibleBitmap(screen, 4, 4));
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ stockFirst = GetCurrentObject(first.get(), OBJ_BITMAP);
+    HGDIOBJ stockSecond = GetCurrentObject(second.get(), OBJ_BITMAP);
+    {
+        SelectObjectGuard outer(first.get(), a.get());
+        EXPECT_EQ(stockFirst, outer.previous());
+        {
+            SelectObjectGuard inner(first.get(), b.get());
+            EXPECT_EQ(a.get(), inner.previous());
+            SelectObjectGuard other(second.get(), c.get());
+            EXPECT_EQ(b.get(), GetCurrentObject(first.get(), OBJ_BITMAP));
+            EXPECT_EQ(c.get(), GetCurrentObject(second.get(), OBJ_BITMAP));
+        }
+        EXPECT_EQ(a.get(), GetCurrentObject(first.get(), OBJ_BITMAP));
+        EXPECT_EQ(stockSecond, GetCurrentObject(second.get(), OBJ_BITMAP));
+        // A bitmap cannot be selected into two DCs: the failed selection restores nothing.
+        {
+            SelectObjectGuard refused(second.get(), a.get());
+            EXPECT_FALSE(refused.selected());
+        }
+        EXPECT_EQ(a.get(), GetCurrentObject(first.get(), OBJ_BITMAP));
+        EXPECT_EQ(stockSecond, GetCurrentObject(second.get(), OBJ_BITMAP));
+    }
+    EXPECT_EQ(stockFirst, GetCurrentObject(first.get(), OBJ_BITMAP));
+    // Deleting a selected bitmap fails; deleted now, they were all put back.
+    EXPECT_TRUE(DeleteObject(a.release()));
+}
