@@ -45,7 +45,12 @@ bool IniFile::HasKey(const char* section, const char* key) const {
 }
 
 bool IniFile::GetStruct(const char* section, const char* key, void* buffer, unsigned size) const {
-    if (!section || !key || !buffer || size == 0)
+    if (!section || !key || !buffer || size == 0 || size > (1u << 20))
+        return false;
+    // Some platforms take a value with surplus digits after the checksum as good: insist on the exact length.
+    std::vector<char> text(2 * static_cast<size_t>(size) + 4);
+    DWORD n = GetPrivateProfileStringA(section, key, "", text.data(), static_cast<DWORD>(text.size()), path_.c_str());
+    if (n != 2 * static_cast<size_t>(size) + 2)
         return false;
     // The platform decodes into the caller's buffer before it compares the checksum, so a damaged value would leave
     // half-written bytes behind. Decode into a scratch buffer and copy only a value that passed.
