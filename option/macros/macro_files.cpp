@@ -27,7 +27,7 @@ std::vector<int> PresentRecordKeys(const std::string& path, int count) {
             break;
         buffer.resize(buffer.size() * 2);
     }
-    buffer.push_back('\0');   // a list cut at the largest buffer still ends
+    buffer.push_back('\0'); // a list cut at the largest buffer still ends
     buffer.push_back('\0');
     std::vector<int> indices;
     for (const char* key = buffer.data(); *key != '\0'; key += std::strlen(key) + 1) {
@@ -51,13 +51,19 @@ void DeleteIfPresent(const std::string& path) {
         DeleteFileA(path.c_str());
 }
 
-void KeyOf(int index, char (&key)[16]) { std::snprintf(key, sizeof key, "%d", index); }
+void KeyOf(int index, char (&key)[16]) {
+    std::snprintf(key, sizeof key, "%d", index);
+}
 
 } // namespace
 
-std::string SequenceFilePath() { return ProgramFolder() + "config\\sequence.dat"; }
+std::string SequenceFilePath() {
+    return ProgramFolder() + "config\\sequence.dat";
+}
 
-void LoadMacroLibrary(MacroLibrary& library) { LoadMacroLibrary(library, SequenceFilePath()); }
+void LoadMacroLibrary(MacroLibrary& library) {
+    LoadMacroLibrary(library, SequenceFilePath());
+}
 
 void LoadMacroLibrary(MacroLibrary& library, const std::string& path) {
     const IniFile file(path);
@@ -78,7 +84,9 @@ void LoadMacroLibrary(MacroLibrary& library, const std::string& path) {
     }
 }
 
-bool SaveMacroLibrary(const MacroLibrary& library) { return SaveMacroLibrary(library, SequenceFilePath()); }
+bool SaveMacroLibrary(const MacroLibrary& library) {
+    return SaveMacroLibrary(library, SequenceFilePath());
+}
 
 bool SaveMacroLibrary(const MacroLibrary& library, const std::string& path) {
     // Start from an empty file so that no key of an earlier, longer library survives.

@@ -5,9 +5,13 @@
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
-char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char FoldCase(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Clears the whole name field and stores at most 19 characters of the text, so the field is always terminated and
 // a later copy into a button entry loses nothing.
@@ -16,13 +20,19 @@ void SetMacroName(MacroRecord& record, std::string_view name) {
     std::memcpy(record.Name, name.data(), std::min(name.size(), kMacroNameMax));
 }
 
-std::string EntryNameOf(const MacroKeyInfo& entry) { return std::string(entry.MacroName, FieldLength(entry.MacroName)); }
+std::string EntryNameOf(const MacroKeyInfo& entry) {
+    return std::string(entry.MacroName, FieldLength(entry.MacroName));
+}
 
 } // namespace
 
-int EventCountOf(const MacroRecord& record) { return std::clamp<int32_t>(record.EventCount, 0, kMacroRecordEvents); }
+int EventCountOf(const MacroRecord& record) {
+    return std::clamp<int32_t>(record.EventCount, 0, kMacroRecordEvents);
+}
 
-std::string MacroNameOf(const MacroRecord& record) { return std::string(record.Name, FieldLength(record.Name)); }
+std::string MacroNameOf(const MacroRecord& record) {
+    return std::string(record.Name, FieldLength(record.Name));
+}
 
 std::string TrimBlanks(std::string_view text) {
     size_t begin = 0;

@@ -32,8 +32,8 @@ MacroRecord* MacroAt(const MacroLibrary& library, int index);
 bool MacroNameExists(const MacroLibrary& library, std::string_view name);
 
 struct MacroLookup {
-    int index = -1;          // first macro whose trimmed name equals the entry's name, case ignored; -1 for none
-    bool identical = false;  // the entry's event count and events equal the macro's
+    int index = -1;         // first macro whose trimmed name equals the entry's name, case ignored; -1 for none
+    bool identical = false; // the entry's event count and events equal the macro's
 };
 MacroLookup FindMacroEntry(const MacroLibrary& library, const MacroKeyInfo& entry);
 

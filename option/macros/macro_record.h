@@ -22,15 +22,15 @@ inline constexpr uint8_t kMacroRelease = 2;
 #pragma pack(push, 1)
 
 struct MacroEvent {
-    uint8_t MacroCode;   // key usage or mouse button
-    uint8_t Action;      // kMacroPress or kMacroRelease
-    uint16_t Delay;      // pause in milliseconds after this step; 0 for none
+    uint8_t MacroCode; // key usage or mouse button
+    uint8_t Action;    // kMacroPress or kMacroRelease
+    uint16_t Delay;    // pause in milliseconds after this step; 0 for none
 };
 
 struct MacroRecord {
-    char Name[kMacroNameBytes];   // NUL-terminated ANSI text
-    int32_t RepeatCount;          // plays of the whole list; the editor keeps 1..255
-    int32_t EventCount;           // valid events 0..50; a file may hold anything, see EventCountOf
+    char Name[kMacroNameBytes]; // NUL-terminated ANSI text
+    int32_t RepeatCount;        // plays of the whole list; the editor keeps 1..255
+    int32_t EventCount;         // valid events 0..50; a file may hold anything, see EventCountOf
     MacroEvent Events[kMacroRecordEvents];
 };
 

@@ -68,8 +68,8 @@ int main(int argc, char** argv) {
     const std::string path = folder + "sequence.dat";
     const std::string reference = folder + "reference.dat";
 
-    std::printf("%8s %12s %12s %14s %14s %12s %12s\n", "macros", "save ms", "load ms", "save ms/macro",
-                "load ms/macro", "save/ref", "load/ref");
+    std::printf("%8s %12s %12s %14s %14s %12s %12s\n", "macros", "save ms", "load ms", "save ms/macro", "load ms/macro",
+                "save/ref", "load/ref");
     for (int count : {10, 100, 1000}) {
         MacroLibrary library = Library(count);
         double save = 1e300, load = 1e300, ref = 1e300;

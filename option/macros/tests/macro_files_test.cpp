@@ -88,7 +88,9 @@ MacroLibrary Library(std::initializer_list<MacroRecord> records) {
     return library;
 }
 
-bool Same(const MacroRecord& a, const MacroRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool Same(const MacroRecord& a, const MacroRecord& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 // Where the harness has put the sources: a Unix path under Wine, reached through drive Z:.
 std::string SourcePath(const std::string& relative) {
@@ -212,6 +214,16 @@ TEST_F(MacroFiles, DamagedRecordsAreSkippedAndTheOthersKeepTheirOrder) {
     EXPECT_TRUE(Same(*loaded[1], d));
     EXPECT_TRUE(Same(*loaded[2], e));
 
+    // Keys are read by index, whatever their order in the file; only keys written as "%d" below the count are read.
+    WriteText(sequence, "[Macros]\r\n2=" + Encoded(c) + "\r\n01=" + Encoded(d) + "\r\n1=" + Encoded(b) +
+                            "\r\nnumber=3\r\n0=" + Encoded(a) + "\r\n3=" + Encoded(e) + "\r\n");
+    loaded.clear();
+    LoadMacroLibrary(loaded, sequence);
+    ASSERT_EQ(loaded.size(), 3u);
+    EXPECT_TRUE(Same(*loaded[0], a));
+    EXPECT_TRUE(Same(*loaded[1], b));
+    EXPECT_TRUE(Same(*loaded[2], c));
+
     // A huge count does not make the load read far beyond what the file can hold.
     WriteText(sequence, "[Macros]\r\nnumber=2147483647\r\n0=" + Encoded(a) + "\r\n1=" + Encoded(b) + "\r\n");
     loaded.clear();
@@ -251,13 +263,13 @@ TEST_F(MacroFiles, ExportedMacroFileMatchesItsGoldenFile) {
     std::memset(&burst, 0, sizeof burst);
     std::strcpy(burst.Name, "Burst");
     burst.RepeatCount = 3;
-    const MacroEvent events[] = {{0xF0, kMacroPress, 40},  {0xF0, kMacroRelease, 60}, {0x04, kMacroPress, 15},
-                                 {0xE1, kMacroPress, 0},   {0xE1, kMacroRelease, 1000}, {0x04, kMacroRelease, 0}};
+    const MacroEvent events[] = {{0xF0, kMacroPress, 40}, {0xF0, kMacroRelease, 60},   {0x04, kMacroPress, 15},
+                                 {0xE1, kMacroPress, 0},  {0xE1, kMacroRelease, 1000}, {0x04, kMacroRelease, 0}};
     burst.EventCount = 6;
     std::memcpy(burst.Events, events, sizeof events);
 
     const std::string path = folder + "burst.macro";
-    WriteText(path, "[Macros]\r\n0=stale\r\n1=stale\r\n");   // replaced, not merged
+    WriteText(path, "[Macros]\r\n0=stale\r\n1=stale\r\n"); // replaced, not merged
     EXPECT_TRUE(ExportMacro(path, burst));
     const std::string golden = ReadText(SourcePath("option/macros/tests/golden/burst.macro"));
     const std::string written = ReadText(path);

@@ -40,7 +40,9 @@ MacroKeyInfo Entry(const char* name, int code = kCodeMacro) {
     return e;
 }
 
-std::string EntryName(const MacroKeyInfo& e) { return std::string(e.MacroName, FieldLength(e.MacroName)); }
+std::string EntryName(const MacroKeyInfo& e) {
+    return std::string(e.MacroName, FieldLength(e.MacroName));
+}
 
 } // namespace
 
@@ -49,13 +51,13 @@ TEST(MacroNames, LookupIsTrimmedOnTheLibrarySideOnlyAndCaseBlind) {
     EXPECT_TRUE(MacroNameExists(library, "jump"));
     EXPECT_TRUE(MacroNameExists(library, "JUMP"));
     EXPECT_TRUE(MacroNameExists(library, "aIM"));
-    EXPECT_FALSE(MacroNameExists(library, " jump"));   // the given name is not trimmed
+    EXPECT_FALSE(MacroNameExists(library, " jump")); // the given name is not trimmed
     EXPECT_FALSE(MacroNameExists(library, "Jum"));
     EXPECT_FALSE(MacroNameExists(MacroLibrary{}, ""));
 
     MacroLookup found = FindMacroEntry(library, Entry("jump"));
     EXPECT_EQ(found.index, 1);
-    EXPECT_FALSE(found.identical);   // the entry carries no events yet
+    EXPECT_FALSE(found.identical); // the entry carries no events yet
     EXPECT_EQ(FindMacroEntry(library, Entry(" jump")).index, -1);
     EXPECT_EQ(FindMacroEntry(library, Entry("Crouch")).index, -1);
     EXPECT_EQ(FindMacroEntry(MacroLibrary{}, Entry("jump")).index, -1);
@@ -68,11 +70,12 @@ TEST(MacroNames, ImportedNamesAreMadeUniqueAndFitAnEntry) {
     EXPECT_EQ(UniqueMacroName(library, "Jump1"), "Jump11");
 
     // A clash on a full-length name shortens the base, by one more character once the digits grow.
-    const std::string full = "ABCDEFGHIJKLMNOPQRS";   // 19 characters
+    const std::string full = "ABCDEFGHIJKLMNOPQRS"; // 19 characters
     MacroLibrary longNames = Library({Record(full.c_str(), 0, 1)});
     EXPECT_EQ(UniqueMacroName(longNames, full), "ABCDEFGHIJKLMNOPQR1");
     for (int c = 1; c <= 9; ++c)
-        longNames.push_back(std::make_unique<MacroRecord>(Record((full.substr(0, 18) + std::to_string(c)).c_str(), 0, 1)));
+        longNames.push_back(
+            std::make_unique<MacroRecord>(Record((full.substr(0, 18) + std::to_string(c)).c_str(), 0, 1)));
     EXPECT_EQ(UniqueMacroName(longNames, full), "ABCDEFGHIJKLMNOPQ10");
 
     // Import trims, cuts to 19 characters and suffixes; every byte after the name is zero; the rest is kept.
@@ -94,7 +97,7 @@ TEST(MacroNames, ImportedNamesAreMadeUniqueAndFitAnEntry) {
 TEST(MacroNames, LoadedRecordsKeepTheirBytesUnlessTheNameIsTooLong) {
     MacroLibrary library;
     MacroRecord normal = Record("Aim", 3, 1);
-    normal.Name[40] = 'x';   // junk after the terminator is kept as read
+    normal.Name[40] = 'x'; // junk after the terminator is kept as read
     EXPECT_EQ(std::memcmp(&AddLoadedMacro(library, normal), &normal, sizeof normal), 0);
 
     MacroRecord unterminated = Record("", 3, 1);
@@ -134,7 +137,7 @@ TEST(MacroEntryCopy, WritesOnlyTheMacroFieldsAndFindsItsMacroAgain) {
         EXPECT_EQ(e.MacroName[i], 0) << i;
     EXPECT_EQ(e.ContentCount, 5);
     EXPECT_EQ(e.RepeatCount, 17);
-    EXPECT_EQ(std::memcmp(e.Data, r.Events, sizeof e.Data), 0);   // all 50 slots, byte for byte
+    EXPECT_EQ(std::memcmp(e.Data, r.Events, sizeof e.Data), 0); // all 50 slots, byte for byte
     EXPECT_EQ(e.FunctionCode, before.FunctionCode);
     EXPECT_EQ(e.MacroOption, 2);
     EXPECT_EQ(e.ButtonNumber, 3);
@@ -226,7 +229,7 @@ TEST_F(MacroSync, RefreshesChangedMacrosInBothEditedBanks) {
     Assign(4, 35, 1);
     Assign(2, 15, 0);
     Assign(2, 47, 0);
-    Assign(1, 20, 1);   // banks 16..31 and 48..63 are not edited by the button page and stay as they are
+    Assign(1, 20, 1); // banks 16..31 and 48..63 are not edited by the button page and stay as they are
     Assign(1, 50, 1);
     const MacroKeyInfo outside20 = At(1, 20);
     const MacroKeyInfo outside50 = At(1, 50);
@@ -275,7 +278,7 @@ TEST_F(MacroSync, AnEntryWhoseMacroIsGoneLosesItsFunctionOnly) {
 
 TEST_F(MacroSync, EntriesOfOtherCodesOrWithoutANameAreNeverTouched) {
     Assign(0, 3, 1);
-    At(0, 3).FunctionCode = 5;   // a key function that still has a macro's bytes in it
+    At(0, 3).FunctionCode = 5; // a key function that still has a macro's bytes in it
     MacroKeyInfo& nameless = At(0, 6);
     nameless.FunctionCode = kCodeMacro;
     nameless.ContentCount = 2;
