@@ -63,7 +63,7 @@ int RegistryTextToInt(const char* text) {
     for (; *p >= '0' && *p <= '9'; ++p) {
         value = value * 10 + (*p - '0');
         if (value > static_cast<long long>(INT_MAX) + 1)
-            value = static_cast<long long>(INT_MAX) + 1;  // held there; further digits change nothing
+            value = static_cast<long long>(INT_MAX) + 1; // held there; further digits change nothing
     }
     if (negative)
         value = -value;

@@ -65,18 +65,12 @@ constexpr IntKey kReadSettings[] = {
 
 // Device and lighting values, written and read in this order; ModeStatus follows them.
 constexpr IntKey kDeviceSettings[] = {
-    {"CpiStep", &ProfileRecord::CpiStep},
-    {"OTGSpeed", &ProfileRecord::OTGSpeed},
-    {"PollingRate", &ProfileRecord::PollingRate},
-    {"Brightness", &ProfileRecord::Brightness},
-    {"BreathSpeed", &ProfileRecord::BreathSpeed},
-    {"LoopColor", &ProfileRecord::LoopColor},
-    {"BTNDelay", &ProfileRecord::BTNDelay},
-    {"B2WSens", &ProfileRecord::B2WSens},
-    {"W2BDelay", &ProfileRecord::W2BDelay},
-    {"B2TSens", &ProfileRecord::B2TSens},
-    {"LedColor", &ProfileRecord::LedColor},
-    {"LedLPColor", &ProfileRecord::LedLPColor},
+    {"CpiStep", &ProfileRecord::CpiStep},         {"OTGSpeed", &ProfileRecord::OTGSpeed},
+    {"PollingRate", &ProfileRecord::PollingRate}, {"Brightness", &ProfileRecord::Brightness},
+    {"BreathSpeed", &ProfileRecord::BreathSpeed}, {"LoopColor", &ProfileRecord::LoopColor},
+    {"BTNDelay", &ProfileRecord::BTNDelay},       {"B2WSens", &ProfileRecord::B2WSens},
+    {"W2BDelay", &ProfileRecord::W2BDelay},       {"B2TSens", &ProfileRecord::B2TSens},
+    {"LedColor", &ProfileRecord::LedColor},       {"LedLPColor", &ProfileRecord::LedLPColor},
 };
 
 std::string KeyName(const char* format, int i) {
@@ -173,7 +167,9 @@ constexpr const char* kDesktopKey = "Control Panel\\Desktop";
 
 } // namespace
 
-std::string ConfigFilePath(const std::string& folder) { return folder + "config.ini"; }
+std::string ConfigFilePath(const std::string& folder) {
+    return folder + "config.ini";
+}
 
 std::string ProfileFilePath(const std::string& folder, int n) {
     return folder + "config\\" + KeyName("Default%d", n) + ".tvp";
@@ -235,7 +231,9 @@ int ReadProfileFile(ProfileRecord& r, const std::string& path) {
     return 1;
 }
 
-int LoadAllProfiles(ShareData& data) { return LoadAllProfiles(data, ProgramFolder()); }
+int LoadAllProfiles(ShareData& data) {
+    return LoadAllProfiles(data, ProgramFolder());
+}
 
 int LoadAllProfiles(ShareData& data, const std::string& folder) {
     IniFile config(ConfigFilePath(folder));
@@ -255,7 +253,9 @@ int LoadAllProfiles(ShareData& data, const std::string& folder) {
     return 1;
 }
 
-int SaveAllProfiles(const ShareData& data) { return SaveAllProfiles(data, ProgramFolder()); }
+int SaveAllProfiles(const ShareData& data) {
+    return SaveAllProfiles(data, ProgramFolder());
+}
 
 int SaveAllProfiles(const ShareData& data, const std::string& folder) {
     if (const ProfileRecord* active = ActiveProfile(data))
@@ -312,4 +312,6 @@ int WritePointerSettings(const ProfileRecord& r) {
     return 1;
 }
 
-int ReadDevice(const std::string& configPath) { return IniFile(configPath).GetInt(kSection, "Device", 0); }
+int ReadDevice(const std::string& configPath) {
+    return IniFile(configPath).GetInt(kSection, "Device", 0);
+}

@@ -76,7 +76,9 @@ void SetRegText(const char* key, const char* name, const std::string& text) {
     RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
 }
 
-void DeleteRegValue(const char* key, const char* name) { RegDeleteKeyValueA(HKEY_CURRENT_USER, key, name); }
+void DeleteRegValue(const char* key, const char* name) {
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, key, name);
+}
 
 // Keeps the pointer values of the prefix and puts them back after the test.
 class RegistryTest : public ::testing::Test {
@@ -134,7 +136,7 @@ std::unique_ptr<ProfileRecord> EveryFieldSet() {
     for (size_t off = offsetof(ProfileRecord, DbleClickSpeed); off < offsetof(ProfileRecord, MacroKey); off += 4) {
         if (off >= offsetof(ProfileRecord, dpiIndicator) && off < offsetof(ProfileRecord, Brightness)) {
             for (int b = 0; b < 4; ++b)
-                bytes[off + b] = static_cast<unsigned char>(120 + 11 * (k + b));  // crosses 127
+                bytes[off + b] = static_cast<unsigned char>(120 + 11 * (k + b)); // crosses 127
         } else {
             int32_t v = (k % 3 == 0 ? -1 : 1) * (1000 * k + 7);
             if (k == 5)
@@ -189,7 +191,7 @@ TEST(IniFileTest, StructValueIsCheckedAndLeavesTheBufferOnFailure) {
     EXPECT_EQ(0, std::memcmp(data, back, 4));
 
     unsigned char untouched[4] = {9, 9, 9, 9};
-    ini.WriteString("S", "Blob", "01A0FF10B1");  // checksum off by one
+    ini.WriteString("S", "Blob", "01A0FF10B1"); // checksum off by one
     EXPECT_FALSE(ini.GetStruct("S", "Blob", untouched, 4));
     ini.WriteString("S", "Short", "01A0A1");
     EXPECT_FALSE(ini.GetStruct("S", "Short", untouched, 4));
@@ -257,8 +259,8 @@ TEST(ProfileFile, MatchesTheGoldenFile) {
     r->dpiIndicator[9] = 200;
     r->MacroKey[3].FunctionCode = 5;
     r->MacroKey[3].ContentCount = 1;
-    r->MacroKey[3].Data[0] = 0x04;  // the A key
-    r->MacroKey[3].Data[1] = 0x01;  // with Ctrl
+    r->MacroKey[3].Data[0] = 0x04; // the A key
+    r->MacroKey[3].Data[1] = 0x01; // with Ctrl
     std::strcpy(r->MacroKey[6].ProgramPath, "C:\\Tools\\tool.exe");
     r->MacroKey[6].FunctionCode = 99;
 
@@ -336,7 +338,7 @@ TEST(ProfileFile, UnterminatedOrMultiLineNamesStayWithinTheirKey) {
     std::string path = folder.Path() + "names.tvp";
     auto r = std::make_unique<ProfileRecord>();
     ResetProfile(*r, 0);
-    std::memset(r->ProFileName, 'n', sizeof r->ProFileName);  // no terminator
+    std::memset(r->ProFileName, 'n', sizeof r->ProFileName); // no terminator
     std::strcpy(r->GameFile, "game\r\nMouseSpeed=99");
     r->MouseSpeed = 4;
     WriteProfileFile(*r, path);
@@ -359,12 +361,12 @@ TEST(ProfileFile, DamagedButtonEntriesGetTheirResetContent) {
     std::string badSum = good;
     badSum[1009] = badSum[1009] == '0' ? '1' : '0';
     ini.WriteString("Setting", "MacroKeyInfo4", badSum.c_str());
-    ini.WriteString("Setting", "MacroKeyInfo3", good.substr(0, 1008).c_str());  // two bytes short
-    ini.WriteString("Setting", "MacroKeyInfo20", (good + "00").c_str());        // one byte long
+    ini.WriteString("Setting", "MacroKeyInfo3", good.substr(0, 1008).c_str()); // two bytes short
+    ini.WriteString("Setting", "MacroKeyInfo20", (good + "00").c_str());       // one byte long
     std::string notHex = good;
     notHex[10] = 'G';
     ini.WriteString("Setting", "MacroKeyInfo21", notHex.c_str());
-    WritePrivateProfileStringA("Setting", "MacroKeyInfo63", nullptr, path.c_str());  // missing
+    WritePrivateProfileStringA("Setting", "MacroKeyInfo63", nullptr, path.c_str()); // missing
 
     auto back = std::make_unique<ProfileRecord>();
     std::memset(back.get(), 0xEE, sizeof *back);
