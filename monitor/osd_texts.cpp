@@ -73,6 +73,15 @@ OsdSettingRecord DefaultOsdSettingRecord() {
     return record;
 }
 
+std::string SingleLineText(const std::string& text) {
+    std::string line = text;
+    for (char& c : line) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = ' ';
+    }
+    return line;
+}
+
 std::string EncodeStructValue(const uint8_t* data, size_t size) {
     static const char kHex[] = "0123456789ABCDEF";
     std::string text;

@@ -34,6 +34,10 @@ OsdSettings ParseOsdSettings(const OsdSettingRecord& record);
 // A record with both displays on and everything else zero.
 OsdSettingRecord DefaultOsdSettingRecord();
 
+// A text from another program made fit for one initialisation-file value: control characters (line breaks that
+// would start new keys or sections) become blanks.
+std::string SingleLineText(const std::string& text);
+
 // The platform's structure encoding of an initialisation-file value: two upper-case hex digits per byte followed by
 // the checksum byte (low 8 bits of the byte sum). Used to lay out a config.ini at build time.
 std::string EncodeStructValue(const uint8_t* data, size_t size);

@@ -58,3 +58,8 @@ TEST(StructEncoding, HexPairsAndChecksum) {
     EXPECT_EQ(698u, text.size());
     EXPECT_EQ("02", text.substr(696));
 }
+
+TEST(OsdTexts, RelayedTextStaysOneLine) {
+    EXPECT_EQ("Mail: 3", SingleLineText("Mail: 3"));
+    EXPECT_EQ("x  [Setting]  Device=1", SingleLineText("x\r\n[Setting]\r\nDevice=1"));
+}

@@ -1,0 +1,32 @@
+#include <windows.h>
+
+#include "common/messages.h"
+#include "framework/window.h"
+#include "monitor/monitor_wnd.h"
+
+namespace {
+constexpr char kInstanceMutexName[] = "Korvane_78_HidHost";
+}
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+    const bool openOption = commandLine != nullptr && commandLine[0] == '1';
+    HANDLE instance = CreateMutexA(nullptr, FALSE, kInstanceMutexName);
+    if (instance == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (instance != nullptr)
+            CloseHandle(instance);
+        if (openOption) {
+            if (HWND running = FindWindowA(nullptr, kMonitorWindowTitle))
+                PostMessageA(running, WM_COMMAND, CmdOpenOption, 0);
+        }
+        return 0;
+    }
+    int result = 1;
+    {
+        CMonitorWnd monitor(openOption);
+        // Refused when another Monitor holds the shared block: there is no window then, and nothing to run.
+        if (monitor.CreateHidden())
+            result = RunMessageLoop();
+    }
+    CloseHandle(instance);
+    return result;
+}

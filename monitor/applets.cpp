@@ -1,0 +1,56 @@
+#include <windows.h>
+
+#include "monitor/applets.h"
+
+#include "common/ini_file.h"
+#include "common/messages.h"
+#include "monitor/firmware_image.h"
+
+#include <shellapi.h>
+
+bool WriteFirmwareImage(const std::string& tempFolder) {
+    HMODULE self = GetModuleHandleA(nullptr);
+    HRSRC info = FindResourceA(self, MAKEINTRESOURCEA(kFirmwareResourceId), "BIN");
+    if (info == nullptr)
+        return false;
+    HGLOBAL loaded = LoadResource(self, info);
+    const DWORD size = SizeofResource(self, info);
+    const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (bytes == nullptr || size == 0)
+        return false;
+    const std::string path = tempFolder + "test0.tmp";
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const BOOL ok = WriteFile(file, bytes, size, &written, nullptr);
+    CloseHandle(file);
+    return ok && written == size;
+}
+
+bool OpenProgram(const std::string& path) {
+    if (path.empty() || !FileExists(path))
+        return false;
+    SHELLEXECUTEINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = "open";
+    info.lpFile = path.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    return ShellExecuteExA(&info) != FALSE;
+}
+
+void StartApplets(const std::string& folder) {
+    OpenProgram(folder + "VexelOSD.exe");
+    OpenProgram(folder + "Applets\\Metrona.exe");
+    OpenProgram(folder + "Applets\\Postvue.EXE");
+}
+
+void CloseAppletWindows() {
+    if (HWND osd = FindWindowA(nullptr, kOsdWindowTitle))
+        PostMessageA(osd, WM_CLOSE, 0, 0);
+    for (const char* title : kAppletWindowTitles) {
+        if (HWND applet = FindWindowA(nullptr, title))
+            PostMessageA(applet, WM_CLOSE, 0, 0);
+    }
+}

@@ -1,0 +1,483 @@
+#include <windows.h>
+
+#include "monitor/monitor_wnd.h"
+
+#include "common/ini_file.h"
+#include "common/language.h"
+#include "common/osd_message.h"
+#include "common/profile_store.h"
+#include "framework/trace.h"
+#include "monitor/applets.h"
+#include "monitor/game_match.h"
+#include "monitor/pointer_settings.h"
+
+#include <tlhelp32.h>
+
+#include <cstring>
+
+namespace {
+constexpr char kMouseKeyPath[] = "HKEY_CURRENT_USER\\Control Panel\\Mouse";
+constexpr int kTipString = 1111;
+constexpr int kMenuOpenString = 1000;
+constexpr int kMenuExitString = 1001;
+
+std::unique_ptr<ShareData> NewShareData() { return std::make_unique<ShareData>(); }
+
+HWND OsdWindow() { return FindWindowA(nullptr, kOsdWindowTitle); }
+} // namespace
+
+CMonitorWnd::CMonitorWnd(bool openOption) : openOption_(openOption) {}
+
+CMonitorWnd::~CMonitorWnd() {
+    if (Handle() != nullptr)
+        Destroy();
+}
+
+bool CMonitorWnd::CreateHidden() {
+    return Create(0, nullptr, kMonitorWindowTitle, WS_POPUP, 100, 100, 100, 100, nullptr) != nullptr;
+}
+
+bool CMonitorWnd::OnCreate(const CREATESTRUCTA&) {
+    folder_ = ProgramFolder();
+    languageLoaded_ = LoadLanguageLibrary();
+    configPath_ = ConfigFilePath(folder_);
+    mouseKey_ = OpenRegistryPath(kMouseKeyPath);
+
+    char temp[MAX_PATH + 1] = {};
+    const DWORD tempLength = GetTempPathA(MAX_PATH, temp);
+    if (tempLength == 0 || tempLength > MAX_PATH)
+        return true;
+    WriteFirmwareImage(temp);
+
+    hid_.Load(folder_);
+    data_.Update([&](ShareData& d) {
+        InitShareData(d);
+        LoadAllProfiles(d, folder_);
+        return 0;
+    });
+    OsdSettingRecord record{};
+    if (!IniFile(configPath_).GetStruct("config", "OSDSetting", record.data(), kOsdSettingSize))
+        record.fill(0);
+    osd_ = ParseOsdSettings(record);
+
+    {
+        auto copy = NewShareData();
+        data_.Get(*copy);
+        if (block_.Create(*copy) == BlockResult::MutexExists) {
+            Trace("CMonitorWnd OnCreate: another Monitor holds the block\n");
+            return false;
+        }
+    }
+    created_ = true;
+    host_ = std::make_unique<MonitorJobHost>(block_, folder_);
+    worker_ = std::make_unique<DeviceWorker>(hid_, data_, *host_, clock_);
+    worker_->Start();
+
+    SetWindowLongPtrA(Handle(), GWL_EXSTYLE, GetWindowLongPtrA(Handle(), GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
+
+    bool present = false;
+    if (hid_.Loaded()) {
+        hid_.SetVidPid(kMouseVendorId, kMouseProductId);
+        hid_.OpenDevMonitor(Handle(), DeviceEvent, DevicePresence);
+        hid_.OpenFeatureDevice();
+        present = hid_.OpenReportDevice() != 0;
+    }
+    if (present)
+        SetTimer(Handle(), kForegroundTimer, kForegroundPeriodMs, nullptr);
+
+    tray_.Prepare(Handle(), Fetch(kTipString));
+    if (present) {
+        SetTimer(Handle(), kReadBackTimer, kReadBackDelayMs, nullptr);
+        tray_.Add();
+        Trace("CMonitorWnd tray icon added\n");
+        if (openOption_)
+            OnCustomizer();
+    }
+    SetConnected(present ? kConnected : kAbsentSinceStart);
+    WriteDevice(present ? 1 : 0);
+
+    ApplyPointer();
+    StartApplets(folder_);
+    Trace("CMonitorWnd started, mouse %s\n", present ? "present" : "absent");
+    return true;
+}
+
+void CMonitorWnd::OnDestroy() {
+    Trace("CMonitorWnd OnDestroy\n");
+    KillTimer(Handle(), kForegroundTimer);
+    KillTimer(Handle(), kReadBackTimer);
+    KillTimer(Handle(), kBalloonTimer);
+    if (created_) {
+        PostToOption(WM_CLOSE);
+        CloseAppletWindows();
+        // The interfaces close first: a job still transferring stops at its next transfer instead of racing the
+        // close, and the worker's pauses end at once when it is stopped.
+        hid_.CloseFeatureDevice();
+        hid_.CloseReportDevice();
+        if (worker_)
+            worker_->Stop();
+        Trace("CMonitorWnd OnDestroy: DeviceWorker ended\n");
+        hid_.CloseDevMonitor();
+        hid_.Unload();
+        block_.Close();
+    }
+    tray_.Delete();
+    if (languageLoaded_) {
+        FreeLanguageLibrary();
+        languageLoaded_ = false;
+    }
+    if (mouseKey_ != nullptr) {
+        RegCloseKey(mouseKey_);
+        mouseKey_ = nullptr;
+    }
+    Trace("CMonitorWnd OnDestroy done\n");
+    PostQuitMessage(0);
+}
+
+void CMonitorWnd::OnTimer(UINT_PTR id) {
+    switch (id) {
+    case kForegroundTimer:
+        ForegroundProfileSwitch();
+        break;
+    case kReadBackTimer:
+        KillTimer(Handle(), kReadBackTimer);
+        if (worker_)
+            worker_->PostJob(kJobReadBack);
+        break;
+    case kBalloonTimer:
+        KillTimer(Handle(), kBalloonTimer);
+        tray_.SetBalloon("", 500);
+        break;
+    default:
+        break;
+    }
+}
+
+void CMonitorWnd::OnCustomizer() {
+    Trace("CMonitorWnd OnCustomizer\n");
+    HWND option = FindWindowA(nullptr, kOptionWindowTitle);
+    if (option != nullptr) {
+        Trace("CMonitorWnd OnCustomizer hWnd!=NULL\n");
+        if (IsIconic(option))
+            ShowWindow(option, SW_RESTORE);
+        SetForegroundWindow(option);
+        SetActiveWindow(option);
+        return;
+    }
+    Trace("CMonitorWnd OnCustomizer hWnd==NULL\n");
+    OpenProgram(folder_ + "Option.exe");
+}
+
+void CMonitorWnd::OnExit() { PostMessageA(Handle(), WM_CLOSE, 0, 0); }
+
+LRESULT CMonitorWnd::OnSystrayNotify(WPARAM wParam, LPARAM lParam) {
+    if (wParam != kTrayIconId)
+        return 0;
+    switch (LOWORD(lParam)) {
+    case WM_LBUTTONDOWN: {
+        OnCustomizer();
+        // The hidden window itself is never brought forward: that would take the foreground from Option.
+        HWND popup = GetLastActivePopup(Handle());
+        if (popup != nullptr && popup != Handle()) {
+            if (IsIconic(popup))
+                ShowWindow(popup, SW_RESTORE);
+            SetForegroundWindow(popup);
+            SetActiveWindow(popup);
+        }
+        break;
+    }
+    case WM_LBUTTONDBLCLK:
+        Trace("OnSystrayNotify WM_LBUTTONDBLCLK\n");
+        OnCustomizer();
+        break;
+    case WM_RBUTTONDOWN:
+        ShowTrayMenu();
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+void CMonitorWnd::ShowTrayMenu() {
+    // A menu tracked for a window that is not in the foreground does not close when the user clicks elsewhere.
+    SetForegroundWindow(GetLastActivePopup(Handle()));
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr)
+        return;
+    AppendMenuA(menu, MF_STRING, CmdOpenOption, Fetch(kMenuOpenString).c_str());
+    SetMenuDefaultItem(menu, CmdOpenOption, FALSE);
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, CmdExit, Fetch(kMenuExitString).c_str());
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_LEFTBUTTON, cursor.x, cursor.y, 0, Handle(), nullptr);
+    PostMessageA(Handle(), WM_NULL, 0, 0);
+    DestroyMenu(menu);
+}
+
+LRESULT CMonitorWnd::OnApplyAllSetting(WPARAM, LPARAM lParam) {
+    ReadBlockIntoCopy();
+    ApplyPointer();
+    const bool queued = connected_ == kConnected && worker_ && worker_->PostJob(kJobApplyAll, lParam);
+    if (!queued)
+        PostToOption(ApplyFinished);
+    return 0;
+}
+
+LRESULT CMonitorWnd::OnReloadShareData(WPARAM, LPARAM) {
+    ReadBlockIntoCopy();
+    return 0;
+}
+
+LRESULT CMonitorWnd::OnReloadShareDataAndPointer(WPARAM, LPARAM) {
+    ReadBlockIntoCopy();
+    ApplyPointer();
+    return 0;
+}
+
+LRESULT CMonitorWnd::OnCopyData(WPARAM, LPARAM lParam) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (data == nullptr)
+        return 0;
+    std::string text;
+    if (!ReadOsdMessage(data->dwData, data->lpData, data->cbData, text))
+        return 0;
+    IniFile(configPath_).WriteString(kOsdDataSection, kOsdDataKey, SingleLineText(text).c_str());
+    if (connected_ == kConnected) {
+        if (HWND osd = OsdWindow()) {
+            Trace("Show OSD %d\n", static_cast<int>(kOsdShowMessage));
+            PostMessageA(osd, OsdShow, kOsdShowMessage, 0);
+        }
+    }
+    return 1;
+}
+
+LRESULT CMonitorWnd::OnDeviceEvent(WPARAM wParam, LPARAM lParam) {
+    Dispatch(EventFromDeviceEvent(wParam, lParam));
+    return 0;
+}
+
+LRESULT CMonitorWnd::OnDevicePresence(WPARAM wParam, LPARAM) {
+    Dispatch(EventFromPresence(wParam));
+    return 0;
+}
+
+LRESULT CMonitorWnd::OnTaskbarCreated(WPARAM, LPARAM) {
+    // The shell restarted: the icon it had is gone.
+    if (connected_ == kConnected) {
+        tray_.Delete();
+        tray_.Add();
+    }
+    return 0;
+}
+
+void CMonitorWnd::Dispatch(uint32_t code) {
+    const EventAction action = ClassifyEvent(code, connected_);
+    switch (action.kind) {
+    case EventKind::Arrival:
+        OnArrival();
+        break;
+    case EventKind::Removal:
+        OnRemoval();
+        break;
+    case EventKind::ProfileSwitch:
+        SwitchProfile(action.index);
+        break;
+    case EventKind::LaunchProgram:
+        LaunchProgram(action.index);
+        break;
+    case EventKind::OpenOption:
+        PostMessageA(Handle(), WM_COMMAND, CmdOpenOption, 0);
+        break;
+    case EventKind::DpiStage:
+    case EventKind::PollingRate:
+    case EventKind::Sensitivity:
+        OnSettingEvent(action);
+        break;
+    case EventKind::None:
+        break;
+    }
+}
+
+void CMonitorWnd::OnArrival() {
+    Trace("CMonitorWnd mouse arrived\n");
+    // The mouse needs a moment after it announces itself before its interfaces can be opened.
+    Sleep(1000);
+    SetConnected(kConnected);
+    hid_.OpenFeatureDevice();
+    hid_.OpenReportDevice();
+    if (worker_)
+        worker_->PostJob(kJobReadBack);
+    tray_.Add();
+    WriteDevice(1);
+    SetTimer(Handle(), kForegroundTimer, kForegroundPeriodMs, nullptr);
+}
+
+void CMonitorWnd::OnRemoval() {
+    Trace("CMonitorWnd mouse removed\n");
+    SetConnected(kRemoved);
+    hid_.CloseFeatureDevice();
+    hid_.CloseReportDevice();
+    tray_.Delete();
+    KillTimer(Handle(), kForegroundTimer);
+    WriteDevice(0);
+    PostToOption(WM_CLOSE);
+}
+
+void CMonitorWnd::OnSettingEvent(const EventAction& action) {
+    SettingChange change;
+    auto copy = NewShareData();
+    data_.Update([&](ShareData& d) {
+        change = ApplySettingEvent(d, action);
+        *copy = d;
+        return 0;
+    });
+    if (!change.changed)
+        return;
+    block_.WriteBlock(*copy);
+    PostToOption(DeviceSettingChanged);
+    if (change.dpiStage)
+        ShowCpiMessage(*copy);
+    ShowBalloon(change.balloon);
+}
+
+void CMonitorWnd::ShowCpiMessage(const ShareData& data) {
+    if (!osd_.cpiDisplay)
+        return;
+    const ProfileRecord* profile = ActiveProfile(data);
+    if (profile == nullptr)
+        return;
+    const std::string text = CpiMessage(*profile);
+    if (text.empty())
+        return;
+    IniFile(configPath_).WriteString(kOsdDataSection, kOsdDataKey, text.c_str());
+    if (HWND osd = OsdWindow()) {
+        Trace("Show OSD %d\n", static_cast<int>(kOsdShowMessage));
+        PostMessageA(osd, OsdShow, kOsdShowMessage, 0);
+    }
+}
+
+void CMonitorWnd::ShowBalloon(const std::string& text) {
+    tray_.SetBalloon(text, 1000);
+    KillTimer(Handle(), kBalloonTimer);
+    SetTimer(Handle(), kBalloonTimer, kBalloonPeriodMs, nullptr);
+}
+
+void CMonitorWnd::SwitchProfile(int profile) {
+    if (profile < 0 || profile >= kProfileCount)
+        return;
+    Trace("CMonitorWnd profile switch to %d\n", profile);
+    auto copy = NewShareData();
+    data_.Update([&](ShareData& d) {
+        d.CurrentProfile = profile;
+        *copy = d;
+        return 0;
+    });
+    block_.WriteBlock(*copy);
+    if (worker_)
+        worker_->PostJob(kJobProfileSwitch);
+    WritePointerSettings(copy->Profile[profile]);
+    ApplyPointer();
+    PostToOption(ProfileSwitched);
+    if (osd_.profileDisplay) {
+        if (HWND osd = OsdWindow()) {
+            Trace("Show OSD %d\n", static_cast<int>(kOsdShowProfile));
+            PostMessageA(osd, OsdShow, kOsdShowProfile, static_cast<LPARAM>(profile) << 16);
+        }
+    }
+}
+
+void CMonitorWnd::LaunchProgram(int entry) {
+    if (entry < 0 || entry >= kMacroKeyCount)
+        return;
+    auto copy = NewShareData();
+    data_.Get(*copy);
+    const ProfileRecord* profile = ActiveProfile(*copy);
+    if (profile == nullptr)
+        return;
+    const MacroKeyInfo& key = profile->MacroKey[entry];
+    if (key.FunctionCode != 99)
+        return;
+    const std::string path(key.ProgramPath, FieldLength(key.ProgramPath));
+    Trace("CMonitorWnd launch entry %d\n", entry);
+    OpenProgram(path);
+}
+
+void CMonitorWnd::ForegroundProfileSwitch() {
+    HWND foreground = GetForegroundWindow();
+    if (foreground == nullptr)
+        return;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(foreground, &pid);
+    if (pid == 0)
+        return;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    std::string exeName;
+    if (Process32First(snapshot, &entry)) {
+        do {
+            if (entry.th32ProcessID == pid) {
+                exeName.assign(entry.szExeFile, strnlen(entry.szExeFile, sizeof entry.szExeFile));
+                break;
+            }
+        } while (Process32Next(snapshot, &entry));
+    }
+    CloseHandle(snapshot);
+    if (exeName.empty())
+        return;
+    auto copy = NewShareData();
+    data_.Get(*copy);
+    const int target = ForegroundSwitchTarget(*copy, exeName);
+    if (target >= 0)
+        SwitchProfile(target);
+}
+
+void CMonitorWnd::ApplyPointer() {
+    auto copy = NewShareData();
+    data_.Get(*copy);
+    const int index = copy->CurrentProfile;
+    ProfileRecord* profile = ActiveProfile(*copy);
+    if (profile == nullptr)
+        return;
+    const int32_t before = profile->Acceleration;
+    ApplyPointerSettings(*profile, mouseKey_, Handle());
+    if (profile->Acceleration != before) {
+        const int32_t after = profile->Acceleration;
+        data_.Update([&](ShareData& d) {
+            if (d.CurrentProfile == index)
+                d.Profile[index].Acceleration = after;
+            return 0;
+        });
+    }
+}
+
+bool CMonitorWnd::ReadBlockIntoCopy() {
+    auto copy = NewShareData();
+    if (block_.ReadBlock(*copy) != 1)
+        return false;
+    data_.Set(*copy);
+    return true;
+}
+
+void CMonitorWnd::WriteCopyToBlock() {
+    auto copy = NewShareData();
+    data_.Get(*copy);
+    block_.WriteBlock(*copy);
+}
+
+void CMonitorWnd::WriteDevice(int value) { IniFile(configPath_).WriteInt(kDeviceSection, kDeviceKey, value); }
+
+void CMonitorWnd::SetConnected(int flag) {
+    connected_ = flag;
+    if (worker_)
+        worker_->SetConnected(flag == kConnected);
+}
+
+void CMonitorWnd::PostToOption(UINT message) {
+    if (HWND option = FindWindowA(nullptr, kOptionWindowTitle))
+        PostMessageA(option, message, 0, 0);
+}

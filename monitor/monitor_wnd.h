@@ -1,0 +1,107 @@
+#pragma once
+// CMonitorWnd: Monitor's hidden main window "Tarvex Monitor". It owns the shared block, the HID transport, the
+// DeviceWorker, the timers and the tray icon, answers every message of the other programs and of the transport, and
+// keeps the pointer settings and the on-screen display in line with the mouse.
+
+#include <windows.h>
+
+#include "common/messages.h"
+#include "common/shared_block.h"
+#include "framework/window.h"
+#include "monitor/device/device_worker.h"
+#include "monitor/device/hid_binding.h"
+#include "monitor/device_events.h"
+#include "monitor/osd_texts.h"
+#include "monitor/tray_icon.h"
+
+#include <memory>
+#include <string>
+
+// The shell sends it when the task bar (re)starts: the tray icon must be added again.
+inline RegisteredMessage kTaskbarCreated{"TaskbarCreated"};
+
+inline constexpr UINT_PTR kForegroundTimer = 500;
+inline constexpr UINT kForegroundPeriodMs = 2000;
+inline constexpr UINT_PTR kReadBackTimer = 502;
+inline constexpr UINT kReadBackDelayMs = 200;
+inline constexpr UINT_PTR kBalloonTimer = 1000;
+inline constexpr UINT kBalloonPeriodMs = 1000;
+
+class CMonitorWnd : public Window {
+public:
+    // openOption: the command line asked for Option.
+    explicit CMonitorWnd(bool openOption);
+    ~CMonitorWnd() override;
+
+    // Creates the hidden window (creation steps 1-18 run in WM_CREATE). False when creation was refused.
+    bool CreateHidden();
+
+private:
+    bool OnCreate(const CREATESTRUCTA& create);
+    void OnDestroy();
+    void OnTimer(UINT_PTR id);
+    void OnCustomizer();
+    void OnExit();
+    LRESULT OnSystrayNotify(WPARAM wParam, LPARAM lParam);
+    LRESULT OnApplyAllSetting(WPARAM wParam, LPARAM lParam);
+    LRESULT OnReloadShareData(WPARAM wParam, LPARAM lParam);
+    LRESULT OnReloadShareDataAndPointer(WPARAM wParam, LPARAM lParam);
+    LRESULT OnCopyData(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDeviceEvent(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDevicePresence(WPARAM wParam, LPARAM lParam);
+    LRESULT OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
+
+    void Dispatch(uint32_t code);
+    void OnArrival();
+    void OnRemoval();
+    void OnSettingEvent(const EventAction& action);
+    void SwitchProfile(int profile);
+    void LaunchProgram(int entry);
+    void ForegroundProfileSwitch();
+    void ShowCpiMessage(const ShareData& data);
+    void ShowBalloon(const std::string& text);
+    void ShowTrayMenu();
+
+    void ApplyPointer();
+    bool ReadBlockIntoCopy();
+    void WriteCopyToBlock();
+    void WriteDevice(int value);
+    void SetConnected(int flag);
+    static void PostToOption(UINT message);
+
+    using Entry = MessageEntry<CMonitorWnd>;
+    static constexpr Entry kMessageMap[] = {
+        Entry::Create(&CMonitorWnd::OnCreate),
+        Entry::Destroy(&CMonitorWnd::OnDestroy),
+        Entry::Timer(&CMonitorWnd::OnTimer),
+        Entry::CommandId(CmdOpenOption, &CMonitorWnd::OnCustomizer),
+        Entry::CommandId(CmdExit, &CMonitorWnd::OnExit),
+        Entry::Raw(TrayNotify, &CMonitorWnd::OnSystrayNotify),
+        Entry::Raw(ApplyAllSetting, &CMonitorWnd::OnApplyAllSetting),
+        Entry::Raw(ReloadShareData, &CMonitorWnd::OnReloadShareData),
+        Entry::Raw(ReloadShareDataAndPointer, &CMonitorWnd::OnReloadShareDataAndPointer),
+        Entry::Raw(WM_COPYDATA, &CMonitorWnd::OnCopyData),
+        Entry::Raw(DeviceEvent, &CMonitorWnd::OnDeviceEvent),
+        Entry::Raw(DevicePresence, &CMonitorWnd::OnDevicePresence),
+        Entry::Registered(kTaskbarCreated, &CMonitorWnd::OnTaskbarCreated),
+    };
+    bool ProcessMessage(WindowMessage& m) override {
+        return RouteMessage(*this, kMessageMap, m) || Window::ProcessMessage(m);
+    }
+
+    bool openOption_;
+    std::string folder_;
+    std::string configPath_;
+    HKEY mouseKey_ = nullptr;
+    OsdSettings osd_;
+    MonitorShareData data_;
+    SharedBlock block_;
+    HidBinding hid_;
+    SleepClock clock_;
+    std::unique_ptr<MonitorJobHost> host_;
+    std::unique_ptr<DeviceWorker> worker_;
+    TrayIcon tray_;
+    int connected_ = kAbsentSinceStart;
+    bool languageLoaded_ = false;
+    bool created_ = false;   // the block and the worker exist: shut-down has work to do
+};

@@ -1,0 +1,30 @@
+#pragma once
+// Monitor's tray icon: id 102, callback TrayNotify, the small icon of Monitor's own program file and a tip; it exists
+// only while the mouse is connected. The balloon is shown through the same record.
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+class TrayIcon {
+public:
+    TrayIcon() = default;
+    ~TrayIcon();
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
+
+    // Fills the record for the window: icon from the program file, tip cut to 127 characters.
+    void Prepare(HWND owner, const std::string& tip);
+    bool Add();
+    void Delete();
+    bool Shown() const { return shown_; }
+
+    // Title empty, no icon and no sound, the text (cut to the record's 255 characters), the display time in ms.
+    void SetBalloon(const std::string& text, UINT timeoutMs);
+
+private:
+    NOTIFYICONDATAA record_{};
+    HICON icon_ = nullptr;
+    bool shown_ = false;
+};
