@@ -1,0 +1,350 @@
+// The built hiddriver.dll, loaded from a copy in a temporary folder the way the host loads it, and mousectl.exe run
+// as a separate process against it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <optional>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The host's message numbers for the two notifications, handed to Open_DevMonitor.
+constexpr UINT kDeviceEvent = WM_USER + 301;
+constexpr UINT kDevicePresence = WM_USER + 302;
+
+using NoArgs = int (*)();
+using TwoInts = int (*)(int, int);
+using OpenMonitor = int (*)(HWND, UINT, UINT);
+using Buffer = int (*)(unsigned char*, int);
+
+std::string ExeFolder() {
+    char path[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, n);
+    return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+std::string ReadFileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line))
+        lines.push_back(line);
+    return lines;
+}
+
+struct RunResult {
+    DWORD exitCode = 0xFFFFFFFF;
+    std::string output; // stdout and stderr together
+};
+
+RunResult RunMousectl(const std::string& arguments) {
+    RunResult result;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+        return result;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = writeEnd;
+    si.hStdError = writeEnd;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION pi{};
+    std::string command = "\"";
+    command += ExeFolder();
+    command += "mousectl.exe\" ";
+    command += arguments;
+    const BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                        nullptr, &si, &pi);
+    CloseHandle(writeEnd);
+    if (started) {
+        char chunk[4096];
+        DWORD got = 0;
+        while (ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) && got > 0)
+            result.output.append(chunk, got);
+        if (WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(pi.hProcess, &result.exitCode);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    CloseHandle(readEnd);
+    return result;
+}
+
+class VirtualMouseDll : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        static int counter = 0;
+        folder_ = std::string(temp) + "vmouse-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+                  std::to_string(++counter) + "\\";
+        ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr));
+        ASSERT_TRUE(CopyFileA((ExeFolder() + "hiddriver.dll").c_str(), (folder_ + "hiddriver.dll").c_str(), FALSE));
+        window_ = CreateWindowExA(0, "STATIC", "vmouse test host", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                                  nullptr);
+        ASSERT_NE(nullptr, window_);
+        Load();
+    }
+
+    void TearDown() override {
+        Unload();
+        if (window_)
+            DestroyWindow(window_);
+        for (const char* name : {"hiddriver.dll", "virtual-mouse.dat", "virtual-mouse.log", "virtual-mouse.dat.new"})
+            DeleteFileA((folder_ + name).c_str());
+        RemoveDirectoryA(folder_.c_str());
+    }
+
+    void Load() {
+        dll_ = LoadLibraryA((folder_ + "hiddriver.dll").c_str());
+        ASSERT_NE(nullptr, dll_);
+        auto bind = [&](const char* name) {
+            FARPROC f = GetProcAddress(dll_, name);
+            EXPECT_NE(nullptr, f) << name;
+            return reinterpret_cast<void*>(f);
+        };
+        setVidPid_ = reinterpret_cast<TwoInts>(bind("Set_VIDPID"));
+        openMonitor_ = reinterpret_cast<OpenMonitor>(bind("Open_DevMonitor"));
+        closeMonitor_ = reinterpret_cast<NoArgs>(bind("Close_DevMonitor"));
+        openFeature_ = reinterpret_cast<NoArgs>(bind("Open_FeatureDevice"));
+        closeFeature_ = reinterpret_cast<NoArgs>(bind("Close_FeatureDevice"));
+        openReport_ = reinterpret_cast<NoArgs>(bind("Open_ReportDevice"));
+        closeReport_ = reinterpret_cast<NoArgs>(bind("Close_ReportDevice"));
+        setFeature_ = reinterpret_cast<Buffer>(bind("SetFeature"));
+        getFeature_ = reinterpret_cast<Buffer>(bind("GetFeature"));
+        writeUsb_ = reinterpret_cast<Buffer>(bind("WriteUSB"));
+        readUsb_ = reinterpret_cast<Buffer>(bind("ReadUSB"));
+        ASSERT_FALSE(HasFailure());
+    }
+
+    // The host's start-up order; returns Open_ReportDevice's result.
+    int StartLikeTheHost() {
+        setVidPid_(0x1234, 0x5678);
+        openMonitor_(window_, kDeviceEvent, kDevicePresence);
+        openFeature_();
+        return openReport_();
+    }
+
+    void Unload() {
+        if (!dll_)
+            return;
+        closeFeature_();
+        closeReport_();
+        closeMonitor_();
+        FreeLibrary(dll_);
+        dll_ = nullptr;
+    }
+
+    // The next message posted to the test window, within a time limit.
+    std::optional<MSG> NextPosted(DWORD timeoutMs = 10000) {
+        const ULONGLONG end = GetTickCount64() + timeoutMs;
+        for (;;) {
+            MSG msg;
+            if (PeekMessageA(&msg, window_, 0, 0, PM_REMOVE)) {
+                if (msg.message == kDeviceEvent || msg.message == kDevicePresence)
+                    return msg;
+                continue;
+            }
+            const ULONGLONG now = GetTickCount64();
+            if (now >= end)
+                return std::nullopt;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLPOSTMESSAGE);
+        }
+    }
+
+    bool NothingPosted() {
+        MSG msg;
+        return !PeekMessageA(&msg, window_, kDeviceEvent, kDevicePresence, PM_NOREMOVE);
+    }
+
+    int Set(std::vector<unsigned char> report) { return setFeature_(report.data(), static_cast<int>(report.size())); }
+    int Write(std::vector<unsigned char> block) { return writeUsb_(block.data(), static_cast<int>(block.size())); }
+
+    std::vector<std::string> TransferLines() {
+        std::vector<std::string> transfers;
+        for (const std::string& line : Lines(ReadFileText(folder_ + "virtual-mouse.log")))
+            if (!line.empty() && line[0] != '#')
+                transfers.push_back(line);
+        return transfers;
+    }
+
+    std::string folder_;
+    HWND window_ = nullptr;
+    HMODULE dll_ = nullptr;
+    TwoInts setVidPid_ = nullptr;
+    OpenMonitor openMonitor_ = nullptr;
+    NoArgs closeMonitor_ = nullptr, openFeature_ = nullptr, closeFeature_ = nullptr, openReport_ = nullptr,
+           closeReport_ = nullptr;
+    Buffer setFeature_ = nullptr, getFeature_ = nullptr, writeUsb_ = nullptr, readUsb_ = nullptr;
+};
+
+TEST_F(VirtualMouseDll, LogsEveryTransferInTheExactFormat) {
+    ASSERT_EQ(1, StartLikeTheHost()); // a new mouse is plugged
+    EXPECT_EQ(1, Set({0x01, 0x01, 0, 0, 0, 0, 0, 0xFD}));
+    EXPECT_EQ(1, Set({0x11, 0x06, 0x08, 0, 0, 0, 0, 0xE0}));
+    EXPECT_EQ(1, Write({0x04, 0x06, 0x86, 0x26, 0x45, 0x47, 0x80, 0x80}));
+    EXPECT_EQ(1, Set({0x0B, 0x03, 0x08, 0, 0, 0, 0, 0xE9}));
+    EXPECT_EQ(1, Set({0x0B, 0x03, 0x08, 0, 0, 0, 0, 0x00})); // bad checksum: taken on the wire, ignored
+    EXPECT_EQ(1, Set({0x8B, 0, 0, 0, 0, 0, 0, 0x74}));
+    unsigned char answer[8] = {0x8B, 0, 0, 0, 0, 0, 0, 0x74};
+    ASSERT_EQ(1, getFeature_(answer, 8));
+    EXPECT_EQ(0x8B, answer[0]);
+    EXPECT_EQ(3, answer[1]);
+    EXPECT_EQ(0, readUsb_(answer, 8));
+    EXPECT_EQ(0, setFeature_(answer, 7)); // no command report
+
+    const std::vector<std::string> lines = TransferLines();
+    const std::vector<std::string> expected = {
+        "SET 01 01 00 00 00 00 00 FD", "SET 11 06 08 00 00 00 00 E0", "WRITE 04 06 86 26 45 47 80 80",
+        "SET 0B 03 08 00 00 00 00 E9", "SET 0B 03 08 00 00 00 00 00", "SET 8B 00 00 00 00 00 00 74",
+        "GET 8B 03 00 00 00 00 00 71"};
+    ASSERT_EQ(expected.size(), lines.size());
+    const std::regex format("^(0|[1-9][0-9]*) (SET|WRITE|GET)( [0-9A-F]{2})+$");
+    unsigned long long previous = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_TRUE(std::regex_match(lines[i], format)) << lines[i];
+        const size_t space = lines[i].find(' ');
+        EXPECT_EQ(expected[i], lines[i].substr(space + 1));
+        const unsigned long long ms = std::stoull(lines[i].substr(0, space));
+        EXPECT_LE(previous, ms);
+        previous = ms;
+    }
+    // The bad report is followed by its diagnostic line.
+    const std::vector<std::string> all = Lines(ReadFileText(folder_ + "virtual-mouse.log"));
+    bool noted = false;
+    for (size_t i = 0; i + 1 < all.size(); ++i)
+        if (all[i].ends_with("SET 0B 03 08 00 00 00 00 00"))
+            noted = all[i + 1].starts_with("# checksum 00 wrong");
+    EXPECT_TRUE(noted);
+}
+
+TEST_F(VirtualMouseDll, UnpluggedMouseOpensNothingAndPlugReportsPresence) {
+    ASSERT_EQ(1, StartLikeTheHost());
+    RunResult unplug = RunMousectl("unplug");
+    EXPECT_EQ(0u, unplug.exitCode) << unplug.output;
+    auto removed = NextPosted();
+    ASSERT_TRUE(removed);
+    EXPECT_EQ(kDevicePresence, removed->message);
+    EXPECT_EQ(0u, removed->wParam);
+
+    EXPECT_EQ(0, Set({0x8B, 0, 0, 0, 0, 0, 0, 0x74})); // the handles died with the removal
+    EXPECT_EQ(0, openFeature_());
+    EXPECT_EQ(0, openReport_());
+    RunResult dpi = RunMousectl("dpi 2");
+    EXPECT_EQ(1u, dpi.exitCode);
+    EXPECT_NE(std::string::npos, dpi.output.find("unplugged")) << dpi.output;
+    EXPECT_TRUE(NothingPosted());
+
+    RunResult plug = RunMousectl("plug");
+    EXPECT_EQ(0u, plug.exitCode) << plug.output;
+    auto arrived = NextPosted();
+    ASSERT_TRUE(arrived);
+    EXPECT_EQ(kDevicePresence, arrived->message);
+    EXPECT_EQ(1u, arrived->wParam);
+    EXPECT_EQ(1, openFeature_());
+    EXPECT_EQ(1, openReport_());
+}
+
+TEST_F(VirtualMouseDll, MousectlReportsWhatTheMouseReports) {
+    ASSERT_EQ(1, StartLikeTheHost());
+    struct Case {
+        const char* arguments;
+        WPARAM command;
+        LPARAM value;
+    };
+    const Case cases[] = {{"dpi 4", 0x0700, 4},           {"rate 1000", 0x0500, 1},
+                          {"rate 125", 0x0500, 8},        {"profile 2", 0x7000, 2},
+                          {"sensitivity 5 10", 0xC000, 0x0A05}, {"event 0xA000 0", 0xA000, 0},
+                          {"event 28673 0x10", 0x7001, 0x10}};
+    for (const Case& c : cases) {
+        RunResult run = RunMousectl(c.arguments);
+        EXPECT_EQ(0u, run.exitCode) << c.arguments << ": " << run.output;
+        auto posted = NextPosted();
+        ASSERT_TRUE(posted) << c.arguments;
+        EXPECT_EQ(kDeviceEvent, posted->message) << c.arguments;
+        EXPECT_EQ(c.command, posted->wParam) << c.arguments;
+        EXPECT_EQ(c.value, posted->lParam) << c.arguments;
+    }
+    // The stage the mouse stepped to is what it answers to the host's read-back.
+    EXPECT_EQ(1, Set({0x8B, 0, 0, 0, 0, 0, 0, 0x74}));
+    unsigned char answer[8] = {};
+    ASSERT_EQ(1, getFeature_(answer, 8));
+    EXPECT_EQ(4, answer[1]);
+
+    RunResult dump = RunMousectl("dump");
+    EXPECT_EQ(0u, dump.exitCode);
+    EXPECT_NE(std::string::npos, dump.output.find("Polling rate: 125 Hz (interval 8 ms)")) << dump.output;
+    EXPECT_NE(std::string::npos, dump.output.find("DPI stages (selected stage 4):")) << dump.output;
+
+    RunResult bad = RunMousectl("dpi 7");
+    EXPECT_EQ(2u, bad.exitCode);
+    EXPECT_TRUE(NothingPosted());
+}
+
+TEST_F(VirtualMouseDll, PressOfTheFactoryDpiButtonStepsAndReports) {
+    ASSERT_EQ(1, StartLikeTheHost());
+    RunResult press = RunMousectl("press 7"); // entry 6 holds DPI function 3 from the factory
+    EXPECT_EQ(0u, press.exitCode) << press.output;
+    auto posted = NextPosted();
+    ASSERT_TRUE(posted);
+    EXPECT_EQ(kDeviceEvent, posted->message);
+    EXPECT_EQ(0x0700u, posted->wParam);
+    EXPECT_EQ(3, posted->lParam); // factory stage 2, the next enabled one is 3
+}
+
+TEST_F(VirtualMouseDll, MemoryAndPresenceSurviveAReload) {
+    ASSERT_EQ(1, StartLikeTheHost());
+    EXPECT_EQ(1, Set({0x12, 0x02, 0x40, 0, 0, 0, 0, 0xAB}));
+    std::vector<unsigned char> block(32, 0x5A);
+    EXPECT_EQ(1, Write(block));
+    EXPECT_EQ(1, Write(block));
+    ASSERT_EQ(0u, RunMousectl("unplug").exitCode);
+    Unload();
+
+    Load();
+    EXPECT_EQ(0, StartLikeTheHost()) << "the unplugged state persists";
+    ASSERT_EQ(0u, RunMousectl("plug").exitCode);
+    RunResult dump = RunMousectl("dump");
+    EXPECT_NE(std::string::npos, dump.output.find("entry 16: 5A 5A 5A 5A")) << dump.output;
+    EXPECT_NE(std::string::npos, dump.output.find("entry 31: 5A 5A 5A 5A")) << dump.output;
+    Unload();
+
+    // A damaged file gives factory memory, plugged.
+    {
+        std::ofstream damaged(folder_ + "virtual-mouse.dat", std::ios::binary | std::ios::trunc);
+        damaged << "not a memory image";
+    }
+    Load();
+    EXPECT_EQ(1, StartLikeTheHost());
+    dump = RunMousectl("dump");
+    EXPECT_NE(std::string::npos, dump.output.find("entry 16: 01 00 F0 00")) << dump.output;
+}
+
+TEST_F(VirtualMouseDll, MousectlFailsClearlyWithoutARunningMouse) {
+    // Loaded, but nobody opened the device monitor yet: nothing to talk to.
+    RunResult run = RunMousectl("dump");
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_NE(std::string::npos, run.output.find("no virtual mouse is running")) << run.output;
+    ASSERT_EQ(1, StartLikeTheHost());
+    EXPECT_EQ(0u, RunMousectl("dump").exitCode);
+    closeMonitor_();
+    EXPECT_EQ(1u, RunMousectl("plug").exitCode);
+}
+
+} // namespace
