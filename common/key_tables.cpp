@@ -116,12 +116,17 @@ void SetActiveLayout(const KeyboardLayout* layout) { activeLayout = layout; }
 const KeyUsageRow* KeyUsageRows() { return kRows; }
 
 std::string KeyName(int virtualKey) {
+    char text[8];
     if ((virtualKey >= 0x30 && virtualKey <= 0x39) || (virtualKey >= 0x41 && virtualKey <= 0x5A))
         return std::string(1, static_cast<char>(virtualKey));
-    if (virtualKey >= 0x60 && virtualKey <= 0x69)
-        return "Num_" + std::string(1, static_cast<char>('0' + virtualKey - 0x60));
-    if (virtualKey >= 0x70 && virtualKey <= 0x7B)
-        return "F" + std::to_string(virtualKey - 0x70 + 1);
+    if (virtualKey >= 0x60 && virtualKey <= 0x69) {
+        std::snprintf(text, sizeof text, "Num_%d", virtualKey - 0x60);
+        return text;
+    }
+    if (virtualKey >= 0x70 && virtualKey <= 0x7B) {
+        std::snprintf(text, sizeof text, "F%d", virtualKey - 0x70 + 1);
+        return text;
+    }
     for (const auto& key : kNamedKeys)
         if (key.virtualKey == virtualKey)
             return key.name;
