@@ -12,8 +12,7 @@
 #include <utility>
 
 // The rules of one handle kind: its type, its empty value, what counts as empty and how it is closed.
-template <typename H, BOOL(WINAPI* CloseFunction)(H)>
-struct HandleTraits {
+template <typename H, BOOL(WINAPI* CloseFunction)(H)> struct HandleTraits {
     using Type = H;
     static constexpr Type Empty() noexcept { return nullptr; }
     static bool IsEmpty(Type h) noexcept { return h == nullptr; }
@@ -35,8 +34,7 @@ struct MappedViewTraits {
     static void Close(Type h) noexcept { UnmapViewOfFile(h); }
 };
 
-template <typename G>
-struct GdiObjectTraits {
+template <typename G> struct GdiObjectTraits {
     using Type = G;
     static constexpr Type Empty() noexcept { return nullptr; }
     static bool IsEmpty(Type h) noexcept { return h == nullptr; }
@@ -44,8 +42,7 @@ struct GdiObjectTraits {
 };
 
 // Owns one handle and closes it exactly once: at destruction, reset() or move-assignment over it.
-template <typename Traits>
-class UniqueHandle {
+template <typename Traits> class UniqueHandle {
 public:
     using Type = typename Traits::Type;
 
@@ -81,8 +78,7 @@ private:
     Type handle_ = Traits::Empty();
 };
 
-template <typename G>
-using GdiObject = UniqueHandle<GdiObjectTraits<G>>;
+template <typename G> using GdiObject = UniqueHandle<GdiObjectTraits<G>>;
 using GdiBitmap = GdiObject<HBITMAP>;
 using GdiFont = GdiObject<HFONT>;
 using GdiBrush = GdiObject<HBRUSH>;

@@ -96,8 +96,7 @@ enum class MessageKind {
 };
 
 // One row of a class's message map.
-template <class T>
-struct MessageEntry {
+template <class T> struct MessageEntry {
     using RawHandler = LRESULT (T::*)(WPARAM wParam, LPARAM lParam);
     using PlainHandler = void (T::*)();
     using CommandHandler = void (T::*)(int id, int code, HWND control);
@@ -201,8 +200,7 @@ inline int SignedHigh(LPARAM value) {
     return static_cast<short>(HIWORD(value));
 }
 
-template <class T>
-bool InvokeEntry(T& self, const MessageEntry<T>& e, WindowMessage& m) {
+template <class T> bool InvokeEntry(T& self, const MessageEntry<T>& e, WindowMessage& m) {
     const auto& h = e.handler;
     switch (e.kind) {
     case MessageKind::Raw:
@@ -276,8 +274,7 @@ bool InvokeEntry(T& self, const MessageEntry<T>& e, WindowMessage& m) {
 
 // Looks a message up in one class's table: registered messages first, then the rows in order; the first row that
 // takes the message ends the search. False when no row took it (the caller then chains to its base class).
-template <class T, std::size_t N>
-bool RouteMessage(T& self, const MessageEntry<T> (&map)[N], WindowMessage& m) {
+template <class T, std::size_t N> bool RouteMessage(T& self, const MessageEntry<T> (&map)[N], WindowMessage& m) {
     if (m.message >= 0xC000 && m.message <= 0xFFFF) {
         for (const auto& e : map) {
             if (e.kind == MessageKind::Registered && e.registered != nullptr && e.registered->Value() == m.message) {
@@ -393,8 +390,8 @@ public:
     // Undoes Attach; returns the control.
     HWND Detach();
     // CreateWindowExA of a child control, then Attach. Null on failure.
-    HWND Create(const char* className, const char* text, DWORD style, int x, int y, int width, int height,
-                HWND parent, int id, DWORD exStyle = 0);
+    HWND Create(const char* className, const char* text, DWORD style, int x, int y, int width, int height, HWND parent,
+                int id, DWORD exStyle = 0);
 
 protected:
     LRESULT DefaultProcessing(WindowMessage& m) override;

@@ -91,8 +91,8 @@ private:
 struct Fixture : ::testing::Test {
     ParentWindow parent;
     void SetUp() override {
-        ASSERT_NE(nullptr, parent.Create(0, nullptr, "parent", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 300, 200,
-                                         nullptr));
+        ASSERT_NE(nullptr,
+                  parent.Create(0, nullptr, "parent", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 300, 200, nullptr));
     }
     HWND Child(ButtonWrapper& wrapper, const char* cls, DWORD style, int id) {
         return wrapper.Create(cls, "child", WS_CHILD | WS_VISIBLE | style, 10, 10, 40, 20, parent.Handle(), id);
@@ -121,8 +121,9 @@ TEST_F(ControlReflection, ButtonClickReachesTheButtonsWrapperNotTheParent) {
     EXPECT_EQ(button, parent.lastControl);
 
     // A button without a wrapper: the parent's own handler, with the control's handle.
-    HWND plain = CreateWindowExA(0, "BUTTON", "plain", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 60, 10, 40, 20,
-                                 parent.Handle(), reinterpret_cast<HMENU>(kPlainId), GetModuleHandleA(nullptr), nullptr);
+    HWND plain =
+        CreateWindowExA(0, "BUTTON", "plain", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 60, 10, 40, 20, parent.Handle(),
+                        reinterpret_cast<HMENU>(kPlainId), GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(nullptr, plain);
     SendMessageA(plain, BM_CLICK, 0, 0);
     EXPECT_EQ(2, parent.commands);
