@@ -12,7 +12,8 @@ using K = std::array<uint8_t, 3>;
 
 constexpr uint8_t kLCtrl = 0xE0, kLShift = 0xE1, kLAlt = 0xE2, kLWin = 0xE3;
 
-constexpr FunctionInfo Item(uint8_t code, int command, int submenu, D descriptor, EntryRule rule = EntryRule::AnyEntry) {
+constexpr FunctionInfo Item(uint8_t code, int command, int submenu, D descriptor,
+                            EntryRule rule = EntryRule::AnyEntry) {
     return {code, command, command, command, submenu, rule, true, descriptor, 0, {}};
 }
 // A FunctionMenu item that plays a fixed key sequence (descriptor 09 00 slot count).
@@ -26,14 +27,16 @@ constexpr FunctionInfo Known(uint8_t code, int caption, bool hasDescriptor, D de
     return {code, 0, caption, 0, kNotInMenu, EntryRule::AnyEntry, hasDescriptor, descriptor, 0, {}};
 }
 constexpr FunctionInfo KnownKeys(uint8_t code, int caption, int count, K keys) {
-    return {code, 0, caption, 0, kNotInMenu, EntryRule::AnyEntry, true, D{0x09, 0, 0, uint8_t(count)},
-            uint8_t(count / 2), keys};
+    return {
+        code, 0, caption, 0, kNotInMenu, EntryRule::AnyEntry, true, D{0x09, 0, 0, uint8_t(count)}, uint8_t(count / 2),
+        keys};
 }
 
 constexpr int kTop = kNoSubmenu;
 constexpr int kDpiMenu = 1055, kType5Menu = 1107, kInternetMenu = 1006, kWindowsMenu = 1015, kEditMenu = 1026,
               kMediaMenu = 1040, kMacroMenu = 1062;
 
+// clang-format off
 constexpr FunctionInfo kFunctions[] = {
     Item(1, 1003, kTop, {0x01, 0, 0xF0, 0}),
     Item(2, 1005, kTop, {0x01, 0, 0xF1, 0}),
@@ -112,8 +115,11 @@ constexpr FunctionInfo kFunctions[] = {
     KnownKeys(100, 0, 4, {kLCtrl, 0x08}),           // Ctrl+E
     Known(113, 0, true, {0x07, 0, 0x04, 0}),
 };
+// clang-format on
 
-bool InFirstSet(int entry) { return entry >= 0 && entry < kBankSize; }
+bool InFirstSet(int entry) {
+    return entry >= 0 && entry < kBankSize;
+}
 
 // Entries 0-15 while ModeStatus is 1, 32-47 while it is 2; -1 for any other ModeStatus.
 int FirstEntryOfEditedSet(const ProfileRecord& profile) {
@@ -160,7 +166,7 @@ bool RunDialog(MacroKeyInfo& entry, int entryIndex, int command, int& code, Assi
             if (flags[i])
                 bits |= uint8_t(1u << i);
             if (flags[0])
-                break;   // "no modifier" is then the only bit
+                break; // "no modifier" is then the only bit
         }
         entry.ContentCount = 1;
         entry.Data[0] = key;
@@ -211,7 +217,9 @@ bool RunDialog(MacroKeyInfo& entry, int entryIndex, int command, int& code, Assi
 
 } // namespace
 
-std::span<const FunctionInfo> FunctionTable() { return kFunctions; }
+std::span<const FunctionInfo> FunctionTable() {
+    return kFunctions;
+}
 
 const FunctionInfo* FindFunction(int code) {
     for (const auto& f : kFunctions)

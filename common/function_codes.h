@@ -14,43 +14,43 @@
 
 // Codes with their own handling.
 inline constexpr int kCodeLeftClick = 1;
-inline constexpr int kCodeShortcut = 5;       // key with modifiers: key usage at byte 42, modifier flags at 43
-inline constexpr int kCodeMacro = 6;          // macro copy: name at 16, repeat count 36, event count 40, events 42
+inline constexpr int kCodeShortcut = 5; // key with modifiers: key usage at byte 42, modifier flags at 43
+inline constexpr int kCodeMacro = 6;    // macro copy: name at 16, repeat count 36, event count 40, events 42
 inline constexpr int kCodeDisabled = 7;
-inline constexpr int kCodeFire = 67;          // fire key at byte 42, fire values A at 4 and B at 8
-inline constexpr int kCodeClickRepeat = 69;   // the device takes OTGSpeed / 2 for its bytes 2 and 3
-inline constexpr int kCodeSetSwitch = 84;     // switches between the two button sets
-inline constexpr int kCodeLaunch = 99;        // program path at 242
+inline constexpr int kCodeFire = 67;        // fire key at byte 42, fire values A at 4 and B at 8
+inline constexpr int kCodeClickRepeat = 69; // the device takes OTGSpeed / 2 for its bytes 2 and 3
+inline constexpr int kCodeSetSwitch = 84;   // switches between the two button sets
+inline constexpr int kCodeLaunch = 99;      // program path at 242
 
 // Menu commands with their own handling.
 inline constexpr int kCommandShortcut = 1060;
 inline constexpr int kCommandFire = 1054;
 inline constexpr int kCommandMacro = 1049;
 inline constexpr int kCommandSetSwitch = 1059;
-inline constexpr int kCommandMacroBase = 1200;   // 1200 + n: macro n of the library (the macro selection menu)
+inline constexpr int kCommandMacroBase = 1200; // 1200 + n: macro n of the library (the macro selection menu)
 
 // Where a FunctionMenu item appears.
 enum class EntryRule : uint8_t {
     AnyEntry,
-    Entries0To13,          // set switch
-    NotEntries8And9,       // Alt+Tab
-    NotEntries14To15And46To47,   // macro submenu
+    Entries0To13,              // set switch
+    NotEntries8And9,           // Alt+Tab
+    NotEntries14To15And46To47, // macro submenu
 };
 
-inline constexpr int kNoSubmenu = 0;    // FunctionInfo::submenu of a top-level item
-inline constexpr int kNotInMenu = -1;   // FunctionInfo::submenu of a code that no menu item assigns
+inline constexpr int kNoSubmenu = 0;  // FunctionInfo::submenu of a top-level item
+inline constexpr int kNotInMenu = -1; // FunctionInfo::submenu of a code that no menu item assigns
 
 struct FunctionInfo {
     uint8_t code;
-    int command;       // FunctionMenu command that assigns the code; 0 when no item does
-    int caption;       // language string of the entry caption; 0 when none (code 99 shows the program's file name)
-    int itemCaption;   // language string of the menu item (the command, except 1143 for the macro item); 0 if none
-    int submenu;       // kNoSubmenu, the language string that titles the item's submenu, or kNotInMenu
+    int command;     // FunctionMenu command that assigns the code; 0 when no item does
+    int caption;     // language string of the entry caption; 0 when none (code 99 shows the program's file name)
+    int itemCaption; // language string of the menu item (the command, except 1143 for the macro item); 0 if none
+    int submenu;     // kNoSubmenu, the language string that titles the item's submenu, or kNotInMenu
     EntryRule rule;
-    bool hasDescriptor;               // false: the device gets 00 00 00 00
-    std::array<uint8_t, 4> descriptor;   // as written into the button table; entry-specific bytes are 0 here
-    uint8_t keyCount;                 // type-09 fixed sequences: keys pressed in order, released in reverse
-    std::array<uint8_t, 3> keys;      // HID keyboard usages
+    bool hasDescriptor;                // false: the device gets 00 00 00 00
+    std::array<uint8_t, 4> descriptor; // as written into the button table; entry-specific bytes are 0 here
+    uint8_t keyCount;                  // type-09 fixed sequences: keys pressed in order, released in reverse
+    std::array<uint8_t, 3> keys;       // HID keyboard usages
 };
 
 // Every known code: first the FunctionMenu items in menu order (top level, then submenus 1055, 1107, 1006, 1015,
@@ -69,8 +69,8 @@ bool OfferedForEntry(const FunctionInfo& function, int entryIndex);
 std::array<uint8_t, 4> FunctionDescriptor(int code, int entryIndex);
 
 struct KeySequence {
-    int count = 0;                  // 0 when the code has no fixed sequence
-    std::array<uint8_t, 3> keys{};  // pressed in this order, released in reverse
+    int count = 0;                 // 0 when the code has no fixed sequence
+    std::array<uint8_t, 3> keys{}; // pressed in this order, released in reverse
 };
 KeySequence KeySequenceOf(int code);
 
@@ -87,9 +87,9 @@ std::string ProgramFileName(const MacroKeyInfo& entry);
 
 // A macro of the library as the assignment copies it into an entry.
 struct MacroForEntry {
-    std::string name;        // cut to 19 characters in the entry
+    std::string name; // cut to 19 characters in the entry
     int32_t repeatCount = 0;
-    int32_t eventCount = 0;  // events beyond 50 are not copied
+    int32_t eventCount = 0; // events beyond 50 are not copied
     std::array<uint8_t, kMacroEventBytes> events{};
 };
 
@@ -115,9 +115,9 @@ public:
 };
 
 enum class AssignResult {
-    Stored,      // the entry holds its new function
-    Refused,     // left-click guard (or a bad entry index): nothing changed
-    Cancelled,   // the dialog was cancelled: the entry is unchanged, the twin rule has been applied
+    Stored,    // the entry holds its new function
+    Refused,   // left-click guard (or a bad entry index): nothing changed
+    Cancelled, // the dialog was cancelled: the entry is unchanged, the twin rule has been applied
 };
 
 // Carries out FunctionMenu command `command` chosen for entry 0..63 of the profile being edited.

@@ -9,6 +9,7 @@ struct NamedKey {
     const char* name;
 };
 
+// clang-format off
 constexpr NamedKey kNamedKeys[] = {
     {0x08, "BkSpac"},        {0x09, "Tab"},          {0x0D, "Enter"},         {0x13, "Pause"},
     {0x14, "CapsLk"},        {0x1B, "Esc"},          {0x20, "Space"},         {0x21, "PgUp"},
@@ -25,7 +26,9 @@ constexpr NamedKey kNamedKeys[] = {
     {0xDE, "'"},             {0xF0, "Left Button"},  {0xF1, "Right Button"},  {0xF2, "Wheel"},
     {0xF3, "Side Button 1"}, {0xF4, "Side Button 2"},
 };
+// clang-format on
 
+// clang-format off
 constexpr KeyUsageRow kRows[] = {
     // Letters A..Z.
     {0x41, 0x04, 0x1E}, {0x42, 0x05, 0x30}, {0x43, 0x06, 0x2E}, {0x44, 0x07, 0x20}, {0x45, 0x08, 0x12},
@@ -61,10 +64,13 @@ constexpr KeyUsageRow kRows[] = {
     {0xF0, 0xF0, 0}, {0xF1, 0xF1, 0}, {0xF2, 0xF2, 0}, {0xF3, 0xF3, 0}, {0xF4, 0xF4, 0}, {0xF7, 0xF7, 0},
     {0xF8, 0xF8, 0},
 };
+// clang-format on
 static_assert(sizeof kRows / sizeof kRows[0] == kKeyUsageRowCount);
 
 // Usages whose key depends on the layout: letters, digits, Enter to Space, punctuation, Caps Lock, F1 to F12.
-bool FollowsLayout(int usage) { return usage >= 0x04 && usage <= 0x45; }
+bool FollowsLayout(int usage) {
+    return usage >= 0x04 && usage <= 0x45;
+}
 
 const KeyUsageRow* RowOfVirtualKey(int virtualKey) {
     for (const auto& row : kRows)
@@ -107,13 +113,21 @@ const KeyboardLayout* activeLayout = nullptr;
 
 } // namespace
 
-const KeyboardLayout& TableLayout() { return kTableLayout; }
+const KeyboardLayout& TableLayout() {
+    return kTableLayout;
+}
 
-const KeyboardLayout& ActiveLayout() { return activeLayout ? *activeLayout : kTableLayout; }
+const KeyboardLayout& ActiveLayout() {
+    return activeLayout ? *activeLayout : kTableLayout;
+}
 
-void SetActiveLayout(const KeyboardLayout* layout) { activeLayout = layout; }
+void SetActiveLayout(const KeyboardLayout* layout) {
+    activeLayout = layout;
+}
 
-const KeyUsageRow* KeyUsageRows() { return kRows; }
+const KeyUsageRow* KeyUsageRows() {
+    return kRows;
+}
 
 std::string KeyName(int virtualKey) {
     char text[8];
@@ -147,7 +161,9 @@ bool VirtualKeyToUsage(int virtualKey, int& usage, const KeyboardLayout& layout)
     return true;
 }
 
-bool VirtualKeyToUsage(int virtualKey, int& usage) { return VirtualKeyToUsage(virtualKey, usage, ActiveLayout()); }
+bool VirtualKeyToUsage(int virtualKey, int& usage) {
+    return VirtualKeyToUsage(virtualKey, usage, ActiveLayout());
+}
 
 bool UsageToVirtualKey(int usage, int& virtualKey, const KeyboardLayout& layout) {
     virtualKey = 0;
@@ -164,7 +180,9 @@ bool UsageToVirtualKey(int usage, int& virtualKey, const KeyboardLayout& layout)
     return true;
 }
 
-bool UsageToVirtualKey(int usage, int& virtualKey) { return UsageToVirtualKey(usage, virtualKey, ActiveLayout()); }
+bool UsageToVirtualKey(int usage, int& virtualKey) {
+    return UsageToVirtualKey(usage, virtualKey, ActiveLayout());
+}
 
 int UsageToVirtualKey(int usage) {
     int virtualKey = 0;
@@ -189,7 +207,9 @@ std::string KeyCombinationText(int usage, int flags, const KeyboardLayout& layou
     return text + KeyName(virtualKey);
 }
 
-std::string KeyCombinationText(int usage, int flags) { return KeyCombinationText(usage, flags, ActiveLayout()); }
+std::string KeyCombinationText(int usage, int flags) {
+    return KeyCombinationText(usage, flags, ActiveLayout());
+}
 
 std::string EventLineText(int usage, bool down) {
     int virtualKey = UsageToVirtualKey(usage);

@@ -8,7 +8,7 @@
 #include <string>
 
 // Modifier flags byte beside a key usage (button entry byte 43).
-inline constexpr uint8_t kModifierNone = 0x01;   // key alone; the other bits are then ignored for display
+inline constexpr uint8_t kModifierNone = 0x01; // key alone; the other bits are then ignored for display
 inline constexpr uint8_t kModifierShift = 0x02;
 inline constexpr uint8_t kModifierCtrl = 0x04;
 inline constexpr uint8_t kModifierAlt = 0x08;
@@ -39,7 +39,7 @@ std::string KeyName(int virtualKey);
 struct KeyUsageRow {
     uint8_t virtualKey;
     uint8_t usage;
-    uint8_t scanCode;   // 0 for rows without a scan code
+    uint8_t scanCode; // 0 for rows without a scan code
 };
 inline constexpr int kKeyUsageRowCount = 111;
 // The 111 rows in search order.

@@ -12,7 +12,9 @@
 
 namespace {
 
-std::string FakeText(int number) { return "T" + std::to_string(number); }
+std::string FakeText(int number) {
+    return "T" + std::to_string(number);
+}
 
 // The button page as the assignment sees it: scripted dialog answers, recorded calls.
 class FakeHost final : public AssignmentHost {
@@ -191,7 +193,7 @@ TEST(FunctionTable, MenuRestrictions) {
         EXPECT_EQ(e != 8 && e != 9, OfferedForEntry(altTab, e)) << e;
         EXPECT_EQ(e != 14 && e != 15 && e != 46 && e != 47, OfferedForEntry(macro, e)) << e;
         EXPECT_TRUE(OfferedForEntry(left, e));
-        EXPECT_FALSE(OfferedForEntry(*FindFunction(16), e));   // no menu item
+        EXPECT_FALSE(OfferedForEntry(*FindFunction(16), e)); // no menu item
     }
     EXPECT_FALSE(OfferedForEntry(left, -1));
     EXPECT_FALSE(OfferedForEntry(left, 64));
@@ -205,6 +207,7 @@ TEST(FunctionTable, MenuRestrictions) {
 
 TEST(FunctionTable, EveryDescriptor) {
     using D = std::array<uint8_t, 4>;
+    // clang-format off
     const std::map<int, D> expected = {
         {1, {0x01, 0, 0xF0, 0}},     {2, {0x01, 0, 0xF1, 0}},     {3, {0x01, 0, 0xF2, 0}},
         {9, {0x01, 0, 0xF3, 0}},     {10, {0x01, 0, 0xF4, 0}},    {84, {0x08, 0, 0x02, 0}},
@@ -230,6 +233,7 @@ TEST(FunctionTable, EveryDescriptor) {
         {70, {0x09, 0, 0, 6}},       {71, {0x07, 0, 4, 2}},       {100, {0x09, 0, 0, 4}},
         {113, {0x07, 0, 4, 0}},
     };
+    // clang-format on
     EXPECT_EQ(FunctionTable().size(), expected.size());
     for (const auto& [code, bytes] : expected)
         EXPECT_EQ(bytes, FunctionDescriptor(code, 0)) << code;
@@ -242,6 +246,7 @@ TEST(FunctionTable, EveryDescriptor) {
 }
 
 TEST(FunctionTable, KeySequences) {
+    // clang-format off
     const std::map<int, std::vector<uint8_t>> expected = {
         {20, {0xE2, 0x2B}}, {22, {0xE2, 0x3D}}, {23, {0xE2, 0x2C, 0x1B}}, {24, {0xE2, 0x2C, 0x11}},
         {25, {0xE3, 0x07}}, {32, {0xE0, 0x12}}, {33, {0xE0, 0x11}},       {34, {0xE0, 0x1B}},
@@ -249,6 +254,7 @@ TEST(FunctionTable, KeySequences) {
         {39, {0xE0, 0x09}}, {40, {0xE0, 0x1C}}, {41, {0xE0, 0x1D}},       {44, {0xE0, 0x04}},
         {70, {0xE0, 0xE1, 0x16}}, {80, {0xE3, 0x0F}}, {81, {0xE3, 0x15}}, {100, {0xE0, 0x08}},
     };
+    // clang-format on
     for (const auto& f : FunctionTable()) {
         KeySequence s = KeySequenceOf(f.code);
         auto it = expected.find(f.code);
@@ -292,7 +298,7 @@ TEST(EntryCaption, Shortcut) {
     MacroKeyInfo e = EmptyEntry(5);
     e.Data[0] = 0x04;
     e.Data[1] = 0x06;
-    EXPECT_EQ("", EntryCaption(e, FakeText));   // no key set yet
+    EXPECT_EQ("", EntryCaption(e, FakeText)); // no key set yet
     e.ContentCount = 1;
     EXPECT_EQ("Shift+Ctrl+A", EntryCaption(e, FakeText));
     e.Data[1] = 0x07;
@@ -377,7 +383,7 @@ TEST_F(Assignment, LeftClickGuardRefusesTheLastLeftClick) {
     EXPECT_EQ(1, host.warnings);
     EXPECT_EQ(std::vector<std::string>({"warning"}), host.calls);
     EXPECT_EQ(0, host.captionRuns);
-    EXPECT_TRUE(host.enabled.empty());   // the twin rule did not run either
+    EXPECT_TRUE(host.enabled.empty()); // the twin rule did not run either
     EXPECT_EQ(1, entry(32).FunctionCode);
 }
 
@@ -399,7 +405,7 @@ TEST_F(Assignment, LeftClickGuardLooksAtTheEditedSetOnly) {
     entry(40).FunctionCode = 1;
     EXPECT_EQ(AssignResult::Stored, AssignFunction(profile(), 32, 1058, host));
     EXPECT_EQ(7, entry(32).FunctionCode);
-    EXPECT_TRUE(host.enabled.empty());   // a second-set entry has no twin
+    EXPECT_TRUE(host.enabled.empty()); // a second-set entry has no twin
 }
 
 TEST_F(Assignment, UnknownModeStatusStoresNothing) {
@@ -531,7 +537,7 @@ TEST_F(Assignment, MacroSelectionCopiesTheChosenMacro) {
     host.answer.chosen = 1;
     EXPECT_EQ(AssignResult::Stored, AssignFunction(profile(), 4, 1049, host));
     EXPECT_EQ(2, host.shownOption);
-    EXPECT_EQ(-1, host.shownChosen);   // the entry held no macro
+    EXPECT_EQ(-1, host.shownChosen); // the entry held no macro
     EXPECT_EQ(6, entry(4).FunctionCode);
     EXPECT_EQ(1, entry(4).MacroOption);
     EXPECT_EQ(7, entry(4).ContentCount);
@@ -555,7 +561,7 @@ TEST_F(Assignment, MacroSelectionWithoutMacroGivesTheDefaultCode) {
     EXPECT_EQ(AssignResult::Stored, AssignFunction(profile(), 5, 1049, host));
     EXPECT_EQ(7, entry(5).FunctionCode);
     EXPECT_EQ(2, entry(5).MacroOption);
-    host.answer.chosen = 4;   // beyond the library
+    host.answer.chosen = 4; // beyond the library
     EXPECT_EQ(AssignResult::Stored, AssignFunction(profile(), 6, 1049, host));
     EXPECT_EQ(96, entry(6).FunctionCode);
 }

@@ -114,7 +114,7 @@ TEST(KeyUsageTable, KnownValues) {
     EXPECT_EQ(0xE1, ToUsage(0xA0));
     EXPECT_EQ(0xE5, ToUsage(0xA1));
     EXPECT_EQ(0x65, ToUsage(0x5D));
-    EXPECT_EQ(0x5E, ToUsage(0x66));   // keypad 6 and 7 are listed out of order
+    EXPECT_EQ(0x5E, ToUsage(0x66)); // keypad 6 and 7 are listed out of order
     EXPECT_EQ(0x5F, ToUsage(0x67));
 }
 
@@ -147,10 +147,10 @@ TEST(VirtualKeyToUsage, UnknownKeyReportsZero) {
 
 TEST(VirtualKeyToUsage, NonUsLayoutUsesThePhysicalPlace) {
     FakeLayout french = FrenchLetters();
-    EXPECT_EQ(0x14, ToUsage('A', french));   // A is where US has Q
+    EXPECT_EQ(0x14, ToUsage('A', french)); // A is where US has Q
     EXPECT_EQ(0x04, ToUsage('Q', french));
     EXPECT_EQ(0x1A, ToUsage('Z', french));
-    EXPECT_EQ(0x05, ToUsage('B', french));   // unchanged keys stay
+    EXPECT_EQ(0x05, ToUsage('B', french)); // unchanged keys stay
 }
 
 TEST(VirtualKeyToUsage, UnknownScanCodeKeepsTheTableUsage) {
@@ -234,7 +234,7 @@ TEST(EventLineText, MouseButtonsShowTheirDirection) {
     EXPECT_EQ("Wheel Down", EventLineText(0xF2, true));
     EXPECT_EQ("A", EventLineText(0x04, true));
     EXPECT_EQ("A", EventLineText(0x04, false));
-    EXPECT_EQ("", EventLineText(0xF7, true));   // no name and no direction
+    EXPECT_EQ("", EventLineText(0xF7, true)); // no name and no direction
     EXPECT_EQ("", EventLineText(0x00, false));
     EXPECT_EQ("250 ms", DelayLineText(250));
     EXPECT_EQ("65535 ms", DelayLineText(65535));
