@@ -241,3 +241,50 @@ TEST(ControlBinding, WindowsOfAnotherThreadHaveNoWrapperHere) {
     CloseHandle(made);
     CloseHandle(release);
 }
+
+namespace {
+
+// A child control of our own window class (as a region button is): it sends BN_CLICKED to its parent itself and
+// takes the reflected notification back.
+class OwnChild : public Window {
+public:
+    int reflectedClicks = 0;
+
+private:
+    void OnLButtonUp(int, int, WPARAM) {
+        HWND parent = GetParent(Handle());
+        SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Handle()), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(Handle()));
+    }
+    void OnReflectedCommand(int, int code, HWND) {
+        if (code == BN_CLICKED) {
+            ++reflectedClicks;
+        } else {
+            Default(); // not ours: the parent's map gets it
+        }
+    }
+    using Entry = MessageEntry<OwnChild>;
+    static constexpr Entry kMessageMap[] = {
+        Entry::Mouse(WM_LBUTTONUP, &OwnChild::OnLButtonUp),
+        Entry::ReflectedCommand(&OwnChild::OnReflectedCommand),
+    };
+    bool ProcessMessage(WindowMessage& m) override {
+        return RouteMessage(*this, kMessageMap, m) || Window::ProcessMessage(m);
+    }
+};
+
+} // namespace
+
+TEST_F(ControlReflection, ChildWindowOfOurOwnClassTakesItsReflectedCommand) {
+    OwnChild child;
+    HWND hwnd = child.Create(0, nullptr, "own", WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, parent.Handle(),
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(30)));
+    ASSERT_NE(nullptr, hwnd);
+    SendMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    EXPECT_EQ(1, child.reflectedClicks);
+    EXPECT_EQ(0, parent.commands);
+    // A notification the child passes on reaches its parent's own map.
+    SendMessageA(parent.Handle(), WM_COMMAND, MAKEWPARAM(30, BN_DBLCLK), reinterpret_cast<LPARAM>(hwnd));
+    EXPECT_EQ(1, parent.commands);
+    EXPECT_EQ(30, parent.lastId);
+}
