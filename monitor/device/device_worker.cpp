@@ -8,13 +8,6 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr DWORD kWorkerStackBytes = 4096;
-constexpr DWORD kStartTimeoutMs = 5000;
-
-}  // namespace
-
 SleepClock::SleepClock() : interrupted_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
 void SleepClock::Pause(int ms) {
@@ -63,6 +56,9 @@ bool DeviceJobRunner::Execute(const TransferList& list, std::array<uint8_t, 8>* 
     int result = 0;
     for (const Transfer& t : list) {
         const int length = static_cast<int>(t.bytes.size());
+        // The mouse went away (or Monitor is ending) during the job: the rest is not sent.
+        if (t.kind != TransferKind::Pause && !Connected())
+            return false;
         switch (t.kind) {
         case TransferKind::Pause:
             clock_.Pause(t.ms);
@@ -138,51 +134,16 @@ bool DeviceJobRunner::Run(unsigned job) {
     return true;
 }
 
-DeviceWorker::DeviceWorker(DeviceTransport& transport, MonitorShareData& data, DeviceJobHost& host,
-                           PauseClock& clock)
-    : runner_(transport, data, host, clock), clock_(clock) {}
-
-bool DeviceWorker::Start() {
-    if (thread_)
-        return true;
-    queueReady_.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    if (!queueReady_)
-        return false;
-    DWORD id = 0;
-    thread_.reset(CreateThread(nullptr, kWorkerStackBytes, &DeviceWorker::ThreadProc, this, 0, &id));
-    if (!thread_)
-        return false;
-    threadId_ = id;
-    HANDLE waits[2] = {queueReady_.get(), thread_.get()};
-    return WaitForMultipleObjects(2, waits, FALSE, kStartTimeoutMs) == WAIT_OBJECT_0;
-}
-
 void DeviceWorker::Stop() {
-    if (!thread_)
-        return;
-    clock_.Interrupt();
-    PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
-    WaitForSingleObject(thread_.get(), INFINITE);
-    thread_.reset();
-    threadId_ = 0;
-}
-
-bool DeviceWorker::PostJob(unsigned job, LPARAM lParam) {
-    return thread_ && PostThreadMessageA(threadId_, DeviceJob, job, lParam);
-}
-
-DWORD WINAPI DeviceWorker::ThreadProc(void* self) {
-    static_cast<DeviceWorker*>(self)->Loop();
-    return 0;
-}
-
-void DeviceWorker::Loop() {
-    MSG msg;
-    // A thread has a message queue only once it asks for a message; make it before anyone posts.
-    PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-    SetEvent(queueReady_.get());
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (msg.hwnd == nullptr && msg.message == DeviceJob)
-            runner_.Run(static_cast<unsigned>(msg.wParam));
+    if (Running()) {
+        // Nothing more reaches the mouse: queued jobs are dropped and a running one stops at its next transfer.
+        runner_.SetConnected(false);
+        clock_.Interrupt();
     }
+    WorkerThread::Stop();
+}
+
+void DeviceWorker::OnJob(UINT message, WPARAM wParam, LPARAM) {
+    if (message == DeviceJob)
+        runner_.Run(static_cast<unsigned>(wParam));
 }

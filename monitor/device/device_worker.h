@@ -4,18 +4,23 @@
 // while the mouse is connected. Each job works on one consistent copy of Monitor's ShareData, taken when it starts.
 //
 // Keeping closes away from transfers: the window thread opens and closes the HID interfaces (hid_binding.h); every
-// transfer holds the binding's lock for the length of its library call, and a closed interface refuses transfers.
-// When a transfer is refused the job stops there: job 1 still answers ApplyFinished, job 2 still saves, writes the
-// block and posts DeviceStateRead (as for a failed GetFeature) and skips its 4-second tail. Shut-down order for
-// Monitor: CloseFeatureDevice and CloseReportDevice, DeviceWorker::Stop (ends a pause at once, waits for the thread),
-// CloseDevMonitor, then HidBinding::Unload.
+// transfer holds the binding's lock for the length of its library call, and a closed interface refuses transfers. A
+// job also stops before any transfer once the connected flag is clear. When a job stops early, job 1 still answers
+// ApplyFinished, and job 2 still saves, writes the block and posts DeviceStateRead (as for a failed GetFeature) but
+// skips its 4-second tail.
+//
+// Removal, on the window thread: SetConnected(false), CloseFeatureDevice, CloseReportDevice; none of them waits for
+// more than the one library call in progress. Shut-down: the same, then DeviceWorker::Stop (ends a pause at once and
+// waits for the thread), CloseDevMonitor and HidBinding::Unload.
 
 #include <windows.h>
 
+#include "common/messages.h"
 #include "common/profile_record.h"
 #include "common/shared_block.h"
 #include "monitor/device/device_commands.h"
 #include "monitor/device/hid_binding.h"
+#include "framework/worker_thread.h"
 
 #include <array>
 #include <atomic>
@@ -102,7 +107,8 @@ public:
     void ApplyAll();
     void ReadBack();
 
-    // Carries the steps out in order; false as soon as the transport refuses one (the rest is dropped). A Get step
+    // Carries the steps out in order; false as soon as the connected flag is clear or the transport refuses a step
+    // (the rest is dropped). A Get step
     // leaves the device's answer in `answer` and the library's result in `getResult`.
     bool Execute(const TransferList& list, std::array<uint8_t, 8>* answer = nullptr, int* getResult = nullptr);
 
@@ -114,33 +120,29 @@ private:
     std::atomic<bool> connected_{false};
 };
 
-class DeviceWorker {
+// The thread: a WorkerThread whose jobs are the DeviceJob messages.
+class DeviceWorker : public WorkerThread {
 public:
-    DeviceWorker(DeviceTransport& transport, MonitorShareData& data, DeviceJobHost& host, PauseClock& clock);
-    ~DeviceWorker() { Stop(); }
-    DeviceWorker(const DeviceWorker&) = delete;
-    DeviceWorker& operator=(const DeviceWorker&) = delete;
+    DeviceWorker(DeviceTransport& transport, MonitorShareData& data, DeviceJobHost& host, PauseClock& clock)
+        : runner_(transport, data, host, clock), clock_(clock) {}
+    ~DeviceWorker() override { Stop(); }
 
-    // Creates the thread (4096-byte stack) and waits until its message queue exists. True when it runs.
-    bool Start();
-    // Interrupts a pause, posts WM_QUIT and waits for the thread to end. Safe to call twice.
+    // Start() (inherited) creates the thread and returns once its queue exists.
+    // Clears the connected flag (queued jobs are dropped, a running one stops at its next transfer), ends a running
+    // pause at once, then ends the thread and waits for it. Safe to call twice.
     void Stop();
 
     // Posts DeviceJob with the job as wParam; false when the post fails (Monitor then answers ApplyFinished itself).
-    bool PostJob(unsigned job, LPARAM lParam = 0);
-    DWORD ThreadId() const { return threadId_; }
+    bool PostJob(unsigned job, LPARAM lParam = 0) { return Post(DeviceJob, job, lParam); }
 
     void SetConnected(bool connected) { runner_.SetConnected(connected); }
     bool Connected() const { return runner_.Connected(); }
     DeviceJobRunner& Runner() { return runner_; }
 
-private:
-    static DWORD WINAPI ThreadProc(void* self);
-    void Loop();
+protected:
+    void OnJob(UINT message, WPARAM wParam, LPARAM lParam) override;
 
+private:
     DeviceJobRunner runner_;
     PauseClock& clock_;
-    KernelHandle thread_;
-    KernelHandle queueReady_;
-    DWORD threadId_ = 0;
 };
