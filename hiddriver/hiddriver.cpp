@@ -286,6 +286,12 @@ int Open_DevMonitor(HWND window, UINT eventMessage, UINT presenceMessage) {
         if (g_controlThread)
             return 1;
     }
+    // One control window per session: with two virtual mice mousectl could not tell which one it drives.
+    if (FindWindowExA(HWND_MESSAGE, nullptr, kControlWindowClass, kControlWindowTitle)) {
+        std::lock_guard<std::mutex> hold(g_lock);
+        Note("another virtual mouse already takes mousectl's commands: this one takes none");
+        return 1;
+    }
     StartControlWindow();
     std::lock_guard<std::mutex> hold(g_lock);
     if (!g_controlWindow)
