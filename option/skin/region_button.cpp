@@ -1,0 +1,257 @@
+#include "option/skin/region_button.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "option/skin/skin_picture.h"
+
+HWND RegionButton::Create(HWND parent, const RECT& rect) {
+    static const bool registered = RegisterWindowClass({kRegionButtonClass, CS_DBLCLKS});
+    if (!registered) {
+        return nullptr;
+    }
+    return Window::Create(0, kRegionButtonClass, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, rect.left, rect.top,
+                          rect.right - rect.left, rect.bottom - rect.top, parent);
+}
+
+bool RegionButton::OnCreate(const CREATESTRUCTA&) {
+    GdiBitmap mask(LoadSkinDib(maskFile_));
+    HRGN shape = RegionFromMask(mask.get(), RGB(255, 255, 255), 0);
+    hitRegion_.reset(CreateRectRgn(0, 0, 0, 0));
+    if (shape) {
+        CombineRgn(hitRegion_.get(), shape, nullptr, RGN_COPY);
+        SetWindowRgn(Handle(), shape, TRUE); // the window owns it now
+    }
+    return true;
+}
+
+void RegionButton::SetFaces(int left, int top, int right, int bottom, HBITMAP normal, HBITMAP over, HBITMAP down,
+                            HBITMAP disable) {
+    WindowDC dc(Handle());
+    CutFace(dc.get(), normal_, normal, left, top, right, bottom);
+    CutFace(dc.get(), over_, over, left, top, right, bottom);
+    CutFace(dc.get(), down_, down, left, top, right, bottom);
+    CutFace(dc.get(), disable_, disable, left, top, right, bottom);
+    Redraw();
+}
+
+bool RegionButton::InRegion(int x, int y) const { return hitRegion_ && PtInRegion(hitRegion_.get(), x, y); }
+
+bool RegionButton::PointerInRegion() const {
+    POINT p{};
+    GetCursorPos(&p);
+    ScreenToClient(Handle(), &p);
+    return InRegion(p.x, p.y);
+}
+
+void RegionButton::NotifyParent() {
+    HWND hwnd = Handle();
+    SendMessageA(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(hwnd));
+}
+
+void RegionButton::CopyFace(HDC dc, HBITMAP face) const {
+    if (!face) {
+        return;
+    }
+    SIZE size = BitmapSize(face);
+    MemoryDC from(CreateCompatibleDC(dc));
+    SelectObjectGuard keep(from.get(), face);
+    BitBlt(dc, 0, 0, std::min<LONG>(size.cx, 200), std::min<LONG>(size.cy, 200), from.get(), 0, 0, SRCCOPY);
+}
+
+void RegionButton::PaintFace(HDC dc) { CopyFace(dc, pressedLook_ ? down_.get() : normal_.get()); }
+
+void RegionButton::OnLButtonDown(int x, int y, WPARAM) {
+    SetCapture(Handle());
+    pressedCapture_ = true;
+    pressedLook_ = InRegion(x, y);
+    Redraw();
+}
+
+void RegionButton::OnMouseMove(int x, int y, WPARAM) {
+    if (pressedCapture_) {
+        bool inside = InRegion(x, y);
+        if (inside != pressedLook_) {
+            pressedLook_ = inside;
+            Redraw();
+        }
+    }
+}
+
+void RegionButton::OnLButtonUp(int x, int y, WPARAM) {
+    bool click = pressedCapture_ && InRegion(x, y);
+    pressedCapture_ = false;
+    ReleaseCapture();
+    pressedLook_ = false;
+    Redraw();
+    if (click) {
+        NotifyParent();
+    }
+}
+
+bool RegionButton::ProcessMessage(WindowMessage& m) {
+    return RouteMessage(*this, kMessageMap, m) || Window::ProcessMessage(m);
+}
+
+// ---- RegionTextButton ------------------------------------------------------------------------------------------
+
+void RegionTextButton::SetCaption(const std::string& caption) {
+    caption_ = caption;
+    Redraw();
+}
+
+void RegionTextButton::SetColours(COLORREF normal, COLORREF hover, COLORREF pressed, COLORREF disabled) {
+    normalColour_ = normal;
+    hoverColour_ = hover;
+    pressedColour_ = pressed;
+    disabledColour_ = disabled;
+}
+
+void RegionTextButton::SetFontSize(int height, int width) {
+    fontHeight_ = height;
+    fontWidth_ = width;
+}
+
+void RegionTextButton::SetChecked(bool checked) {
+    if (checked_ != checked) {
+        checked_ = checked;
+        Redraw();
+    }
+}
+
+void RegionTextButton::OnMouseMove(int x, int y, WPARAM keys) {
+    HWND hwnd = Handle();
+    if (pressedCapture_) {
+        int state = InRegion(x, y) ? kPressed : kNormal;
+        if (state != state_) {
+            state_ = state;
+            Redraw();
+        }
+        return;
+    }
+    if (GetCapture() != hwnd && GetActiveWindow() != nullptr && GetParent(hwnd) != nullptr) {
+        hovered_ = true;
+        state_ = kHover;
+        SetCapture(hwnd);
+        Redraw();
+        return;
+    }
+    POINT p{};
+    GetCursorPos(&p);
+    if (WindowFromPoint(p) != hwnd) {
+        if (hovered_) {
+            hovered_ = false;
+            state_ = kNormal;
+            Redraw();
+        }
+        if (!(keys & MK_LBUTTON)) {
+            ReleaseCapture();
+        }
+    }
+}
+
+void RegionTextButton::OnLButtonDown(int x, int y, WPARAM) {
+    HWND parent = GetParent(Handle());
+    HWND top = parent ? GetAncestor(parent, GA_ROOT) : nullptr;
+    if (top && GetActiveWindow() != top) {
+        SetActiveWindow(top);
+    }
+    SetCapture(Handle());
+    pressedCapture_ = true;
+    if (InRegion(x, y)) {
+        state_ = kPressed;
+    }
+    Redraw();
+}
+
+void RegionTextButton::OnLButtonUp(int x, int y, WPARAM) {
+    bool wasPressed = state_ == kPressed;
+    bool wasCapturing = pressedCapture_;
+    pressedCapture_ = false;
+    hovered_ = false;
+    if (toggle_ && wasPressed) {
+        checked_ = !checked_;
+    }
+    state_ = kNormal;
+    ReleaseCapture();
+    Redraw();
+    if (wasCapturing && InRegion(x, y)) {
+        NotifyParent();
+    }
+}
+
+LRESULT RegionTextButton::OnKillFocus(WPARAM, LPARAM) {
+    if (hovered_) {
+        hovered_ = false;
+        state_ = kNormal;
+        Redraw();
+    }
+    return Default();
+}
+
+LRESULT RegionTextButton::OnCaptureChanged(WPARAM, LPARAM) {
+    if (hovered_ && !pressedCapture_) {
+        hovered_ = false;
+        state_ = kNormal;
+        Redraw();
+    }
+    return Default();
+}
+
+LRESULT RegionTextButton::OnEnable(WPARAM wParam, LPARAM) {
+    state_ = wParam ? kNormal : kDisabled;
+    Redraw();
+    return Default();
+}
+
+void RegionTextButton::PaintFace(HDC dc) {
+    if (!IsWindowEnabled(Handle())) {
+        state_ = kDisabled;
+    } else if (state_ == kDisabled) {
+        state_ = kNormal;
+    }
+    HBITMAP face = normal_.get();
+    COLORREF colour = normalColour_;
+    if (checked_) {
+        face = down_.get();
+        colour = pressedColour_;
+    } else if (state_ == kHover) {
+        face = over_.get();
+        colour = hoverColour_;
+    } else if (state_ == kPressed) {
+        face = down_.get();
+        colour = pressedColour_;
+    } else if (state_ == kDisabled) {
+        face = disable_.get();
+        colour = disabledColour_;
+    }
+    if (caption_.empty()) {
+        CopyFace(dc, face);
+        return;
+    }
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    MemoryDC work(CreateCompatibleDC(dc));
+    GdiBitmap canvas(CreateCompatibleBitmap(dc, client.right, client.bottom));
+    if (!work || !canvas) {
+        return;
+    }
+    SelectObjectGuard into(work.get(), canvas.get());
+    CopyFace(work.get(), face);
+    GdiFont font(CreateSkinFont(fontHeight_, fontWidth_));
+    SelectObjectGuard useFont(work.get(), font.get());
+    SetBkMode(work.get(), TRANSPARENT);
+    SetTextColor(work.get(), colour);
+    if (placement_ == 5) {
+        TextOutA(work.get(), 40, 6, caption_.c_str(), static_cast<int>(caption_.size()));
+    } else {
+        DrawTextA(work.get(), caption_.c_str(), -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    }
+    BitBlt(dc, 0, 0, client.right, client.bottom, work.get(), 0, 0, SRCCOPY);
+}
+
+bool RegionTextButton::ProcessMessage(WindowMessage& m) {
+    return RouteMessage(*this, kMessageMap, m) || RegionButton::ProcessMessage(m);
+}

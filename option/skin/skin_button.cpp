@@ -1,0 +1,243 @@
+#include "option/skin/skin_button.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "option/skin/skin_picture.h"
+
+HWND SkinButton::Create(HWND parent, const RECT& rect) {
+    HWND hwnd = Control::Create("BUTTON", "", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, rect.left, rect.top,
+                                rect.right - rect.left, rect.bottom - rect.top, parent, 0);
+    if (hwnd) {
+        LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
+        style = (style & ~static_cast<LONG_PTR>(BS_TYPEMASK | WS_TABSTOP)) | BS_OWNERDRAW;
+        SetWindowLongPtrA(hwnd, GWL_STYLE, style);
+    }
+    return hwnd;
+}
+
+void SkinButton::SetFaces(int left, int top, int right, int bottom, HBITMAP normal, HBITMAP over, HBITMAP down,
+                          HBITMAP disable) {
+    WindowDC dc(Handle());
+    CutFace(dc.get(), normal_, normal, left, top, right, bottom);
+    CutFace(dc.get(), over_, over, left, top, right, bottom);
+    CutFace(dc.get(), down_, down, left, top, right, bottom);
+    CutFace(dc.get(), disable_, disable, left, top, right, bottom);
+    LONG_PTR style = GetWindowLongPtrA(Handle(), GWL_STYLE);
+    SetWindowLongPtrA(Handle(), GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_BORDER | WS_TABSTOP));
+}
+
+void SkinButton::SetTooltip(const std::string& text, bool active) {
+    HWND hwnd = Handle();
+    if (!hwnd) {
+        return;
+    }
+    if (!tooltip_) {
+        tooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
+                                   GetModuleHandleA(nullptr), nullptr);
+        if (!tooltip_) {
+            return;
+        }
+        SendMessageA(tooltip_, TTM_ACTIVATE, FALSE, 0);
+    }
+    TOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.hwnd = hwnd;
+    tool.uId = 1;
+    // The tooltip watches the button's mouse messages itself (the button relays what it sees).
+    tool.uFlags = TTF_SUBCLASS;
+    GetClientRect(hwnd, &tool.rect);
+    std::string copy = text;
+    tool.lpszText = copy.data();
+    if (SendMessageA(tooltip_, TTM_GETTOOLCOUNT, 0, 0) == 0) {
+        SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageA(tooltip_, TTM_ACTIVATE, active ? TRUE : FALSE, 0);
+}
+
+void SkinButton::SetFontSize(int height, int width) {
+    fontHeight_ = height;
+    fontWidth_ = width;
+}
+
+void SkinButton::SetCaptionColours(COLORREF normal, COLORREF hover, COLORREF pressed, COLORREF disabled) {
+    normalColour_ = normal;
+    hoverColour_ = hover;
+    pressedColour_ = pressed;
+    disabledColour_ = disabled;
+}
+
+void SkinButton::SetChecked(bool checked) {
+    if (checked_ != checked) {
+        checked_ = checked;
+        Redraw();
+    }
+}
+
+HBITMAP SkinButton::ChooseFace(UINT state) const {
+    bool disabled = state & ODS_DISABLED, selected = state & ODS_SELECTED;
+    if (toggle_) {
+        return disabled ? disable_.get() : checked_ ? down_.get() : hovered_ ? over_.get() : normal_.get();
+    }
+    if (!checked_ && !selected) {
+        return hovered_ ? over_.get() : disabled ? disable_.get() : normal_.get();
+    }
+    if (selected) {
+        return down_.get();
+    }
+    return disabled ? disable_.get() : down_.get();
+}
+
+bool SkinButton::CopyFace(HDC dc, HBITMAP face, const RECT& rect) const {
+    if (!face) {
+        return false;
+    }
+    MemoryDC from(CreateCompatibleDC(dc));
+    SelectObjectGuard keep(from.get(), face);
+    BitBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, from.get(), 0, 0, SRCCOPY);
+    return true;
+}
+
+UINT CaptionFormat(int mode, RECT& rect) {
+    UINT flags = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX;
+    switch (mode) {
+    case 4:
+        return flags | DT_CENTER;
+    case 5:
+        rect.left += 10;
+        break;
+    case 6:
+        rect.left += 25;
+        break;
+    case 7:
+        rect.left += 30;
+        break;
+    default:
+        rect.left += 40;
+        break;
+    }
+    return flags | DT_LEFT;
+}
+
+void SkinButton::Draw(const DRAWITEMSTRUCT& item) {
+    HBITMAP face = ChooseFace(item.itemState);
+    const RECT& rect = item.rcItem;
+    if (caption_.empty()) {
+        CopyFace(item.hDC, face, rect);
+        return;
+    }
+    int w = rect.right - rect.left, h = rect.bottom - rect.top;
+    MemoryDC work(CreateCompatibleDC(item.hDC));
+    GdiBitmap canvas(CreateCompatibleBitmap(item.hDC, w, h));
+    if (!work || !canvas) {
+        return;
+    }
+    SelectObjectGuard into(work.get(), canvas.get());
+    RECT local{0, 0, w, h};
+    CopyFace(work.get(), face, local);
+    bool disabled = item.itemState & ODS_DISABLED;
+    COLORREF colour = hovered_                                          ? hoverColour_
+                      : disabled                                        ? disabledColour_
+                      : ((item.itemState & ODS_SELECTED) || checked_) ? pressedColour_
+                                                                        : normalColour_;
+    GdiFont font(CreateSkinFont(fontHeight_, fontWidth_));
+    SelectObjectGuard useFont(work.get(), font.get());
+    SetBkMode(work.get(), TRANSPARENT);
+    SetTextColor(work.get(), colour);
+    UINT flags = CaptionFormat(placement_, local);
+    DrawTextA(work.get(), caption_.c_str(), -1, &local, flags);
+    BitBlt(item.hDC, rect.left, rect.top, w, h, work.get(), 0, 0, SRCCOPY);
+}
+
+void SkinButton::OnMouseMove(int, int, WPARAM keys) {
+    HWND hwnd = Handle();
+    if (GetCapture() != hwnd && GetActiveWindow() != nullptr && GetParent(hwnd) != nullptr) {
+        hovered_ = true;
+        SetCapture(hwnd);
+        Redraw();
+    } else {
+        POINT p{};
+        GetCursorPos(&p);
+        if (WindowFromPoint(p) != hwnd) {
+            if (hovered_) {
+                hovered_ = false;
+                Redraw();
+            }
+            if (!(keys & MK_LBUTTON)) {
+                ReleaseCapture();
+            }
+        }
+    }
+    Default();
+}
+
+void SkinButton::OnLButtonDown(int, int, WPARAM) {
+    HWND parent = GetParent(Handle());
+    HWND top = parent ? GetAncestor(parent, GA_ROOT) : nullptr;
+    if (top && GetActiveWindow() != top) {
+        SetActiveWindow(top);
+    }
+    Default();
+}
+
+void SkinButton::OnLButtonUp(int, int, WPARAM) {
+    if (!toggle_) {
+        Default();
+        return;
+    }
+    // The button's own pushed state ends with the capture; the click is ours to report.
+    HWND hwnd = Handle();
+    if (GetCapture() == hwnd) {
+        ReleaseCapture();
+    }
+    checked_ = !checked_;
+    Redraw();
+    SendMessageA(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(hwnd));
+}
+
+LRESULT SkinButton::OnKillFocus(WPARAM, LPARAM) {
+    hovered_ = false;
+    Redraw();
+    return Default();
+}
+
+LRESULT SkinButton::OnCaptureChanged(WPARAM, LPARAM) {
+    if (hovered_) {
+        hovered_ = false;
+        Redraw();
+    }
+    return Default();
+}
+
+bool SkinButton::ProcessMessage(WindowMessage& m) {
+    return RouteMessage(*this, kMessageMap, m) || Control::ProcessMessage(m);
+}
+
+void ColorButton::SetColour(COLORREF colour) {
+    colour_ = colour;
+    InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void ColorButton::Draw(const DRAWITEMSTRUCT& item) {
+    HBITMAP face = ChooseFace(item.itemState);
+    const RECT& rect = item.rcItem;
+    int w = rect.right - rect.left, h = rect.bottom - rect.top;
+    MemoryDC work(CreateCompatibleDC(item.hDC));
+    GdiBitmap canvas(CreateCompatibleBitmap(item.hDC, w, h));
+    if (!work || !canvas) {
+        return;
+    }
+    SelectObjectGuard into(work.get(), canvas.get());
+    RECT local{0, 0, w, h};
+    CopyFace(work.get(), face, local);
+    if (!(item.itemState & ODS_DISABLED)) {
+        GdiBrush brush(CreateSolidBrush(colour_));
+        RECT swatch{0, 0, 35, 19};
+        FillRect(work.get(), &swatch, brush.get());
+    }
+    BitBlt(item.hDC, rect.left, rect.top, w, h, work.get(), 0, 0, SRCCOPY);
+}

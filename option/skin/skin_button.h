@@ -1,0 +1,92 @@
+#pragma once
+// Owner-drawn push buttons with four faces cut from the window's screen images: SkinButton (with an optional
+// caption) and ColorButton (a colour swatch painted over the face).
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/handles.h"
+#include "framework/window.h"
+
+class SkinButton : public Control {
+public:
+    // A visible child push button with an empty caption and identifier 0 on the rectangle; owner-drawn, no tab stop.
+    HWND Create(HWND parent, const RECT& rect);
+    // Cuts the four faces (same rectangle of each screen image, in the window's coordinates).
+    void SetFaces(int left, int top, int right, int bottom, HBITMAP normal, HBITMAP over, HBITMAP down,
+                  HBITMAP disable);
+    void SetCaption(const std::string& caption) { caption_ = caption; }
+    void SetTooltip(const std::string& text, bool active);
+    void SetFontSize(int height, int width);
+    void SetCaptionColours(COLORREF normal, COLORREF hover, COLORREF pressed, COLORREF disabled);
+    void SetPlacement(int mode) { placement_ = mode; }
+    void SetToggle(bool on) { toggle_ = on; }
+    void SetChecked(bool checked);
+    void ClearHover() { hovered_ = false; }
+
+    bool Checked() const { return checked_; }
+    bool Hovered() const { return hovered_; }
+    const std::string& Caption() const { return caption_; }
+    HWND Tooltip() const { return tooltip_; }
+
+    // The face a draw request with these item states shows.
+    HBITMAP ChooseFace(UINT itemState) const;
+
+protected:
+    virtual void Draw(const DRAWITEMSTRUCT& item);
+    // Copies the face into dc; false without one.
+    bool CopyFace(HDC dc, HBITMAP face, const RECT& rect) const;
+    bool ProcessMessage(WindowMessage& m) override;
+
+    GdiBitmap normal_, over_, down_, disable_;
+    bool hovered_ = false;
+    bool toggle_ = false;
+    bool checked_ = false;
+
+private:
+    void OnDrawItem(const DRAWITEMSTRUCT& item) { Draw(item); }
+    void OnMouseMove(int x, int y, WPARAM keys);
+    void OnLButtonDown(int x, int y, WPARAM keys);
+    void OnLButtonUp(int x, int y, WPARAM keys);
+    LRESULT OnKillFocus(WPARAM wParam, LPARAM lParam);
+    LRESULT OnCaptureChanged(WPARAM wParam, LPARAM lParam);
+    void Redraw() { InvalidateRect(Handle(), nullptr, FALSE); }
+
+    using Entry = MessageEntry<SkinButton>;
+    static constexpr Entry kMessageMap[] = {
+        Entry::ReflectedDrawItem(&SkinButton::OnDrawItem),
+        Entry::Mouse(WM_MOUSEMOVE, &SkinButton::OnMouseMove),
+        Entry::Mouse(WM_LBUTTONDOWN, &SkinButton::OnLButtonDown),
+        Entry::Mouse(WM_LBUTTONDBLCLK, &SkinButton::OnLButtonDown),
+        Entry::Mouse(WM_LBUTTONUP, &SkinButton::OnLButtonUp),
+        Entry::Raw(WM_KILLFOCUS, &SkinButton::OnKillFocus),
+        Entry::Raw(WM_CAPTURECHANGED, &SkinButton::OnCaptureChanged),
+    };
+
+    std::string caption_;
+    int fontHeight_ = 15;
+    int fontWidth_ = 0;
+    int placement_ = 4;
+    COLORREF hoverColour_ = 0xE60000;
+    COLORREF disabledColour_ = 0x969696;
+    COLORREF pressedColour_ = 0xE60000;
+    COLORREF normalColour_ = 0xE6E6E6;
+    HWND tooltip_ = nullptr;
+};
+
+class ColorButton : public SkinButton {
+public:
+    void SetColour(COLORREF colour);
+    COLORREF Colour() const { return colour_; }
+
+protected:
+    void Draw(const DRAWITEMSTRUCT& item) override;
+
+private:
+    COLORREF colour_ = 0;
+};
+
+// The caption's rectangle and DrawText flags for a placement mode: 4 centred; 5, 6, 7 left at 10, 25, 30 pixels;
+// any other left at 40, always one vertically centred line, ellipsis, ampersands shown as they are.
+UINT CaptionFormat(int mode, RECT& rect);

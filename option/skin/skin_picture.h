@@ -1,0 +1,32 @@
+#pragma once
+// Loading skin pictures, cutting button faces out of screen images, window outlines from mask pictures, and the one
+// font every skinned window and control uses.
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/handles.h"
+
+// Reads the whole file into a movable global block, decodes it with the OLE picture loader (Windows bitmap, JPEG,
+// GIF) and puts the decoded bitmap into `bitmap` (deleting what it held). A file that cannot be opened or decoded
+// leaves an empty bitmap of size 0 x 0 and writes a trace line naming the file. False then.
+bool LoadSkinPicture(const std::string& path, GdiBitmap& bitmap, SIZE& size);
+
+// A Windows bitmap file from disk as a device-independent section (masks of region buttons, slider pictures). Null
+// when it cannot be loaded.
+HBITMAP LoadSkinDib(const std::string& path);
+
+// The region of every pixel outside the transparent range; null without a bitmap or device context. An all-white
+// mask gives an empty region, not null.
+HRGN RegionFromMask(HBITMAP mask, COLORREF transparent, COLORREF tolerance);
+
+// Cuts (left, top)-(right, bottom) of a screen image into a new bitmap compatible with the window's DC. Nothing
+// happens when the screen image holds no bitmap.
+void CutFace(HDC windowDC, GdiBitmap& face, HBITMAP screen, int left, int top, int right, int bottom);
+
+// "Arial", normal weight, ANSI, Swiss family; width 0 keeps the face's own aspect.
+HFONT CreateSkinFont(int height, int width);
+
+// Width and height of a bitmap; 0 x 0 for none.
+SIZE BitmapSize(HBITMAP bitmap);

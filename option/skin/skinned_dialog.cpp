@@ -1,0 +1,150 @@
+#include "option/skin/skinned_dialog.h"
+
+#include <windows.h>
+
+#include "framework/trace.h"
+#include "option/skin/skin_picture.h"
+
+namespace {
+
+std::string ReadPrivateProfile(const std::string& path, const char* section, const char* key) {
+    char buffer[2048] = {};
+    GetPrivateProfileStringA(section, key, "", buffer, sizeof buffer, path.c_str());
+    return buffer;
+}
+
+double NowMs() {
+    LARGE_INTEGER f{}, c{};
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&c);
+    return f.QuadPart ? 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart) : 0.0;
+}
+
+} // namespace
+
+SkinnedDialog::SkinnedDialog(std::string descriptionFile, std::string screenSection)
+    : descriptionFile_(std::move(descriptionFile)), section_(std::move(screenSection)) {}
+
+INT_PTR SkinnedDialog::RunModal(HWND owner) {
+    // Borderless: the picture is the whole window; the template's size does not matter (step 6 sets it).
+    DialogTemplate t(WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 100, 60);
+    return Dialog::RunModal(owner, t);
+}
+
+HWND SkinnedDialog::CreateChild(HWND parent) { return CreateModeless(parent, DialogTemplate::Child(100, 60)); }
+
+ButtonPos SkinnedDialog::Position(int key) const {
+    return ParseButtonPos(ReadPrivateProfile(descriptionPath_, kButtonPosSection, std::to_string(key).c_str()));
+}
+
+bool SkinnedDialog::OnInitDialog() {
+    // The skin is built when the dialog is bound, before the window's own initialisation; the window is not
+    // visible yet, so nothing of it shows before its pictures are in.
+    BuildSkin();
+    return OnSkinInit();
+}
+
+void SkinnedDialog::BuildSkin() {
+    double start = NowMs();
+    HWND hwnd = Handle();
+    descriptionPath_ = SkinFilePath(SkinFolder(), descriptionFile_);
+    SkinScreen names = ReadSkinScreen(
+        [this](const char* section, const char* key) { return ReadPrivateProfile(descriptionPath_, section, key); },
+        section_.c_str());
+
+    const std::string& folder = SkinFolder();
+    SIZE ignored{};
+    LoadSkinPicture(SkinFilePath(folder, names.mask), mask_, ignored);
+    GdiBitmap normal, over, down, disable;
+    LoadSkinPicture(SkinFilePath(folder, names.normal), normal, ignored);
+    LoadSkinPicture(SkinFilePath(folder, names.over), over, ignored);
+    LoadSkinPicture(SkinFilePath(folder, names.down), down, ignored);
+    LoadSkinPicture(SkinFilePath(folder, names.disable), disable, ignored);
+    LoadSkinPicture(SkinFilePath(folder, names.normal), background_, size_);
+
+    // Position (0, 0) with the picture's size; client and window are the same for a borderless window.
+    SetWindowPos(hwnd, nullptr, 0, 0, size_.cx, size_.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    if (client.right != size_.cx || client.bottom != size_.cy) {
+        RECT outer{0, 0, size_.cx, size_.cy};
+        AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_EXSTYLE)));
+        SetWindowPos(hwnd, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+    {
+        WindowDC dc(hwnd);
+        SkinScreens screens{dc.get(), normal.get(), over.get(), down.get(), disable.get()};
+        CreateControls(screens);
+    }
+    normal.reset();
+    over.reset();
+    down.reset();
+    disable.reset();
+
+    if (HRGN region = RegionFromMask(mask_.get(), RGB(255, 255, 255), 0)) {
+        region_ = region;
+        SetWindowRgn(hwnd, region_, TRUE);
+    }
+    buildMs_ = NowMs() - start;
+}
+
+void SkinnedDialog::CentreOverOwner() {
+    HWND hwnd = Handle();
+    RECT self{}, over{};
+    GetWindowRect(hwnd, &self);
+    HWND owner = GetWindow(hwnd, GW_OWNER);
+    if (!owner || !GetWindowRect(owner, &over)) {
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &over, 0);
+    }
+    int w = self.right - self.left, h = self.bottom - self.top;
+    int x = over.left + (over.right - over.left - w) / 2;
+    int y = over.top + (over.bottom - over.top - h) / 2;
+    SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void SkinnedDialog::OnPaint(HDC dc, const PAINTSTRUCT&) {
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    MemoryDC backDC(CreateCompatibleDC(dc));
+    MemoryDC workDC(CreateCompatibleDC(dc));
+    GdiBitmap work(CreateCompatibleBitmap(dc, client.right, client.bottom));
+    if (!backDC || !workDC || !work) {
+        return;
+    }
+    SelectObjectGuard back(backDC.get(), background_.get());
+    SelectObjectGuard into(workDC.get(), work.get());
+    BitBlt(workDC.get(), 0, 0, client.right, client.bottom, backDC.get(), 0, 0, SRCCOPY);
+    SetBkMode(workDC.get(), TRANSPARENT);
+    PaintContent(workDC.get());
+    BitBlt(dc, 0, 0, client.right, client.bottom, workDC.get(), 0, 0, SRCCOPY);
+}
+
+LRESULT SkinnedDialog::OnEraseBkgnd(WPARAM, LPARAM) {
+    if (!SwallowErase()) {
+        return Default();
+    }
+    return TRUE;
+}
+
+void SkinnedDialog::OnLButtonDown(int, int, WPARAM) {
+    // Dragging by the client area: the system moves the window as if its caption were held.
+    POINT p{};
+    GetCursorPos(&p);
+    PostMessageA(Handle(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(p.x, p.y));
+    Default();
+}
+
+LRESULT SkinnedDialog::OnNcDestroy(WPARAM, LPARAM) {
+    mask_.reset();
+    background_.reset();
+    region_ = nullptr;
+    Default();
+    return 0;
+}
+
+bool SkinnedDialog::ProcessMessage(WindowMessage& m) {
+    return RouteMessage(*this, kMessageMap, m) || Dialog::ProcessMessage(m);
+}

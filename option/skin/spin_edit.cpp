@@ -1,0 +1,128 @@
+#include "option/skin/spin_edit.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "option/skin/skin_picture.h"
+
+HWND SpinEdit::Create(HWND owner, int controlNumber, const RECT& rect) {
+    owner_ = owner;
+    number_ = controlNumber;
+    rect_ = rect;
+    return Window::Create(0, nullptr, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rect.left, rect.top,
+                          rect.right - rect.left, rect.bottom - rect.top, owner);
+}
+
+bool SpinEdit::OnCreate(const CREATESTRUCTA& create) {
+    int w = create.cx;
+    HWND hwnd = Handle();
+    up_.Create(hwnd, RECT{w - 18, 2, w - 2, 9});
+    down_.Create(hwnd, RECT{w - 18, 11, w - 2, 18});
+    box_.Create(hwnd, RECT{2, 2, w - 20, 16}, kSpinEditBoxId, ES_CENTER);
+    box_.SetColours(0xFFFFFF, 0x000000);
+    box_.SetDigitsOnly(true);
+    SetRange(range_.minimum, range_.maximum);
+    Show(value_);
+    return true;
+}
+
+void SpinEdit::SetFaces(HBITMAP normal, HBITMAP over, HBITMAP down, HBITMAP disable) {
+    WindowDC dc(Handle());
+    const RECT& r = rect_;
+    CutFace(dc.get(), normal_, normal, r.left, r.top, r.right, r.bottom);
+    CutFace(dc.get(), over_, over, r.left, r.top, r.right, r.bottom);
+    CutFace(dc.get(), pressed_, down, r.left, r.top, r.right, r.bottom);
+    CutFace(dc.get(), disable_, disable, r.left, r.top, r.right, r.bottom);
+    int w = r.right - r.left;
+    up_.SetFaces(r.left + w - 18, r.top + 2, r.left + w - 2, r.top + 9, normal, over, down, disable);
+    down_.SetFaces(r.left + w - 18, r.top + 11, r.left + w - 2, r.top + 18, normal, over, down, disable);
+    InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void SpinEdit::SetRange(int minimum, int maximum) {
+    range_.minimum = minimum;
+    range_.maximum = maximum;
+    if (box_.Handle()) {
+        SendMessageA(box_.Handle(), EM_SETLIMITTEXT, static_cast<WPARAM>(SpinTextLimit(range_)), 0);
+        box_.SetSignAllowed(SpinSignAllowed(range_));
+    }
+}
+
+void SpinEdit::SetValue(int v) {
+    value_ = v;
+    Show(v);
+}
+
+std::string SpinEdit::BoxText() const {
+    char text[64] = {};
+    GetWindowTextA(box_.Handle(), text, sizeof text);
+    return text;
+}
+
+int SpinEdit::BoxNumber() const { return LeadingNumber(BoxText()); }
+
+void SpinEdit::Show(int v) {
+    std::string text = NumberText(v);
+    if (box_.Handle() && BoxText() != text) {
+        SetWindowTextA(box_.Handle(), text.c_str());
+    }
+}
+
+void SpinEdit::OnCommand(int, int code, HWND control) {
+    if (code != BN_CLICKED || control == nullptr) {
+        return;
+    }
+    std::optional<int> v;
+    if (control == up_.Handle()) {
+        v = SpinUp(BoxNumber(), range_);
+    } else if (control == down_.Handle()) {
+        v = SpinDown(BoxNumber(), range_);
+    }
+    if (v) {
+        // The owner hears of it through the box's text change.
+        value_ = *v;
+        Show(*v);
+    }
+}
+
+LRESULT SpinEdit::OnBoxChanged(WPARAM, LPARAM) {
+    std::string text = BoxText();
+    int v = LeadingNumber(text);
+    int w = SpinSettledValue(text, range_);
+    if (w != v) {
+        Show(w);
+    }
+    value_ = w;
+    PostMessageA(owner_, kSpinEditChanged, static_cast<WPARAM>(value_), number_);
+    return 0;
+}
+
+LRESULT SpinEdit::OnBoxEnter(WPARAM wParam, LPARAM) {
+    if (wParam != 13) {
+        return 0;
+    }
+    SpinEnterResult r = SpinEnterValue(BoxText(), range_);
+    Show(r.value);
+    value_ = r.value;
+    if (r.notify) {
+        PostMessageA(owner_, kSpinEditChanged, static_cast<WPARAM>(r.value), number_);
+    }
+    return 0;
+}
+
+void SpinEdit::OnPaint(HDC dc, const PAINTSTRUCT&) {
+    HBITMAP face = IsWindowEnabled(Handle()) ? normal_.get() : disable_.get();
+    if (!face) {
+        return;
+    }
+    SIZE size = BitmapSize(face);
+    MemoryDC from(CreateCompatibleDC(dc));
+    SelectObjectGuard keep(from.get(), face);
+    BitBlt(dc, 0, 0, size.cx, size.cy, from.get(), 0, 0, SRCCOPY);
+}
+
+bool SpinEdit::ProcessMessage(WindowMessage& m) {
+    return RouteMessage(*this, kMessageMap, m) || Window::ProcessMessage(m);
+}

@@ -1,0 +1,63 @@
+#pragma once
+// A number box: a digits-only BitmapEdit with an up and a down arrow. It keeps its value inside the range and in
+// steps, and tells its owner with WM_USER + 90 (value, control number).
+
+#include <windows.h>
+
+#include "framework/handles.h"
+#include "framework/window.h"
+#include "option/skin/bitmap_edit.h"
+#include "option/skin/number_box.h"
+#include "option/skin/skin_button.h"
+
+inline constexpr UINT kSpinEditChanged = WM_USER + 90;
+inline constexpr int kSpinEditBoxId = 401;
+
+class SpinEdit : public Window {
+public:
+    HWND Create(HWND owner, int controlNumber, const RECT& rect);
+    // The box's background and its arrows, cut from the owner's screen images at the box's rectangle.
+    void SetFaces(HBITMAP normal, HBITMAP over, HBITMAP down, HBITMAP disable);
+    void SetRange(int minimum, int maximum);
+    void SetStep(int step) { range_.step = step; }
+    void SetValue(int v);
+    int Value() const { return value_; }
+    const SpinRange& Range() const { return range_; }
+
+    HWND UpArrow() const { return up_.Handle(); }
+    HWND DownArrow() const { return down_.Handle(); }
+    HWND Box() const { return box_.Handle(); }
+
+protected:
+    bool ProcessMessage(WindowMessage& m) override;
+
+private:
+    bool OnCreate(const CREATESTRUCTA& create);
+    void OnPaint(HDC dc, const PAINTSTRUCT& paint);
+    LRESULT OnEraseBkgnd(WPARAM, LPARAM) { return TRUE; }
+    void OnCommand(int id, int code, HWND control);
+    LRESULT OnBoxChanged(WPARAM wParam, LPARAM lParam);
+    LRESULT OnBoxEnter(WPARAM wParam, LPARAM lParam);
+    int BoxNumber() const;
+    std::string BoxText() const;
+    void Show(int v);
+
+    using Entry = MessageEntry<SpinEdit>;
+    static constexpr Entry kMessageMap[] = {
+        Entry::Create(&SpinEdit::OnCreate),
+        Entry::Paint(&SpinEdit::OnPaint),
+        Entry::Raw(WM_ERASEBKGND, &SpinEdit::OnEraseBkgnd),
+        Entry::Command(&SpinEdit::OnCommand),
+        Entry::Registered(kBitmapEditKillFocus, &SpinEdit::OnBoxChanged),
+        Entry::Raw(kBitmapEditEnter, &SpinEdit::OnBoxEnter),
+    };
+
+    HWND owner_ = nullptr;
+    int number_ = 0;
+    int value_ = 0;
+    SpinRange range_{0, 10, 1};
+    GdiBitmap normal_, over_, pressed_, disable_;
+    SkinButton up_, down_;
+    BitmapEdit box_;
+    RECT rect_{};
+};
