@@ -34,7 +34,25 @@
 // A message no entry takes goes to the default processing (DefWindowProc, the control's own procedure, the dialog
 // manager). A handler may call Default() to have it done as well. A control's wrapper (Control) answers the
 // WM_COMMAND, WM_DRAWITEM and WM_CTLCOLOR* messages its parent receives about it through the Reflected...()
-// entries; what the wrapper does not take reaches the parent's own map.
+// entries; what the wrapper does not take (or passes on with Default()) reaches the parent's own map:
+//
+//   class CDrawnButton : public Control {
+//       void OnReflectedDrawItem(const DRAWITEMSTRUCT& item);   // draws into item.hDC
+//       void OnReflectedCommand(int id, int code, HWND control); // BN_CLICKED and the other notifications
+//       using Entry = MessageEntry<CDrawnButton>;
+//       static constexpr Entry kMessageMap[] = {
+//           Entry::ReflectedDrawItem(&CDrawnButton::OnReflectedDrawItem),
+//           Entry::ReflectedCommand(&CDrawnButton::OnReflectedCommand),
+//       };
+//       bool ProcessMessage(WindowMessage& m) override {
+//           return RouteMessage(*this, kMessageMap, m) || Control::ProcessMessage(m);
+//       }
+//   };
+//   button_.Create("BUTTON", "", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 10, 10, 80, 24, Handle(), kOkId);
+//   // or button_.Attach(GetDlgItem(Handle(), kOkId)) for an existing control
+//
+// Handlers must be declared before the table. The message numbers of the programs are typed constants
+// (`inline constexpr UINT ApplyAllSetting = WM_USER + 200;`); WM_USER messages use Raw entries.
 
 #include <windows.h>
 
