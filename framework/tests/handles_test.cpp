@@ -63,6 +63,8 @@ TEST(GdiOwners, DeleteTheirObjectsAtTheEnd) {
     HBRUSH rawBrush = CreateSolidBrush(RGB(1, 2, 3));
     HRGN rawRegion = CreateRectRgn(0, 0, 4, 4);
     HDC rawDc = CreateCompatibleDC(screen);
+    HFONT rawFont = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Arial");
+    HPEN rawPen = CreatePen(PS_SOLID, 1, RGB(1, 2, 3));
     ReleaseDC(nullptr, screen);
     ASSERT_EQ(OBJ_BITMAP, GetObjectType(raw));
     {
@@ -71,6 +73,10 @@ TEST(GdiOwners, DeleteTheirObjectsAtTheEnd) {
         GdiBrush brush(rawBrush);
         GdiRegion region(rawRegion);
         MemoryDC dc(rawDc);
+        GdiFont font(rawFont);
+        GdiPen pen(rawPen);
+        EXPECT_EQ(static_cast<DWORD>(OBJ_FONT), GetObjectType(font.get()));
+        EXPECT_EQ(static_cast<DWORD>(OBJ_PEN), GetObjectType(pen.get()));
         EXPECT_EQ(OBJ_MEMDC, GetObjectType(dc.get()));
         EXPECT_EQ(OBJ_BRUSH, GetObjectType(brush.get()));
         EXPECT_EQ(nullptr, bitmap.get());
@@ -80,6 +86,8 @@ TEST(GdiOwners, DeleteTheirObjectsAtTheEnd) {
     EXPECT_EQ(0u, GetObjectType(rawBrush));
     EXPECT_EQ(0u, GetObjectType(rawRegion));
     EXPECT_EQ(0u, GetObjectType(rawDc));
+    EXPECT_EQ(0u, GetObjectType(rawFont));
+    EXPECT_EQ(0u, GetObjectType(rawPen));
 
     // A region handed to the window is the window's: release() gives it away undeleted.
     HRGN given;
