@@ -1,5 +1,7 @@
 #include "monitor/device/device_commands.h"
 
+#include "monitor/device/tests/test_profiles.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -20,20 +22,6 @@ std::vector<uint8_t> Bytes(std::initializer_list<int> values) {
 }
 
 template <size_t N> std::vector<uint8_t> Bytes(const std::array<uint8_t, N>& a) { return {a.begin(), a.end()}; }
-
-std::unique_ptr<ShareData> DefaultData() {
-    auto data = std::make_unique<ShareData>();
-    std::memset(data.get(), 0, sizeof(ShareData));
-    ResetAll(*data);
-    return data;
-}
-
-void SetEvent(MacroKeyInfo& entry, int j, uint8_t usage, uint8_t action, uint16_t pauseMs) {
-    entry.Data[4 * j] = usage;
-    entry.Data[4 * j + 1] = action;
-    entry.Data[4 * j + 2] = static_cast<uint8_t>(pauseMs & 0xFF);
-    entry.Data[4 * j + 3] = static_cast<uint8_t>(pauseMs >> 8);
-}
 
 std::vector<const Transfer*> SetsWithCommand(const TransferList& list, uint8_t command) {
     std::vector<const Transfer*> out;
@@ -278,11 +266,11 @@ TEST(Sequences, MacroShortAndLongPauses) {
     e.FunctionCode = kCodeMacro;
     e.RepeatCount = 0x0102;
     e.ContentCount = 5;
-    SetEvent(e, 0, 0x04, 1, 50);      // 5 | 01
-    SetEvent(e, 1, 0x04, 2, 2000);    // long: 2000 / 50 = 40
-    SetEvent(e, 2, 0x05, 1, 1279);    // d = 127, still short
-    SetEvent(e, 3, 0x05, 2, 1280);    // d = 128: long, 25
-    SetEvent(e, 4, 0x06, 1, 65535);   // 1310 does not fit a byte: 255
+    SetMacroEvent(e, 0, 0x04, 1, 50);      // 5 | 01
+    SetMacroEvent(e, 1, 0x04, 2, 2000);    // long: 2000 / 50 = 40
+    SetMacroEvent(e, 2, 0x05, 1, 1279);    // d = 127, still short
+    SetMacroEvent(e, 3, 0x05, 2, 1280);    // d = 128: long, 25
+    SetMacroEvent(e, 4, 0x06, 1, 65535);   // 1310 does not fit a byte: 255
     const SequenceSlot s = MacroSequenceSlot(e);
     EXPECT_EQ(Bytes({0x01, 0x02, 0x05, 0x04, 0x81, 0x04, 0x28, 0x02, 0x7F, 0x05, 0x81, 0x05, 0x19, 0x02, 0x01, 0x06,
                      0xFF, 0x02, 0x00}),
@@ -293,7 +281,7 @@ TEST(Sequences, MacroShortAndLongPauses) {
     EXPECT_EQ(0xCD, MacroSequenceSlot(e)[1]);
     // A release with a short pause keeps bit 7.
     e.ContentCount = 1;
-    SetEvent(e, 0, 0x2C, 2, 120);   // 12 | 81 = 8D
+    SetMacroEvent(e, 0, 0x2C, 2, 120);   // 12 | 81 = 8D
     EXPECT_EQ(0x8D, MacroSequenceSlot(e)[2]);
     e.ContentCount = 0;
     EXPECT_EQ(SequenceSlot{}, MacroSequenceSlot(e));
@@ -306,13 +294,13 @@ TEST(Sequences, MacroSlotIsNeverOverrun) {
     // 50 long-pause events would take 200 bytes: 31 fit the 126 after the header, with 2 bytes left over.
     e.ContentCount = 50;
     for (int j = 0; j < 50; ++j)
-        SetEvent(e, j, static_cast<uint8_t>(0x04 + j % 20), j % 2 ? 2 : 1, 5000);
+        SetMacroEvent(e, j, static_cast<uint8_t>(0x04 + j % 20), j % 2 ? 2 : 1, 5000);
     SequenceSlot s = MacroSequenceSlot(e);
     EXPECT_EQ(0x04 + 30 % 20, s[2 + 4 * 30 + 1]);   // event 31 (j = 30) is the last
     EXPECT_EQ(0, s[126]);
     EXPECT_EQ(0, s[127]);
     // With one short event first, 1 + 31 events fill exactly 2 + 2 + 124 = 128 bytes.
-    SetEvent(e, 0, 0x2A, 1, 0);
+    SetMacroEvent(e, 0, 0x2A, 1, 0);
     s = MacroSequenceSlot(e);
     EXPECT_EQ(0x02, s[127]);
     EXPECT_EQ(0x04 + 31 % 20, s[125]);
@@ -320,7 +308,7 @@ TEST(Sequences, MacroSlotIsNeverOverrun) {
     MacroKeyInfo big{};
     big.ContentCount = 0xFFFF;
     for (int j = 0; j < 50; ++j)
-        SetEvent(big, j, 0x04, 1, 0);
+        SetMacroEvent(big, j, 0x04, 1, 0);
     std::memset(big.ProgramPath, 0x77, sizeof big.ProgramPath);
     s = MacroSequenceSlot(big);
     for (int i = 2; i < 102; i += 2)
@@ -371,43 +359,6 @@ TEST(ApplyAll, DefaultProfileMatchesGolden) {
     auto data = DefaultData();
     ExpectGolden("apply_all_default.txt", FormatTransfers(BuildApplyAll(*data)));
     EXPECT_EQ(2900, TotalPauseMs(BuildApplyAll(*data)));
-}
-
-// The input of golden/apply_all_mixed.txt (its header says the same).
-std::unique_ptr<ShareData> MixedData() {
-    auto data = DefaultData();
-    data->CurrentProfile = 1;
-    ProfileRecord& p = data->Profile[1];
-    p.PollingRate = 3;
-    p.LightSwitch = 2;
-    p.BreathSpeed = 20;
-    p.ColorOptions = 4;
-    p.Cpi_X = 3;
-    p.dpiStepFlag[2] = 0;
-    p.MacroKey[4].FunctionCode = kCodeLaunch;
-    MacroKeyInfo& key = p.MacroKey[5];
-    key.FunctionCode = kCodeShortcut;
-    key.ContentCount = 1;
-    key.Data[0] = 0x04;
-    key.Data[1] = 0x04 | 0x08;   // Ctrl+Alt
-    MacroKeyInfo& fire = p.MacroKey[7];
-    fire.FunctionCode = kCodeFire;
-    fire.ContentCount = 1;
-    fire.Data[0] = 0x1D;
-    fire.Param1 = 10;
-    fire.Param2 = 3;
-    p.MacroKey[8].FunctionCode = 35;   // Ctrl+C
-    MacroKeyInfo& macro = p.MacroKey[9];
-    macro.FunctionCode = kCodeMacro;
-    macro.MacroOption = 1;
-    macro.RepeatCount = 3;
-    macro.ContentCount = 4;
-    SetEvent(macro, 0, 0x04, 1, 50);
-    SetEvent(macro, 1, 0x04, 2, 2000);
-    SetEvent(macro, 2, 0x05, 1, 0);
-    SetEvent(macro, 3, 0x05, 2, 20000);
-    p.MacroKey[40].FunctionCode = 24;   // Alt+Space, N
-    return data;
 }
 
 TEST(ApplyAll, MixedProfileMatchesGolden) {

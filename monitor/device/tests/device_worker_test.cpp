@@ -1,0 +1,217 @@
+#include <windows.h>
+
+#include "monitor/device/device_worker.h"
+
+#include "common/messages.h"
+#include "monitor/device/tests/device_fakes.h"
+#include "monitor/device/tests/test_profiles.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <thread>
+
+namespace {
+
+const std::string kApplyFinished = "POST " + std::to_string(ApplyFinished);
+const std::string kDeviceStateRead = "POST " + std::to_string(DeviceStateRead);
+
+void Append(std::vector<std::string>& to, const std::vector<std::string>& more) {
+    to.insert(to.end(), more.begin(), more.end());
+}
+
+struct WorkerFixture : ::testing::Test {
+    Recorder recorder;
+    FakeTransport transport{recorder};
+    FakeClock clock{recorder};
+    FakeHost host{recorder};
+    MonitorShareData data;
+    DeviceJobRunner runner{transport, data, host, clock};
+};
+
+}  // namespace
+
+TEST_F(WorkerFixture, JobsRunOneAtATimeInArrivalOrderAndOthersAreDropped) {
+    auto initial = MixedData();
+    data.Set(*initial);
+    transport.answer = {0x8B, 5, 0, 0, 0, 0, 0, 0x6F};   // stage 5
+    DeviceWorker worker(transport, data, host, clock);
+    worker.SetConnected(true);
+    ASSERT_TRUE(worker.Start());
+    for (unsigned job : {kJobApplyAll, kJobProfileSwitch, kJobReadBack, 0u, 7u, kJobApplyAll})
+        ASSERT_TRUE(worker.PostJob(job));
+    ASSERT_TRUE(recorder.WaitForCount(kApplyFinished, 2));
+    worker.Stop();
+
+    std::vector<std::string> expected = Lines(FormatTransfers(BuildApplyAll(*initial)));
+    expected.push_back(kApplyFinished);
+    Append(expected, Lines(FormatTransfers(BuildReadBack())));
+    expected.push_back("SAVE profile 1 cpi 4");
+    expected.push_back("BLOCK profile 1 cpi 4");
+    expected.push_back(kDeviceStateRead);
+    Append(expected, Lines(FormatTransfers(BuildReadBackTail())));
+    // The read-back changed Monitor's copy: the second apply-all selects stage 5.
+    initial->Profile[1].Cpi_X = 4;
+    Append(expected, Lines(FormatTransfers(BuildApplyAll(*initial))));
+    expected.push_back(kApplyFinished);
+    EXPECT_EQ(expected, recorder.Lines());
+
+    ShareData after;
+    data.Get(after);
+    EXPECT_EQ(4, after.Profile[1].Cpi_X);
+}
+
+TEST_F(WorkerFixture, JobsWhileTheMouseIsAbsentAreDropped) {
+    EXPECT_FALSE(runner.Run(kJobApplyAll));
+    EXPECT_FALSE(runner.Run(kJobReadBack));
+    runner.SetConnected(true);
+    EXPECT_FALSE(runner.Run(kJobProfileSwitch));
+    EXPECT_TRUE(recorder.Lines().empty());
+
+    DeviceWorker worker(transport, data, host, clock);
+    ASSERT_TRUE(worker.Start());
+    EXPECT_TRUE(worker.PostJob(kJobApplyAll));
+    EXPECT_TRUE(worker.PostJob(kJobReadBack));
+    worker.Stop();   // the queued jobs are taken before the thread ends
+    EXPECT_TRUE(recorder.Lines().empty());
+    EXPECT_FALSE(worker.PostJob(kJobApplyAll));
+}
+
+TEST_F(WorkerFixture, ProfileOutsideTheFiveSendsNothingButStillAnswers) {
+    auto bad = DefaultData();
+    bad->CurrentProfile = 5;
+    data.Set(*bad);
+    runner.SetConnected(true);
+    EXPECT_TRUE(runner.Run(kJobApplyAll));
+    EXPECT_EQ(std::vector<std::string>{kApplyFinished}, recorder.Lines());
+
+    // The read-back still reads, saves and tells; there is no current profile to take the stage.
+    EXPECT_TRUE(runner.Run(kJobReadBack));
+    const auto lines = recorder.Lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "SAVE profile 5 cpi -"), lines.end());
+}
+
+TEST_F(WorkerFixture, WithoutOptionTheApplyAllIsTraced) {
+    host.optionPresent = false;
+    data.Set(*DefaultData());
+    runner.SetConnected(true);
+    runner.Run(kJobApplyAll);
+    const auto lines = recorder.Lines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ("TRACE OnApplyAllSetting Don't find Quorra Option Dialog\n", lines.back());
+}
+
+TEST_F(WorkerFixture, AJobWorksOnTheProfileAsItWasWhenTheJobStarted) {
+    auto initial = DefaultData();
+    data.Set(*initial);
+    // The window thread replaces Monitor's copy while the job runs.
+    clock.onPause = [&](int n) {
+        if (n == 2)
+            data.Update([](ShareData& d) {
+                d.CurrentProfile = 2;
+                d.Profile[2].PollingRate = 0;
+                d.Profile[0].MacroKey[3].FunctionCode = 35;
+                return 0;
+            });
+    };
+    runner.SetConnected(true);
+    runner.Run(kJobApplyAll);
+    std::vector<std::string> expected = Lines(FormatTransfers(BuildApplyAll(*initial)));
+    expected.push_back(kApplyFinished);
+    EXPECT_EQ(expected, recorder.Lines());
+}
+
+TEST_F(WorkerFixture, ClosedInterfacesOrRemovalStopTheJob) {
+    auto initial = DefaultData();
+    data.Set(*initial);
+    runner.SetConnected(true);
+    transport.refuseAfter = 3;   // closed after the lighting command
+    runner.Run(kJobApplyAll);
+    std::vector<std::string> all = Lines(FormatTransfers(BuildApplyAll(*initial)));
+    std::vector<std::string> expected(all.begin(), all.begin() + 6);   // three commands and their pauses
+    expected.push_back(kApplyFinished);
+    EXPECT_EQ(expected, recorder.Lines());
+
+    // A read-back refused at once still saves and tells, and skips its tail.
+    Recorder second;
+    FakeTransport closed(second);
+    closed.refuseAfter = 0;
+    FakeClock clock2(second);
+    FakeHost host2(second);
+    DeviceJobRunner runner2(closed, data, host2, clock2);
+    runner2.SetConnected(true);
+    runner2.Run(kJobReadBack);
+    EXPECT_EQ((std::vector<std::string>{"SAVE profile 0 cpi 1", "BLOCK profile 0 cpi 1", kDeviceStateRead}),
+              second.Lines());
+
+    // Removal during a pause: nothing more is sent.
+    Recorder third;
+    FakeTransport open(third);
+    FakeClock clock3(third);
+    FakeHost host3(third);
+    DeviceJobRunner runner3(open, data, host3, clock3);
+    clock3.onPause = [&](int n) {
+        if (n == 4)
+            runner3.SetConnected(false);
+    };
+    runner3.SetConnected(true);
+    runner3.Run(kJobApplyAll);
+    const auto lines = third.Lines();
+    ASSERT_EQ(kApplyFinished, lines.back());
+    EXPECT_EQ(std::vector<std::string>(all.begin(), all.begin() + 8),
+              std::vector<std::string>(lines.begin(), lines.end() - 1));
+}
+
+TEST_F(WorkerFixture, ReadBackTakesOnlyAStageTheMouseCanHave) {
+    auto initial = DefaultData();
+    initial->CurrentProfile = 3;
+    data.Set(*initial);
+    runner.SetConnected(true);
+    ShareData after;
+
+    transport.answer = {0x8B, 6, 0, 0, 0, 0, 0, 0x6E};
+    runner.Run(kJobReadBack);
+    data.Get(after);
+    EXPECT_EQ(5, after.Profile[3].Cpi_X);
+
+    transport.answer = {0x8B, 7, 0, 0, 0, 0, 0, 0x6D};
+    runner.Run(kJobReadBack);
+    data.Get(after);
+    EXPECT_EQ(5, after.Profile[3].Cpi_X);
+
+    transport.answer = {0x8B, 2, 0, 0, 0, 0, 0, 0x72};
+    transport.getResult = 0;   // failed: the buffer is not an answer
+    runner.Run(kJobReadBack);
+    data.Get(after);
+    EXPECT_EQ(5, after.Profile[3].Cpi_X);
+    // Every read-back saved and told, failed or not.
+    EXPECT_TRUE(recorder.WaitForCount("SAVE profile 3 cpi 5", 3, std::chrono::milliseconds(0)));
+    EXPECT_TRUE(recorder.WaitForCount(kDeviceStateRead, 3, std::chrono::milliseconds(0)));
+    for (int p = 0; p < 5; ++p)
+        if (p != 3)
+            EXPECT_EQ(1, after.Profile[p].Cpi_X);
+}
+
+TEST(SleepClock, InterruptEndsAPauseAndEveryLaterOne) {
+    SleepClock clock;
+    auto pausing = std::async(std::launch::async, [&] { clock.Pause(120000); });
+    // Give the pause a chance to begin; it ends either way once interrupted.
+    pausing.wait_for(std::chrono::milliseconds(50));
+    clock.Interrupt();
+    EXPECT_EQ(std::future_status::ready, pausing.wait_for(std::chrono::seconds(20)));
+    auto later = std::async(std::launch::async, [&] { clock.Pause(120000); });
+    EXPECT_EQ(std::future_status::ready, later.wait_for(std::chrono::seconds(20)));
+}
+
+TEST_F(WorkerFixture, StopDuringTheReadBackPauseSendsNothingMore) {
+    SleepClock sleeping;
+    DeviceWorker worker(transport, data, host, sleeping);
+    data.Set(*DefaultData());
+    worker.SetConnected(true);
+    ASSERT_TRUE(worker.Start());
+    ASSERT_TRUE(worker.PostJob(kJobReadBack));
+    ASSERT_TRUE(recorder.WaitForCount(kDeviceStateRead, 1));
+    worker.Stop();   // the 4000 ms pause is cut short, and its command 0x03 is not sent
+    const auto lines = recorder.Lines();
+    EXPECT_EQ(kDeviceStateRead, lines.back());
+}
