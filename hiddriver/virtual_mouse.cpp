@@ -95,6 +95,7 @@ std::array<uint8_t, 8> MakeReport(std::initializer_list<uint8_t> bytes) {
 
 void VirtualMouse::AbandonPendingBlocks(Outcome& outcome) {
     if (pendingTarget_ != Target::None && blocksReceived_ < blocksExpected_) {
+        outcome.memoryChanged = outcome.memoryChanged || blocksReceived_ > 0; // what came stays and is kept
         outcome.notes.push_back("the last command's blocks are incomplete: " + std::to_string(blocksReceived_) +
                                 " of " + std::to_string(blocksExpected_) + " arrived");
     }
@@ -237,8 +238,9 @@ Outcome VirtualMouse::WriteBlock(const uint8_t* data, size_t length) {
     case Target::None:
         break;
     }
-    out.memoryChanged = true;
+    // Kept once the command's last block is in: one memory file write per command, not per block.
     if (++blocksReceived_ == blocksExpected_) {
+        out.memoryChanged = true;
         pendingTarget_ = Target::None;
         blocksExpected_ = blocksReceived_ = 0;
     }
