@@ -19,6 +19,7 @@
 #include "hiddriver/virtual_mouse.h"
 
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -196,27 +197,39 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     }
 }
 
+// Shared by Open_DevMonitor and the new thread; whichever lets go last frees it, so a start that takes too long
+// cannot leave the thread writing into a caller that has gone.
 struct ControlStart {
-    HANDLE ready;
-    HWND window;
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HWND window = nullptr;
+    ~ControlStart() {
+        if (ready)
+            CloseHandle(ready);
+    }
 };
 
 DWORD WINAPI ControlThread(void* parameter) {
-    auto* start = static_cast<ControlStart*>(parameter);
+    std::unique_ptr<std::shared_ptr<ControlStart>> handOver(static_cast<std::shared_ptr<ControlStart>*>(parameter));
+    std::shared_ptr<ControlStart> start = *handOver;
     // The thread holds its own reference to the DLL, so a host that unloads us without Close_DevMonitor cannot pull
     // the code out from under the running message loop.
     HMODULE self = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&ControlThread), &self);
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&ControlThread), &self)) {
+        SetEvent(start->ready);
+        return 1;
+    }
     WNDCLASSA wc{};
     wc.lpfnWndProc = ControlWindowProc;
     wc.hInstance = self;
     wc.lpszClassName = kControlWindowClass;
     RegisterClassA(&wc);
-    start->window = CreateWindowExA(0, kControlWindowClass, kControlWindowTitle, 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                    nullptr, self, nullptr);
-    const bool created = start->window != nullptr;
-    SetEvent(start->ready); // start is the caller's and gone after this
-    if (created) {
+    HWND window = CreateWindowExA(0, kControlWindowClass, kControlWindowTitle, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  self, nullptr);
+    start->window = window;
+    SetEvent(start->ready);
+    start.reset();
+    handOver.reset();
+    if (window) {
         MSG msg;
         while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
             TranslateMessage(&msg);
@@ -228,22 +241,21 @@ DWORD WINAPI ControlThread(void* parameter) {
 }
 
 void StartControlWindow() {
-    ControlStart start{CreateEventA(nullptr, TRUE, FALSE, nullptr), nullptr};
-    if (!start.ready)
+    auto start = std::make_shared<ControlStart>();
+    if (!start->ready)
         return;
+    auto* handOver = new std::shared_ptr<ControlStart>(start);
     DWORD id = 0;
-    HANDLE thread = CreateThread(nullptr, 0, ControlThread, &start, 0, &id);
-    if (thread) {
-        WaitForSingleObject(start.ready, 10000);
-        if (start.window) {
-            g_controlThread = thread;
-            g_controlWindow = start.window;
-        } else {
-            WaitForSingleObject(thread, 10000);
-            CloseHandle(thread);
-        }
+    HANDLE thread = CreateThread(nullptr, 0, ControlThread, handOver, 0, &id);
+    if (!thread) {
+        delete handOver;
+    } else if (WaitForSingleObject(start->ready, 10000) == WAIT_OBJECT_0 && start->window) {
+        std::lock_guard<std::mutex> hold(g_lock);
+        g_controlThread = thread;
+        g_controlWindow = start->window;
+    } else {
+        CloseHandle(thread); // not started in time; it ends by itself if its window failed
     }
-    CloseHandle(start.ready);
 }
 
 int Transfer(const char* kind, unsigned char* data, int length, const bool& interfaceOpen, const char* interfaceName) {
