@@ -31,6 +31,11 @@ INT_PTR SkinnedDialog::RunModal(HWND owner) {
     return Dialog::RunModal(owner, t);
 }
 
+HWND SkinnedDialog::CreatePopup(HWND owner) {
+    DialogTemplate t(WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, 0, 0, 0, 100, 60);
+    return CreateModeless(owner, t);
+}
+
 HWND SkinnedDialog::CreateChild(HWND parent) { return CreateModeless(parent, DialogTemplate::Child(100, 60)); }
 
 ButtonPos SkinnedDialog::Position(int key) const {

@@ -34,6 +34,8 @@ public:
     INT_PTR RunModal(HWND owner);
     // A child page of another window (not visible until shown).
     HWND CreateChild(HWND parent);
+    // A modeless borderless popup (tools and tests); visible.
+    HWND CreatePopup(HWND owner);
 
     SIZE SkinSize() const { return size_; }
     HBITMAP Background() const { return background_.get(); }

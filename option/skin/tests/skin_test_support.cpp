@@ -1,0 +1,106 @@
+#include "option/skin/tests/skin_test_support.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "common/language.h"
+#include "framework/handles.h"
+#include "option/skin/skin_description.h"
+
+std::string TestProgramFolder() {
+    char module[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, module, MAX_PATH);
+    return FolderOfProgram(module);
+}
+
+void UseBuildSkins() {
+    SetSkinFolder(TestProgramFolder() + "skins\\");
+    LoadLanguageLibraryFrom(TestProgramFolder() + "lan.dll");
+}
+
+bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (pred()) {
+            return true;
+        }
+        DWORD spent = GetTickCount() - start;
+        if (spent >= timeoutMs) {
+            return false;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(20, timeoutMs - spent), QS_ALLINPUT);
+    }
+}
+
+void PumpFor(DWORD ms) {
+    PumpUntil([] { return false; }, ms);
+}
+
+namespace {
+
+void SendMouse(DWORD flags, int x = 0, int y = 0) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = flags;
+    if (flags & MOUSEEVENTF_ABSOLUTE) {
+        int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+        in.mi.dx = MulDiv(x, 65535, w - 1);
+        in.mi.dy = MulDiv(y, 65535, h - 1);
+    }
+    SendInput(1, &in, sizeof in);
+}
+
+} // namespace
+
+void MouseMoveTo(int x, int y) { SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y); }
+void MouseDown() { SendMouse(MOUSEEVENTF_LEFTDOWN); }
+void MouseUp() { SendMouse(MOUSEEVENTF_LEFTUP); }
+
+void MouseClickAt(int x, int y) {
+    MouseMoveTo(x, y);
+    MouseDown();
+    MouseUp();
+}
+
+void KeyPress(WORD vk) {
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = vk;
+    in[0].ki.wScan = in[1].ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof in[0]);
+}
+
+POINT CentreOf(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+POINT ScreenPoint(HWND hwnd, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(hwnd, &p);
+    return p;
+}
+
+COLORREF FilePixel(const std::string& path, int x, int y) {
+    GdiBitmap bmp(static_cast<HBITMAP>(
+        LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+    if (!bmp) {
+        return CLR_INVALID;
+    }
+    MemoryDC dc(CreateCompatibleDC(nullptr));
+    SelectObjectGuard keep(dc.get(), bmp.get());
+    return GetPixel(dc.get(), x, y);
+}
+
+COLORREF ScreenPixel(POINT p) {
+    WindowDC screen(nullptr);
+    return GetPixel(screen.get(), p.x, p.y);
+}

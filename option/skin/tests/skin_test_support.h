@@ -1,0 +1,34 @@
+#pragma once
+// Helpers of the toolkit's Windows tests: the build's skins folder, message pumping with a time limit, and real
+// input through SendInput.
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// The folder of the test program (the build's bin folder), with a trailing backslash.
+std::string TestProgramFolder();
+// Points the toolkit at bin\skins\ and loads bin\lan.dll.
+void UseBuildSkins();
+
+// Dispatches this thread's messages until pred() holds or the time is up; returns pred().
+bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs = 3000);
+// Dispatches what is queued now (and what that posts) for a short while.
+void PumpFor(DWORD ms);
+
+// Absolute mouse input at a screen point.
+void MouseMoveTo(int x, int y);
+void MouseClickAt(int x, int y);
+void MouseDown();
+void MouseUp();
+void KeyPress(WORD vk);
+
+// The centre of a window in screen coordinates; a point of a window in screen coordinates.
+POINT CentreOf(HWND hwnd);
+POINT ScreenPoint(HWND hwnd, int x, int y);
+
+// The pixel of a BMP file at a point; CLR_INVALID when it cannot be read.
+COLORREF FilePixel(const std::string& path, int x, int y);
+// The pixel on the screen.
+COLORREF ScreenPixel(POINT p);
