@@ -234,6 +234,32 @@ TEST_F(VirtualMouseDll, LogsEveryTransferInTheExactFormat) {
     EXPECT_TRUE(noted);
 }
 
+TEST_F(VirtualMouseDll, TransfersNeedTheirInterfaceOpen) {
+    openMonitor_(window_, kDeviceEvent, kDevicePresence);
+    EXPECT_EQ(0, Set({0x8B, 0, 0, 0, 0, 0, 0, 0x74})) << "feature interface not open yet";
+    EXPECT_EQ(1, openFeature_());
+    EXPECT_EQ(1, Set({0x8B, 0, 0, 0, 0, 0, 0, 0x74}));
+    EXPECT_EQ(1, Set({0x11, 0x06, 0x08, 0, 0, 0, 0, 0xE0}));
+    EXPECT_EQ(0, Write({0x04, 0x06, 0x86, 0x26, 0x45, 0x47, 0x80, 0x80})) << "report interface not open yet";
+    EXPECT_EQ(1, openReport_());
+    EXPECT_EQ(1, Write({0x04, 0x06, 0x86, 0x26, 0x45, 0x47, 0x80, 0x80}));
+    EXPECT_EQ(1, Set({0x8B, 0, 0, 0, 0, 0, 0, 0x74}));
+    unsigned char small[9] = {0, 0, 0, 0, 0, 0, 0, 0x5A, 0x5A};
+    EXPECT_EQ(0, getFeature_(small, 7));
+    EXPECT_EQ(0x5A, small[7]) << "nothing written into a buffer too small";
+    EXPECT_EQ(1, getFeature_(small, 8));
+    EXPECT_EQ(0x5A, small[8]) << "the answer is eight bytes";
+    closeFeature_();
+    EXPECT_EQ(0, getFeature_(small, 8));
+    const std::vector<std::string> expected = {"SET 8B 00 00 00 00 00 00 74", "SET 11 06 08 00 00 00 00 E0",
+                                               "WRITE 04 06 86 26 45 47 80 80", "SET 8B 00 00 00 00 00 00 74",
+                                               "GET 8B 02 00 00 00 00 00 72"};
+    std::vector<std::string> transfers;
+    for (const std::string& line : TransferLines())
+        transfers.push_back(line.substr(line.find(' ') + 1));
+    EXPECT_EQ(expected, transfers);
+}
+
 TEST_F(VirtualMouseDll, UnpluggedMouseOpensNothingAndPlugReportsPresence) {
     ASSERT_EQ(1, StartLikeTheHost());
     RunResult unplug = RunMousectl("unplug");
