@@ -25,14 +25,20 @@ struct Verb {
     int arguments;
 };
 constexpr Verb kVerbs[] = {
-    {"plug", CommandKind::Plug, 0},       {"unplug", CommandKind::Unplug, 0},
-    {"event", CommandKind::Event, 2},     {"dpi", CommandKind::Dpi, 1},
-    {"rate", CommandKind::Rate, 1},       {"profile", CommandKind::Profile, 1},
-    {"sensitivity", CommandKind::Sensitivity, 2}, {"press", CommandKind::Press, 1},
+    {"plug", CommandKind::Plug, 0},
+    {"unplug", CommandKind::Unplug, 0},
+    {"event", CommandKind::Event, 2},
+    {"dpi", CommandKind::Dpi, 1},
+    {"rate", CommandKind::Rate, 1},
+    {"profile", CommandKind::Profile, 1},
+    {"sensitivity", CommandKind::Sensitivity, 2},
+    {"press", CommandKind::Press, 1},
     {"dump", CommandKind::Dump, 0},
 };
 
-bool InRange(uint32_t v, uint32_t low, uint32_t high) { return v >= low && v <= high; }
+bool InRange(uint32_t v, uint32_t low, uint32_t high) {
+    return v >= low && v <= high;
+}
 
 } // namespace
 
@@ -96,15 +102,26 @@ std::optional<Command> ParseCommand(const std::vector<std::string>& args, std::s
     command.second = numbers[1];
     bool ok = true;
     switch (command.kind) {
-    case CommandKind::Event: ok = InRange(command.first, 0, 0xFFFF) && InRange(command.second, 0, 0xFFFF); break;
-    case CommandKind::Dpi: ok = InRange(command.first, 1, 6); break;
+    case CommandKind::Event:
+        ok = InRange(command.first, 0, 0xFFFF) && InRange(command.second, 0, 0xFFFF);
+        break;
+    case CommandKind::Dpi:
+        ok = InRange(command.first, 1, 6);
+        break;
     case CommandKind::Rate:
         ok = command.first == 125 || command.first == 250 || command.first == 500 || command.first == 1000;
         break;
-    case CommandKind::Profile: ok = InRange(command.first, 1, 5); break;
-    case CommandKind::Sensitivity: ok = InRange(command.first, 1, 20) && InRange(command.second, 1, 20); break;
-    case CommandKind::Press: ok = InRange(command.first, 1, kButtonCount); break;
-    default: break;
+    case CommandKind::Profile:
+        ok = InRange(command.first, 1, 5);
+        break;
+    case CommandKind::Sensitivity:
+        ok = InRange(command.first, 1, 20) && InRange(command.second, 1, 20);
+        break;
+    case CommandKind::Press:
+        ok = InRange(command.first, 1, kButtonCount);
+        break;
+    default:
+        break;
     }
     if (!ok) {
         error = "\"" + args[0] + "\": argument out of range";
@@ -144,16 +161,30 @@ std::string FormatCommand(const Command& command) {
 Outcome RunCommand(VirtualMouse& mouse, const Command& c, std::string& reply) {
     Outcome out;
     switch (c.kind) {
-    case CommandKind::Plug: out = mouse.Plug(true); break;
-    case CommandKind::Unplug: out = mouse.Plug(false); break;
-    case CommandKind::Event: out = mouse.Event(c.first, c.second); break;
-    case CommandKind::Dpi: out = mouse.SelectStage(static_cast<int>(c.first)); break;
-    case CommandKind::Rate: out = mouse.SetPollingRate(static_cast<int>(c.first)); break;
-    case CommandKind::Profile: out = mouse.SwitchProfile(static_cast<int>(c.first)); break;
+    case CommandKind::Plug:
+        out = mouse.Plug(true);
+        break;
+    case CommandKind::Unplug:
+        out = mouse.Plug(false);
+        break;
+    case CommandKind::Event:
+        out = mouse.Event(c.first, c.second);
+        break;
+    case CommandKind::Dpi:
+        out = mouse.SelectStage(static_cast<int>(c.first));
+        break;
+    case CommandKind::Rate:
+        out = mouse.SetPollingRate(static_cast<int>(c.first));
+        break;
+    case CommandKind::Profile:
+        out = mouse.SwitchProfile(static_cast<int>(c.first));
+        break;
     case CommandKind::Sensitivity:
         out = mouse.SetSensitivity(static_cast<int>(c.first), static_cast<int>(c.second));
         break;
-    case CommandKind::Press: out = mouse.Press(static_cast<int>(c.first)); break;
+    case CommandKind::Press:
+        out = mouse.Press(static_cast<int>(c.first));
+        break;
     case CommandKind::Dump:
         out.ok = true;
         reply = DumpMemory(mouse.memory());

@@ -68,9 +68,13 @@ void AppendLog(const std::string& line) {
     CloseHandle(file);
 }
 
-void Note(const std::string& text) { AppendLog("# " + text); }
+void Note(const std::string& text) {
+    AppendLog("# " + text);
+}
 
-uint64_t Milliseconds() { return GetTickCount64() - g_clockStart; }
+uint64_t Milliseconds() {
+    return GetTickCount64() - g_clockStart;
+}
 
 void SaveMemory() {
     const std::vector<uint8_t> bytes = SerializeMemory(g_mouse->memory());
@@ -366,9 +370,13 @@ int Close_ReportDevice() {
     return 1;
 }
 
-int SetFeature(unsigned char* report, int length) { return Transfer("SET", report, length, g_featureOpen, "feature"); }
+int SetFeature(unsigned char* report, int length) {
+    return Transfer("SET", report, length, g_featureOpen, "feature");
+}
 
-int WriteUSB(unsigned char* block, int length) { return Transfer("WRITE", block, length, g_reportOpen, "report"); }
+int WriteUSB(unsigned char* block, int length) {
+    return Transfer("WRITE", block, length, g_reportOpen, "report");
+}
 
 int GetFeature(unsigned char* buffer, int length) {
     std::lock_guard<std::mutex> hold(g_lock);

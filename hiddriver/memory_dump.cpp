@@ -36,25 +36,77 @@ struct Named {
 };
 
 constexpr Named kKeyNames[] = {
-    {0x28, "Enter"}, {0x29, "Escape"}, {0x2A, "Backspace"}, {0x2B, "Tab"}, {0x2C, "Space"}, {0x2D, "-"},
-    {0x2E, "="}, {0x2F, "["}, {0x30, "]"}, {0x31, "\\"}, {0x32, "Non-US #"}, {0x33, ";"}, {0x34, "'"},
-    {0x35, "`"}, {0x36, ","}, {0x37, "."}, {0x38, "/"}, {0x39, "Caps Lock"}, {0x46, "Print Screen"},
-    {0x47, "Scroll Lock"}, {0x48, "Pause"}, {0x49, "Insert"}, {0x4A, "Home"}, {0x4B, "Page Up"}, {0x4C, "Delete"},
-    {0x4D, "End"}, {0x4E, "Page Down"}, {0x4F, "Right Arrow"}, {0x50, "Left Arrow"}, {0x51, "Down Arrow"},
-    {0x52, "Up Arrow"}, {0x53, "Num Lock"}, {0x54, "Keypad /"}, {0x55, "Keypad *"}, {0x56, "Keypad -"},
-    {0x57, "Keypad +"}, {0x58, "Keypad Enter"}, {0x63, "Keypad ."}, {0x64, "Non-US \\"}, {0x65, "Application"},
-    {0xE0, "Left Control"}, {0xE1, "Left Shift"}, {0xE2, "Left Alt"}, {0xE3, "Left Win"}, {0xE4, "Right Control"},
-    {0xE5, "Right Shift"}, {0xE6, "Right Alt"}, {0xE7, "Right Win"}, {0xF0, "Mouse button 1 (left)"},
-    {0xF1, "Mouse button 2 (right)"}, {0xF2, "Mouse button 3 (middle)"}, {0xF3, "Mouse button 4"},
+    {0x28, "Enter"},
+    {0x29, "Escape"},
+    {0x2A, "Backspace"},
+    {0x2B, "Tab"},
+    {0x2C, "Space"},
+    {0x2D, "-"},
+    {0x2E, "="},
+    {0x2F, "["},
+    {0x30, "]"},
+    {0x31, "\\"},
+    {0x32, "Non-US #"},
+    {0x33, ";"},
+    {0x34, "'"},
+    {0x35, "`"},
+    {0x36, ","},
+    {0x37, "."},
+    {0x38, "/"},
+    {0x39, "Caps Lock"},
+    {0x46, "Print Screen"},
+    {0x47, "Scroll Lock"},
+    {0x48, "Pause"},
+    {0x49, "Insert"},
+    {0x4A, "Home"},
+    {0x4B, "Page Up"},
+    {0x4C, "Delete"},
+    {0x4D, "End"},
+    {0x4E, "Page Down"},
+    {0x4F, "Right Arrow"},
+    {0x50, "Left Arrow"},
+    {0x51, "Down Arrow"},
+    {0x52, "Up Arrow"},
+    {0x53, "Num Lock"},
+    {0x54, "Keypad /"},
+    {0x55, "Keypad *"},
+    {0x56, "Keypad -"},
+    {0x57, "Keypad +"},
+    {0x58, "Keypad Enter"},
+    {0x63, "Keypad ."},
+    {0x64, "Non-US \\"},
+    {0x65, "Application"},
+    {0xE0, "Left Control"},
+    {0xE1, "Left Shift"},
+    {0xE2, "Left Alt"},
+    {0xE3, "Left Win"},
+    {0xE4, "Right Control"},
+    {0xE5, "Right Shift"},
+    {0xE6, "Right Alt"},
+    {0xE7, "Right Win"},
+    {0xF0, "Mouse button 1 (left)"},
+    {0xF1, "Mouse button 2 (right)"},
+    {0xF2, "Mouse button 3 (middle)"},
+    {0xF3, "Mouse button 4"},
     {0xF4, "Mouse button 5"},
 };
 
 constexpr Named kConsumerNames[] = {
-    {0x0223, "AC Home"},         {0x0226, "AC Stop"},         {0x0227, "AC Refresh"},
-    {0x0221, "AC Search"},       {0x022A, "AC Bookmarks"},    {0x018A, "AL Email Reader"},
-    {0x0194, "AL Local Machine Browser"}, {0x0192, "AL Calculator"}, {0x0183, "AL Consumer Control Configuration"},
-    {0x00B6, "Scan Previous Track"}, {0x00B5, "Scan Next Track"}, {0x00B7, "Stop"},
-    {0x00CD, "Play/Pause"},      {0x00E2, "Mute"},            {0x00E9, "Volume Increment"},
+    {0x0223, "AC Home"},
+    {0x0226, "AC Stop"},
+    {0x0227, "AC Refresh"},
+    {0x0221, "AC Search"},
+    {0x022A, "AC Bookmarks"},
+    {0x018A, "AL Email Reader"},
+    {0x0194, "AL Local Machine Browser"},
+    {0x0192, "AL Calculator"},
+    {0x0183, "AL Consumer Control Configuration"},
+    {0x00B6, "Scan Previous Track"},
+    {0x00B5, "Scan Next Track"},
+    {0x00B7, "Stop"},
+    {0x00CD, "Play/Pause"},
+    {0x00E2, "Mute"},
+    {0x00E9, "Volume Increment"},
     {0x00EA, "Volume Decrement"},
 };
 
@@ -80,11 +132,16 @@ std::string ModifierText(uint8_t bits) {
 
 const char* DpiFunctionText(uint8_t function) {
     switch (function) {
-    case 1: return "step up";
-    case 2: return "step down";
-    case 3: return "cycle up";
-    case 4: return "cycle down";
-    default: return "unknown";
+    case 1:
+        return "step up";
+    case 2:
+        return "step down";
+    case 3:
+        return "cycle up";
+    case 4:
+        return "cycle down";
+    default:
+        return "unknown";
     }
 }
 
@@ -145,8 +202,7 @@ std::string DescribeDescriptor(const uint8_t* d) {
     case 0x01:
         if (d[2] >= 0xF0 && d[2] <= 0xF4) {
             static const char* const kButtons[] = {"mouse button 1 (left click)", "mouse button 2 (right click)",
-                                                   "mouse button 3 (middle click)", "mouse button 4",
-                                                   "mouse button 5"};
+                                                   "mouse button 3 (middle click)", "mouse button 4", "mouse button 5"};
             return kButtons[d[2] - 0xF0];
         }
         return "mouse button usage " + Hex2(d[2]);
@@ -178,8 +234,8 @@ std::string DescribeDescriptor(const uint8_t* d) {
             std::snprintf(text, sizeof text, "key sequence in slot %d, %d key events, option %d", d[2], d[3], d[1]);
         return text;
     case 0x0A:
-        std::snprintf(text, sizeof text, "repeated click of %s (%02X), values %d and %d", KeyName(d[1]).c_str(),
-                      d[1], d[2], d[3]);
+        std::snprintf(text, sizeof text, "repeated click of %s (%02X), values %d and %d", KeyName(d[1]).c_str(), d[1],
+                      d[2], d[3]);
         return text;
     default:
         return "unknown function type " + Hex2(d[0]);
@@ -286,8 +342,8 @@ std::string DumpMemory(const Memory& m) {
             --last;
         out += "    bytes: " + HexBytes(slot.data(), last) + "\n";
         for (const SlotEvent& e : content.events)
-            out += std::string("    ") + (e.press ? "press " : "release ") + KeyName(e.usage) + " (" +
-                   Hex2(e.usage) + "), " + std::to_string(e.pauseMs) + " ms\n";
+            out += std::string("    ") + (e.press ? "press " : "release ") + KeyName(e.usage) + " (" + Hex2(e.usage) +
+                   "), " + std::to_string(e.pauseMs) + " ms\n";
         if (content.malformed)
             out += "    then bytes that are no key events\n";
     }

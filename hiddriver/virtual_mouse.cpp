@@ -54,7 +54,9 @@ uint32_t Crc32(const uint8_t* data, size_t length) {
 constexpr char kMagic[8] = {'K', 'V', 'M', 'O', 'U', 'S', 'E', '1'};
 constexpr uint32_t kFileVersion = 1;
 
-bool ValidInterval(unsigned interval) { return interval == 1 || interval == 2 || interval == 4 || interval == 8; }
+bool ValidInterval(unsigned interval) {
+    return interval == 1 || interval == 2 || interval == 4 || interval == 8;
+}
 
 } // namespace
 
@@ -118,8 +120,7 @@ Outcome VirtualMouse::SetFeature(const uint8_t* data, size_t length) {
     const uint8_t* r = data;
     const uint8_t expected = ReportChecksum(r);
     if (r[7] != expected) {
-        out.notes.push_back("checksum " + Hex2(r[7]) + " wrong (should be " + Hex2(expected) +
-                            "): command ignored");
+        out.notes.push_back("checksum " + Hex2(r[7]) + " wrong (should be " + Hex2(expected) + "): command ignored");
         return out;
     }
     AbandonPendingBlocks(out);
@@ -318,16 +319,25 @@ Outcome VirtualMouse::SetPollingRate(int hertz) {
         return Refused("the mouse is unplugged: it cannot report");
     int interval = 0;
     switch (hertz) {
-    case 125: interval = 8; break;
-    case 250: interval = 4; break;
-    case 500: interval = 2; break;
-    case 1000: interval = 1; break;
-    default: return Refused("polling rate " + std::to_string(hertz) + " Hz is not 125, 250, 500 or 1000");
+    case 125:
+        interval = 8;
+        break;
+    case 250:
+        interval = 4;
+        break;
+    case 500:
+        interval = 2;
+        break;
+    case 1000:
+        interval = 1;
+        break;
+    default:
+        return Refused("polling rate " + std::to_string(hertz) + " Hz is not 125, 250, 500 or 1000");
     }
     memory_.pollingInterval = static_cast<uint8_t>(interval);
-    Outcome out = Reported({kReportPolling, static_cast<uint16_t>(interval)},
-                           "polling rate " + std::to_string(hertz) + " Hz (interval " + std::to_string(interval) +
-                               " ms)");
+    Outcome out =
+        Reported({kReportPolling, static_cast<uint16_t>(interval)},
+                 "polling rate " + std::to_string(hertz) + " Hz (interval " + std::to_string(interval) + " ms)");
     out.memoryChanged = true;
     return out;
 }

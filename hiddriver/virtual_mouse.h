@@ -30,12 +30,12 @@ inline constexpr uint16_t kReportSensitivity = 0xC000; // value: x in the low by
 
 struct Memory {
     bool plugged = true;
-    uint8_t pollingInterval = 2;                               // ms between reports: 1, 2, 4 or 8
-    std::array<uint8_t, 6> fixedParameters{};                  // bytes 1..6 of the last 0x03
-    std::array<uint8_t, 3> lighting{};                         // mode, value 1, value 2
-    std::array<uint8_t, 8> dpiTable{};                         // stage codes of stages 1..6, then 80 80
-    uint8_t selectedStage = 1;                                 // 1..6
-    std::array<uint8_t, kButtonTableBytes> buttons{};          // four bytes per entry 0..63
+    uint8_t pollingInterval = 2;                                     // ms between reports: 1, 2, 4 or 8
+    std::array<uint8_t, 6> fixedParameters{};                        // bytes 1..6 of the last 0x03
+    std::array<uint8_t, 3> lighting{};                               // mode, value 1, value 2
+    std::array<uint8_t, 8> dpiTable{};                               // stage codes of stages 1..6, then 80 80
+    uint8_t selectedStage = 1;                                       // 1..6
+    std::array<uint8_t, kButtonTableBytes> buttons{};                // four bytes per entry 0..63
     std::array<std::array<uint8_t, kSlotBytes>, kSlotCount> slots{}; // slots 1..11 at index 0..10
 
     bool operator==(const Memory&) const = default;
@@ -81,11 +81,11 @@ public:
 
     // What a person does with the mouse. Each reports what the real mouse reports.
     Outcome Plug(bool plugged);
-    Outcome SelectStage(int stage);      // the DPI button stepped to stage 1..6
-    Outcome SetPollingRate(int hertz);   // 125, 250, 500 or 1000
-    Outcome SwitchProfile(int profile);  // 1..5
-    Outcome SetSensitivity(int x, int y); // 1..20 each
-    Outcome Press(int button);           // 1..16: carries out button table entry button - 1
+    Outcome SelectStage(int stage);                  // the DPI button stepped to stage 1..6
+    Outcome SetPollingRate(int hertz);               // 125, 250, 500 or 1000
+    Outcome SwitchProfile(int profile);              // 1..5
+    Outcome SetSensitivity(int x, int y);            // 1..20 each
+    Outcome Press(int button);                       // 1..16: carries out button table entry button - 1
     Outcome Event(uint32_t command, uint32_t value); // any report, sent as given (words taken modulo 0x10000)
 
 private:
@@ -96,7 +96,7 @@ private:
     // Blocks that the last command announced: where they go and how many are still to come.
     enum class Target { None, DpiTable, ButtonPage, Slot };
     Target pendingTarget_ = Target::None;
-    int pendingIndex_ = 0;  // page 1..4 or slot 1..11
+    int pendingIndex_ = 0; // page 1..4 or slot 1..11
     int blocksExpected_ = 0;
     int blocksReceived_ = 0;
     std::optional<std::array<uint8_t, 8>> answer_; // armed by 0x8B, valid until the next command
@@ -105,7 +105,8 @@ private:
 // The memory file: a fixed-size image with a magic, a version and a CRC-32. Anything else gives nullopt.
 std::vector<uint8_t> SerializeMemory(const Memory& memory);
 std::optional<Memory> DeserializeMemory(const std::vector<uint8_t>& bytes);
-inline constexpr size_t kMemoryFileBytes = 8 + 4 + 1 + 1 + 6 + 3 + 8 + 1 + kButtonTableBytes + kSlotCount * kSlotBytes + 4;
+inline constexpr size_t kMemoryFileBytes =
+    8 + 4 + 1 + 1 + 6 + 3 + 8 + 1 + kButtonTableBytes + kSlotCount * kSlotBytes + 4;
 
 // One transfer line of the log: "<ms> <kind> <hex pairs>".
 std::string FormatTransferLine(uint64_t milliseconds, const char* kind, const uint8_t* data, size_t length);

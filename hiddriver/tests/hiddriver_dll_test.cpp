@@ -69,8 +69,8 @@ RunResult RunMousectl(const std::string& arguments) {
     command += ExeFolder();
     command += "mousectl.exe\" ";
     command += arguments;
-    const BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                        nullptr, &si, &pi);
+    const BOOL started =
+        CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
     CloseHandle(writeEnd);
     if (started) {
         char chunk[4096];
@@ -96,8 +96,8 @@ protected:
                   std::to_string(++counter) + "\\";
         ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr));
         ASSERT_TRUE(CopyFileA((ExeFolder() + "hiddriver.dll").c_str(), (folder_ + "hiddriver.dll").c_str(), FALSE));
-        window_ = CreateWindowExA(0, "STATIC", "vmouse test host", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                                  nullptr);
+        window_ =
+            CreateWindowExA(0, "STATIC", "vmouse test host", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         ASSERT_NE(nullptr, window_);
         Load();
     }
@@ -210,10 +210,10 @@ TEST_F(VirtualMouseDll, LogsEveryTransferInTheExactFormat) {
     EXPECT_EQ(0, setFeature_(answer, 7)); // no command report
 
     const std::vector<std::string> lines = TransferLines();
-    const std::vector<std::string> expected = {
-        "SET 01 01 00 00 00 00 00 FD", "SET 11 06 08 00 00 00 00 E0", "WRITE 04 06 86 26 45 47 80 80",
-        "SET 0B 03 08 00 00 00 00 E9", "SET 0B 03 08 00 00 00 00 00", "SET 8B 00 00 00 00 00 00 74",
-        "GET 8B 03 00 00 00 00 00 71"};
+    const std::vector<std::string> expected = {"SET 01 01 00 00 00 00 00 FD",   "SET 11 06 08 00 00 00 00 E0",
+                                               "WRITE 04 06 86 26 45 47 80 80", "SET 0B 03 08 00 00 00 00 E9",
+                                               "SET 0B 03 08 00 00 00 00 00",   "SET 8B 00 00 00 00 00 00 74",
+                                               "GET 8B 03 00 00 00 00 00 71"};
     ASSERT_EQ(expected.size(), lines.size());
     const std::regex format("^(0|[1-9][0-9]*) (SET|WRITE|GET)( [0-9A-F]{2})+$");
     unsigned long long previous = 0;
@@ -294,9 +294,12 @@ TEST_F(VirtualMouseDll, MousectlReportsWhatTheMouseReports) {
         WPARAM command;
         LPARAM value;
     };
-    const Case cases[] = {{"dpi 4", 0x0700, 4},           {"rate 1000", 0x0500, 1},
-                          {"rate 125", 0x0500, 8},        {"profile 2", 0x7000, 2},
-                          {"sensitivity 5 10", 0xC000, 0x0A05}, {"event 0xA000 0", 0xA000, 0},
+    const Case cases[] = {{"dpi 4", 0x0700, 4},
+                          {"rate 1000", 0x0500, 1},
+                          {"rate 125", 0x0500, 8},
+                          {"profile 2", 0x7000, 2},
+                          {"sensitivity 5 10", 0xC000, 0x0A05},
+                          {"event 0xA000 0", 0xA000, 0},
                           {"event 28673 0x10", 0x7001, 0x10}};
     for (const Case& c : cases) {
         RunResult run = RunMousectl(c.arguments);

@@ -38,8 +38,8 @@ Replay ReplayGolden(VirtualMouse& mouse, const std::string& name) {
         std::string pair;
         while (words >> pair)
             bytes.push_back(static_cast<uint8_t>(std::stoul(pair, nullptr, 16)));
-        const Outcome out = kind == "SET" ? mouse.SetFeature(bytes.data(), bytes.size())
-                                          : mouse.WriteBlock(bytes.data(), bytes.size());
+        const Outcome out =
+            kind == "SET" ? mouse.SetFeature(bytes.data(), bytes.size()) : mouse.WriteBlock(bytes.data(), bytes.size());
         ++replay.transfers;
         if (!out.ok)
             replay.complaints.push_back(line + ": refused");

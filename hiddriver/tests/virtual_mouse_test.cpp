@@ -265,14 +265,13 @@ TEST(Dump, UsedSlotsShowTheirKeyEventsWithPauses) {
     std::copy(std::begin(entry5), std::end(entry5), m.buttons.begin() + 20);
     m.dpiTable[2] = 0x84;
     const std::string dump = DumpMemory(m);
-    for (const char* line : {"  stage 3: 1000 DPI, disabled (84)\n",
-                             "  entry 05: 09 00 01 04  key sequence in slot 1, 4 key events, option 0\n",
-                             "  slot 1: repeat 1, 4 events, used by entry 05\n",
-                             "    bytes: 00 01 01 E0 01 06 81 06 81 E0\n",
-                             "    press Left Control (E0), 10 ms\n    press C (06), 10 ms\n"
-                             "    release C (06), 10 ms\n    release Left Control (E0), 10 ms\n",
-                             "  slot 3: repeat 3, 2 events\n", "    press A (04), 50 ms\n",
-                             "    release A (04), 2000 ms\n"})
+    for (const char* line :
+         {"  stage 3: 1000 DPI, disabled (84)\n",
+          "  entry 05: 09 00 01 04  key sequence in slot 1, 4 key events, option 0\n",
+          "  slot 1: repeat 1, 4 events, used by entry 05\n", "    bytes: 00 01 01 E0 01 06 81 06 81 E0\n",
+          "    press Left Control (E0), 10 ms\n    press C (06), 10 ms\n"
+          "    release C (06), 10 ms\n    release Left Control (E0), 10 ms\n",
+          "  slot 3: repeat 3, 2 events\n", "    press A (04), 50 ms\n", "    release A (04), 2000 ms\n"})
         EXPECT_NE(std::string::npos, dump.find(line)) << line << "\n" << dump;
     EXPECT_EQ(std::string::npos, dump.find("(none used)"));
 }
@@ -385,8 +384,11 @@ TEST(ControlCommand, ParsesNumbersAndRanges) {
 }
 
 TEST(ControlCommand, TextRoundTripsAndRuns) {
-    const Command commands[] = {{CommandKind::Plug}, {CommandKind::Event, 0xA000, 0}, {CommandKind::Rate, 500},
-                                {CommandKind::Sensitivity, 3, 4}, {CommandKind::Dump}};
+    const Command commands[] = {{CommandKind::Plug},
+                                {CommandKind::Event, 0xA000, 0},
+                                {CommandKind::Rate, 500},
+                                {CommandKind::Sensitivity, 3, 4},
+                                {CommandKind::Dump}};
     for (const Command& c : commands) {
         std::string error;
         EXPECT_EQ(c, ParseCommandText(FormatCommand(c), error)) << FormatCommand(c);
