@@ -5,6 +5,7 @@
 #include "common/messages.h"
 #include "monitor/device/tests/device_fakes.h"
 #include "monitor/device/tests/test_profiles.h"
+#include "monitor/device/tests/virtual_mouse_run.h"
 
 #include <gtest/gtest.h>
 
@@ -187,9 +188,10 @@ TEST_F(WorkerFixture, ReadBackTakesOnlyAStageTheMouseCanHave) {
     // Every read-back saved and told, failed or not.
     EXPECT_TRUE(recorder.WaitForCount("SAVE profile 3 cpi 5", 3, std::chrono::milliseconds(0)));
     EXPECT_TRUE(recorder.WaitForCount(kDeviceStateRead, 3, std::chrono::milliseconds(0)));
-    for (int p = 0; p < 5; ++p)
+    for (int p = 0; p < 5; ++p) {
         if (p != 3)
-            EXPECT_EQ(1, after.Profile[p].Cpi_X);
+            EXPECT_EQ(1, after.Profile[p].Cpi_X) << p;
+    }
 }
 
 TEST(SleepClock, InterruptEndsAPauseAndEveryLaterOne) {
@@ -214,4 +216,44 @@ TEST_F(WorkerFixture, StopDuringTheReadBackPauseSendsNothingMore) {
     worker.Stop();   // the 4000 ms pause is cut short, and its command 0x03 is not sent
     const auto lines = recorder.Lines();
     EXPECT_EQ(kDeviceStateRead, lines.back());
+}
+
+TEST(MonitorJobHost, ReadBackSavesWritesTheBlockAndTellsOption) {
+    TempFolder folder;
+    ASSERT_TRUE(CreateDirectoryA((folder.Path() + "config").c_str(), nullptr));
+    SharedBlock block;
+    auto initial = DefaultData();
+    initial->CurrentProfile = 2;
+    ASSERT_EQ(BlockResult::Ready, block.Create(*initial));
+    HWND option = CreateWindowExA(0, "STATIC", kOptionWindowTitle, 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, option);
+
+    Recorder recorder;
+    FakeTransport transport(recorder);
+    transport.answer = {0x8B, 3, 0, 0, 0, 0, 0, 0x71};
+    FakeClock clock(recorder);
+    MonitorJobHost host(block, folder.Path());
+    MonitorShareData data;
+    data.Set(*initial);
+    DeviceJobRunner runner(transport, data, host, clock);
+    runner.SetConnected(true);
+    ASSERT_TRUE(runner.Run(kJobReadBack));
+
+    auto read = std::make_unique<ShareData>();
+    ASSERT_EQ(1, block.ReadBlock(*read));
+    EXPECT_EQ(2, read->Profile[2].Cpi_X);
+    EXPECT_EQ(1, read->Profile[1].Cpi_X);
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((folder.Path() + "config.ini").c_str()));
+    EXPECT_EQ(2, static_cast<int>(GetPrivateProfileIntA("Setting", "CurrentProfile", -1,
+                                                         (folder.Path() + "config.ini").c_str())));
+    MSG msg;
+    EXPECT_TRUE(PeekMessageA(&msg, option, DeviceStateRead, DeviceStateRead, PM_REMOVE));
+
+    ASSERT_TRUE(runner.Run(kJobApplyAll));
+    EXPECT_TRUE(PeekMessageA(&msg, option, ApplyFinished, ApplyFinished, PM_REMOVE));
+    DestroyWindow(option);
+    EXPECT_FALSE(host.PostToOption(ApplyFinished));
+    for (int n = 0; n < 5; ++n)
+        DeleteFileA((folder.Path() + "config\\Default" + std::to_string(n) + ".tvp").c_str());
+    RemoveDirectoryA((folder.Path() + "config").c_str());
 }
