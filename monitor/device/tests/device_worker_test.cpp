@@ -189,8 +189,9 @@ TEST_F(WorkerFixture, ReadBackTakesOnlyAStageTheMouseCanHave) {
     EXPECT_TRUE(recorder.WaitForCount("SAVE profile 3 cpi 5", 3, std::chrono::milliseconds(0)));
     EXPECT_TRUE(recorder.WaitForCount(kDeviceStateRead, 3, std::chrono::milliseconds(0)));
     for (int p = 0; p < 5; ++p) {
-        if (p != 3)
+        if (p != 3) {
             EXPECT_EQ(1, after.Profile[p].Cpi_X) << p;
+        }
     }
 }
 
