@@ -21,13 +21,13 @@ inline constexpr const char* kAppletWindowTitles[] = {kAppletPop3WindowTitle, kA
                                                       kAppletSkypeWindowTitle, kAppletMsnWindowTitle};
 
 // To Monitor's window.
-inline constexpr unsigned ApplyAllSetting = kWmUser + 200;             // 1224, from Option after OK or Apply
-inline constexpr unsigned ReloadShareData = kWmUser + 202;             // 1226
-inline constexpr unsigned ReloadShareDataAndPointer = kWmUser + 203;   // 1227
-inline constexpr unsigned TrayNotify = kWmUser + 12;                   // 1036, the tray icon's callback
-inline constexpr unsigned DeviceEvent = kWmUser + 301;                 // 1325, wParam command word, lParam value word
-inline constexpr unsigned DevicePresence = kWmUser + 302;              // 1326, wParam 1 arrived, 0 removed
-inline constexpr unsigned kTrayIconId = 102;                           // TrayNotify's wParam
+inline constexpr unsigned ApplyAllSetting = kWmUser + 200;           // 1224, from Option after OK or Apply
+inline constexpr unsigned ReloadShareData = kWmUser + 202;           // 1226
+inline constexpr unsigned ReloadShareDataAndPointer = kWmUser + 203; // 1227
+inline constexpr unsigned TrayNotify = kWmUser + 12;                 // 1036, the tray icon's callback
+inline constexpr unsigned DeviceEvent = kWmUser + 301;               // 1325, wParam command word, lParam value word
+inline constexpr unsigned DevicePresence = kWmUser + 302;            // 1326, wParam 1 arrived, 0 removed
+inline constexpr unsigned kTrayIconId = 102;                         // TrayNotify's wParam
 
 // WM_COMMAND ids to Monitor's window (wParam; lParam 0).
 inline constexpr unsigned CmdOpenOption = 6001;
@@ -37,21 +37,21 @@ inline constexpr unsigned CmdExit = 6002;
 inline constexpr unsigned kOsdMessageDataId = 151;
 
 // From Monitor to Option's window; all carry wParam 0 and lParam 0.
-inline constexpr unsigned DeviceStateRead = kWmUser + 230;        // 1254, after a read-back
-inline constexpr unsigned ProfileSwitched = kWmUser + 231;        // 1255, after a profile switch
-inline constexpr unsigned DeviceSettingChanged = kWmUser + 232;   // 1256, the mouse reported DPI, rate, sensitivity
-inline constexpr unsigned ApplyFinished = kWmUser + 234;          // 1258, after an apply-all job, or when none can run
+inline constexpr unsigned DeviceStateRead = kWmUser + 230;      // 1254, after a read-back
+inline constexpr unsigned ProfileSwitched = kWmUser + 231;      // 1255, after a profile switch
+inline constexpr unsigned DeviceSettingChanged = kWmUser + 232; // 1256, the mouse reported DPI, rate, sensitivity
+inline constexpr unsigned ApplyFinished = kWmUser + 234;        // 1258, after an apply-all job, or when none can run
 
 // From Monitor to the OSD program's window.
-inline constexpr unsigned OsdShow = kWmUser + 300;   // 1324
-inline constexpr unsigned kOsdShowProfile = 40;      // wParam; lParam = profile index 0..4 shifted left by 16
-inline constexpr unsigned kOsdShowMessage = 50;      // wParam; lParam 0: a text was written to "OSDData"/"Message"
+inline constexpr unsigned OsdShow = kWmUser + 300; // 1324
+inline constexpr unsigned kOsdShowProfile = 40;    // wParam; lParam = profile index 0..4 shifted left by 16
+inline constexpr unsigned kOsdShowMessage = 50;    // wParam; lParam 0: a text was written to "OSDData"/"Message"
 
 // Thread message to Monitor's DeviceWorker thread; wParam is the job.
-inline constexpr unsigned DeviceJob = kWmUser + 625;   // 1649
-inline constexpr unsigned kJobApplyAll = 1;            // from ApplyAllSetting
-inline constexpr unsigned kJobReadBack = 2;            // mouse arrived; 200 ms after a start that found the mouse
-inline constexpr unsigned kJobProfileSwitch = 3;       // posted on every profile switch, not acted upon
+inline constexpr unsigned DeviceJob = kWmUser + 625; // 1649
+inline constexpr unsigned kJobApplyAll = 1;          // from ApplyAllSetting
+inline constexpr unsigned kJobReadBack = 2;          // mouse arrived; 200 ms after a start that found the mouse
+inline constexpr unsigned kJobProfileSwitch = 3;     // posted on every profile switch, not acted upon
 
 // Connection state in config.ini: "Setting"/"Device" is 1 while the mouse is present, 0 while it is absent.
 inline constexpr char kDeviceSection[] = "Setting";

@@ -27,7 +27,7 @@ bool LockBlock(HANDLE mutex) {
     return false;
 }
 
-}  // namespace
+} // namespace
 
 SharedBlock& SharedBlock::operator=(SharedBlock&& other) noexcept {
     if (this != &other) {

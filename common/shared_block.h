@@ -9,14 +9,14 @@
 
 inline constexpr char kShareDataMappingName[] = "Korvane_ShareData";
 inline constexpr char kShareDataMutexName[] = "Korvane_Normal_Mutex_Object";
-inline constexpr DWORD kShareDataSize = sizeof(ShareData);   // 166532
+inline constexpr DWORD kShareDataSize = sizeof(ShareData); // 166532
 
 enum class BlockResult {
-    Ready,           // mapped; ReadBlock and WriteBlock work
-    MutexExists,     // Create: the mutex already existed (another Monitor): window creation is refused
-    MutexFailed,     // Create: the mutex could not be created; Open: it could not be opened
-    NoMapping,       // Create: the mapping could not be created; Open: no mapping of that name exists
-    ViewFailed,      // the mapping exists but could not be mapped ("Could not map view of file.")
+    Ready,       // mapped; ReadBlock and WriteBlock work
+    MutexExists, // Create: the mutex already existed (another Monitor): window creation is refused
+    MutexFailed, // Create: the mutex could not be created; Open: it could not be opened
+    NoMapping,   // Create: the mapping could not be created; Open: no mapping of that name exists
+    ViewFailed,  // the mapping exists but could not be mapped ("Could not map view of file.")
 };
 
 // Move-only owner of the mutex, the mapping and its view. ReadBlock and WriteBlock may be called from any thread of

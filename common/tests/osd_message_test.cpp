@@ -10,7 +10,7 @@
 
 TEST(OsdMessage, TextOfAWholeRecord) {
     char record[kOsdMessageRecordSize] = {};
-    record[0] = 'X';   // not part of the text
+    record[0] = 'X'; // not part of the text
     std::strcpy(record + 1, "Mail arrived");
     std::string text = "old";
     EXPECT_TRUE(ReadOsdMessage(151, record, sizeof record, text));

@@ -17,7 +17,9 @@ namespace {
 constexpr char kPeerVariable[] = "KORVANE_BLOCK_PEER";
 constexpr DWORD kPeerTimeoutMs = 60000;
 
-uint8_t PatternByte(size_t i) { return static_cast<uint8_t>((i * 7 + 3) & 0xFF); }
+uint8_t PatternByte(size_t i) {
+    return static_cast<uint8_t>((i * 7 + 3) & 0xFF);
+}
 
 std::unique_ptr<ShareData> Pattern() {
     auto data = std::make_unique<ShareData>();
@@ -40,7 +42,9 @@ std::unique_ptr<ShareData> Answer() {
     return data;
 }
 
-bool SameBytes(const ShareData& a, const ShareData& b) { return std::memcmp(&a, &b, sizeof(ShareData)) == 0; }
+bool SameBytes(const ShareData& a, const ShareData& b) {
+    return std::memcmp(&a, &b, sizeof(ShareData)) == 0;
+}
 
 // Runs one SharedBlockPeer test in a second process; its exit code (0 when it passed), or -1.
 int RunPeer(const char* test) {
@@ -51,8 +55,8 @@ int RunPeer(const char* test) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                        &startup, &process);
+    const BOOL started =
+        CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
     SetEnvironmentVariableA(kPeerVariable, nullptr);
     if (!started)
         return -1;
@@ -67,9 +71,11 @@ int RunPeer(const char* test) {
     return static_cast<int>(code);
 }
 
-bool IsPeer() { return std::getenv(kPeerVariable) != nullptr; }
+bool IsPeer() {
+    return std::getenv(kPeerVariable) != nullptr;
+}
 
-}  // namespace
+} // namespace
 
 TEST(SharedBlock, CopiesTheWholeBlockBetweenTwoProcesses) {
     auto initial = Pattern();
@@ -183,5 +189,5 @@ TEST(SharedBlockPeer, DieHoldingTheMutex) {
     HANDLE mutex = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kShareDataMutexName);
     ASSERT_NE(nullptr, mutex);
     ASSERT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(mutex, 10000));
-    ExitProcess(0);   // without ReleaseMutex
+    ExitProcess(0); // without ReleaseMutex
 }

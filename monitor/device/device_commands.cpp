@@ -10,10 +10,12 @@ constexpr uint8_t kPressFlag = 0x01;
 constexpr uint8_t kReleaseFlag = 0x81;
 constexpr uint8_t kLongPauseMarker = 0x02;
 constexpr uint8_t kDescriptorSequence = 0x09;
-constexpr int kFirstSkippedEntry = 24;   // entries 24..29 are not written to the mouse
+constexpr int kFirstSkippedEntry = 24; // entries 24..29 are not written to the mouse
 constexpr int kLastSkippedEntry = 29;
 
-uint8_t Low(int64_t value) { return static_cast<uint8_t>(value & 0xFF); }
+uint8_t Low(int64_t value) {
+    return static_cast<uint8_t>(value & 0xFF);
+}
 
 void AddSet(TransferList& list, const CommandReport& report) {
     list.push_back({TransferKind::Set, {report.begin(), report.end()}, 0});
@@ -23,9 +25,11 @@ template <typename It> void AddWrite(TransferList& list, It first, It last) {
     list.push_back({TransferKind::Write, {first, last}, 0});
 }
 
-void AddPause(TransferList& list, int ms) { list.push_back({TransferKind::Pause, {}, ms}); }
+void AddPause(TransferList& list, int ms) {
+    list.push_back({TransferKind::Pause, {}, ms});
+}
 
-}  // namespace
+} // namespace
 
 uint8_t ReportChecksum(const CommandReport& report) {
     unsigned sum = 0;
@@ -49,10 +53,14 @@ CommandReport MakeReport(uint8_t command, std::initializer_list<uint8_t> paramet
 
 uint8_t PollingInterval(int32_t pollingRate) {
     switch (pollingRate) {
-    case 0: return 8;
-    case 1: return 4;
-    case 3: return 1;
-    default: return 2;
+    case 0:
+        return 8;
+    case 1:
+        return 4;
+    case 3:
+        return 1;
+    default:
+        return 2;
     }
 }
 
@@ -60,19 +68,28 @@ CommandReport PollingRateReport(const ProfileRecord& profile) {
     return MakeReport(kCommandPollingRate, {PollingInterval(profile.PollingRate)});
 }
 
-CommandReport FixedReport() { return MakeReport(kCommandFixed, {0x00, 0x0F, 0xD8, 0x40, 0x00, 0x00}); }
+CommandReport FixedReport() {
+    return MakeReport(kCommandFixed, {0x00, 0x0F, 0xD8, 0x40, 0x00, 0x00});
+}
 
 CommandReport LightingReport(const ProfileRecord& profile) {
     const int64_t speed = profile.BreathSpeed;
     const uint8_t color = Low(profile.ColorOptions);
     switch (profile.LightSwitch) {
-    case 1: return MakeReport(kCommandLighting, {1, Low(int64_t{profile.Brightness} * 5), color});
-    case 2: return MakeReport(kCommandLighting, {2, Low(speed * 15 + 5), color});
-    case 3: return MakeReport(kCommandLighting, {3, static_cast<uint8_t>(speed == 1 ? 3 : speed == 2 ? 8 : 18), 2});
-    case 4: return MakeReport(kCommandLighting, {4, static_cast<uint8_t>(speed == 1 ? 6 : speed == 2 ? 16 : 30), 0});
-    case 5: return MakeReport(kCommandLighting, {5, 0, 0});
-    case 6: return MakeReport(kCommandLighting, {6, Low(speed * 25 + 5), color});
-    default: return MakeReport(kCommandLighting, {0, 0, 0});
+    case 1:
+        return MakeReport(kCommandLighting, {1, Low(int64_t{profile.Brightness} * 5), color});
+    case 2:
+        return MakeReport(kCommandLighting, {2, Low(speed * 15 + 5), color});
+    case 3:
+        return MakeReport(kCommandLighting, {3, static_cast<uint8_t>(speed == 1 ? 3 : speed == 2 ? 8 : 18), 2});
+    case 4:
+        return MakeReport(kCommandLighting, {4, static_cast<uint8_t>(speed == 1 ? 6 : speed == 2 ? 16 : 30), 0});
+    case 5:
+        return MakeReport(kCommandLighting, {5, 0, 0});
+    case 6:
+        return MakeReport(kCommandLighting, {6, Low(speed * 25 + 5), color});
+    default:
+        return MakeReport(kCommandLighting, {0, 0, 0});
     }
 }
 
@@ -115,7 +132,7 @@ SequenceSlot FixedSequenceSlot(int code) {
     if (count == 0)
         return slot;
     slot[0] = 0x00;
-    slot[1] = 0x01;   // played once
+    slot[1] = 0x01; // played once
     int at = kSlotHeaderBytes;
     for (int i = 0; i < count; ++i) {
         slot[at++] = kPressFlag;
@@ -295,10 +312,18 @@ std::string FormatTransfers(const TransferList& list) {
     char hex[4];
     for (const Transfer& t : list) {
         switch (t.kind) {
-        case TransferKind::Set: out += "SET"; break;
-        case TransferKind::Write: out += "WRITE"; break;
-        case TransferKind::Get: out += "GET"; break;
-        case TransferKind::Pause: out += "PAUSE " + std::to_string(t.ms); break;
+        case TransferKind::Set:
+            out += "SET";
+            break;
+        case TransferKind::Write:
+            out += "WRITE";
+            break;
+        case TransferKind::Get:
+            out += "GET";
+            break;
+        case TransferKind::Pause:
+            out += "PAUSE " + std::to_string(t.ms);
+            break;
         }
         for (uint8_t b : t.bytes) {
             std::snprintf(hex, sizeof hex, " %02X", b);

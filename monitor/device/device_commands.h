@@ -63,7 +63,7 @@ std::array<uint8_t, 4> EntryDescriptor(const MacroKeyInfo& entry, int entryIndex
 
 struct ButtonTable {
     ButtonTableBytes bytes{};
-    std::vector<SequenceSlot> slots;   // slots[s - 1] is slot s; at most eleven
+    std::vector<SequenceSlot> slots; // slots[s - 1] is slot s; at most eleven
 };
 // The 256-byte table of entries 0..63 (24 to 29 stay zero) and the sequence slots in entry order.
 ButtonTable BuildButtonTable(const ProfileRecord& profile);
@@ -72,8 +72,8 @@ ButtonTable BuildButtonTable(const ProfileRecord& profile);
 enum class TransferKind { Set, Write, Get, Pause };
 struct Transfer {
     TransferKind kind;
-    std::vector<uint8_t> bytes;   // the report or block (Set, Write), the buffer handed to GetFeature (Get)
-    int ms = 0;                   // Pause only
+    std::vector<uint8_t> bytes; // the report or block (Set, Write), the buffer handed to GetFeature (Get)
+    int ms = 0;                 // Pause only
 };
 using TransferList = std::vector<Transfer>;
 

@@ -24,7 +24,9 @@ void SleepClock::Interrupt() {
         SetEvent(interrupted_.get());
 }
 
-MonitorShareData::MonitorShareData() : data_(std::make_unique<ShareData>()) { InitShareData(*data_); }
+MonitorShareData::MonitorShareData() : data_(std::make_unique<ShareData>()) {
+    InitShareData(*data_);
+}
 
 void MonitorShareData::Get(ShareData& out) const {
     std::lock_guard<std::mutex> lock(lock_);
@@ -48,9 +50,13 @@ void MonitorJobHost::SaveAllProfiles(const ShareData& data) {
         ::SaveAllProfiles(data, folder_);
 }
 
-void MonitorJobHost::WriteBlock(const ShareData& data) { block_.WriteBlock(data); }
+void MonitorJobHost::WriteBlock(const ShareData& data) {
+    block_.WriteBlock(data);
+}
 
-void MonitorJobHost::Trace(const char* line) { ::Trace("%s", line); }
+void MonitorJobHost::Trace(const char* line) {
+    ::Trace("%s", line);
+}
 
 bool DeviceJobRunner::Execute(const TransferList& list, std::array<uint8_t, 8>* answer, int* getResult) {
     int result = 0;
@@ -92,7 +98,7 @@ void DeviceJobRunner::ApplyAll() {
     // on the heap: the worker's stack is small.
     auto snapshot = std::make_unique<ShareData>();
     data_.Get(*snapshot);
-    const TransferList list = BuildApplyAll(*snapshot);   // empty when CurrentProfile is not 0..4
+    const TransferList list = BuildApplyAll(*snapshot); // empty when CurrentProfile is not 0..4
     Execute(list);
     snapshot.reset();
     if (!host_.PostToOption(ApplyFinished))

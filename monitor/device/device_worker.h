@@ -18,9 +18,9 @@
 #include "common/messages.h"
 #include "common/profile_record.h"
 #include "common/shared_block.h"
+#include "framework/worker_thread.h"
 #include "monitor/device/device_commands.h"
 #include "monitor/device/hid_binding.h"
-#include "framework/worker_thread.h"
 
 #include <array>
 #include <atomic>
@@ -53,7 +53,7 @@ private:
 // takes its own copy with Get. Keep the work under the lock short: no device or file work.
 class MonitorShareData {
 public:
-    MonitorShareData();   // InitShareData
+    MonitorShareData(); // InitShareData
     void Get(ShareData& out) const;
     void Set(const ShareData& in);
     template <typename F> auto Update(F&& change) {

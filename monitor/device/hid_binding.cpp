@@ -14,7 +14,7 @@ template <typename Fn> bool Bind(HMODULE module, const char* name, Fn& out) {
     return p != nullptr;
 }
 
-}  // namespace
+} // namespace
 
 bool HidBinding::Load(const std::string& folder) {
     Unload();
@@ -23,16 +23,15 @@ bool HidBinding::Load(const std::string& folder) {
         return false;
     HMODULE m = library.get();
     Exports e;
-    const bool all = Bind(m, "Set_VIDPID", e.setVidPid) & Bind(m, "Open_DevMonitor", e.openDevMonitor) &
-                     Bind(m, "Open_FeatureDevice", e.openFeatureDevice) &
-                     Bind(m, "Open_ReportDevice", e.openReportDevice) & Bind(m, "SetFeature", e.setFeature) &
-                     Bind(m, "GetFeature", e.getFeature) & Bind(m, "WriteUSB", e.writeUsb) &
-                     Bind(m, "Close_FeatureDevice", e.closeFeatureDevice) &
-                     Bind(m, "Close_ReportDevice", e.closeReportDevice) &
-                     Bind(m, "Close_DevMonitor", e.closeDevMonitor) & Bind(m, "ReadUSB", e.readUsb);
+    const bool all =
+        Bind(m, "Set_VIDPID", e.setVidPid) & Bind(m, "Open_DevMonitor", e.openDevMonitor) &
+        Bind(m, "Open_FeatureDevice", e.openFeatureDevice) & Bind(m, "Open_ReportDevice", e.openReportDevice) &
+        Bind(m, "SetFeature", e.setFeature) & Bind(m, "GetFeature", e.getFeature) & Bind(m, "WriteUSB", e.writeUsb) &
+        Bind(m, "Close_FeatureDevice", e.closeFeatureDevice) & Bind(m, "Close_ReportDevice", e.closeReportDevice) &
+        Bind(m, "Close_DevMonitor", e.closeDevMonitor) & Bind(m, "ReadUSB", e.readUsb);
     if (!all) {
         OutputDebugStringA("hiddriver.dll lacks an export: the mouse is treated as absent\n");
-        return false;   // the library is freed here; nothing was called
+        return false; // the library is freed here; nothing was called
     }
     library_ = std::move(library);
     exports_ = e;
@@ -91,7 +90,9 @@ int HidBinding::CloseReportDevice() {
     return exports_.closeReportDevice();
 }
 
-int HidBinding::CloseDevMonitor() { return bound_ ? exports_.closeDevMonitor() : 0; }
+int HidBinding::CloseDevMonitor() {
+    return bound_ ? exports_.closeDevMonitor() : 0;
+}
 
 // The library takes writable buffers; it gets a copy of ours, never more than the 32 bytes of a block.
 bool HidBinding::SetFeature(const uint8_t* report, int length, int& result) {

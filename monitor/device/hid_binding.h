@@ -53,7 +53,7 @@ public:
     int SetVidPid(int vendorId, int productId);
     int OpenDevMonitor(HWND window, UINT eventMessage, UINT presenceMessage);
     int OpenFeatureDevice();
-    int OpenReportDevice();   // non-zero: the mouse is present
+    int OpenReportDevice(); // non-zero: the mouse is present
     int CloseFeatureDevice();
     int CloseReportDevice();
     int CloseDevMonitor();
@@ -80,14 +80,14 @@ private:
         NoArgFn closeFeatureDevice = nullptr;
         NoArgFn closeReportDevice = nullptr;
         NoArgFn closeDevMonitor = nullptr;
-        FARPROC readUsb = nullptr;   // bound, never called
+        FARPROC readUsb = nullptr; // bound, never called
     };
 
     LibraryModule library_;
     Exports exports_{};
     bool bound_ = false;
 
-    std::mutex transferLock_;     // one library call at a time; a close never runs under a transfer
-    bool featureOpen_ = false;    // guarded by transferLock_
-    bool reportOpen_ = false;     // guarded by transferLock_
+    std::mutex transferLock_;  // one library call at a time; a close never runs under a transfer
+    bool featureOpen_ = false; // guarded by transferLock_
+    bool reportOpen_ = false;  // guarded by transferLock_
 };

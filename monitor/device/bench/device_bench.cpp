@@ -31,7 +31,7 @@ std::unique_ptr<ShareData> ElevenSlots() {
     return data;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2;
@@ -82,8 +82,8 @@ int main(int argc, char** argv) {
             QueryPerformanceCounter(&start);
             runner.ApplyAll();
             QueryPerformanceCounter(&end);
-            const double ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
-                              static_cast<double>(frequency.QuadPart);
+            const double ms =
+                1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
             if (r == 0 || ms < best)
                 best = ms;
         }

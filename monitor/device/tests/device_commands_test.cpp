@@ -21,7 +21,9 @@ std::vector<uint8_t> Bytes(std::initializer_list<int> values) {
     return out;
 }
 
-template <size_t N> std::vector<uint8_t> Bytes(const std::array<uint8_t, N>& a) { return {a.begin(), a.end()}; }
+template <size_t N> std::vector<uint8_t> Bytes(const std::array<uint8_t, N>& a) {
+    return {a.begin(), a.end()};
+}
 
 std::vector<const Transfer*> SetsWithCommand(const TransferList& list, uint8_t command) {
     std::vector<const Transfer*> out;
@@ -56,7 +58,7 @@ void ExpectGolden(const std::string& name, const std::string& actual) {
     }
 }
 
-}  // namespace
+} // namespace
 
 TEST(CommandReport, ChecksumMakesAllEightBytesSumToFF) {
     EXPECT_EQ(Bytes({0x01, 0x01, 0, 0, 0, 0, 0, 0xFD}), Bytes(MakeReport(0x01, {0x01})));
@@ -96,8 +98,8 @@ TEST(CommandReport, LightingModesWithProductsModulo256) {
         EXPECT_EQ(0x0D, r[0]);
         return Bytes({r[1], r[2], r[3]});
     };
-    EXPECT_EQ(Bytes({1, 44, 5}), bytes(1, 0));   // 300 mod 256
-    EXPECT_EQ(Bytes({2, 49, 5}), bytes(2, 20));  // 305 mod 256
+    EXPECT_EQ(Bytes({1, 44, 5}), bytes(1, 0));  // 300 mod 256
+    EXPECT_EQ(Bytes({2, 49, 5}), bytes(2, 20)); // 305 mod 256
     EXPECT_EQ(Bytes({3, 3, 2}), bytes(3, 1));
     EXPECT_EQ(Bytes({3, 8, 2}), bytes(3, 2));
     EXPECT_EQ(Bytes({3, 18, 2}), bytes(3, 7));
@@ -108,7 +110,7 @@ TEST(CommandReport, LightingModesWithProductsModulo256) {
     EXPECT_EQ(Bytes({6, 55, 5}), bytes(6, 2));
     EXPECT_EQ(Bytes({0, 0, 0}), bytes(0, 2));
     EXPECT_EQ(Bytes({0, 0, 0}), bytes(-7, 2));
-    p.BreathSpeed = -1;   // -10 mod 256
+    p.BreathSpeed = -1; // -10 mod 256
     p.LightSwitch = 2;
     EXPECT_EQ(0xF6, LightingReport(p)[2]);
 }
@@ -119,7 +121,7 @@ TEST(DpiStages, StageCodesAndDisabledStagesTakeThePrecedingEnabledOne) {
     EXPECT_EQ(Bytes({0x04, 0x06, 0x25, 0x26, 0x45, 0x47, 0x80, 0x80}), Bytes(BuildDpiStageBlock(p)));
     p.dpiStepFlag[2] = 0;
     EXPECT_EQ(Bytes({0x04, 0x06, 0x86, 0x26, 0x45, 0x47, 0x80, 0x80}), Bytes(BuildDpiStageBlock(p)));
-    p.dpiStepFlag[3] = 0;   // two in a row both take stage 2
+    p.dpiStepFlag[3] = 0; // two in a row both take stage 2
     p.dpiStepFlag[5] = 0;
     EXPECT_EQ(Bytes({0x04, 0x06, 0x86, 0x86, 0x45, 0xC5, 0x80, 0x80}), Bytes(BuildDpiStageBlock(p)));
     // Levels outside 1..14 from a damaged file index nothing and give 06.
@@ -176,14 +178,14 @@ TEST(ButtonTable, DescriptorAdjustmentsByCode) {
     fire.Param2 = 5;
     fire.Param1 = 0x1FF;
     EXPECT_EQ(Bytes({0x0A, 0x1D, 0x02, 0xFF}), entryBytes(7));
-    fire.Param2 = 300;   // 150
+    fire.Param2 = 300; // 150
     EXPECT_EQ(0x96, entryBytes(7)[2]);
 
     MacroKeyInfo& key = p.MacroKey[8];
     key.FunctionCode = kCodeShortcut;
     key.ContentCount = 1;
-    key.Data[0] = 0x04;          // A
-    key.Data[1] = 0x02 | 0x04;   // Shift and Ctrl -> bits 0 and 1
+    key.Data[0] = 0x04;        // A
+    key.Data[1] = 0x02 | 0x04; // Shift and Ctrl -> bits 0 and 1
     EXPECT_EQ(Bytes({0x00, 0x03, 0x04, 0x00}), entryBytes(8));
 
     p.MacroKey[9].FunctionCode = kCodeClickRepeat;
@@ -193,12 +195,12 @@ TEST(ButtonTable, DescriptorAdjustmentsByCode) {
     MacroKeyInfo& macro = p.MacroKey[10];
     macro.FunctionCode = kCodeMacro;
     macro.MacroOption = 2;
-    EXPECT_EQ(Bytes({0x09, 0x00, 0x01, 0x00}), entryBytes(10));   // no events: option not sent, slot 1 all zero
+    EXPECT_EQ(Bytes({0x09, 0x00, 0x01, 0x00}), entryBytes(10)); // no events: option not sent, slot 1 all zero
     macro.ContentCount = 1;
     EXPECT_EQ(Bytes({0x09, 0x02, 0x01, 0x00}), entryBytes(10));
 
-    p.MacroKey[11].FunctionCode = 42;    // caption only
-    p.MacroKey[12].FunctionCode = 250;   // unknown
+    p.MacroKey[11].FunctionCode = 42;  // caption only
+    p.MacroKey[12].FunctionCode = 250; // unknown
     EXPECT_EQ(Bytes({0, 0, 0, 0}), entryBytes(11));
     EXPECT_EQ(Bytes({0, 0, 0, 0}), entryBytes(12));
 
@@ -218,8 +220,7 @@ TEST(ButtonTable, EntriesTwentyFourToTwentyNineStayZeroAndTakeNoSlot) {
     for (int i = 4 * 24; i < 4 * 30; ++i)
         EXPECT_EQ(0, t.bytes[i]) << i;
     ASSERT_EQ(1u, t.slots.size());
-    EXPECT_EQ(Bytes({0x09, 0x00, 0x01, 0x04}),
-              std::vector<uint8_t>(t.bytes.begin() + 120, t.bytes.begin() + 124));
+    EXPECT_EQ(Bytes({0x09, 0x00, 0x01, 0x04}), std::vector<uint8_t>(t.bytes.begin() + 120, t.bytes.begin() + 124));
 }
 
 TEST(ButtonTable, TwelveSequenceEntriesGetElevenSlots) {
@@ -255,7 +256,7 @@ TEST(Sequences, FixedKeySequencesPressInOrderAndReleaseInReverse) {
               std::vector<uint8_t>(copy.begin(), copy.begin() + 10));
     for (size_t i = 10; i < copy.size(); ++i)
         EXPECT_EQ(0, copy[i]);
-    const SequenceSlot three = FixedSequenceSlot(70);   // Ctrl+Shift+S
+    const SequenceSlot three = FixedSequenceSlot(70); // Ctrl+Shift+S
     EXPECT_EQ(Bytes({0x00, 0x01, 0x01, 0xE0, 0x01, 0xE1, 0x01, 0x16, 0x81, 0x16, 0x81, 0xE1, 0x81, 0xE0, 0x00}),
               std::vector<uint8_t>(three.begin(), three.begin() + 15));
     EXPECT_EQ(SequenceSlot{}, FixedSequenceSlot(1));
@@ -266,11 +267,11 @@ TEST(Sequences, MacroShortAndLongPauses) {
     e.FunctionCode = kCodeMacro;
     e.RepeatCount = 0x0102;
     e.ContentCount = 5;
-    SetMacroEvent(e, 0, 0x04, 1, 50);      // 5 | 01
-    SetMacroEvent(e, 1, 0x04, 2, 2000);    // long: 2000 / 50 = 40
-    SetMacroEvent(e, 2, 0x05, 1, 1279);    // d = 127, still short
-    SetMacroEvent(e, 3, 0x05, 2, 1280);    // d = 128: long, 25
-    SetMacroEvent(e, 4, 0x06, 1, 65535);   // 1310 does not fit a byte: 255
+    SetMacroEvent(e, 0, 0x04, 1, 50);    // 5 | 01
+    SetMacroEvent(e, 1, 0x04, 2, 2000);  // long: 2000 / 50 = 40
+    SetMacroEvent(e, 2, 0x05, 1, 1279);  // d = 127, still short
+    SetMacroEvent(e, 3, 0x05, 2, 1280);  // d = 128: long, 25
+    SetMacroEvent(e, 4, 0x06, 1, 65535); // 1310 does not fit a byte: 255
     const SequenceSlot s = MacroSequenceSlot(e);
     EXPECT_EQ(Bytes({0x01, 0x02, 0x05, 0x04, 0x81, 0x04, 0x28, 0x02, 0x7F, 0x05, 0x81, 0x05, 0x19, 0x02, 0x01, 0x06,
                      0xFF, 0x02, 0x00}),
@@ -281,7 +282,7 @@ TEST(Sequences, MacroShortAndLongPauses) {
     EXPECT_EQ(0xCD, MacroSequenceSlot(e)[1]);
     // A release with a short pause keeps bit 7.
     e.ContentCount = 1;
-    SetMacroEvent(e, 0, 0x2C, 2, 120);   // 12 | 81 = 8D
+    SetMacroEvent(e, 0, 0x2C, 2, 120); // 12 | 81 = 8D
     EXPECT_EQ(0x8D, MacroSequenceSlot(e)[2]);
     e.ContentCount = 0;
     EXPECT_EQ(SequenceSlot{}, MacroSequenceSlot(e));
@@ -296,7 +297,7 @@ TEST(Sequences, MacroSlotIsNeverOverrun) {
     for (int j = 0; j < 50; ++j)
         SetMacroEvent(e, j, static_cast<uint8_t>(0x04 + j % 20), j % 2 ? 2 : 1, 5000);
     SequenceSlot s = MacroSequenceSlot(e);
-    EXPECT_EQ(0x04 + 30 % 20, s[2 + 4 * 30 + 1]);   // event 31 (j = 30) is the last
+    EXPECT_EQ(0x04 + 30 % 20, s[2 + 4 * 30 + 1]); // event 31 (j = 30) is the last
     EXPECT_EQ(0, s[126]);
     EXPECT_EQ(0, s[127]);
     // With one short event first, 1 + 31 events fill exactly 2 + 2 + 124 = 128 bytes.

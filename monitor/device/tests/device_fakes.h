@@ -83,7 +83,7 @@ public:
 
     std::array<uint8_t, 8> answer{0x8B, 1, 0, 0, 0, 0, 0, 0x73};
     int getResult = 1;
-    int refuseAfter = -1;   // transfers allowed before the interfaces count as closed; -1: never
+    int refuseAfter = -1; // transfers allowed before the interfaces count as closed; -1: never
 
 private:
     bool Step(const char* kind, const uint8_t* bytes, int length, int& result) {
@@ -107,7 +107,7 @@ public:
         if (onPause)
             onPause(pauses_);
     }
-    std::function<void(int pauseNumber)> onPause;   // on the worker thread
+    std::function<void(int pauseNumber)> onPause; // on the worker thread
 
 private:
     Recorder& recorder_;

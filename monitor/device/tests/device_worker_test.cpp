@@ -30,12 +30,12 @@ struct WorkerFixture : ::testing::Test {
     DeviceJobRunner runner{transport, data, host, clock};
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(WorkerFixture, JobsRunOneAtATimeInArrivalOrderAndOthersAreDropped) {
     auto initial = MixedData();
     data.Set(*initial);
-    transport.answer = {0x8B, 5, 0, 0, 0, 0, 0, 0x6F};   // stage 5
+    transport.answer = {0x8B, 5, 0, 0, 0, 0, 0, 0x6F}; // stage 5
     DeviceWorker worker(transport, data, host, clock);
     worker.SetConnected(true);
     ASSERT_TRUE(worker.Start());
@@ -73,7 +73,7 @@ TEST_F(WorkerFixture, JobsWhileTheMouseIsAbsentAreDropped) {
     ASSERT_TRUE(worker.Start());
     EXPECT_TRUE(worker.PostJob(kJobApplyAll));
     EXPECT_TRUE(worker.PostJob(kJobReadBack));
-    worker.Stop();   // the queued jobs are taken before the thread ends
+    worker.Stop(); // the queued jobs are taken before the thread ends
     EXPECT_TRUE(recorder.Lines().empty());
     EXPECT_FALSE(worker.PostJob(kJobApplyAll));
 }
@@ -126,10 +126,10 @@ TEST_F(WorkerFixture, ClosedInterfacesOrRemovalStopTheJob) {
     auto initial = DefaultData();
     data.Set(*initial);
     runner.SetConnected(true);
-    transport.refuseAfter = 3;   // closed after the lighting command
+    transport.refuseAfter = 3; // closed after the lighting command
     runner.Run(kJobApplyAll);
     std::vector<std::string> all = Lines(FormatTransfers(BuildApplyAll(*initial)));
-    std::vector<std::string> expected(all.begin(), all.begin() + 6);   // three commands and their pauses
+    std::vector<std::string> expected(all.begin(), all.begin() + 6); // three commands and their pauses
     expected.push_back(kApplyFinished);
     EXPECT_EQ(expected, recorder.Lines());
 
@@ -181,7 +181,7 @@ TEST_F(WorkerFixture, ReadBackTakesOnlyAStageTheMouseCanHave) {
     EXPECT_EQ(5, after.Profile[3].Cpi_X);
 
     transport.answer = {0x8B, 2, 0, 0, 0, 0, 0, 0x72};
-    transport.getResult = 0;   // failed: the buffer is not an answer
+    transport.getResult = 0; // failed: the buffer is not an answer
     runner.Run(kJobReadBack);
     data.Get(after);
     EXPECT_EQ(5, after.Profile[3].Cpi_X);
@@ -214,7 +214,7 @@ TEST_F(WorkerFixture, StopDuringTheReadBackPauseSendsNothingMore) {
     ASSERT_TRUE(worker.Start());
     ASSERT_TRUE(worker.PostJob(kJobReadBack));
     ASSERT_TRUE(recorder.WaitForCount(kDeviceStateRead, 1));
-    worker.Stop();   // the 4000 ms pause is cut short, and its command 0x03 is not sent
+    worker.Stop(); // the 4000 ms pause is cut short, and its command 0x03 is not sent
     const auto lines = recorder.Lines();
     EXPECT_EQ(kDeviceStateRead, lines.back());
 }
@@ -245,8 +245,8 @@ TEST(MonitorJobHost, ReadBackSavesWritesTheBlockAndTellsOption) {
     EXPECT_EQ(2, read->Profile[2].Cpi_X);
     EXPECT_EQ(1, read->Profile[1].Cpi_X);
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((folder.Path() + "config.ini").c_str()));
-    EXPECT_EQ(2, static_cast<int>(GetPrivateProfileIntA("Setting", "CurrentProfile", -1,
-                                                         (folder.Path() + "config.ini").c_str())));
+    EXPECT_EQ(2, static_cast<int>(
+                     GetPrivateProfileIntA("Setting", "CurrentProfile", -1, (folder.Path() + "config.ini").c_str())));
     MSG msg;
     EXPECT_TRUE(PeekMessageA(&msg, option, DeviceStateRead, DeviceStateRead, PM_REMOVE));
 

@@ -27,8 +27,8 @@ struct StubLibrary {
             return;
         held.reset(LoadLibraryA((folder.Path() + kHidDriverFileName).c_str()));
         if (held)
-            callCount = reinterpret_cast<int (*)()>(
-                reinterpret_cast<void*>(GetProcAddress(held.get(), "Stub_CallCount")));
+            callCount =
+                reinterpret_cast<int (*)()>(reinterpret_cast<void*>(GetProcAddress(held.get(), "Stub_CallCount")));
     }
 };
 
@@ -50,7 +50,7 @@ bool CallEverything(HidBinding& binding) {
     return any;
 }
 
-}  // namespace
+} // namespace
 
 TEST(HidBinding, MissingLibraryBindsNothing) {
     TempFolder empty;
@@ -78,14 +78,14 @@ TEST(HidBinding, TransfersOnlyWhileTheirInterfaceIsOpen) {
     int result = 0;
     uint8_t report[8] = {0x8B, 0, 0, 0, 0, 0, 0, 0x74};
 
-    EXPECT_FALSE(binding.SetFeature(report, 8, result));   // nothing opened yet
+    EXPECT_FALSE(binding.SetFeature(report, 8, result)); // nothing opened yet
     EXPECT_EQ(0, stub.callCount());
     EXPECT_EQ(1, binding.OpenFeatureDevice());
     EXPECT_TRUE(binding.SetFeature(report, 8, result));
     EXPECT_EQ(2, result);
-    EXPECT_FALSE(binding.WriteUSB(report, 8, result));      // the output interface is still closed
+    EXPECT_FALSE(binding.WriteUSB(report, 8, result)); // the output interface is still closed
     EXPECT_TRUE(binding.GetFeature(report, 8, result));
-    EXPECT_EQ(3, report[1]);                                // the library's answer comes back
+    EXPECT_EQ(3, report[1]); // the library's answer comes back
     EXPECT_EQ(4, binding.OpenReportDevice());
     EXPECT_TRUE(binding.WriteUSB(report, 8, result));
 
@@ -181,9 +181,11 @@ std::string LineStartingWith(const std::vector<std::string>& lines, const std::s
     return "";
 }
 
-std::string Hex(const uint8_t* bytes, int n) { return HexLine("", bytes, n).substr(1); }
+std::string Hex(const uint8_t* bytes, int n) {
+    return HexLine("", bytes, n).substr(1);
+}
 
-}  // namespace
+} // namespace
 
 TEST_F(VirtualMouseTest, ApplyAllReachesTheMouseExactlyAsEncoded) {
     auto profile = MixedData();
@@ -255,7 +257,7 @@ TEST_F(VirtualMouseTest, ReadBackTakesTheStageTheMouseStepsTo) {
     auto profile = DefaultData();
     data_.Set(*profile);
     runner_.SetConnected(true);
-    ASSERT_TRUE(runner_.Run(kJobApplyAll));   // stage 2 selected
+    ASSERT_TRUE(runner_.Run(kJobApplyAll)); // stage 2 selected
 
     std::array<uint8_t, 8> answer{};
     int got = 0;

@@ -38,14 +38,14 @@ inline std::unique_ptr<ShareData> MixedData() {
     key.FunctionCode = kCodeShortcut;
     key.ContentCount = 1;
     key.Data[0] = 0x04;
-    key.Data[1] = 0x04 | 0x08;   // Ctrl+Alt
+    key.Data[1] = 0x04 | 0x08; // Ctrl+Alt
     MacroKeyInfo& fire = p.MacroKey[7];
     fire.FunctionCode = kCodeFire;
     fire.ContentCount = 1;
     fire.Data[0] = 0x1D;
     fire.Param1 = 10;
     fire.Param2 = 3;
-    p.MacroKey[8].FunctionCode = 35;   // Ctrl+C
+    p.MacroKey[8].FunctionCode = 35; // Ctrl+C
     MacroKeyInfo& macro = p.MacroKey[9];
     macro.FunctionCode = kCodeMacro;
     macro.MacroOption = 1;
@@ -55,6 +55,6 @@ inline std::unique_ptr<ShareData> MixedData() {
     SetMacroEvent(macro, 1, 0x04, 2, 2000);
     SetMacroEvent(macro, 2, 0x05, 1, 0);
     SetMacroEvent(macro, 3, 0x05, 2, 20000);
-    p.MacroKey[40].FunctionCode = 24;   // Alt+Space, N
+    p.MacroKey[40].FunctionCode = 24; // Alt+Space, N
     return data;
 }

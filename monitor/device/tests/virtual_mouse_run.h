@@ -27,8 +27,8 @@ public:
         GetTempPathA(MAX_PATH, temp);
         static LONG counter = 0;
         for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-            const std::string candidate = std::string(temp) + "devlink-" + std::to_string(GetCurrentProcessId()) +
-                                          "-" + std::to_string(InterlockedIncrement(&counter)) + "\\";
+            const std::string candidate = std::string(temp) + "devlink-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                          std::to_string(InterlockedIncrement(&counter)) + "\\";
             if (CreateDirectoryA(candidate.c_str(), nullptr))
                 path_ = candidate;
         }
@@ -90,8 +90,8 @@ inline int RunProgram(const std::string& commandLine, const std::string& outputF
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION process{};
     std::string command = commandLine;
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &process))
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                        &process))
         return -1;
     KernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
     out.reset();
