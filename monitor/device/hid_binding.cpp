@@ -34,6 +34,7 @@ bool HidBinding::Load(const std::string& folder) {
         return false; // the library is freed here; nothing was called
     }
     library_ = std::move(library);
+    std::lock_guard<std::mutex> lock(transferLock_);
     exports_ = e;
     bound_ = true;
     return true;

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -382,5 +383,39 @@ TEST(ReadBack, CommandAndDecodedStage) {
         cpi = 9;
         EXPECT_FALSE(DecodeReadBack({0x8B, bad, 0, 0, 0, 0, 0, 0}, cpi));
         EXPECT_EQ(9, cpi);
+    }
+}
+
+TEST(ApplyAll, DamagedOrHostileProfilesStayWithinTheProtocol) {
+    // Random bytes everywhere (a damaged file or a hostile block), and the extremes of every integer: the encoder
+    // must neither overflow nor read outside the record (the sanitizers watch), and the output keeps its shape.
+    std::mt19937 random(20261208);
+    auto data = std::make_unique<ShareData>();
+    for (int round = 0; round < 60; ++round) {
+        auto* bytes = reinterpret_cast<uint8_t*>(data.get());
+        const int mode = round % 3;
+        for (size_t i = 0; i < sizeof(ShareData); ++i)
+            bytes[i] = mode == 0 ? static_cast<uint8_t>(random()) : mode == 1 ? 0xFF : (i % 4 == 3 ? 0x80 : 0);
+        data->CurrentProfile = round % 5;
+        // A third of the entries get sequence codes, so that slots run out.
+        for (MacroKeyInfo& e : data->Profile[data->CurrentProfile].MacroKey)
+            if (random() % 3 == 0)
+                e.FunctionCode = random() % 2 ? kCodeMacro : 23;
+        const TransferList list = BuildApplyAll(*data);
+        int slotCommands = 0;
+        for (const Transfer& t : list) {
+            if (t.kind == TransferKind::Set) {
+                ASSERT_EQ(8u, t.bytes.size());
+                unsigned sum = 0;
+                for (uint8_t b : t.bytes)
+                    sum += b;
+                EXPECT_EQ(0xFFu, sum & 0xFF);
+                slotCommands += t.bytes[0] == kCommandSequenceSlot;
+            } else if (t.kind == TransferKind::Write) {
+                EXPECT_TRUE(t.bytes.size() == 8 || t.bytes.size() == 32);
+            }
+        }
+        EXPECT_LE(slotCommands, kSequenceSlotCount);
+        EXPECT_EQ(2900 + 400 * slotCommands, TotalPauseMs(list));
     }
 }
