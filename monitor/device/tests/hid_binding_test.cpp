@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <map>
 #include <sstream>
 
@@ -102,6 +103,42 @@ TEST(HidBinding, TransfersOnlyWhileTheirInterfaceIsOpen) {
     binding.Unload();
     EXPECT_FALSE(CallEverything(binding));
     EXPECT_EQ(calls, stub.callCount());
+}
+
+TEST(HidBinding, ACloseWaitsForTheTransferInProgress) {
+    StubLibrary stub("stub_hiddriver_full.dll");
+    ASSERT_NE(nullptr, stub.callCount);
+    auto hold =
+        reinterpret_cast<void (*)()>(reinterpret_cast<void*>(GetProcAddress(stub.held.get(), "Stub_HoldTransfers")));
+    auto release =
+        reinterpret_cast<void (*)()>(reinterpret_cast<void*>(GetProcAddress(stub.held.get(), "Stub_ReleaseTransfers")));
+    auto waitForTransfer = reinterpret_cast<int (*)(int)>(
+        reinterpret_cast<void*>(GetProcAddress(stub.held.get(), "Stub_WaitForTransfer")));
+    auto order =
+        reinterpret_cast<int (*)(char*, int)>(reinterpret_cast<void*>(GetProcAddress(stub.held.get(), "Stub_Order")));
+    ASSERT_TRUE(hold && release && waitForTransfer && order);
+
+    HidBinding binding;
+    ASSERT_TRUE(binding.Load(stub.folder.Path()));
+    binding.OpenFeatureDevice();
+    hold();
+    // The worker's transfer is inside the library; the window thread's close comes meanwhile.
+    auto transfer = std::async(std::launch::async, [&] {
+        uint8_t report[8] = {};
+        int result = 0;
+        return binding.SetFeature(report, 8, result);
+    });
+    ASSERT_TRUE(waitForTransfer(20000));
+    auto close = std::async(std::launch::async, [&] { return binding.CloseFeatureDevice(); });
+    EXPECT_EQ(std::future_status::timeout, close.wait_for(std::chrono::milliseconds(300)));
+    release();
+    ASSERT_EQ(std::future_status::ready, transfer.wait_for(std::chrono::seconds(20)));
+    ASSERT_EQ(std::future_status::ready, close.wait_for(std::chrono::seconds(20)));
+    EXPECT_TRUE(transfer.get());
+    char text[256];
+    order(text, sizeof text);
+    EXPECT_STREQ("SetFeature< >SetFeature Close_FeatureDevice", text);
+    binding.Unload();
 }
 
 namespace {
