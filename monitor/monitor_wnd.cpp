@@ -88,8 +88,8 @@ bool CMonitorWnd::OnCreate(const CREATESTRUCTA&) {
     tray_.Prepare(Handle(), Fetch(kTipString));
     if (present) {
         SetTimer(Handle(), kReadBackTimer, kReadBackDelayMs, nullptr);
-        tray_.Add();
-        Trace("CMonitorWnd tray icon added\n");
+        if (tray_.Add())
+            Trace("CMonitorWnd tray icon added\n");
         if (openOption_)
             OnCustomizer();
     }
@@ -309,7 +309,8 @@ void CMonitorWnd::OnArrival() {
     hid_.OpenReportDevice();
     if (worker_)
         worker_->PostJob(kJobReadBack);
-    tray_.Add();
+    if (tray_.Add())
+        Trace("CMonitorWnd tray icon added\n");
     WriteDevice(1);
     SetTimer(Handle(), kForegroundTimer, kForegroundPeriodMs, nullptr);
 }
@@ -320,6 +321,7 @@ void CMonitorWnd::OnRemoval() {
     hid_.CloseFeatureDevice();
     hid_.CloseReportDevice();
     tray_.Delete();
+    Trace("CMonitorWnd tray icon deleted\n");
     KillTimer(Handle(), kForegroundTimer);
     WriteDevice(0);
     PostToOption(WM_CLOSE);

@@ -63,8 +63,9 @@ void ApplyPointerSettings(ProfileRecord& profile, HKEY mouseKey, HWND self) {
     const int t2 = ReadNumber(mouseKey, "MouseThreshold2");
     const int t1 = ReadNumber(mouseKey, "MouseThreshold1");
     const PointerPlan plan = PlanPointerSettings(profile, a, t1, t2);
-    // The registry mirror is written too, so that programs started later (and the next session) see the same values.
-    const UINT flags = SPIF_UPDATEINIFILE | SPIF_SENDCHANGE;
+    // Only the running system is changed: the registry mirror is WritePointerSettings' (Wine would store one-screen
+    // scrolling as "4294967295" instead of "-1").
+    const UINT flags = SPIF_SENDCHANGE;
 
     if (plan.doubleClickTime > 0)
         SetDoubleClickTime(static_cast<UINT>(plan.doubleClickTime));

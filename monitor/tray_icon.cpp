@@ -20,6 +20,11 @@ void TrayIcon::Prepare(HWND owner, const std::string& tip) {
     record_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     record_.uCallbackMessage = TrayNotify;
     if (icon_ == nullptr) {
+        // The program file's own small icon (resource 1), as the shell shows it.
+        icon_ = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    }
+    if (icon_ == nullptr) {
         char path[MAX_PATH] = {};
         if (GetModuleFileNameA(nullptr, path, MAX_PATH) > 0) {
             SHFILEINFOA info{};

@@ -1,0 +1,278 @@
+#include <windows.h>
+
+#include "monitor/tests/e2e_support.h"
+
+#include "common/ini_file.h"
+#include "common/messages.h"
+#include "common/shared_block.h"
+#include "hiddriver/control_channel.h"
+#include "hiddriver/virtual_mouse.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace e2e {
+
+namespace {
+std::string WindowsPath(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
+    for (char& c : path) {
+        if (c == '/')
+            c = '\\';
+    }
+    return path;
+}
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+} // namespace
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    for (;;) {
+        Pump();
+        if (condition())
+            return true;
+        if (GetTickCount64() >= end)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 25, QS_ALLINPUT);
+    }
+}
+
+std::string ReadFileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string BinFolder() {
+    const char* bin = std::getenv("KORVANE_BIN_DIR");
+    if (bin == nullptr)
+        return {};
+    return WindowsPath(bin) + "\\";
+}
+
+// --- DebugOutput ---
+
+DebugOutput::DebugOutput() {
+    buffer_ = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, "DBWIN_BUFFER");
+    bufferReady_ = CreateEventA(nullptr, FALSE, FALSE, "DBWIN_BUFFER_READY");
+    dataReady_ = CreateEventA(nullptr, FALSE, FALSE, "DBWIN_DATA_READY");
+    if (buffer_ != nullptr && bufferReady_ != nullptr && dataReady_ != nullptr)
+        view_ = MapViewOfFile(buffer_, FILE_MAP_READ, 0, 0, 4096);
+    listening_ = view_ != nullptr;
+    if (listening_)
+        thread_ = std::thread([this] { Run(); });
+}
+
+DebugOutput::~DebugOutput() {
+    stop_ = true;
+    if (thread_.joinable())
+        thread_.join();
+    if (view_ != nullptr)
+        UnmapViewOfFile(view_);
+    for (HANDLE h : {buffer_, bufferReady_, dataReady_}) {
+        if (h != nullptr)
+            CloseHandle(h);
+    }
+}
+
+void DebugOutput::Run() {
+    while (!stop_) {
+        SetEvent(bufferReady_);
+        if (WaitForSingleObject(dataReady_, 100) != WAIT_OBJECT_0)
+            continue;
+        const auto* bytes = static_cast<const char*>(view_);
+        DWORD pid = 0;
+        std::memcpy(&pid, bytes, sizeof pid);
+        const std::string text(bytes + 4, strnlen(bytes + 4, 4096 - 4));
+        std::lock_guard<std::mutex> lock(lock_);
+        lines_.push_back({pid, GetTickCount64(), text});
+    }
+}
+
+bool DebugOutput::Contains(const std::string& text, DWORD pid) const { return ArrivalOf(text, pid) != 0; }
+
+ULONGLONG DebugOutput::ArrivalOf(const std::string& text, DWORD pid) const {
+    std::lock_guard<std::mutex> lock(lock_);
+    for (const Line& line : lines_) {
+        if ((pid == 0 || line.pid == pid) && line.text.find(text) != std::string::npos)
+            return line.tick;
+    }
+    return 0;
+}
+
+// --- OptionStandIn ---
+
+OptionStandIn::OptionStandIn() {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "KorvaneOptionStandIn";
+    RegisterClassA(&wc);
+    hwnd_ = CreateWindowExA(0, wc.lpszClassName, kOptionWindowTitle, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                            wc.hInstance, this);
+}
+
+OptionStandIn::~OptionStandIn() {
+    if (hwnd_ != nullptr) {
+        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+}
+
+int OptionStandIn::Count(UINT message) const {
+    int n = 0;
+    for (UINT m : received_)
+        n += m == message ? 1 : 0;
+    return n;
+}
+
+LRESULT CALLBACK OptionStandIn::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<OptionStandIn*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (self != nullptr && (message >= WM_USER || message == WM_CLOSE)) {
+        self->received_.push_back(message);
+        if (message == WM_CLOSE)
+            return 0;   // recorded; the stand-in stays for the rest of the test
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+// --- ProgramFolder ---
+
+ProgramFolder::ProgramFolder() {
+    static int counter = 0;
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    char name[64];
+    std::snprintf(name, sizeof name, "korvane-e2e-%lu-%d\\", GetCurrentProcessId(), ++counter);
+    path_ = std::string(temp) + name;
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::remove_all(path_, error);
+    fs::create_directories(path_ + "config", error);
+    const std::string bin = BinFolder();
+    ready_ = !bin.empty();
+    for (const char* file : {"Monitor.exe", "VexelOSD.exe", "hiddriver.dll", "mousectl.exe", "lan.dll"}) {
+        if (!CopyFileA((bin + file).c_str(), (path_ + file).c_str(), FALSE))
+            ready_ = false;
+    }
+    // The config.ini that the program folder ships with.
+    if (!CopyFileA((bin + "..\\monitor\\assets\\config.ini").c_str(), (path_ + "config.ini").c_str(), FALSE))
+        ready_ = false;
+    std::ofstream(path_ + "VexelOSD.log").flush();
+}
+
+ProgramFolder::~ProgramFolder() {
+    StopMonitor();
+    std::error_code error;
+    std::filesystem::remove_all(path_, error);
+}
+
+void ProgramFolder::WriteMouseMemory(bool plugged, int selectedStage) {
+    vmouse::Memory memory = vmouse::FactoryMemory();
+    memory.plugged = plugged;
+    memory.selectedStage = static_cast<uint8_t>(selectedStage);
+    const auto bytes = vmouse::SerializeMemory(memory);
+    std::ofstream out(path_ + "virtual-mouse.dat", std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool ProgramFolder::StartMonitor(const std::string& arguments) {
+    std::string command = "\"" + path_ + "Monitor.exe\"";
+    if (!arguments.empty())
+        command += " " + arguments;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, path_.c_str(), &si, &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    monitor_ = pi.hProcess;
+    monitorPid_ = pi.dwProcessId;
+    return true;
+}
+
+bool ProgramFolder::WaitMonitorReady(DWORD timeoutMs) {
+    return WaitFor(
+        [] {
+            return FindWindowA(nullptr, kMonitorWindowTitle) != nullptr &&
+                   FindWindowExA(HWND_MESSAGE, nullptr, vmouse::kControlWindowClass, vmouse::kControlWindowTitle) !=
+                       nullptr;
+        },
+        timeoutMs);
+}
+
+bool ProgramFolder::StopMonitor() {
+    if (monitor_ == nullptr)
+        return true;
+    if (HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle))
+        PostMessageA(monitor, WM_CLOSE, 0, 0);
+    bool ended = WaitFor([&] { return WaitForSingleObject(monitor_, 0) == WAIT_OBJECT_0; }, 20000);
+    if (!ended)
+        TerminateProcess(monitor_, 1);
+    CloseHandle(monitor_);
+    monitor_ = nullptr;
+    // Monitor closes the OSD program; give it the time to go, then make sure.
+    if (!WaitFor([] { return FindWindowA(nullptr, kOsdWindowTitle) == nullptr; }, 10000)) {
+        if (HWND osd = FindWindowA(nullptr, kOsdWindowTitle))
+            PostMessageA(osd, WM_CLOSE, 0, 0);
+        WaitFor([] { return FindWindowA(nullptr, kOsdWindowTitle) == nullptr; }, 5000);
+        ended = false;
+    }
+    return ended;
+}
+
+int ProgramFolder::Run(const std::string& program, const std::string& arguments, DWORD timeoutMs) {
+    std::string command = "\"" + path_ + program + "\" " + arguments;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, path_.c_str(),
+                        &si, &pi))
+        return -1;
+    CloseHandle(pi.hThread);
+    int code = -1;
+    if (WaitFor([&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, timeoutMs)) {
+        DWORD exitCode = 0;
+        GetExitCodeProcess(pi.hProcess, &exitCode);
+        code = static_cast<int>(exitCode);
+    } else {
+        TerminateProcess(pi.hProcess, 1);
+    }
+    CloseHandle(pi.hProcess);
+    return code;
+}
+
+int ProgramFolder::ConfigInt(const char* section, const char* key, int defaultValue) const {
+    return IniFile(File("config.ini")).GetInt(section, key, defaultValue);
+}
+
+std::string ProgramFolder::ConfigString(const char* section, const char* key) const {
+    return IniFile(File("config.ini")).GetString(section, key, "");
+}
+
+bool ReadShare(ShareData& out) {
+    SharedBlock block;
+    return block.Open() == BlockResult::Ready && block.ReadBlock(out) == 1;
+}
+
+bool WriteShare(const ShareData& in) {
+    SharedBlock block;
+    return block.Open() == BlockResult::Ready && block.WriteBlock(in) == 1;
+}
+
+} // namespace e2e

@@ -1,0 +1,113 @@
+#pragma once
+// What the end-to-end tests need: a fresh program folder with the built programs, Monitor started there, mousectl,
+// a stand-in for Option's window that records what it receives, the shared block, and the debugger output of every
+// program (a DBWIN listener).
+
+#include <windows.h>
+
+#include "common/profile_record.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace e2e {
+
+// Pumps this thread's messages until the condition holds or the time is up; true when it held.
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
+
+std::string ReadFileText(const std::string& path);
+
+// Every OutputDebugStringA line of the programs in this Wine prefix, with the process id.
+class DebugOutput {
+public:
+    DebugOutput();
+    ~DebugOutput();
+    bool Listening() const { return listening_; }
+    // True when a line of process pid (0: any process) contains the text.
+    bool Contains(const std::string& text, DWORD pid = 0) const;
+    // Milliseconds (GetTickCount64) at which the first such line arrived; 0 when none did.
+    ULONGLONG ArrivalOf(const std::string& text, DWORD pid = 0) const;
+
+private:
+    struct Line {
+        DWORD pid;
+        ULONGLONG tick;
+        std::string text;
+    };
+    void Run();
+    HANDLE buffer_ = nullptr;
+    HANDLE bufferReady_ = nullptr;
+    HANDLE dataReady_ = nullptr;
+    void* view_ = nullptr;
+    bool listening_ = false;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+    mutable std::mutex lock_;
+    std::vector<Line> lines_;
+};
+
+// Records the messages Monitor sends to "Tarvex Option".
+class OptionStandIn {
+public:
+    OptionStandIn();
+    ~OptionStandIn();
+    HWND Handle() const { return hwnd_; }
+    int Count(UINT message) const;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND hwnd_ = nullptr;
+    std::vector<UINT> received_;
+};
+
+// A program folder of its own in the temporary folder, with Monitor, the OSD program, the virtual mouse, mousectl,
+// lan.dll, the shipped config.ini and an empty VexelOSD.log; removed at the end.
+class ProgramFolder {
+public:
+    ProgramFolder();
+    ~ProgramFolder();
+    const std::string& Path() const { return path_; }   // with a trailing backslash
+    std::string File(const std::string& name) const { return path_ + name; }
+    bool Ready() const { return ready_; }
+
+    // The virtual mouse's memory file: plugged or not, the DPI stage it reports on a read-back.
+    void WriteMouseMemory(bool plugged, int selectedStage);
+
+    // Starts "Monitor.exe <arguments>"; the handle is kept for Stop.
+    bool StartMonitor(const std::string& arguments = "");
+    DWORD MonitorPid() const { return monitorPid_; }
+    HANDLE MonitorProcess() const { return monitor_; }
+    // Waits for "Tarvex Monitor" and for the virtual mouse's control window.
+    bool WaitMonitorReady(DWORD timeoutMs = 20000);
+    // WM_CLOSE to Monitor, then waits for it and for the OSD program to end.
+    bool StopMonitor();
+
+    // Runs "<program> <arguments>" in the folder and returns its exit code (-1 when it did not end in time).
+    int Run(const std::string& program, const std::string& arguments, DWORD timeoutMs = 20000);
+    int Mousectl(const std::string& arguments) { return Run("mousectl.exe", arguments); }
+
+    std::string Log() const { return ReadFileText(File("virtual-mouse.log")); }
+    std::string OsdLog() const { return ReadFileText(File("VexelOSD.log")); }
+    int ConfigInt(const char* section, const char* key, int defaultValue) const;
+    std::string ConfigString(const char* section, const char* key) const;
+
+private:
+    std::string path_;
+    bool ready_ = false;
+    HANDLE monitor_ = nullptr;
+    DWORD monitorPid_ = 0;
+};
+
+// Whole copies of the shared block, opened for each call.
+bool ReadShare(ShareData& out);
+bool WriteShare(const ShareData& in);
+
+// The build's bin folder as a Windows path with a trailing backslash.
+std::string BinFolder();
+
+} // namespace e2e

@@ -1,0 +1,306 @@
+// Monitor.exe end to end, under Wine with the virtual mouse: each test starts it in a program folder of its own.
+#include <windows.h>
+
+#include "common/messages.h"
+#include "common/profile_store.h"
+#include "monitor/device/device_commands.h"
+#include "monitor/firmware_image.h"
+#include "monitor/tests/e2e_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <random>
+
+using namespace e2e;
+
+namespace {
+constexpr DWORD kEventWait = 15000;
+
+std::unique_ptr<ShareData> NewShare() { return std::make_unique<ShareData>(); }
+
+// Profile n of the folder's files, reset and then changed by `change`.
+template <typename F> void WriteProfile(const ProgramFolder& folder, int n, F change) {
+    ProfileRecord record{};
+    ResetProfile(record, n);
+    change(record);
+    WriteProfileFile(record, ProfileFilePath(folder.Path(), n));
+}
+
+bool BlockHolds(const std::function<bool(const ShareData&)>& test) {
+    auto share = NewShare();
+    return ReadShare(*share) && test(*share);
+}
+
+std::string RegistryText(const char* key, const char* name) {
+    HKEY h = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &h) != ERROR_SUCCESS)
+        return {};
+    char text[261] = {};
+    DWORD size = 260;
+    RegQueryValueExA(h, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+    RegCloseKey(h);
+    return text;
+}
+
+std::string Hex(const std::vector<uint8_t>& bytes) {
+    std::string text;
+    char pair[4];
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        std::snprintf(pair, sizeof pair, i == 0 ? "%02X" : " %02X", bytes[i]);
+        text += pair;
+    }
+    return text;
+}
+
+// The SET and WRITE lines of the transfer log, as "SET hex" / "WRITE hex", from the first line at or after `from`.
+std::vector<std::string> SentTransfers(const std::string& log, size_t from = 0) {
+    std::vector<std::string> lines;
+    size_t at = from;
+    while (at < log.size()) {
+        size_t end = log.find('\n', at);
+        if (end == std::string::npos)
+            end = log.size();
+        std::string line = log.substr(at, end - at);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const size_t space = line.find(' ');
+        if (space != std::string::npos && line[0] != '#') {
+            const std::string rest = line.substr(space + 1);
+            if (rest.rfind("SET ", 0) == 0 || rest.rfind("WRITE ", 0) == 0)
+                lines.push_back(rest);
+        }
+        at = end + 1;
+    }
+    return lines;
+}
+
+class MonitorEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder_.Ready()) << "the built programs were not found in KORVANE_BIN_DIR";
+        ASSERT_TRUE(debug_.Listening());
+    }
+    void StartWithMouse() {
+        ASSERT_TRUE(folder_.StartMonitor());
+        ASSERT_TRUE(folder_.WaitMonitorReady());
+        ASSERT_TRUE(WaitFor([&] { return debug_.Contains("CMonitorWnd started", folder_.MonitorPid()); }, kEventWait));
+    }
+    // The read-back after start: Monitor saved the profiles and told Option.
+    void WaitReadBack() {
+        ASSERT_TRUE(WaitFor([&] { return option_.Count(DeviceStateRead) > 0; }, kEventWait));
+    }
+    // ... and its end: command 0x03 four seconds later.
+    void WaitReadBackEnd() {
+        WaitReadBack();
+        ASSERT_TRUE(WaitFor([&] { return folder_.Log().find("SET 03 00 0F D8 40 00 00 D5") != std::string::npos; },
+                            kEventWait));
+    }
+
+    DebugOutput debug_;
+    ProgramFolder folder_;
+    OptionStandIn option_;
+};
+} // namespace
+
+TEST_F(MonitorEndToEnd, StartWithTheMouseReadsItBackIntoTheBlock) {
+    folder_.WriteMouseMemory(true, 4);
+    StartWithMouse();
+    EXPECT_TRUE(debug_.Contains("CMonitorWnd tray icon added", folder_.MonitorPid()));
+    EXPECT_EQ(1, folder_.ConfigInt("Setting", "Device", -1));
+    WaitReadBack();
+    // The mouse said stage 4: Cpi_X 3 of the current profile, in the block and in the saved profile file.
+    EXPECT_TRUE(BlockHolds([](const ShareData& d) { return d.CurrentProfile == 0 && d.Profile[0].Cpi_X == 3; }));
+    ProfileRecord saved{};
+    ReadProfileFile(saved, ProfileFilePath(folder_.Path(), 0));
+    EXPECT_EQ(3, saved.Cpi_X);
+    EXPECT_NE(std::string::npos, folder_.Log().find("SET 8B 00 00 00 00 00 00 74"));
+
+    // The firmware image lies in the temporary folder.
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string image = ReadFileText(std::string(temp) + "test0.tmp");
+    const auto expected = BuildFirmwareImage();
+    ASSERT_EQ(kFirmwareImageSize, image.size());
+    EXPECT_EQ(0, std::memcmp(image.data(), expected.data(), expected.size()));
+
+    // The OSD program was started beside it.
+    EXPECT_TRUE(WaitFor([] { return FindWindowA(nullptr, kOsdWindowTitle) != nullptr; }, kEventWait));
+    EXPECT_TRUE(folder_.StopMonitor());
+    EXPECT_TRUE(debug_.Contains("CMonitorWnd OnDestroy done", folder_.MonitorPid()));
+    EXPECT_EQ(1, option_.Count(WM_CLOSE));
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, kOsdWindowTitle));
+}
+
+TEST_F(MonitorEndToEnd, StartWithoutTheMouseThenPlugAndUnplug) {
+    folder_.WriteMouseMemory(false, 2);
+    ASSERT_TRUE(folder_.StartMonitor());
+    ASSERT_TRUE(folder_.WaitMonitorReady());
+    ASSERT_TRUE(WaitFor([&] { return debug_.Contains("CMonitorWnd started, mouse absent", folder_.MonitorPid()); },
+                        kEventWait));
+    EXPECT_EQ(0, folder_.ConfigInt("Setting", "Device", -1));
+    EXPECT_FALSE(debug_.Contains("tray icon added", folder_.MonitorPid()));
+
+    // Without the mouse an apply ends at once and sends nothing.
+    const size_t before = folder_.Log().size();
+    PostMessageA(FindWindowA(nullptr, kMonitorWindowTitle), ApplyAllSetting, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return option_.Count(ApplyFinished) == 1; }, kEventWait));
+    EXPECT_TRUE(SentTransfers(folder_.Log(), before).empty());
+
+    ASSERT_EQ(0, folder_.Mousectl("plug"));
+    EXPECT_TRUE(WaitFor([&] { return folder_.ConfigInt("Setting", "Device", -1) == 1; }, kEventWait));
+    EXPECT_TRUE(WaitFor([&] { return debug_.Contains("tray icon added", folder_.MonitorPid()); }, kEventWait));
+    // Arrival reads the stage back.
+    WaitReadBack();
+    EXPECT_TRUE(BlockHolds([](const ShareData& d) { return d.Profile[0].Cpi_X == 1; }));
+
+    ASSERT_EQ(0, folder_.Mousectl("unplug"));
+    EXPECT_TRUE(WaitFor([&] { return folder_.ConfigInt("Setting", "Device", -1) == 0; }, kEventWait));
+    EXPECT_TRUE(WaitFor([&] { return option_.Count(WM_CLOSE) == 1; }, kEventWait));
+    EXPECT_TRUE(debug_.Contains("tray icon deleted", folder_.MonitorPid()));
+    EXPECT_NE(std::string::npos, folder_.Log().find("Close_ReportDevice"));
+}
+
+TEST_F(MonitorEndToEnd, MouseReportsReachTheBlockOptionAndTheDisplay) {
+    WriteProfile(folder_, 3, [](ProfileRecord& p) {
+        p.DbleClickSpeed = 432;
+        p.ScrollWheelFlag = 1;
+    });
+    StartWithMouse();
+    WaitReadBack();
+
+    ASSERT_EQ(0, folder_.Mousectl("dpi 3"));
+    EXPECT_TRUE(WaitFor([] { return BlockHolds([](const ShareData& d) { return d.Profile[0].Cpi_X == 2; }); },
+                        kEventWait));
+    EXPECT_TRUE(WaitFor([&] { return option_.Count(DeviceSettingChanged) == 1; }, kEventWait));
+    // Stage 3 is level 9 in a reset profile: 2500 DPI, shown by the display program.
+    EXPECT_TRUE(WaitFor([&] { return folder_.OsdLog().find("OsdShow 50 0: CPI: 2500") != std::string::npos; },
+                        kEventWait));
+    EXPECT_EQ("CPI: 2500", folder_.ConfigString("OSDData", "Message"));
+
+    ASSERT_EQ(0, folder_.Mousectl("rate 1000"));
+    EXPECT_TRUE(WaitFor([] { return BlockHolds([](const ShareData& d) { return d.Profile[0].PollingRate == 3; }); },
+                        kEventWait));
+    ASSERT_EQ(0, folder_.Mousectl("sensitivity 10 12"));
+    EXPECT_TRUE(WaitFor(
+        [] {
+            return BlockHolds(
+                [](const ShareData& d) { return d.Profile[0].Sensitivity_X == 10 && d.Profile[0].Sensitivity_Y == 12; });
+        },
+        kEventWait));
+    EXPECT_TRUE(WaitFor([&] { return option_.Count(DeviceSettingChanged) == 3; }, kEventWait));
+
+    ASSERT_EQ(0, folder_.Mousectl("profile 4"));
+    EXPECT_TRUE(WaitFor([] { return BlockHolds([](const ShareData& d) { return d.CurrentProfile == 3; }); },
+                        kEventWait));
+    EXPECT_TRUE(WaitFor([&] { return option_.Count(ProfileSwitched) == 1; }, kEventWait));
+    EXPECT_TRUE(WaitFor([&] { return folder_.OsdLog().find("Profile 4") != std::string::npos; }, kEventWait));
+    // The new profile's pointer settings went to the registry before they were applied.
+    EXPECT_EQ("432", RegistryText("Control Panel\\Mouse", "DoubleClickSpeed"));
+    EXPECT_EQ("-1", RegistryText("Control Panel\\Desktop", "WheelScrollLines"));
+
+    // An applet's text is relayed to the display; another identifier changes nothing.
+    char record[151] = {};
+    std::strcpy(record + 1, "Mail: 3\r\n[Setting]");
+    COPYDATASTRUCT other{150, sizeof record, record};
+    HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle);
+    EXPECT_EQ(0, SendMessageA(monitor, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&other)));
+    EXPECT_EQ("CPI: 2500", folder_.ConfigString("OSDData", "Message"));
+    COPYDATASTRUCT text{kOsdMessageDataId, sizeof record, record};
+    EXPECT_EQ(1, SendMessageA(monitor, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&text)));
+    EXPECT_EQ("Mail: 3  [Setting]", folder_.ConfigString("OSDData", "Message"));
+    EXPECT_TRUE(WaitFor([&] { return folder_.OsdLog().find("Mail: 3") != std::string::npos; }, kEventWait));
+}
+
+TEST_F(MonitorEndToEnd, ForegroundProgramSwitchesToItsProfile) {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    const std::string exe = std::string(self).substr(std::string(self).find_last_of('\\') + 1);
+    WriteProfile(folder_, 2, [&](ProfileRecord& p) { std::snprintf(p.GameFile, sizeof p.GameFile, "  D:\\Games\\%s ", exe.c_str()); });
+    StartWithMouse();
+    EXPECT_TRUE(BlockHolds([](const ShareData& d) { return d.CurrentProfile == 0; }));
+
+    HWND game = CreateWindowExA(0, "STATIC", "game", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300, 200, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(nullptr, game);
+    SetForegroundWindow(game);
+    EXPECT_TRUE(WaitFor([] { return BlockHolds([](const ShareData& d) { return d.CurrentProfile == 2; }); }, 10000));
+    EXPECT_TRUE(WaitFor([&] { return option_.Count(ProfileSwitched) == 1; }, kEventWait));
+    EXPECT_TRUE(WaitFor([&] { return folder_.OsdLog().find("Profile 3") != std::string::npos; }, kEventWait));
+    DestroyWindow(game);
+}
+
+TEST_F(MonitorEndToEnd, SecondStartForwardsToTheRunningMonitorAndEnds) {
+    StartWithMouse();
+    const DWORD first = folder_.MonitorPid();
+    EXPECT_EQ(0, folder_.Run("Monitor.exe", "1", 15000));
+    EXPECT_TRUE(WaitFor([&] { return debug_.Contains("CMonitorWnd OnCustomizer hWnd!=NULL", first); }, kEventWait));
+    // The first one still runs and answers.
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(folder_.MonitorProcess(), 0));
+    EXPECT_EQ(FindWindowA(nullptr, kMonitorWindowTitle) != nullptr, true);
+}
+
+TEST_F(MonitorEndToEnd, ApplyWritesTheProfileIntoTheMouse) {
+    StartWithMouse();
+    WaitReadBackEnd();
+    auto share = NewShare();
+    ASSERT_TRUE(ReadShare(*share));
+    share->CurrentProfile = 1;
+    ProfileRecord& p = share->Profile[1];
+    p.PollingRate = 3;
+    p.CpiLevel_X[0] = 2;
+    p.LightSwitch = 2;
+    p.BreathSpeed = 20;
+    p.MacroKey[3].FunctionCode = 99;
+    ASSERT_TRUE(WriteShare(*share));
+    const size_t before = folder_.Log().size();
+    PostMessageA(FindWindowA(nullptr, kMonitorWindowTitle), ApplyAllSetting, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return option_.Count(ApplyFinished) == 1; }, 30000));
+
+    std::vector<std::string> expected;
+    for (const Transfer& t : BuildApplyAll(*share)) {
+        if (t.kind == TransferKind::Set)
+            expected.push_back("SET " + Hex(t.bytes));
+        else if (t.kind == TransferKind::Write)
+            expected.push_back("WRITE " + Hex(t.bytes));
+    }
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ("SET 01 01 00 00 00 00 00 FD", expected.front());
+    EXPECT_EQ(expected, SentTransfers(folder_.Log(), before));
+}
+
+TEST_F(MonitorEndToEnd, HostileBlockChangesValuesNeverMemory) {
+    StartWithMouse();
+    WaitReadBack();
+    std::mt19937 random(20261208);
+    HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle);
+    for (int round = 0; round < 4; ++round) {
+        auto share = NewShare();
+        auto* bytes = reinterpret_cast<uint8_t*>(share.get());
+        for (size_t i = 0; i < sizeof(ShareData); ++i)
+            bytes[i] = static_cast<uint8_t>(random());
+        if (round == 1)
+            share->CurrentProfile = 2;   // a valid index over random profile contents
+        ASSERT_TRUE(WriteShare(*share));
+        const int finished = option_.Count(ApplyFinished);
+        PostMessageA(monitor, ApplyAllSetting, 0, 0);
+        ASSERT_TRUE(WaitFor([&] { return option_.Count(ApplyFinished) == finished + 1; }, 60000)) << round;
+        PostMessageA(monitor, ReloadShareDataAndPointer, 0, 0);
+        for (uint32_t code : {0x07000003u, 0x05000008u, 0xC0000A0Au, 0x70000002u, 0x6003000u, 0x60010000u})
+            PostMessageA(monitor, DeviceEvent, code >> 16, code & 0xFFFF);
+        ASSERT_EQ(0, folder_.Mousectl("dpi 2"));
+    }
+    // An OSD record with no terminator, and one of a single byte.
+    char record[151];
+    std::memset(record, 'x', sizeof record);
+    COPYDATASTRUCT text{kOsdMessageDataId, sizeof record, record};
+    EXPECT_EQ(1, SendMessageA(monitor, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&text)));
+    COPYDATASTRUCT tiny{kOsdMessageDataId, 1, record};
+    EXPECT_EQ(1, SendMessageA(monitor, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&tiny)));
+
+    DWORD_PTR answer = 0;
+    EXPECT_NE(0, SendMessageTimeoutA(monitor, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &answer));
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(folder_.MonitorProcess(), 0));
+    EXPECT_TRUE(folder_.StopMonitor());
+}
