@@ -304,3 +304,54 @@ TEST_F(MonitorEndToEnd, HostileBlockChangesValuesNeverMemory) {
     EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(folder_.MonitorProcess(), 0));
     EXPECT_TRUE(folder_.StopMonitor());
 }
+
+// Wine keeps menus per process, so the test drives the menu with keys: Down lands on the first item, a second Down
+// skips the separator to the second item.
+TEST_F(MonitorEndToEnd, TrayMenuOffersOpenAndExitAndExitEndsMonitorAndOption) {
+    StartWithMouse();
+    const DWORD pid = folder_.MonitorPid();
+    HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle);
+    auto openMenu = [&] {
+        PostMessageA(monitor, TrayNotify, kTrayIconId, WM_RBUTTONDOWN);
+        HWND popup = nullptr;
+        WaitFor(
+            [&] {
+                popup = FindWindowA("#32768", nullptr);
+                return popup != nullptr && IsWindowVisible(popup);
+            },
+            kEventWait);
+        return popup;
+    };
+    HWND popup = openMenu();
+    ASSERT_NE(nullptr, popup);
+    PostMessageA(popup, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(popup, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(WaitFor([&] { return debug_.Contains("CMonitorWnd OnCustomizer hWnd!=NULL", pid); }, kEventWait));
+    ASSERT_TRUE(WaitFor([] { return FindWindowA("#32768", nullptr) == nullptr || !IsWindowVisible(FindWindowA("#32768", nullptr)); }, kEventWait));
+
+    popup = openMenu();
+    ASSERT_NE(nullptr, popup);
+    PostMessageA(popup, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(popup, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(popup, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(WaitFor([&] { return WaitForSingleObject(folder_.MonitorProcess(), 0) == WAIT_OBJECT_0; }, kEventWait));
+    EXPECT_TRUE(WaitFor([&] { return option_.Count(WM_CLOSE) == 1; }, kEventWait));
+}
+
+TEST_F(MonitorEndToEnd, AccelerationOffClearsTheRegistryRow) {
+    HKEY mouse = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Mouse", 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &mouse, nullptr));
+    for (auto [name, value] : {std::pair{"MouseSpeed", "1"}, {"MouseThreshold1", "6"}, {"MouseThreshold2", "10"}})
+        RegSetValueExA(mouse, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), 2);
+    RegCloseKey(mouse);
+    // Acceleration 2 reads back as off (the registry's 1, 6, 10 match no row of the table).
+    WriteProfile(folder_, 0, [](ProfileRecord& p) { p.Acceleration = 2; });
+    StartWithMouse();
+    EXPECT_EQ("0", RegistryText("Control Panel\\Mouse", "MouseSpeed"));
+    EXPECT_EQ("0", RegistryText("Control Panel\\Mouse", "MouseThreshold1"));
+    EXPECT_EQ("0", RegistryText("Control Panel\\Mouse", "MouseThreshold2"));
+    // Monitor's copy has Acceleration 0; its next block write shows it.
+    WaitReadBack();
+    EXPECT_TRUE(BlockHolds([](const ShareData& d) { return d.Profile[0].Acceleration == 0; }));
+}
