@@ -71,8 +71,7 @@ void CPHSlider::SetValue(int v) {
 }
 
 int CPHSlider::PointerInTrack() const {
-    POINT p{};
-    GetCursorPos(&p);
+    POINT p = MessagePoint();
     ScreenToClient(track_, &p);
     return p.x;
 }
@@ -168,8 +167,7 @@ void CclickHSlider::SetValue(int v) {
 }
 
 void CclickHSlider::OnLButtonUp(int, int, WPARAM) {
-    POINT p{};
-    GetCursorPos(&p);
+    POINT p = MessagePoint();
     ScreenToClient(owner_, &p);
     SliderValue v = TrackClickValue(p.x, rect_.left, rect_.right, range_);
     Trace("CclickHSlider=%f\n", v.raw);

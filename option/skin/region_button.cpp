@@ -39,8 +39,7 @@ void RegionButton::SetFaces(int left, int top, int right, int bottom, HBITMAP no
 bool RegionButton::InRegion(int x, int y) const { return hitRegion_ && PtInRegion(hitRegion_.get(), x, y); }
 
 bool RegionButton::PointerInRegion() const {
-    POINT p{};
-    GetCursorPos(&p);
+    POINT p = MessagePoint();
     ScreenToClient(Handle(), &p);
     return InRegion(p.x, p.y);
 }
@@ -138,8 +137,7 @@ void RegionTextButton::OnMouseMove(int x, int y, WPARAM keys) {
         Redraw();
         return;
     }
-    POINT p{};
-    GetCursorPos(&p);
+    POINT p = MessagePoint();
     if (WindowFromPoint(p) != hwnd) {
         if (hovered_) {
             hovered_ = false;

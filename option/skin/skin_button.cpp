@@ -159,8 +159,7 @@ void SkinButton::OnMouseMove(int, int, WPARAM keys) {
         SetCapture(hwnd);
         Redraw();
     } else {
-        POINT p{};
-        GetCursorPos(&p);
+        POINT p = MessagePoint();
         if (WindowFromPoint(p) != hwnd) {
             if (hovered_) {
                 hovered_ = false;
@@ -180,7 +179,16 @@ void SkinButton::OnLButtonDown(int, int, WPARAM) {
     if (top && GetActiveWindow() != top) {
         SetActiveWindow(top);
     }
-    Default();
+    const WindowMessage* m = CurrentMessage();
+    DefSubclassProc(Handle(), WM_LBUTTONDOWN, m ? m->wParam : 0, m ? m->lParam : 0);
+}
+
+// An owner-drawn button reports a second quick click as a double click only; ours count every click, as a plain
+// push button does (an arrow of a number box clicked twice steps twice).
+LRESULT SkinButton::OnLButtonDblClk(WPARAM wParam, LPARAM lParam) {
+    int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
+    OnLButtonDown(x, y, wParam);
+    return 0;
 }
 
 void SkinButton::OnLButtonUp(int, int, WPARAM) {

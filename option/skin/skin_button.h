@@ -49,6 +49,7 @@ private:
     void OnMouseMove(int x, int y, WPARAM keys);
     void OnLButtonDown(int x, int y, WPARAM keys);
     void OnLButtonUp(int x, int y, WPARAM keys);
+    LRESULT OnLButtonDblClk(WPARAM wParam, LPARAM lParam);
     LRESULT OnKillFocus(WPARAM wParam, LPARAM lParam);
     LRESULT OnCaptureChanged(WPARAM wParam, LPARAM lParam);
     void Redraw() { InvalidateRect(Handle(), nullptr, FALSE); }
@@ -58,7 +59,7 @@ private:
         Entry::ReflectedDrawItem(&SkinButton::OnDrawItem),
         Entry::Mouse(WM_MOUSEMOVE, &SkinButton::OnMouseMove),
         Entry::Mouse(WM_LBUTTONDOWN, &SkinButton::OnLButtonDown),
-        Entry::Mouse(WM_LBUTTONDBLCLK, &SkinButton::OnLButtonDown),
+        Entry::Raw(WM_LBUTTONDBLCLK, &SkinButton::OnLButtonDblClk),
         Entry::Mouse(WM_LBUTTONUP, &SkinButton::OnLButtonUp),
         Entry::Raw(WM_KILLFOCUS, &SkinButton::OnKillFocus),
         Entry::Raw(WM_CAPTURECHANGED, &SkinButton::OnCaptureChanged),

@@ -28,5 +28,11 @@ void CutFace(HDC windowDC, GdiBitmap& face, HBITMAP screen, int left, int top, i
 // "Arial", normal weight, ANSI, Swiss family; width 0 keeps the face's own aspect.
 HFONT CreateSkinFont(int height, int width);
 
+// The pointer where the message being handled was made (the cursor may have moved on since).
+inline POINT MessagePoint() {
+    DWORD pos = GetMessagePos();
+    return {static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
+}
+
 // Width and height of a bitmap; 0 x 0 for none.
 SIZE BitmapSize(HBITMAP bitmap);

@@ -136,8 +136,7 @@ LRESULT SkinnedDialog::OnEraseBkgnd(WPARAM, LPARAM) {
 
 void SkinnedDialog::OnLButtonDown(int, int, WPARAM) {
     // Dragging by the client area: the system moves the window as if its caption were held.
-    POINT p{};
-    GetCursorPos(&p);
+    POINT p = MessagePoint();
     PostMessageA(Handle(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(p.x, p.y));
     Default();
 }

@@ -126,8 +126,11 @@ void GalleryDialog::SetStatus(const std::string& text) {
     InvalidateRect(Handle(), &line, FALSE);
 }
 
-void GalleryDialog::OnCommand(int id, int, HWND control) {
+void GalleryDialog::OnCommand(int id, int code, HWND control) {
     char text[128];
+    if (control && code != BN_CLICKED) {
+        return;
+    }
     if (!control) {
         if (id == IDCANCEL) {
             End(IDCANCEL);

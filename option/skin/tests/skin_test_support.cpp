@@ -64,6 +64,13 @@ void MouseUp() { SendMouse(MOUSEEVENTF_LEFTUP); }
 
 void MouseClickAt(int x, int y) {
     MouseMoveTo(x, y);
+    // As a hand would: the pointer arrives (and hover captures move on) before the button goes down. The system
+    // addresses a press when it is queued, so a press sent with the move could go to the control left behind.
+    if (IsGUIThread(FALSE)) {
+        PumpFor(60);
+    } else {
+        Sleep(60);
+    }
     MouseDown();
     MouseUp();
 }

@@ -1,0 +1,468 @@
+// The skinned controls and warnings driven with real input (SendInput) on the gallery window.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "framework/handles.h"
+#include "option/skin/gallery/gallery_dialog.h"
+#include "option/skin/menu_metrics.h"
+#include "option/skin/tests/skin_test_support.h"
+
+namespace {
+
+class Gallery : public ::testing::Test {
+protected:
+    void SetUp() override {
+        UseBuildSkins();
+        hwnd = gallery.CreatePopup(nullptr);
+        ASSERT_NE(nullptr, hwnd);
+        SetWindowPos(hwnd, HWND_TOP, 100, 60, 0, 0, SWP_NOSIZE);
+        SetForegroundWindow(hwnd);
+        UpdateWindow(hwnd);
+        // Park the pointer on the window's empty top band.
+        POINT p = ScreenPoint(hwnd, 300, 30);
+        MouseMoveTo(p.x, p.y);
+        PumpFor(100);
+    }
+    void TearDown() override {
+        MouseMoveTo(2, 400);
+        gallery.Destroy();
+        PumpFor(50);
+    }
+
+    // A point of the gallery in window coordinates, on the screen.
+    POINT At(int x, int y) const { return ScreenPoint(hwnd, x, y); }
+    std::string Picture(const char* name) const { return SkinFolder() + name; }
+
+    GalleryDialog gallery;
+    HWND hwnd = nullptr;
+};
+
+std::string TextOf(HWND hwnd) {
+    char text[128] = {};
+    GetWindowTextA(hwnd, text, sizeof text);
+    return text;
+}
+
+// The top-level dialog windows of this thread other than the given one.
+HWND OtherDialogOf(DWORD thread, HWND except) {
+    struct Find {
+        HWND except;
+        HWND found;
+    } find{except, nullptr};
+    EnumThreadWindows(
+        thread,
+        [](HWND w, LPARAM l) -> BOOL {
+            auto* f = reinterpret_cast<Find*>(l);
+            char name[16] = {};
+            GetClassNameA(w, name, sizeof name);
+            if (w != f->except && IsWindowVisible(w) && lstrcmpA(name, "#32770") == 0) {
+                f->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&find));
+    return find.found;
+}
+
+// A driver thread's last resort when its clicks did not end the modal loop: the test must still end by itself.
+void CloseIfStillOpen(HWND dialog) {
+    for (int i = 0; i < 300 && IsWindow(dialog); ++i) {
+        Sleep(10);
+    }
+    if (IsWindow(dialog)) {
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+    }
+}
+
+HWND WaitForDialog(DWORD thread, HWND except) {
+    for (int i = 0; i < 300; ++i) {
+        if (HWND w = OtherDialogOf(thread, except)) {
+            return w;
+        }
+        Sleep(10);
+    }
+    return nullptr;
+}
+
+// Key messages the modal loop takes out of the queue, seen after the warning's own hook.
+std::atomic<int> g_escapeUps{0};
+std::atomic<int> g_enterEscapeDowns{0};
+HHOOK g_recorder = nullptr;
+LRESULT CALLBACK RecordKeys(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && wParam == PM_REMOVE) {
+        auto* msg = reinterpret_cast<MSG*>(lParam);
+        if (msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE)) {
+            ++g_enterEscapeDowns;
+        }
+        if (msg->message == WM_KEYUP && msg->wParam == VK_ESCAPE) {
+            ++g_escapeUps;
+        }
+    }
+    return CallNextHookEx(g_recorder, code, wParam, lParam);
+}
+
+} // namespace
+
+TEST_F(Gallery, HoverShowsTheHoverFaceAndLeavingReleasesTheCapture) {
+    HWND button = gallery.Plain().Handle();
+    RECT r{};
+    GetWindowRect(button, &r);
+    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
+    // A face pixel away from the caption and the rounded corners.
+    POINT probe{r.left + 8, (r.top + r.bottom) / 2};
+    COLORREF normal = FilePixel(Picture("gallery_normal.bmp"), probe.x, probe.y);
+    COLORREF over = FilePixel(Picture("gallery_over.bmp"), probe.x, probe.y);
+    ASSERT_NE(normal, over);
+
+    POINT c = CentreOf(button);
+    MouseMoveTo(c.x, c.y);
+    ASSERT_TRUE(PumpUntil([&] { return gallery.Plain().Hovered() && GetCapture() == button; }));
+    UpdateWindow(button);
+    EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(At(probe.x, probe.y)) == over; }, 1000));
+
+    POINT off = At(300, 30);
+    MouseMoveTo(off.x, off.y);
+    ASSERT_TRUE(PumpUntil([&] { return !gallery.Plain().Hovered() && GetCapture() != button; }));
+    UpdateWindow(button);
+    EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(At(probe.x, probe.y)) == normal; }, 1000));
+}
+
+TEST_F(Gallery, ClicksReachTheWindowByHandleAndToggleFlips) {
+    POINT c = CentreOf(gallery.Plain().Handle());
+    MouseClickAt(c.x, c.y);
+    EXPECT_TRUE(PumpUntil([&] { return gallery.Status() == "Button clicked"; }));
+
+    c = CentreOf(gallery.Toggle().Handle());
+    MouseClickAt(c.x, c.y);
+    EXPECT_TRUE(PumpUntil([&] { return gallery.Toggle().Checked() && gallery.Status() == "Toggle on"; }));
+    MouseClickAt(c.x, c.y);
+    EXPECT_TRUE(PumpUntil([&] { return !gallery.Toggle().Checked() && gallery.Status() == "Toggle off"; }));
+
+    // A click on the disabled button does nothing.
+    c = CentreOf(gallery.Disabled().Handle());
+    MouseClickAt(c.x, c.y);
+    PumpFor(150);
+    EXPECT_EQ("Toggle off", gallery.Status());
+}
+
+TEST_F(Gallery, RegionButtonsHitTestTheirShape) {
+    HWND region = gallery.RegionText().Handle();
+    RECT r{};
+    GetWindowRect(region, &r);
+    // The corner of the rectangle lies outside the pill: the click goes to the window below.
+    MouseClickAt(r.left + 1, r.top + 1);
+    PumpFor(150);
+    EXPECT_NE("Region text button clicked", gallery.Status());
+    POINT c = CentreOf(region);
+    MouseMoveTo(c.x, c.y);
+    ASSERT_TRUE(PumpUntil([&] { return gallery.RegionText().CurrentState() == RegionTextButton::kHover; }));
+    MouseDown();
+    ASSERT_TRUE(PumpUntil([&] { return gallery.RegionText().CurrentState() == RegionTextButton::kPressed; }));
+    MouseUp();
+    EXPECT_TRUE(PumpUntil([&] { return gallery.Status() == "Region text button clicked"; }));
+
+    c = CentreOf(gallery.Region().Handle());
+    MouseMoveTo(c.x, c.y);
+    PumpFor(60);
+    MouseDown();
+    ASSERT_TRUE(PumpUntil([&] { return gallery.Region().PressedLook(); }));
+    MouseUp();
+    EXPECT_TRUE(PumpUntil([&] { return !gallery.Region().PressedLook() && gallery.Status() == "Region button clicked"; }));
+}
+
+TEST_F(Gallery, SliderClicksMapToValuesAndTheThumbSnaps) {
+    HWND track = gallery.Slider().Handle();
+    RECT t{};
+    GetWindowRect(track, &t);
+    int width = t.right - t.left;
+    int thumb = gallery.Slider().Thumb().ThumbWidth();
+    int cy = (t.top + t.bottom) / 2;
+
+    MouseClickAt(t.left, cy);
+    ASSERT_TRUE(PumpUntil([&] { return gallery.SliderMessages() == 1; }));
+    EXPECT_EQ(0, gallery.LastSliderValue());
+
+    MouseClickAt(t.left + width / 2, cy);
+    ASSERT_TRUE(PumpUntil([&] { return gallery.SliderMessages() == 2; }));
+    EXPECT_EQ(5, gallery.LastSliderValue());
+    EXPECT_EQ((width - thumb) / 2, gallery.Slider().Thumb().Left());
+
+    MouseClickAt(t.right - 1, cy);
+    ASSERT_TRUE(PumpUntil([&] { return gallery.SliderMessages() == 3; }));
+    EXPECT_EQ(10, gallery.LastSliderValue());
+    EXPECT_EQ(width - thumb, gallery.Slider().Thumb().Left());
+}
+
+TEST_F(Gallery, DraggingTheThumbReportsThroughTheTrack) {
+    gallery.Slider().SetValue(0);
+    RECT t{};
+    GetWindowRect(gallery.Slider().Handle(), &t);
+    int thumb = gallery.Slider().Thumb().ThumbWidth();
+    int cy = (t.top + t.bottom) / 2;
+    MouseMoveTo(t.left + thumb / 2, cy);
+    PumpFor(60);
+    MouseDown();
+    ASSERT_TRUE(PumpUntil([&] { return gallery.Slider().Thumb().Dragging(); }));
+    // 40 % of the thumb's travel: value 4.
+    int travel = (t.right - t.left) - thumb;
+    MouseMoveTo(t.left + thumb / 2 + travel * 4 / 10 + 1, cy);
+    ASSERT_TRUE(PumpUntil([&] { return gallery.SliderMessages() >= 1 && gallery.LastSliderValue() == 4; }));
+    MouseUp();
+    EXPECT_TRUE(PumpUntil([&] { return !gallery.Slider().Thumb().Dragging(); }));
+    PumpFor(50);
+    EXPECT_EQ(4, gallery.LastSliderValue());
+    EXPECT_EQ(ThumbLeftForValue(4, {0, 10, true}, 0, t.right - t.left, thumb), gallery.Slider().Thumb().Left());
+}
+
+TEST_F(Gallery, SpinArrowsTextAndEnter) {
+    SpinEdit& spin = gallery.Spin();
+    HWND box = spin.Box();
+    ASSERT_EQ("0", TextOf(box));
+    POINT up = CentreOf(spin.UpArrow());
+    MouseClickAt(up.x, up.y);
+    ASSERT_TRUE(PumpUntil([&] { return gallery.LastSpinValue() == 1; }));
+    EXPECT_EQ("1", TextOf(box));
+    POINT down = CentreOf(spin.DownArrow());
+    MouseClickAt(down.x, down.y);
+    ASSERT_TRUE(PumpUntil([&] { return gallery.LastSpinValue() == 0; }));
+    MouseClickAt(down.x, down.y);
+    ASSERT_TRUE(PumpUntil([&] { return gallery.LastSpinValue() == -1; }));
+    EXPECT_EQ("-1", TextOf(box));
+
+    // Typed with the keyboard: a sign is allowed (the range goes below zero), letters are not.
+    POINT field = CentreOf(box);
+    MouseClickAt(field.x, field.y);
+    ASSERT_TRUE(PumpUntil([&] { return GetFocus() == box; }));
+    SendMessageA(box, EM_SETSEL, 0, -1);
+    KeyPress(VK_BACK);
+    for (WORD k : {WORD(VK_OEM_MINUS), WORD('A'), WORD('1'), WORD('2')}) {
+        KeyPress(k);
+    }
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(box) == "-12"; })) << TextOf(box);
+    int before = gallery.SpinMessages();
+    KeyPress(VK_RETURN);
+    ASSERT_TRUE(PumpUntil([&] { return gallery.SpinMessages() > before && gallery.LastSpinValue() == -12; }));
+    EXPECT_EQ(-12, spin.Value());
+
+    // A number beyond the range is corrected on the change, never refused.
+    SetWindowTextA(box, "99");
+    ASSERT_TRUE(PumpUntil([&] { return gallery.LastSpinValue() == 50; }));
+    EXPECT_EQ("50", TextOf(box));
+}
+
+TEST_F(Gallery, DigitsOnlyFieldFiltersKeysAndPastes) {
+    BitmapEdit& edit = gallery.Digits();
+    HWND field = edit.Handle();
+    POINT c = CentreOf(field);
+    MouseClickAt(c.x, c.y);
+    ASSERT_TRUE(PumpUntil([&] { return GetFocus() == field; }));
+    KeyPress('A');
+    KeyPress(VK_SPACE);
+    KeyPress('1');
+    KeyPress('2');
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(field) == "12"; })) << TextOf(field);
+
+    ASSERT_TRUE(OpenClipboard(hwnd));
+    EmptyClipboard();
+    HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE, 5);
+    memcpy(GlobalLock(text), "12a3", 5);
+    GlobalUnlock(text);
+    SetClipboardData(CF_TEXT, text);
+    CloseClipboard();
+    SetWindowTextA(field, "");
+    SendMessageA(field, WM_PASTE, 0, 0);
+    PumpFor(50);
+    EXPECT_EQ("12", TextOf(field));
+
+    SetWindowTextA(field, "-12");
+    PumpFor(20);
+    EXPECT_EQ("", TextOf(field));
+    edit.SetSignAllowed(true);
+    SetWindowTextA(field, "-12");
+    PumpFor(20);
+    EXPECT_EQ("-12", TextOf(field));
+    edit.SetSignAllowed(false);
+}
+
+TEST(SkinMenuWidth, WidthFollowsTheAppendedTexts) {
+    GdiFont font(CreateFontA(15, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Arial"));
+    SkinMenu menu(font.get());
+    menu.SetMinimumWidth(kFunctionMenuMinWidth);
+    menu.AppendItem(1, "short");
+    menu.AppendItem(2, std::string(17, 'x'));
+    EXPECT_EQ(136, menu.Width());
+    menu.AppendSeparator();
+    menu.AppendItem(3, std::string(20, 'y'));
+    EXPECT_EQ(160, menu.Width());
+    MEASUREITEMSTRUCT m{};
+    m.CtlType = ODT_MENU;
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_DATA;
+    ASSERT_TRUE(GetMenuItemInfoA(menu.Handle(), 2, TRUE, &info));
+    m.itemData = info.dwItemData;
+    ASSERT_TRUE(SkinMenu::Measure(m));
+    EXPECT_EQ(160u, m.itemWidth);
+    EXPECT_EQ(5u, m.itemHeight);
+}
+
+TEST_F(Gallery, MenuOpensSubclassedWithItsWidthAndReturnsTheCommand) {
+    DWORD thread = GetCurrentThreadId();
+    std::atomic<int> menuWidth{-1};
+    std::atomic<bool> subclassed{false};
+    std::thread driver([&] {
+        HWND menuWindow = nullptr;
+        for (int i = 0; i < 300 && !menuWindow; ++i) {
+            EnumThreadWindows(
+                thread,
+                [](HWND w, LPARAM l) -> BOOL {
+                    char name[16] = {};
+                    GetClassNameA(w, name, sizeof name);
+                    if (IsWindowVisible(w) && lstrcmpA(name, "#32768") == 0) {
+                        *reinterpret_cast<HWND*>(l) = w;
+                        return FALSE;
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&menuWindow));
+            Sleep(10);
+        }
+        if (!menuWindow) {
+            return;
+        }
+        subclassed = GetPropA(menuWindow, "CoolMenu_oldProc") != nullptr;
+        RECT client{};
+        GetClientRect(menuWindow, &client);
+        menuWidth = client.right;
+        // The first item lies at the top of the menu's client area.
+        POINT item{client.right / 2, 9};
+        ClientToScreen(menuWindow, &item);
+        MouseMoveTo(item.x, item.y);
+        Sleep(100);
+        MouseClickAt(item.x, item.y);
+        for (int i = 0; i < 300 && IsWindowVisible(menuWindow); ++i) {
+            Sleep(10);
+        }
+        if (IsWindowVisible(menuWindow)) {
+            KeyPress(VK_ESCAPE);
+            KeyPress(VK_ESCAPE);
+        }
+    });
+    POINT c = CentreOf(gallery.MenuButton().Handle());
+    MouseClickAt(c.x, c.y);
+    bool done = PumpUntil([&] { return gallery.Status().rfind("Menu command", 0) == 0; }, 5000);
+    if (!done) {
+        KeyPress(VK_ESCAPE);
+        PumpFor(200);
+    }
+    driver.join();
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(subclassed);
+    // Items of at most 17 characters keep the minimum width; the menu window adds the system's check-mark margin.
+    EXPECT_GE(menuWidth.load(), kFunctionMenuMinWidth);
+    EXPECT_LT(menuWidth.load(), 160);
+    EXPECT_EQ("Menu command 1003", gallery.Status());
+    PumpFor(50);
+    EXPECT_EQ(0, CoolMenuWindowCount());
+}
+
+TEST_F(Gallery, WarningIgnoresEnterAndEscapeAndItsCloseButtonGivesCancel) {
+    DWORD thread = GetCurrentThreadId();
+    g_escapeUps = 0;
+    g_enterEscapeDowns = 0;
+    g_recorder = SetWindowsHookExA(WH_GETMESSAGE, RecordKeys, nullptr, thread);
+    std::atomic<bool> openAfterKeys{false};
+    std::atomic<int> left{-1}, top{-1};
+    std::thread driver([&] {
+        HWND warning = WaitForDialog(thread, hwnd);
+        if (!warning) {
+            return;
+        }
+        RECT r{};
+        GetWindowRect(warning, &r);
+        left = r.left;
+        top = r.top;
+        SetForegroundWindow(warning);
+        Sleep(50);
+        KeyPress(VK_RETURN);
+        KeyPress(VK_ESCAPE);
+        for (int i = 0; i < 300 && g_escapeUps == 0; ++i) {
+            Sleep(10);
+        }
+        Sleep(50);
+        openAfterKeys = IsWindow(warning) && IsWindowVisible(warning);
+        // The close button: top right of the warning.
+        POINT close{r.left + 375, r.top + 25};
+        MouseClickAt(close.x, close.y);
+        CloseIfStillOpen(warning);
+    });
+    POINT c = CentreOf(gallery.WarningButton(1).Handle()); // variant B
+    MouseClickAt(c.x, c.y);
+    bool done = PumpUntil([&] { return gallery.Status().rfind("Warning B", 0) == 0; }, 8000);
+    driver.join();
+    UnhookWindowsHookEx(g_recorder);
+    ASSERT_TRUE(done);
+    EXPECT_GE(g_escapeUps.load(), 1);
+    EXPECT_EQ(0, g_enterEscapeDowns.load());
+    EXPECT_TRUE(openAfterKeys);
+    EXPECT_EQ(IDCANCEL, gallery.LastWarningResult());
+    EXPECT_EQ(0, left.load());
+    EXPECT_EQ(0, top.load());
+}
+
+TEST_F(Gallery, VariantAOpensCentredOverItsOwnerAndOkGivesOk) {
+    DWORD thread = GetCurrentThreadId();
+    RECT owner{};
+    GetWindowRect(hwnd, &owner);
+    std::atomic<int> cx{-1}, cy{-1};
+    std::thread driver([&] {
+        HWND warning = WaitForDialog(thread, hwnd);
+        if (!warning) {
+            return;
+        }
+        RECT r{};
+        GetWindowRect(warning, &r);
+        cx = (r.left + r.right) / 2;
+        cy = (r.top + r.bottom) / 2;
+        // The OK pill's middle.
+        MouseMoveTo(r.left + 138, r.top + 233);
+        Sleep(50);
+        MouseClickAt(r.left + 138, r.top + 233);
+        CloseIfStillOpen(warning);
+    });
+    POINT c = CentreOf(gallery.WarningButton(0).Handle());
+    MouseClickAt(c.x, c.y);
+    bool done = PumpUntil([&] { return gallery.Status().rfind("Warning A", 0) == 0; }, 8000);
+    driver.join();
+    ASSERT_TRUE(done);
+    EXPECT_EQ(IDOK, gallery.LastWarningResult());
+    EXPECT_NEAR((owner.left + owner.right) / 2, cx.load(), 1);
+    EXPECT_NEAR((owner.top + owner.bottom) / 2, cy.load(), 1);
+}
+
+TEST_F(Gallery, CancelButtonGivesCancel) {
+    DWORD thread = GetCurrentThreadId();
+    std::thread driver([&] {
+        HWND warning = WaitForDialog(thread, hwnd);
+        if (!warning) {
+            return;
+        }
+        RECT r{};
+        GetWindowRect(warning, &r);
+        MouseClickAt(r.left + 262, r.top + 233);
+        CloseIfStillOpen(warning);
+    });
+    POINT c = CentreOf(gallery.WarningButton(3).Handle()); // variant D
+    MouseClickAt(c.x, c.y);
+    bool done = PumpUntil([&] { return gallery.Status().rfind("Warning D", 0) == 0; }, 8000);
+    driver.join();
+    ASSERT_TRUE(done);
+    EXPECT_EQ(IDCANCEL, gallery.LastWarningResult());
+}
