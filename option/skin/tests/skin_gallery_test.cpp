@@ -163,6 +163,7 @@ TEST_F(Gallery, RegionButtonsHitTestTheirShape) {
     POINT c = CentreOf(region);
     MouseMoveTo(c.x, c.y);
     ASSERT_TRUE(PumpUntil([&] { return gallery.RegionText().CurrentState() == RegionTextButton::kHover; }));
+    WaitForPointer(c.x, c.y);
     MouseDown();
     ASSERT_TRUE(PumpUntil([&] { return gallery.RegionText().CurrentState() == RegionTextButton::kPressed; }));
     MouseUp();
@@ -170,7 +171,7 @@ TEST_F(Gallery, RegionButtonsHitTestTheirShape) {
 
     c = CentreOf(gallery.Region().Handle());
     MouseMoveTo(c.x, c.y);
-    PumpFor(60);
+    WaitForPointer(c.x, c.y);
     MouseDown();
     ASSERT_TRUE(PumpUntil([&] { return gallery.Region().PressedLook(); }));
     MouseUp();
@@ -207,7 +208,7 @@ TEST_F(Gallery, DraggingTheThumbReportsThroughTheTrack) {
     int thumb = gallery.Slider().Thumb().ThumbWidth();
     int cy = (t.top + t.bottom) / 2;
     MouseMoveTo(t.left + thumb / 2, cy);
-    PumpFor(60);
+    WaitForPointer(t.left + thumb / 2, cy);
     MouseDown();
     ASSERT_TRUE(PumpUntil([&] { return gallery.Slider().Thumb().Dragging(); }));
     // 40 % of the thumb's travel: value 4.
@@ -319,7 +320,7 @@ TEST_F(Gallery, MenuOpensSubclassedWithItsWidthAndReturnsTheCommand) {
     std::atomic<bool> subclassed{false};
     std::thread driver([&] {
         HWND menuWindow = nullptr;
-        for (int i = 0; i < 300 && !menuWindow; ++i) {
+        for (int i = 0; i < 800 && !menuWindow; ++i) {
             EnumThreadWindows(
                 thread,
                 [](HWND w, LPARAM l) -> BOOL {
@@ -357,7 +358,7 @@ TEST_F(Gallery, MenuOpensSubclassedWithItsWidthAndReturnsTheCommand) {
     });
     POINT c = CentreOf(gallery.MenuButton().Handle());
     MouseClickAt(c.x, c.y);
-    bool done = PumpUntil([&] { return gallery.Status().rfind("Menu command", 0) == 0; }, 5000);
+    bool done = PumpUntil([&] { return gallery.Status().rfind("Menu command", 0) == 0; }, 15000);
     if (!done) {
         KeyPress(VK_ESCAPE);
         PumpFor(200);
@@ -405,7 +406,7 @@ TEST_F(Gallery, WarningIgnoresEnterAndEscapeAndItsCloseButtonGivesCancel) {
     });
     POINT c = CentreOf(gallery.WarningButton(1).Handle()); // variant B
     MouseClickAt(c.x, c.y);
-    bool done = PumpUntil([&] { return gallery.Status().rfind("Warning B", 0) == 0; }, 8000);
+    bool done = PumpUntil([&] { return gallery.Status().rfind("Warning B", 0) == 0; }, 15000);
     driver.join();
     UnhookWindowsHookEx(g_recorder);
     ASSERT_TRUE(done);
@@ -439,7 +440,7 @@ TEST_F(Gallery, VariantAOpensCentredOverItsOwnerAndOkGivesOk) {
     });
     POINT c = CentreOf(gallery.WarningButton(0).Handle());
     MouseClickAt(c.x, c.y);
-    bool done = PumpUntil([&] { return gallery.Status().rfind("Warning A", 0) == 0; }, 8000);
+    bool done = PumpUntil([&] { return gallery.Status().rfind("Warning A", 0) == 0; }, 15000);
     driver.join();
     ASSERT_TRUE(done);
     EXPECT_EQ(IDOK, gallery.LastWarningResult());
@@ -461,7 +462,7 @@ TEST_F(Gallery, CancelButtonGivesCancel) {
     });
     POINT c = CentreOf(gallery.WarningButton(3).Handle()); // variant D
     MouseClickAt(c.x, c.y);
-    bool done = PumpUntil([&] { return gallery.Status().rfind("Warning D", 0) == 0; }, 8000);
+    bool done = PumpUntil([&] { return gallery.Status().rfind("Warning D", 0) == 0; }, 15000);
     driver.join();
     ASSERT_TRUE(done);
     EXPECT_EQ(IDCANCEL, gallery.LastWarningResult());

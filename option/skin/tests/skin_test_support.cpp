@@ -62,15 +62,34 @@ void MouseMoveTo(int x, int y) { SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLU
 void MouseDown() { SendMouse(MOUSEEVENTF_LEFTDOWN); }
 void MouseUp() { SendMouse(MOUSEEVENTF_LEFTUP); }
 
+bool WaitForPointer(int x, int y) {
+    // As a hand would: the pointer arrives, and a control that held the mouse while hovered lets go, before the
+    // button goes down. The system addresses a press when it is queued, so a press sent with the move could go to
+    // the control left behind.
+    POINT target{x, y};
+    auto arrived = [&] {
+        POINT now{};
+        GetCursorPos(&now);
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(0, &info);
+        return now.x == x && now.y == y && (info.hwndCapture == nullptr || info.hwndCapture == WindowFromPoint(target));
+    };
+    if (IsGUIThread(FALSE)) {
+        return PumpUntil(arrived, 1000);
+    }
+    for (int i = 0; i < 200; ++i) {
+        if (arrived()) {
+            return true;
+        }
+        Sleep(5);
+    }
+    return false;
+}
+
 void MouseClickAt(int x, int y) {
     MouseMoveTo(x, y);
-    // As a hand would: the pointer arrives (and hover captures move on) before the button goes down. The system
-    // addresses a press when it is queued, so a press sent with the move could go to the control left behind.
-    if (IsGUIThread(FALSE)) {
-        PumpFor(60);
-    } else {
-        Sleep(60);
-    }
+    WaitForPointer(x, y);
     MouseDown();
     MouseUp();
 }

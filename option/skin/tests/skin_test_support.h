@@ -20,6 +20,8 @@ void PumpFor(DWORD ms);
 // Absolute mouse input at a screen point.
 void MouseMoveTo(int x, int y);
 void MouseClickAt(int x, int y);
+// Waits until the pointer is at the point and no other control holds the mouse; false after a second.
+bool WaitForPointer(int x, int y);
 void MouseDown();
 void MouseUp();
 void KeyPress(WORD vk);
