@@ -355,3 +355,35 @@ TEST_F(MonitorEndToEnd, AccelerationOffClearsTheRegistryRow) {
     WaitReadBack();
     EXPECT_TRUE(BlockHolds([](const ShareData& d) { return d.Profile[0].Acceleration == 0; }));
 }
+
+TEST_F(MonitorEndToEnd, ButtonLaunchesTheProgramOfItsEntry) {
+    // Entry 2 launches a second copy of the display program from a folder of its own; a program started there
+    // leaves its settings record in that folder's config.ini.
+    CreateDirectoryA(folder_.File("launch").c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(folder_.File("VexelOSD.exe").c_str(), folder_.File("launch\\VexelOSD.exe").c_str(), FALSE));
+    const std::string launched = folder_.File("launch\\config.ini");
+    WriteProfile(folder_, 0, [&](ProfileRecord& p) {
+        p.MacroKey[2].FunctionCode = 99;
+        std::snprintf(p.MacroKey[2].ProgramPath, sizeof p.MacroKey[2].ProgramPath, "%s",
+                      folder_.File("launch\\VexelOSD.exe").c_str());
+        p.MacroKey[3].FunctionCode = 99;   // a path that names no file: nothing starts, no error box
+        std::snprintf(p.MacroKey[3].ProgramPath, sizeof p.MacroKey[3].ProgramPath, "C:\\nowhere\\none.exe");
+    });
+    StartWithMouse();
+    // The display program of the main folder steps aside, so that the launched copy stays.
+    ASSERT_TRUE(WaitFor([] { return FindWindowA(nullptr, kOsdWindowTitle) != nullptr; }, kEventWait));
+    PostMessageA(FindWindowA(nullptr, kOsdWindowTitle), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitFor([] { return FindWindowA(nullptr, kOsdWindowTitle) == nullptr; }, kEventWait));
+
+    ASSERT_EQ(0, folder_.Mousectl("event 0x6003 0x100"));   // value word too large: nothing
+    ASSERT_EQ(0, folder_.Mousectl("event 0x6004 0"));
+    ASSERT_EQ(0, folder_.Mousectl("event 0x6003 0"));
+    EXPECT_TRUE(WaitFor([] { return FindWindowA(nullptr, kOsdWindowTitle) != nullptr; }, kEventWait));
+    EXPECT_TRUE(WaitFor([&] { return !ReadFileText(launched).empty(); }, kEventWait));
+    EXPECT_TRUE(debug_.Contains("CMonitorWnd launch entry 3", folder_.MonitorPid()));
+    EXPECT_TRUE(debug_.Contains("CMonitorWnd launch entry 2", folder_.MonitorPid()));
+    // No modal box of the missing program holds up Monitor.
+    DWORD_PTR answer = 0;
+    EXPECT_NE(0, SendMessageTimeoutA(FindWindowA(nullptr, kMonitorWindowTitle), WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
+                                     5000, &answer));
+}
