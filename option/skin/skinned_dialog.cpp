@@ -79,11 +79,14 @@ void SkinnedDialog::BuildSkin() {
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
+    double loaded = NowMs();
+    loadMs_ = loaded - start;
     {
         WindowDC dc(hwnd);
         SkinScreens screens{dc.get(), normal.get(), over.get(), down.get(), disable.get()};
         CreateControls(screens);
     }
+    controlsMs_ = NowMs() - loaded;
     normal.reset();
     over.reset();
     down.reset();

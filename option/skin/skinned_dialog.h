@@ -41,6 +41,9 @@ public:
     HBITMAP Background() const { return background_.get(); }
     // Milliseconds the last skin build took (pictures loaded, faces cut, outline built).
     double BuildMilliseconds() const { return buildMs_; }
+    // Its parts: loading the pictures, creating the controls with their faces, building the outline.
+    double LoadMilliseconds() const { return loadMs_; }
+    double ControlsMilliseconds() const { return controlsMs_; }
 
 protected:
     // Creation step 7: create and set up the controls, in the window's own order.
@@ -86,4 +89,6 @@ private:
     HRGN region_ = nullptr; // the system owns it once set on the window
     SIZE size_{0, 0};
     double buildMs_ = 0;
+    double loadMs_ = 0;
+    double controlsMs_ = 0;
 };

@@ -276,7 +276,9 @@ void WriteThumb(const fs::path& out, const std::string& name, int trackHeight) {
     Box knob{0.5f, 1.5f, w - 0.5f, h - 1.5f};
     c.FillRoundRectV(knob, 3, theme::kLitTop, theme::kLitBottom);
     c.StrokeRoundRect(knob, 3, 1, theme::kBorder);
-    c.Line(w / 2.0f, 6, w / 2.0f, h - 6, 2, theme::kBorder);
+    // Two grip lines; a single line reads as a digit at this size.
+    c.Line(w / 2.0f - 1.5f, 7, w / 2.0f - 1.5f, h - 7, 1, theme::kBorder, 0.8f);
+    c.Line(w / 2.0f + 1.5f, 7, w / 2.0f + 1.5f, h - 7, 1, theme::kBorder, 0.8f);
     // Shape: everything outside the knob takes the key colour of the top-left pixel, with hard edges.
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
