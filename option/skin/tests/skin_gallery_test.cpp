@@ -24,6 +24,8 @@ protected:
         SetWindowPos(hwnd, HWND_TOP, 100, 60, 0, 0, SWP_NOSIZE);
         SetForegroundWindow(hwnd);
         UpdateWindow(hwnd);
+        // Input goes to the foreground window: wait until the gallery is it.
+        ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == hwnd && GetActiveWindow() == hwnd; }));
         // Park the pointer on the window's empty top band.
         POINT p = ScreenPoint(hwnd, 300, 30);
         MouseMoveTo(p.x, p.y);
@@ -123,6 +125,7 @@ TEST_F(Gallery, HoverShowsTheHoverFaceAndLeavingReleasesTheCapture) {
 
     POINT c = CentreOf(button);
     MouseMoveTo(c.x, c.y);
+    WaitForPointer(c.x, c.y);
     ASSERT_TRUE(PumpUntil([&] { return gallery.Plain().Hovered() && GetCapture() == button; }));
     UpdateWindow(button);
     EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(At(probe.x, probe.y)) == over; }, 1000));
@@ -162,6 +165,7 @@ TEST_F(Gallery, RegionButtonsHitTestTheirShape) {
     EXPECT_EQ(region, WindowFromPoint(CentreOf(region)));
     POINT c = CentreOf(region);
     MouseMoveTo(c.x, c.y);
+    WaitForPointer(c.x, c.y);
     ASSERT_TRUE(PumpUntil([&] { return gallery.RegionText().CurrentState() == RegionTextButton::kHover; }));
     WaitForPointer(c.x, c.y);
     MouseDown();

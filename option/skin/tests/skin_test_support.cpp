@@ -67,22 +67,40 @@ bool WaitForPointer(int x, int y) {
     // button goes down. The system addresses a press when it is queued, so a press sent with the move could go to
     // the control left behind.
     POINT target{x, y};
+    const bool gui = IsGUIThread(FALSE) != FALSE;
     auto arrived = [&] {
         POINT now{};
         GetCursorPos(&now);
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        GetGUIThreadInfo(0, &info);
-        return now.x == x && now.y == y && (info.hwndCapture == nullptr || info.hwndCapture == WindowFromPoint(target));
+        HWND capture = nullptr;
+        if (gui) {
+            capture = GetCapture();
+        } else {
+            GUITHREADINFO info{};
+            info.cbSize = sizeof info;
+            GetGUIThreadInfo(0, &info);
+            capture = info.hwndCapture;
+        }
+        return now.x == x && now.y == y && (capture == nullptr || capture == WindowFromPoint(target));
     };
-    if (IsGUIThread(FALSE)) {
-        return PumpUntil(arrived, 1000);
-    }
-    for (int i = 0; i < 200; ++i) {
-        if (arrived()) {
+    // Under Wine the X server reports the warped pointer back a little later: the position must hold still for a
+    // moment, or the late report moves it back to where it was before the press lands.
+    DWORD start = GetTickCount();
+    int steady = 0;
+    bool resent = false;
+    while (GetTickCount() - start < 2000) {
+        if (gui) {
+            PumpFor(15);
+        } else {
+            Sleep(15);
+        }
+        steady = arrived() ? steady + 1 : 0;
+        if (steady >= 3) {
             return true;
         }
-        Sleep(5);
+        if (!resent && GetTickCount() - start > 500) {
+            MouseMoveTo(x, y);
+            resent = true;
+        }
     }
     return false;
 }
