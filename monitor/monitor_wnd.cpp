@@ -465,12 +465,6 @@ bool CMonitorWnd::ReadBlockIntoCopy() {
     return true;
 }
 
-void CMonitorWnd::WriteCopyToBlock() {
-    auto copy = NewShareData();
-    data_.Get(*copy);
-    block_.WriteBlock(*copy);
-}
-
 void CMonitorWnd::WriteDevice(int value) { IniFile(configPath_).WriteInt(kDeviceSection, kDeviceKey, value); }
 
 void CMonitorWnd::SetConnected(int flag) {

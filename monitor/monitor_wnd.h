@@ -64,7 +64,6 @@ private:
 
     void ApplyPointer();
     bool ReadBlockIntoCopy();
-    void WriteCopyToBlock();
     void WriteDevice(int value);
     void SetConnected(int flag);
     static void PostToOption(UINT message);

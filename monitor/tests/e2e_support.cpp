@@ -100,6 +100,16 @@ void DebugOutput::Run() {
     }
 }
 
+int DebugOutput::Count(const std::string& text, DWORD pid) const {
+    std::lock_guard<std::mutex> lock(lock_);
+    int n = 0;
+    for (const Line& line : lines_) {
+        if ((pid == 0 || line.pid == pid) && line.text.find(text) != std::string::npos)
+            ++n;
+    }
+    return n;
+}
+
 bool DebugOutput::Contains(const std::string& text, DWORD pid) const { return ArrivalOf(text, pid) != 0; }
 
 ULONGLONG DebugOutput::ArrivalOf(const std::string& text, DWORD pid) const {
@@ -113,13 +123,13 @@ ULONGLONG DebugOutput::ArrivalOf(const std::string& text, DWORD pid) const {
 
 // --- OptionStandIn ---
 
-OptionStandIn::OptionStandIn() {
+OptionStandIn::OptionStandIn(const char* title) {
     WNDCLASSA wc{};
     wc.lpfnWndProc = Proc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "KorvaneOptionStandIn";
     RegisterClassA(&wc);
-    hwnd_ = CreateWindowExA(0, wc.lpszClassName, kOptionWindowTitle, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+    hwnd_ = CreateWindowExA(0, wc.lpszClassName, title, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                             wc.hInstance, this);
 }
 
@@ -263,6 +273,40 @@ int ProgramFolder::ConfigInt(const char* section, const char* key, int defaultVa
 
 std::string ProgramFolder::ConfigString(const char* section, const char* key) const {
     return IniFile(File("config.ini")).GetString(section, key, "");
+}
+
+PointerRegistryGuard::PointerRegistryGuard() {
+    const char* mouse = "Control Panel\\Mouse";
+    const char* desktop = "Control Panel\\Desktop";
+    for (const char* name : {"MouseSpeed", "MouseThreshold1", "MouseThreshold2", "MouseSensitivity",
+                             "DoubleClickSpeed"})
+        values_.push_back({mouse, name, false, {}});
+    values_.push_back({desktop, "WheelScrollLines", false, {}});
+    for (Value& v : values_) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, v.key, 0, KEY_READ, &key) != ERROR_SUCCESS)
+            continue;
+        char text[261] = {};
+        DWORD size = 260;
+        v.present = RegQueryValueExA(key, v.name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size) ==
+                    ERROR_SUCCESS;
+        v.text = text;
+        RegCloseKey(key);
+    }
+}
+
+PointerRegistryGuard::~PointerRegistryGuard() {
+    for (const Value& v : values_) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, v.key, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+            continue;
+        if (v.present)
+            RegSetValueExA(key, v.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(v.text.c_str()),
+                           static_cast<DWORD>(v.text.size() + 1));
+        else
+            RegDeleteValueA(key, v.name);
+        RegCloseKey(key);
+    }
 }
 
 bool ReadShare(ShareData& out) {

@@ -30,6 +30,7 @@ public:
     bool Listening() const { return listening_; }
     // True when a line of process pid (0: any process) contains the text.
     bool Contains(const std::string& text, DWORD pid = 0) const;
+    int Count(const std::string& text, DWORD pid = 0) const;
     // Milliseconds (GetTickCount64) at which the first such line arrived; 0 when none did.
     ULONGLONG ArrivalOf(const std::string& text, DWORD pid = 0) const;
 
@@ -51,10 +52,10 @@ private:
     std::vector<Line> lines_;
 };
 
-// Records the messages Monitor sends to "Tarvex Option".
+// A hidden window with a title of Monitor's partners ("Tarvex Option", an applet's) that records what it receives.
 class OptionStandIn {
 public:
-    OptionStandIn();
+    explicit OptionStandIn(const char* title = "Tarvex Option");
     ~OptionStandIn();
     HWND Handle() const { return hwnd_; }
     int Count(UINT message) const;
@@ -101,6 +102,23 @@ private:
     bool ready_ = false;
     HANDLE monitor_ = nullptr;
     DWORD monitorPid_ = 0;
+};
+
+// Keeps the pointer values of HKCU\Control Panel\Mouse and Desktop and puts them back, so that the tests leave
+// the prefix's registry as they found it.
+class PointerRegistryGuard {
+public:
+    PointerRegistryGuard();
+    ~PointerRegistryGuard();
+
+private:
+    struct Value {
+        const char* key;
+        const char* name;
+        bool present;
+        std::string text;
+    };
+    std::vector<Value> values_;
 };
 
 // Whole copies of the shared block, opened for each call.

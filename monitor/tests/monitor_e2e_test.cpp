@@ -98,6 +98,7 @@ protected:
                             kEventWait));
     }
 
+    PointerRegistryGuard registry_;
     DebugOutput debug_;
     ProgramFolder folder_;
     OptionStandIn option_;
@@ -105,6 +106,7 @@ protected:
 } // namespace
 
 TEST_F(MonitorEndToEnd, StartWithTheMouseReadsItBackIntoTheBlock) {
+    OptionStandIn applet(kAppletPop3WindowTitle);
     folder_.WriteMouseMemory(true, 4);
     StartWithMouse();
     EXPECT_TRUE(debug_.Contains("CMonitorWnd tray icon added", folder_.MonitorPid()));
@@ -130,7 +132,22 @@ TEST_F(MonitorEndToEnd, StartWithTheMouseReadsItBackIntoTheBlock) {
     EXPECT_TRUE(folder_.StopMonitor());
     EXPECT_TRUE(debug_.Contains("CMonitorWnd OnDestroy done", folder_.MonitorPid()));
     EXPECT_EQ(1, option_.Count(WM_CLOSE));
+    EXPECT_TRUE(WaitFor([&] { return applet.Count(WM_CLOSE) == 1; }, kEventWait));
     EXPECT_EQ(nullptr, FindWindowA(nullptr, kOsdWindowTitle));
+}
+
+TEST_F(MonitorEndToEnd, NoWindowWhenTheBlockMutexExists) {
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, "Korvane_Normal_Mutex_Object");
+    ASSERT_NE(nullptr, mutex);
+    ASSERT_TRUE(folder_.StartMonitor());
+    EXPECT_TRUE(WaitFor([&] { return WaitForSingleObject(folder_.MonitorProcess(), 0) == WAIT_OBJECT_0; }, kEventWait));
+    DWORD code = 0;
+    GetExitCodeProcess(folder_.MonitorProcess(), &code);
+    EXPECT_EQ(1u, code);
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, kMonitorWindowTitle));
+    // It ended without touching the partners of the Monitor that holds the block.
+    EXPECT_EQ(0, option_.Count(WM_CLOSE));
+    CloseHandle(mutex);
 }
 
 TEST_F(MonitorEndToEnd, StartWithoutTheMouseThenPlugAndUnplug) {
@@ -154,6 +171,14 @@ TEST_F(MonitorEndToEnd, StartWithoutTheMouseThenPlugAndUnplug) {
     // Arrival reads the stage back.
     WaitReadBack();
     EXPECT_TRUE(BlockHolds([](const ShareData& d) { return d.Profile[0].Cpi_X == 1; }));
+    // A second arrival while connected changes nothing.
+    HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle);
+    PostMessageA(monitor, DevicePresence, 1, 0);
+    // The mouse's next report is posted behind it: once it is handled, so is the second arrival.
+    ASSERT_EQ(0, folder_.Mousectl("dpi 5"));
+    EXPECT_TRUE(WaitFor([] { return BlockHolds([](const ShareData& d) { return d.Profile[0].Cpi_X == 4; }); },
+                        kEventWait));
+    EXPECT_EQ(1, debug_.Count("mouse arrived", folder_.MonitorPid()));
 
     ASSERT_EQ(0, folder_.Mousectl("unplug"));
     EXPECT_TRUE(WaitFor([&] { return folder_.ConfigInt("Setting", "Device", -1) == 0; }, kEventWait));
