@@ -354,6 +354,13 @@ TEST_F(MonitorEndToEnd, TrayMenuOffersOpenAndExitAndExitEndsMonitorAndOption) {
     EXPECT_TRUE(WaitFor([&] { return debug_.Contains("CMonitorWnd OnCustomizer hWnd!=NULL", pid); }, kEventWait));
     ASSERT_TRUE(WaitFor([] { return FindWindowA("#32768", nullptr) == nullptr || !IsWindowVisible(FindWindowA("#32768", nullptr)); }, kEventWait));
 
+    // A double click and the mouse's own Option button bring Option up too.
+    PostMessageA(monitor, TrayNotify, kTrayIconId, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(WaitFor([&] { return debug_.Contains("OnSystrayNotify WM_LBUTTONDBLCLK", pid); }, kEventWait));
+    EXPECT_TRUE(WaitFor([&] { return debug_.Count("CMonitorWnd OnCustomizer hWnd!=NULL", pid) == 2; }, kEventWait));
+    ASSERT_EQ(0, folder_.Mousectl("event 0xA000 0"));
+    EXPECT_TRUE(WaitFor([&] { return debug_.Count("CMonitorWnd OnCustomizer hWnd!=NULL", pid) == 3; }, kEventWait));
+
     popup = openMenu();
     ASSERT_NE(nullptr, popup);
     PostMessageA(popup, WM_KEYDOWN, VK_DOWN, 0);
