@@ -147,6 +147,10 @@ public:
             return false;
         // The stored text need not carry its terminator.
         text[size < sizeof text ? size : sizeof text - 1] = '\0';
+        // An empty value delivers no text, as a missing one does: it must not turn the setting into 0 (a
+        // double-click time of 0 ms).
+        if (text[0] == '\0')
+            return false;
         value = RegistryTextToInt(text);
         return true;
     }

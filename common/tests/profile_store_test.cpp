@@ -549,3 +549,68 @@ TEST_F(RegistryTest, ReadingTheSystemsOwnValues) {
     EXPECT_EQ(9, r->ScrollWheelSpeed);
     EXPECT_EQ(0, r->ScrollWheelFlag);
 }
+
+TEST_F(RegistryTest, EmptyValuesKeepTheProfilesValues) {
+    // A value that exists but holds no text is no number of the system's: the profile keeps its own.
+    SetPointerRegistry("", "", "1", "6", "0", "");
+    auto r = std::make_unique<ProfileRecord>();
+    ResetProfile(*r, 0);
+    r->DbleClickSpeed = 321;
+    r->MouseSpeed = 12;
+    r->ScrollWheelSpeed = 9;
+    r->ScrollWheelFlag = 0;
+    EXPECT_EQ(1, ReadPointerSettings(*r));
+    EXPECT_EQ(321, r->DbleClickSpeed);
+    EXPECT_EQ(12, r->MouseSpeed);
+    EXPECT_EQ(9, r->ScrollWheelSpeed);
+    EXPECT_EQ(0, r->ScrollWheelFlag);
+    EXPECT_EQ(8, r->Acceleration); // the values that are there still count
+
+    // An empty acceleration value leaves Acceleration and its flag alone.
+    SetRegText(kMouse, "MouseThreshold2", "");
+    r->Acceleration = 15;
+    r->AccelerationFlag = 1;
+    ReadPointerSettings(*r);
+    EXPECT_EQ(15, r->Acceleration);
+    EXPECT_EQ(1, r->AccelerationFlag);
+}
+
+TEST_F(RegistryTest, NoActiveProfileLeavesTheRegistryAlone) {
+    for (int current : {-1, 5, 1000}) {
+        SetPointerRegistry("777", "17", "2", "4", "5", "9");
+        auto data = std::make_unique<ShareData>();
+        std::memset(data.get(), 0, sizeof *data);
+        ResetAll(*data);
+        data->CurrentProfile = current;
+        for (int n = 0; n < kProfileCount; ++n)
+            data->Profile[n].DbleClickSpeed = 400 + n;
+        EXPECT_EQ(1, SaveAllProfiles(*data, folder_.Path()));
+        std::string text;
+        ASSERT_TRUE(RegText(kMouse, "DoubleClickSpeed", text));
+        EXPECT_EQ("777", text) << current;
+        ASSERT_TRUE(RegText(kDesktop, "WheelScrollLines", text));
+        EXPECT_EQ("9", text) << current;
+
+        // Loading that back takes no profile from the registry either.
+        auto back = std::make_unique<ShareData>();
+        EXPECT_EQ(1, LoadAllProfiles(*back, folder_.Path()));
+        EXPECT_EQ(current, back->CurrentProfile);
+        for (int n = 0; n < kProfileCount; ++n)
+            EXPECT_EQ(400 + n, back->Profile[n].DbleClickSpeed) << current << " " << n;
+    }
+}
+
+TEST_F(RegistryTest, MissingConfigKeysGiveMinusOne) {
+    // config.ini exists, but holds only the connection key and an unreadable profile number.
+    IniFile config(ConfigFilePath(folder_.Path()));
+    config.WriteInt("Setting", "Device", 1);
+    config.WriteString("Setting", "MouseType", "");
+    auto data = std::make_unique<ShareData>();
+    std::memset(data.get(), 0x3C, sizeof *data);
+    EXPECT_EQ(1, LoadAllProfiles(*data, folder_.Path()));
+    EXPECT_EQ(-1, data->CurrentProfile);
+    EXPECT_EQ(-1, data->MouseType);
+    EXPECT_EQ(-1, data->LedType);
+    EXPECT_EQ(1, ReadDevice(config.Path()));
+    EXPECT_STREQ("Default5", data->Profile[4].ProFileName);
+}
