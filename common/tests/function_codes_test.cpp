@@ -601,3 +601,26 @@ TEST_F(Assignment, RebuildCaptionsCoversEveryEntry) {
         EXPECT_EQ(EntryCaption(entry(e), FakeText), host.captions[e]) << e;
     EXPECT_EQ("T1104", host.captions[54]);
 }
+
+TEST_F(Assignment, EveryCancelledDialogLeavesTheEntryByteForByte) {
+    host.library = {Macro("Aim", 3, 0x11, 2)};
+    host.answer.ok = false;
+    host.answer.key = 0x06;
+    host.answer.valueA = 9;
+    host.answer.option = 2;
+    host.answer.chosen = 0;
+    // An entry full of data of another function; the dialogs must not touch any of it.
+    for (int command : {1060, 1054, 1049}) {
+        MacroKeyInfo& e = entry(9);
+        auto* bytes = reinterpret_cast<unsigned char*>(&e);
+        for (size_t i = 0; i < sizeof e; ++i)
+            bytes[i] = static_cast<unsigned char>(i * 7 + 3);
+        e.FunctionCode = 67;
+        entry(41).FunctionCode = 84;
+        MacroKeyInfo before = e;
+        EXPECT_EQ(AssignResult::Cancelled, AssignFunction(profile(), 9, command, host)) << command;
+        EXPECT_EQ(0, std::memcmp(&before, &e, sizeof before)) << command;
+        EXPECT_EQ(7, entry(41).FunctionCode) << command; // the twin still got its default
+    }
+    EXPECT_EQ(std::vector<std::string>({"shortcut", "fire", "macro"}), host.calls);
+}
