@@ -313,7 +313,7 @@ TEST(ProfileFile, OlderIndicatorKeysAreReadWhenAlone) {
     std::string path = folder.Path() + "older.tvp";
     IniFile ini(path);
     for (int i = 0; i < 10; ++i)
-        ini.WriteInt("Setting", ("dpibyDpiIndicator" + std::to_string(i)).c_str(), 10 + i);
+        ini.WriteInt("Setting", (std::string("dpibyDpiIndicator") + std::to_string(i)).c_str(), 10 + i);
     // Where both exist, the key the writer produces wins.
     ini.WriteInt("Setting", "dpiIndicator4", 99);
     auto r = std::make_unique<ProfileRecord>();
@@ -403,7 +403,7 @@ TEST_F(RegistryTest, MissingFilesGiveResetProfilesAndNoRegistryRead) {
     EXPECT_EQ(-1, data->LedType);
     for (int n = 0; n < kProfileCount; ++n) {
         EXPECT_EQ(0, std::memcmp(&expected->Profile[n], &data->Profile[n], sizeof(ProfileRecord))) << n;
-        EXPECT_EQ("Default" + std::to_string(n + 1), data->Profile[n].ProFileName);
+        EXPECT_EQ(std::string("Default") + std::to_string(n + 1), data->Profile[n].ProFileName);
         EXPECT_EQ(500, data->Profile[n].DbleClickSpeed);
     }
     // Loading creates nothing.
