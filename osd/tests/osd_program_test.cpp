@@ -1,0 +1,142 @@
+// VexelOSD.exe under Wine: its window, its settings record, what it shows and how the popup goes away.
+#include <windows.h>
+
+#include "common/ini_file.h"
+#include "common/messages.h"
+#include "monitor/osd_texts.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+
+namespace {
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount64() >= end)
+            return false;
+        Sleep(20);
+    }
+}
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+HWND Popup() { return FindWindowA("KorvaneOsdPopup", nullptr); }
+
+class OsdProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, temp);
+        folder_ = std::string(temp) + "korvane-osd-" + std::to_string(GetCurrentProcessId()) + "\\";
+        std::filesystem::create_directories(folder_);
+        std::string bin = std::string("Z:") + (std::getenv("KORVANE_BIN_DIR") ? std::getenv("KORVANE_BIN_DIR") : "");
+        for (char& c : bin) {
+            if (c == '/')
+                c = '\\';
+        }
+        ASSERT_TRUE(CopyFileA((bin + "\\VexelOSD.exe").c_str(), (folder_ + "VexelOSD.exe").c_str(), FALSE));
+        std::ofstream(folder_ + "VexelOSD.log").flush();
+    }
+    void TearDown() override {
+        if (HWND osd = FindWindowA(nullptr, kOsdWindowTitle))
+            PostMessageA(osd, WM_CLOSE, 0, 0);
+        if (process_ != nullptr) {
+            EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(process_, 10000));
+            CloseHandle(process_);
+        }
+        std::error_code error;
+        std::filesystem::remove_all(folder_, error);
+    }
+    HWND Start() {
+        std::string command = "\"" + folder_ + "VexelOSD.exe\"";
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &si, &pi))
+            return nullptr;
+        CloseHandle(pi.hThread);
+        process_ = pi.hProcess;
+        HWND osd = nullptr;
+        WaitFor([&] { return (osd = FindWindowA(nullptr, kOsdWindowTitle)) != nullptr; }, 10000);
+        return osd;
+    }
+
+    std::string folder_;
+    HANDLE process_ = nullptr;
+};
+} // namespace
+
+TEST_F(OsdProgram, WritesTheSettingRecordWithBothDisplaysWhenMissing) {
+    HWND osd = Start();
+    ASSERT_NE(nullptr, osd);
+    EXPECT_FALSE(IsWindowVisible(osd));
+    OsdSettingRecord record{};
+    ASSERT_TRUE(IniFile(folder_ + "config.ini").GetStruct("config", "OSDSetting", record.data(), kOsdSettingSize));
+    EXPECT_TRUE(ParseOsdSettings(record).profileDisplay);
+    EXPECT_TRUE(ParseOsdSettings(record).cpiDisplay);
+}
+
+TEST_F(OsdProgram, KeepsARecordThatIsThere) {
+    OsdSettingRecord off{};
+    off[100] = 7;
+    ASSERT_TRUE(IniFile(folder_ + "config.ini").WriteStruct("config", "OSDSetting", off.data(), kOsdSettingSize));
+    ASSERT_NE(nullptr, Start());
+    OsdSettingRecord record{};
+    ASSERT_TRUE(IniFile(folder_ + "config.ini").GetStruct("config", "OSDSetting", record.data(), kOsdSettingSize));
+    EXPECT_EQ(off, record);
+}
+
+TEST_F(OsdProgram, ShowsRequestsAtTheBottomCentreAndFadesOut) {
+    IniFile(folder_ + "config.ini").WriteString(kOsdDataSection, kOsdDataKey, "CPI: 2500");
+    HWND osd = Start();
+    ASSERT_NE(nullptr, osd);
+    HWND before = GetForegroundWindow();
+    PostMessageA(osd, OsdShow, kOsdShowMessage, 0);
+    ASSERT_TRUE(WaitFor([] { return Popup() != nullptr && IsWindowVisible(Popup()); }, 5000));
+    const LONG_PTR exStyle = GetWindowLongPtrA(Popup(), GWL_EXSTYLE);
+    EXPECT_NE(0, exStyle & WS_EX_TOPMOST);
+    EXPECT_NE(0, exStyle & WS_EX_NOACTIVATE);
+    EXPECT_EQ(before, GetForegroundWindow());
+    RECT rc{};
+    GetWindowRect(Popup(), &rc);
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_LE(std::abs((rc.left + rc.right) / 2 - (work.left + work.right) / 2), 1);
+    EXPECT_GT(rc.top, (work.top + work.bottom) / 2);
+    // A new request replaces the shown one.
+    PostMessageA(osd, OsdShow, kOsdShowProfile, 2 << 16);
+    PostMessageA(osd, OsdShow, kOsdShowProfile, 9 << 16);   // no such profile: nothing shown
+    ASSERT_TRUE(WaitFor([&] { return ReadText(folder_ + "VexelOSD.log").find("Profile 3") != std::string::npos; },
+                        5000));
+    // Held about 1.5 s, then faded out.
+    EXPECT_TRUE(WaitFor([] { return !IsWindowVisible(Popup()); }, 6000));
+    const std::string log = ReadText(folder_ + "VexelOSD.log");
+    EXPECT_NE(std::string::npos, log.find("OsdShow 50 0: CPI: 2500"));
+    EXPECT_NE(std::string::npos, log.find("OsdShow 40 589824: \r\n"));
+}
+
+TEST_F(OsdProgram, OneDisplayPerSession) {
+    ASSERT_NE(nullptr, Start());
+    std::string command = "\"" + folder_ + "VexelOSD.exe\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &si, &pi));
+    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(pi.hProcess, 10000));
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_NE(nullptr, FindWindowA(nullptr, kOsdWindowTitle));
+}
