@@ -261,7 +261,7 @@ TEST(ProfileFile, MatchesTheGoldenFile) {
     r->MacroKey[3].FunctionCode = 5;
     r->MacroKey[3].ContentCount = 1;
     r->MacroKey[3].Data[0] = 0x04; // the A key
-    r->MacroKey[3].Data[1] = 0x01; // with Ctrl
+    r->MacroKey[3].Data[1] = 0x01; // the key alone, no modifier
     std::strcpy(r->MacroKey[6].ProgramPath, "C:\\Tools\\tool.exe");
     r->MacroKey[6].FunctionCode = 99;
 
