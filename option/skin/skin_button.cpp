@@ -46,8 +46,8 @@ void SkinButton::SetTooltip(const std::string& text, bool active) {
     tool.cbSize = TTTOOLINFOA_V1_SIZE;
     tool.hwnd = hwnd;
     tool.uId = 1;
-    // The tooltip watches the button's mouse messages itself (the button relays what it sees).
-    tool.uFlags = TTF_SUBCLASS;
+    // The tooltip watches the button's mouse messages itself, which relays everything the button sees.
+    tool.uFlags = TTF_SUBCLASS | TTF_TRANSPARENT; // a click on the tip reaches the button
     GetClientRect(hwnd, &tool.rect);
     std::string copy = text;
     tool.lpszText = copy.data();
