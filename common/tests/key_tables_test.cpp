@@ -250,6 +250,7 @@ TEST(KeyUsageTable, EveryRowInOrder) {
     for (int i = 0; i < 9; ++i)
         expected.push_back({uint8_t(0x31 + i), uint8_t(0x1E + i), uint8_t(0x02 + i)});
     expected.push_back({0x30, 0x27, 0x0B});
+    // clang-format off
     for (KeyUsageRow r : std::vector<KeyUsageRow>{{0x0D, 0x28, 0x1C}, {0x1B, 0x29, 0x01}, {0x08, 0x2A, 0x0E},
                                                   {0x09, 0x2B, 0x0F}, {0x20, 0x2C, 0x39}, {0xBD, 0x2D, 0x0C},
                                                   {0xBB, 0x2E, 0x0D}, {0xDB, 0x2F, 0x1A}, {0xDD, 0x30, 0x1B},
@@ -257,6 +258,7 @@ TEST(KeyUsageTable, EveryRowInOrder) {
                                                   {0xC0, 0x35, 0x29}, {0xBC, 0x36, 0x33}, {0xBE, 0x37, 0x34},
                                                   {0xBF, 0x38, 0x35}, {0x14, 0x39, 0x3A}})
         expected.push_back(r);
+    // clang-format on
     for (int i = 0; i < 12; ++i)
         expected.push_back({uint8_t(0x70 + i), uint8_t(0x3A + i), uint8_t(i < 10 ? 0x3B + i : 0x57 + (i - 10))});
     const uint8_t plainKeys[31] = {0x2C, 0x91, 0x13, 0x2D, 0x24, 0x21, 0x2E, 0x23, 0x22, 0x27, 0x25,
@@ -283,6 +285,7 @@ TEST(KeyUsageTable, EveryRowInOrder) {
 }
 
 TEST(KeyName, EverySingleRow) {
+    // clang-format off
     const std::map<int, std::string> names = {
         {0x08, "BkSpac"},        {0x09, "Tab"},          {0x0D, "Enter"},        {0x13, "Pause"},
         {0x14, "CapsLk"},        {0x1B, "Esc"},          {0x20, "Space"},        {0x21, "PgUp"},
@@ -299,6 +302,7 @@ TEST(KeyName, EverySingleRow) {
         {0xDE, "'"},             {0xF0, "Left Button"},  {0xF1, "Right Button"}, {0xF2, "Wheel"},
         {0xF3, "Side Button 1"}, {0xF4, "Side Button 2"},
     };
+    // clang-format on
     // Every code 0..255: the ranges, these rows, and nothing else.
     for (int vk = 0; vk < 256; ++vk) {
         std::string expected;
