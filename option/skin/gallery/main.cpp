@@ -2,6 +2,7 @@
 //   skin_gallery              the gallery, until it is closed
 //   skin_gallery --measure    prints how long building the window took, then ends
 //   skin_gallery --warn X     opens warning variant X (A..E) over the gallery
+//   skin_gallery --hover      the gallery with the pointer on its first button
 
 #include <windows.h>
 
@@ -62,6 +63,22 @@ int main(int argc, char** argv) {
     }
 
     GalleryDialog gallery;
+    if (argc >= 2 && std::strcmp(argv[1], "--hover") == 0) {
+        // For a look at the hover faces: the pointer is put on the first button and the toggle is checked.
+        HWND hwnd = gallery.CreatePopup(nullptr);
+        if (!hwnd) {
+            return 1;
+        }
+        gallery.Toggle().SetChecked(true);
+        RECT r{};
+        GetWindowRect(gallery.Plain().Handle(), &r);
+        SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dwFlags = MOUSEEVENTF_MOVE;
+        SendInput(1, &in, sizeof in);
+        return RunMessageLoop();
+    }
     if (argc >= 3 && std::strcmp(argv[1], "--warn") == 0) {
         HWND hwnd = gallery.CreatePopup(nullptr);
         int variant = argv[2][0] - 'A';
