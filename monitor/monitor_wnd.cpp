@@ -147,6 +147,7 @@ void CMonitorWnd::OnTimer(UINT_PTR id) {
     case kBalloonTimer:
         KillTimer(Handle(), kBalloonTimer);
         tray_.SetBalloon("", 500);
+        Trace("CMonitorWnd balloon removed\n");
         break;
     default:
         break;
@@ -361,6 +362,7 @@ void CMonitorWnd::ShowCpiMessage(const ShareData& data) {
 }
 
 void CMonitorWnd::ShowBalloon(const std::string& text) {
+    Trace("CMonitorWnd balloon \"%s\"\n", text.c_str());
     tray_.SetBalloon(text, 1000);
     KillTimer(Handle(), kBalloonTimer);
     SetTimer(Handle(), kBalloonTimer, kBalloonPeriodMs, nullptr);

@@ -203,6 +203,9 @@ TEST_F(MonitorEndToEnd, MouseReportsReachTheBlockOptionAndTheDisplay) {
     EXPECT_TRUE(WaitFor([&] { return folder_.OsdLog().find("OsdShow 50 0: CPI: 2500") != std::string::npos; },
                         kEventWait));
     EXPECT_EQ("CPI: 2500", folder_.ConfigString("OSDData", "Message"));
+    const DWORD pid = folder_.MonitorPid();
+    EXPECT_TRUE(debug_.Contains("CMonitorWnd balloon \"2500 DPI\"", pid));
+    EXPECT_TRUE(WaitFor([&] { return debug_.Count("CMonitorWnd balloon removed", pid) == 1; }, 5000));
 
     ASSERT_EQ(0, folder_.Mousectl("rate 1000"));
     EXPECT_TRUE(WaitFor([] { return BlockHolds([](const ShareData& d) { return d.Profile[0].PollingRate == 3; }); },
@@ -215,6 +218,8 @@ TEST_F(MonitorEndToEnd, MouseReportsReachTheBlockOptionAndTheDisplay) {
         },
         kEventWait));
     EXPECT_TRUE(WaitFor([&] { return option_.Count(DeviceSettingChanged) == 3; }, kEventWait));
+    EXPECT_TRUE(debug_.Contains("CMonitorWnd balloon \"1000 Hz\"", pid));
+    EXPECT_TRUE(debug_.Contains("CMonitorWnd balloon \"\"", pid));   // sensitivity: the empty text
 
     ASSERT_EQ(0, folder_.Mousectl("profile 4"));
     EXPECT_TRUE(WaitFor([] { return BlockHolds([](const ShareData& d) { return d.CurrentProfile == 3; }); },
