@@ -4,8 +4,6 @@
 
 namespace vmouse {
 
-namespace {
-
 std::string Hex2(unsigned v) {
     char text[8];
     std::snprintf(text, sizeof text, "%02X", v & 0xFFu);
@@ -21,6 +19,8 @@ std::string HexBytes(const uint8_t* data, size_t length) {
     }
     return text;
 }
+
+namespace {
 
 struct StageCode {
     uint8_t code;

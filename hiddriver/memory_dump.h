@@ -26,6 +26,10 @@
 
 namespace vmouse {
 
+// Bytes as upper-case hex pairs, separated by one blank (the transfer log's format).
+std::string Hex2(unsigned value);
+std::string HexBytes(const uint8_t* data, size_t length);
+
 // DPI of a stage code (without the disabled bit 0x80); nullopt for a code the mouse does not know.
 std::optional<int> StageDpi(uint8_t code);
 // "2500 DPI", or "unknown code 0x5A".

@@ -10,22 +10,6 @@ namespace vmouse {
 
 namespace {
 
-std::string Hex2(unsigned v) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02X", v & 0xFFu);
-    return text;
-}
-
-std::string HexBytes(const uint8_t* data, size_t length) {
-    std::string text;
-    for (size_t i = 0; i < length; ++i) {
-        if (i)
-            text += ' ';
-        text += Hex2(data[i]);
-    }
-    return text;
-}
-
 bool ZeroFrom(const uint8_t* report, int first) {
     for (int i = first; i <= 6; ++i)
         if (report[i] != 0)
