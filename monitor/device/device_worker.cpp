@@ -150,6 +150,8 @@ void DeviceWorker::Stop() {
 }
 
 void DeviceWorker::OnJob(UINT message, WPARAM wParam, LPARAM) {
-    if (message == DeviceJob)
+    // Anyone on the desktop can post to this thread: a wParam beyond 32 bits is no job code, however its low bits
+    // read.
+    if (message == DeviceJob && wParam <= 0xFFFFFFFFu)
         runner_.Run(static_cast<unsigned>(wParam));
 }

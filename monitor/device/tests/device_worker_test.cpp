@@ -62,6 +62,24 @@ TEST_F(WorkerFixture, JobsRunOneAtATimeInArrivalOrderAndOthersAreDropped) {
     EXPECT_EQ(4, after.Profile[1].Cpi_X);
 }
 
+TEST_F(WorkerFixture, JobCodesBeyondThirtyTwoBitsAreDropped) {
+    data.Set(*DefaultData());
+    DeviceWorker worker(transport, data, host, clock);
+    worker.SetConnected(true);
+    ASSERT_TRUE(worker.Start());
+    // Posted by another program: the low 32 bits read 1 and 2, but these are no jobs.
+    static_assert(sizeof(WPARAM) == 8);
+    const WPARAM high = WPARAM{1} << 32;
+    ASSERT_TRUE(worker.Post(DeviceJob, high | kJobApplyAll));
+    ASSERT_TRUE(worker.Post(DeviceJob, high | kJobReadBack));
+    ASSERT_TRUE(worker.PostJob(kJobApplyAll));
+    ASSERT_TRUE(recorder.WaitForCount(kApplyFinished, 1));
+    worker.Stop();
+    std::vector<std::string> expected = Lines(FormatTransfers(BuildApplyAll(*DefaultData())));
+    expected.push_back(kApplyFinished);
+    EXPECT_EQ(expected, recorder.Lines());
+}
+
 TEST_F(WorkerFixture, JobsWhileTheMouseIsAbsentAreDropped) {
     EXPECT_FALSE(runner.Run(kJobApplyAll));
     EXPECT_FALSE(runner.Run(kJobReadBack));
