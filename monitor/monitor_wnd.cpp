@@ -110,13 +110,14 @@ void CMonitorWnd::OnDestroy() {
     if (created_) {
         PostToOption(WM_CLOSE);
         CloseAppletWindows();
-        // The interfaces close first: a job still transferring stops at its next transfer instead of racing the
-        // close, and the worker's pauses end at once when it is stopped.
-        hid_.CloseFeatureDevice();
-        hid_.CloseReportDevice();
+        // The worker ends before the transport closes, so no job ever transfers over a closing interface. Stopping
+        // it clears its connected flag and ends its pauses at once: a running job stops at its next transfer.
         if (worker_)
             worker_->Stop();
         Trace("CMonitorWnd OnDestroy: DeviceWorker ended\n");
+        hid_.CloseFeatureDevice();
+        hid_.CloseReportDevice();
+        Trace("CMonitorWnd OnDestroy: interfaces closed\n");
         hid_.CloseDevMonitor();
         hid_.Unload();
         block_.Close();

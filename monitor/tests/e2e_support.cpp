@@ -121,6 +121,15 @@ ULONGLONG DebugOutput::ArrivalOf(const std::string& text, DWORD pid) const {
     return 0;
 }
 
+int DebugOutput::IndexOf(const std::string& text, DWORD pid) const {
+    std::lock_guard<std::mutex> lock(lock_);
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        if ((pid == 0 || lines_[i].pid == pid) && lines_[i].text.find(text) != std::string::npos)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
 // --- OptionStandIn ---
 
 OptionStandIn::OptionStandIn(const char* title) {

@@ -33,6 +33,9 @@ public:
     int Count(const std::string& text, DWORD pid = 0) const;
     // Milliseconds (GetTickCount64) at which the first such line arrived; 0 when none did.
     ULONGLONG ArrivalOf(const std::string& text, DWORD pid = 0) const;
+    // Position of the first such line among all lines received, for the order of lines that arrive within the same
+    // millisecond; -1 when none did.
+    int IndexOf(const std::string& text, DWORD pid = 0) const;
 
 private:
     struct Line {

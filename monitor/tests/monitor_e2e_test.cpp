@@ -300,6 +300,35 @@ TEST_F(MonitorEndToEnd, ApplyWritesTheProfileIntoTheMouse) {
     EXPECT_EQ(expected, SentTransfers(folder_.Log(), before));
 }
 
+TEST_F(MonitorEndToEnd, ShutDownDuringAnApplyEndsTheWorkerBeforeTheTransport) {
+    StartWithMouse();
+    WaitReadBackEnd();
+    auto share = NewShare();
+    ASSERT_TRUE(ReadShare(*share));
+    size_t whole = 0;
+    for (const Transfer& t : BuildApplyAll(*share))
+        whole += t.kind == TransferKind::Set || t.kind == TransferKind::Write ? 1 : 0;
+    const size_t before = folder_.Log().size();
+    PostMessageA(FindWindowA(nullptr, kMonitorWindowTitle), ApplyAllSetting, 0, 0);
+    // The apply has begun: its first command reached the mouse.
+    ASSERT_TRUE(WaitFor([&] { return !SentTransfers(folder_.Log(), before).empty(); }, kEventWait));
+    ASSERT_TRUE(folder_.StopMonitor());
+
+    const DWORD pid = folder_.MonitorPid();
+    const int workerEnded = debug_.IndexOf("CMonitorWnd OnDestroy: DeviceWorker ended", pid);
+    const int interfacesClosed = debug_.IndexOf("CMonitorWnd OnDestroy: interfaces closed", pid);
+    ASSERT_GE(workerEnded, 0);
+    EXPECT_LT(workerEnded, interfacesClosed);
+    // The job stopped short of its end, nothing reached the mouse once its interfaces closed, and Option still heard
+    // that the apply is over.
+    const std::string log = folder_.Log();
+    const size_t closed = log.find("Close_FeatureDevice", before);
+    ASSERT_NE(std::string::npos, closed);
+    EXPECT_TRUE(SentTransfers(log, closed).empty());
+    EXPECT_LT(SentTransfers(log, before).size(), whole);
+    EXPECT_TRUE(WaitFor([&] { return option_.Count(ApplyFinished) == 1; }, kEventWait));
+}
+
 TEST_F(MonitorEndToEnd, HostileBlockChangesValuesNeverMemory) {
     StartWithMouse();
     WaitReadBack();
