@@ -339,17 +339,29 @@ TEST_F(MonitorEndToEnd, HostileBlockChangesValuesNeverMemory) {
         auto* bytes = reinterpret_cast<uint8_t*>(share.get());
         for (size_t i = 0; i < sizeof(ShareData); ++i)
             bytes[i] = static_cast<uint8_t>(random());
-        if (round == 1)
+        if (round == 1) {
             share->CurrentProfile = 2;   // a valid index over random profile contents
+            // Button entry 2 launches a program whose path has no terminator (event 0x6003 below).
+            for (ProfileRecord& p : share->Profile) {
+                p.MacroKey[2].FunctionCode = 99;
+                std::memset(p.MacroKey[2].ProgramPath, 'x', sizeof p.MacroKey[2].ProgramPath);
+            }
+        }
         ASSERT_TRUE(WriteShare(*share));
         const int finished = option_.Count(ApplyFinished);
         PostMessageA(monitor, ApplyAllSetting, 0, 0);
         ASSERT_TRUE(WaitFor([&] { return option_.Count(ApplyFinished) == finished + 1; }, 60000)) << round;
         PostMessageA(monitor, ReloadShareDataAndPointer, 0, 0);
-        for (uint32_t code : {0x07000003u, 0x05000008u, 0xC0000A0Au, 0x70000002u, 0x6003000u, 0x60010000u})
+        for (uint32_t code : {0x07000003u, 0x05000008u, 0xC0000A0Au, 0x70000002u, 0x60030000u, 0x60010000u})
             PostMessageA(monitor, DeviceEvent, code >> 16, code & 0xFFFF);
         ASSERT_EQ(0, folder_.Mousectl("dpi 2"));
+        // The round is over once the mouse's report has reached the block: Monitor then writes nothing more of this
+        // round's copy over the next round's block.
+        const auto reported = [](const ShareData& d) { return d.CurrentProfile == 1 && d.Profile[1].Cpi_X == 1; };
+        ASSERT_TRUE(WaitFor([&] { return BlockHolds(reported); }, kEventWait)) << round;
     }
+    EXPECT_TRUE(WaitFor([&] { return debug_.Contains("CMonitorWnd launch entry 2", folder_.MonitorPid()); },
+                        kEventWait));
     // An OSD record with no terminator, and one of a single byte.
     char record[151];
     std::memset(record, 'x', sizeof record);
