@@ -10,8 +10,8 @@
 // skips its 4-second tail.
 //
 // Removal, on the window thread: SetConnected(false), CloseFeatureDevice, CloseReportDevice; none of them waits for
-// more than the one library call in progress. Shut-down: the same, then DeviceWorker::Stop (ends a pause at once and
-// waits for the thread), CloseDevMonitor and HidBinding::Unload.
+// more than the one library call in progress. Shut-down: DeviceWorker::Stop first (clears the connected flag, ends a
+// pause at once and waits for the thread), then the two closes, CloseDevMonitor and HidBinding::Unload.
 
 #include <windows.h>
 
