@@ -86,6 +86,21 @@ bool ClickUntil(POINT p, const std::function<bool()>& done) {
     return PumpUntil(done, 1500);
 }
 
+// Moves the pointer onto a point and waits for what the arrival does. A move whose report is lost on its way through
+// the X server is given once more, from a pixel beside the point so that it is a move again.
+bool HoverUntil(POINT p, const std::function<bool()>& done) {
+    MouseMoveTo(p.x, p.y);
+    WaitForPointer(p.x, p.y);
+    if (PumpUntil(done, 1500)) {
+        return true;
+    }
+    MouseMoveTo(p.x + 1, p.y);
+    PumpFor(50);
+    MouseMoveTo(p.x, p.y);
+    WaitForPointer(p.x, p.y);
+    return PumpUntil(done, 1500);
+}
+
 // A driver thread's last resort when its clicks did not end the modal loop: the test must still end by itself.
 void CloseIfStillOpen(HWND dialog) {
     for (int i = 0; i < 300 && IsWindow(dialog); ++i) {
@@ -142,29 +157,23 @@ TEST_F(Gallery, HoverShowsTheHoverFaceAndLeavingReleasesTheCapture) {
     ASSERT_NE(normal, over);
 
     POINT c = CentreOf(button);
-    MouseMoveTo(c.x, c.y);
-    WaitForPointer(c.x, c.y);
-    ASSERT_TRUE(PumpUntil([&] { return gallery.Plain().Hovered() && GetCapture() == button; }));
+    ASSERT_TRUE(HoverUntil(c, [&] { return gallery.Plain().Hovered() && GetCapture() == button; }));
     UpdateWindow(button);
     EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(At(probe.x, probe.y)) == over; }, 1000));
 
     POINT off = At(300, 30);
-    MouseMoveTo(off.x, off.y);
-    ASSERT_TRUE(PumpUntil([&] { return !gallery.Plain().Hovered() && GetCapture() != button; }));
+    ASSERT_TRUE(HoverUntil(off, [&] { return !gallery.Plain().Hovered() && GetCapture() != button; }));
     UpdateWindow(button);
     EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(At(probe.x, probe.y)) == normal; }, 1000));
 }
 
 TEST_F(Gallery, ClicksReachTheWindowByHandleAndToggleFlips) {
     POINT c = CentreOf(gallery.Plain().Handle());
-    MouseClickAt(c.x, c.y);
-    EXPECT_TRUE(PumpUntil([&] { return gallery.Status() == "Button clicked"; }));
+    EXPECT_TRUE(ClickUntil(c, [&] { return gallery.Status() == "Button clicked"; }));
 
     c = CentreOf(gallery.Toggle().Handle());
-    MouseClickAt(c.x, c.y);
-    EXPECT_TRUE(PumpUntil([&] { return gallery.Toggle().Checked() && gallery.Status() == "Toggle on"; }));
-    MouseClickAt(c.x, c.y);
-    EXPECT_TRUE(PumpUntil([&] { return !gallery.Toggle().Checked() && gallery.Status() == "Toggle off"; }));
+    EXPECT_TRUE(ClickUntil(c, [&] { return gallery.Toggle().Checked() && gallery.Status() == "Toggle on"; }));
+    EXPECT_TRUE(ClickUntil(c, [&] { return !gallery.Toggle().Checked() && gallery.Status() == "Toggle off"; }));
 
     // A click on the disabled button does nothing.
     c = CentreOf(gallery.Disabled().Handle());
@@ -208,17 +217,14 @@ TEST_F(Gallery, SliderClicksMapToValuesAndTheThumbSnaps) {
     int thumb = gallery.Slider().Thumb().ThumbWidth();
     int cy = (t.top + t.bottom) / 2;
 
-    MouseClickAt(t.left, cy);
-    ASSERT_TRUE(PumpUntil([&] { return gallery.SliderMessages() == 1; }));
+    ASSERT_TRUE(ClickUntil({t.left, cy}, [&] { return gallery.SliderMessages() == 1; }));
     EXPECT_EQ(0, gallery.LastSliderValue());
 
-    MouseClickAt(t.left + width / 2, cy);
-    ASSERT_TRUE(PumpUntil([&] { return gallery.SliderMessages() == 2; }));
+    ASSERT_TRUE(ClickUntil({t.left + width / 2, cy}, [&] { return gallery.SliderMessages() == 2; }));
     EXPECT_EQ(5, gallery.LastSliderValue());
     EXPECT_EQ((width - thumb) / 2, gallery.Slider().Thumb().Left());
 
-    MouseClickAt(t.right - 1, cy);
-    ASSERT_TRUE(PumpUntil([&] { return gallery.SliderMessages() == 3; }));
+    ASSERT_TRUE(ClickUntil({t.right - 1, cy}, [&] { return gallery.SliderMessages() == 3; }));
     EXPECT_EQ(10, gallery.LastSliderValue());
     EXPECT_EQ(width - thumb, gallery.Slider().Thumb().Left());
 }
@@ -249,14 +255,11 @@ TEST_F(Gallery, SpinArrowsTextAndEnter) {
     HWND box = spin.Box();
     ASSERT_EQ("0", TextOf(box));
     POINT up = CentreOf(spin.UpArrow());
-    MouseClickAt(up.x, up.y);
-    ASSERT_TRUE(PumpUntil([&] { return gallery.LastSpinValue() == 1; }));
+    ASSERT_TRUE(ClickUntil(up, [&] { return gallery.LastSpinValue() == 1; }));
     EXPECT_EQ("1", TextOf(box));
     POINT down = CentreOf(spin.DownArrow());
-    MouseClickAt(down.x, down.y);
-    ASSERT_TRUE(PumpUntil([&] { return gallery.LastSpinValue() == 0; }));
-    MouseClickAt(down.x, down.y);
-    ASSERT_TRUE(PumpUntil([&] { return gallery.LastSpinValue() == -1; }));
+    ASSERT_TRUE(ClickUntil(down, [&] { return gallery.LastSpinValue() == 0; }));
+    ASSERT_TRUE(ClickUntil(down, [&] { return gallery.LastSpinValue() == -1; }));
     EXPECT_EQ("-1", TextOf(box));
 
     // Typed with the keyboard: a sign is allowed (the range goes below zero), letters are not.

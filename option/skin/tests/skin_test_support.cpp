@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
 
 #include "common/language.h"
 #include "framework/handles.h"
@@ -56,11 +58,29 @@ void SendMouse(DWORD flags, int x = 0, int y = 0) {
     SendInput(1, &in, sizeof in);
 }
 
+// Where the hand last went (driver threads click too). Under Wine on Xvfb, and more so on a loaded machine, the X
+// server can report an older pointer position after a warp; a press without a position would land there, so every
+// press and release carries the point it belongs to.
+std::atomic<std::uint64_t> g_hand{0};
+
+std::uint64_t Pack(int x, int y) {
+    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(x)) << 32) | static_cast<std::uint32_t>(y);
+}
+
+void SendAtHand(DWORD button) {
+    std::uint64_t hand = g_hand;
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | button, static_cast<std::int32_t>(hand >> 32),
+              static_cast<std::int32_t>(hand & 0xFFFFFFFFu));
+}
+
 } // namespace
 
-void MouseMoveTo(int x, int y) { SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y); }
-void MouseDown() { SendMouse(MOUSEEVENTF_LEFTDOWN); }
-void MouseUp() { SendMouse(MOUSEEVENTF_LEFTUP); }
+void MouseMoveTo(int x, int y) {
+    g_hand = Pack(x, y);
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+}
+void MouseDown() { SendAtHand(MOUSEEVENTF_LEFTDOWN); }
+void MouseUp() { SendAtHand(MOUSEEVENTF_LEFTUP); }
 
 bool WaitForPointer(int x, int y) {
     // As a hand would: the pointer arrives, and a control that held the mouse while hovered lets go, before the
