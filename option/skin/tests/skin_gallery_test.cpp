@@ -101,13 +101,73 @@ bool HoverUntil(POINT p, const std::function<bool()>& done) {
     return PumpUntil(done, 1500);
 }
 
-// A driver thread's last resort when its clicks did not end the modal loop: the test must still end by itself.
-void CloseIfStillOpen(HWND dialog) {
-    for (int i = 0; i < 300 && IsWindow(dialog); ++i) {
-        Sleep(10);
+// The top-level menu window of this thread that is showing, or null.
+HWND MenuWindowOf(DWORD thread) {
+    HWND found = nullptr;
+    EnumThreadWindows(
+        thread,
+        [](HWND w, LPARAM l) -> BOOL {
+            char name[16] = {};
+            GetClassNameA(w, name, sizeof name);
+            if (IsWindowVisible(w) && lstrcmpA(name, "#32768") == 0) {
+                *reinterpret_cast<HWND*>(l) = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// A test whose click opens a modal loop on its own thread cannot end the loop from there: if a driver thread's click
+// is lost, or a late click opens the dialog or menu after the driver gave up, the test would wait for ever. The
+// driver ends with Stand(), which waits until the test thread is done waiting and meanwhile, after a grace period,
+// closes whatever dialog or menu is still open on that thread. The test then fails on its own checks.
+class ModalGuard {
+public:
+    ModalGuard(DWORD thread, HWND except) : thread_(thread), except_(except) {}
+    // The test thread: its wait is over.
+    void Finish() { finished_ = true; }
+    // True when the guard had to close something: what the test drove did not end the loop itself.
+    bool Rescued() const { return rescued_; }
+    // The driver thread, after its steps.
+    void Stand() {
+        DWORD start = GetTickCount();
+        while (!finished_ && GetTickCount() - start < 30000) {
+            Sleep(50);
+            if (GetTickCount() - start < 5000) {
+                continue;
+            }
+            if (HWND dialog = OtherDialogOf(thread_, except_)) {
+                rescued_ = true;
+                PostMessageA(dialog, WM_CLOSE, 0, 0);
+            }
+            if (HWND menu = MenuWindowOf(thread_)) {
+                // The menu loop takes every message of its thread; Escape ends it.
+                rescued_ = true;
+                PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+                EndMenu();
+            }
+            Sleep(200);
+        }
     }
-    if (IsWindow(dialog)) {
-        PostMessageA(dialog, WM_CLOSE, 0, 0);
+
+private:
+    DWORD thread_;
+    HWND except_;
+    std::atomic<bool> finished_{false};
+    std::atomic<bool> rescued_{false};
+};
+
+// A driver thread's click that should close `window` (or hide it, for a menu); a click without effect in 1.5 s is
+// given once more.
+void ClickToClose(POINT p, HWND window) {
+    auto open = [&] { return IsWindow(window) && IsWindowVisible(window); };
+    for (int attempt = 0; attempt < 2 && open(); ++attempt) {
+        MouseClickAt(p.x, p.y);
+        for (int i = 0; i < 150 && open(); ++i) {
+            Sleep(10);
+        }
     }
 }
 
@@ -342,21 +402,11 @@ TEST_F(Gallery, MenuOpensSubclassedWithItsWidthAndReturnsTheCommand) {
     POINT c = CentreOf(gallery.MenuButton().Handle());
     std::atomic<int> menuWidth{-1};
     std::atomic<bool> subclassed{false};
-    std::thread driver([&] {
+    ModalGuard guard(thread, hwnd);
+    auto steps = [&] {
         HWND menuWindow = nullptr;
         for (int i = 0; i < 800 && !menuWindow; ++i) {
-            EnumThreadWindows(
-                thread,
-                [](HWND w, LPARAM l) -> BOOL {
-                    char name[16] = {};
-                    GetClassNameA(w, name, sizeof name);
-                    if (IsWindowVisible(w) && lstrcmpA(name, "#32768") == 0) {
-                        *reinterpret_cast<HWND*>(l) = w;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&menuWindow));
+            menuWindow = MenuWindowOf(thread);
             if (i == 200 && !menuWindow) {
                 MouseClickAt(c.x, c.y); // a lost click is given once more
             }
@@ -374,14 +424,11 @@ TEST_F(Gallery, MenuOpensSubclassedWithItsWidthAndReturnsTheCommand) {
         ClientToScreen(menuWindow, &item);
         MouseMoveTo(item.x, item.y);
         Sleep(100);
-        MouseClickAt(item.x, item.y);
-        for (int i = 0; i < 300 && IsWindowVisible(menuWindow); ++i) {
-            Sleep(10);
-        }
-        if (IsWindowVisible(menuWindow)) {
-            KeyPress(VK_ESCAPE);
-            KeyPress(VK_ESCAPE);
-        }
+        ClickToClose(item, menuWindow);
+    };
+    std::thread driver([&] {
+        steps();
+        guard.Stand();
     });
     MouseClickAt(c.x, c.y);
     bool done = PumpUntil([&] { return gallery.Status().rfind("Menu command", 0) == 0; }, 15000);
@@ -389,7 +436,9 @@ TEST_F(Gallery, MenuOpensSubclassedWithItsWidthAndReturnsTheCommand) {
         KeyPress(VK_ESCAPE);
         PumpFor(200);
     }
+    guard.Finish();
     driver.join();
+    EXPECT_FALSE(guard.Rescued());
     EXPECT_TRUE(done);
     EXPECT_TRUE(subclassed);
     // Items of at most 17 characters keep the minimum width; the menu window adds the system's check-mark margin.
@@ -408,7 +457,8 @@ TEST_F(Gallery, WarningIgnoresEnterAndEscapeAndItsCloseButtonGivesCancel) {
     POINT c = CentreOf(gallery.WarningButton(1).Handle()); // variant B
     std::atomic<bool> openAfterKeys{false};
     std::atomic<int> left{-1}, top{-1};
-    std::thread driver([&] {
+    ModalGuard guard(thread, hwnd);
+    auto steps = [&] {
         HWND warning = WaitForDialog(thread, hwnd, c);
         if (!warning) {
             return;
@@ -428,12 +478,17 @@ TEST_F(Gallery, WarningIgnoresEnterAndEscapeAndItsCloseButtonGivesCancel) {
         openAfterKeys = IsWindow(warning) && IsWindowVisible(warning);
         // The close button: top right of the warning.
         POINT close{r.left + 375, r.top + 25};
-        MouseClickAt(close.x, close.y);
-        CloseIfStillOpen(warning);
+        ClickToClose(close, warning);
+    };
+    std::thread driver([&] {
+        steps();
+        guard.Stand();
     });
     MouseClickAt(c.x, c.y);
     bool done = PumpUntil([&] { return gallery.Status().rfind("Warning B", 0) == 0; }, 15000);
+    guard.Finish();
     driver.join();
+    EXPECT_FALSE(guard.Rescued());
     UnhookWindowsHookEx(g_recorder);
     ASSERT_TRUE(done);
     EXPECT_GE(g_escapeUps.load(), 1);
@@ -453,7 +508,8 @@ TEST_F(Gallery, VariantAOpensCentredOverItsOwnerAndOkGivesOk) {
     GetWindowRect(hwnd, &owner);
     POINT c = CentreOf(gallery.WarningButton(0).Handle());
     std::atomic<int> cx{-1}, cy{-1};
-    std::thread driver([&] {
+    ModalGuard guard(thread, hwnd);
+    auto steps = [&] {
         HWND warning = WaitForDialog(thread, hwnd, c);
         if (!warning) {
             return;
@@ -465,12 +521,17 @@ TEST_F(Gallery, VariantAOpensCentredOverItsOwnerAndOkGivesOk) {
         // The OK pill's middle.
         MouseMoveTo(r.left + 138, r.top + 233);
         Sleep(50);
-        MouseClickAt(r.left + 138, r.top + 233);
-        CloseIfStillOpen(warning);
+        ClickToClose({r.left + 138, r.top + 233}, warning);
+    };
+    std::thread driver([&] {
+        steps();
+        guard.Stand();
     });
     MouseClickAt(c.x, c.y);
     bool done = PumpUntil([&] { return gallery.Status().rfind("Warning A", 0) == 0; }, 15000);
+    guard.Finish();
     driver.join();
+    EXPECT_FALSE(guard.Rescued());
     ASSERT_TRUE(done);
     EXPECT_EQ(IDOK, gallery.LastWarningResult());
     EXPECT_NEAR((owner.left + owner.right) / 2, cx.load(), 1);
@@ -480,19 +541,25 @@ TEST_F(Gallery, VariantAOpensCentredOverItsOwnerAndOkGivesOk) {
 TEST_F(Gallery, CancelButtonGivesCancel) {
     DWORD thread = GetCurrentThreadId();
     POINT c = CentreOf(gallery.WarningButton(3).Handle()); // variant D
-    std::thread driver([&] {
+    ModalGuard guard(thread, hwnd);
+    auto steps = [&] {
         HWND warning = WaitForDialog(thread, hwnd, c);
         if (!warning) {
             return;
         }
         RECT r{};
         GetWindowRect(warning, &r);
-        MouseClickAt(r.left + 262, r.top + 233);
-        CloseIfStillOpen(warning);
+        ClickToClose({r.left + 262, r.top + 233}, warning);
+    };
+    std::thread driver([&] {
+        steps();
+        guard.Stand();
     });
     MouseClickAt(c.x, c.y);
     bool done = PumpUntil([&] { return gallery.Status().rfind("Warning D", 0) == 0; }, 15000);
+    guard.Finish();
     driver.join();
+    EXPECT_FALSE(guard.Rescued());
     ASSERT_TRUE(done);
     EXPECT_EQ(IDCANCEL, gallery.LastWarningResult());
 }
