@@ -86,18 +86,16 @@ bool ClickUntil(POINT p, const std::function<bool()>& done) {
     return PumpUntil(done, 1500);
 }
 
-// Moves the pointer onto a point and waits for what the arrival does. A move whose report is lost on its way through
+// Moves the pointer onto a point and waits for what the move does. A move whose report is lost on its way through
 // the X server is given once more, from a pixel beside the point so that it is a move again.
-bool HoverUntil(POINT p, const std::function<bool()>& done) {
+bool MoveUntil(POINT p, const std::function<bool()>& done) {
     MouseMoveTo(p.x, p.y);
-    WaitForPointer(p.x, p.y);
     if (PumpUntil(done, 1500)) {
         return true;
     }
     MouseMoveTo(p.x + 1, p.y);
     PumpFor(50);
     MouseMoveTo(p.x, p.y);
-    WaitForPointer(p.x, p.y);
     return PumpUntil(done, 1500);
 }
 
@@ -159,6 +157,28 @@ private:
     std::atomic<bool> rescued_{false};
 };
 
+// Clicks `opener` on this thread, which opens a modal loop here, and drives the loop from a second thread with
+// `steps`. `done` is whether what the test waits for held within 15 s; `rescued` whether the guard had to close a
+// dialog or menu that the steps left open.
+struct ModalRun {
+    bool done = false;
+    bool rescued = false;
+};
+ModalRun DriveModal(HWND except, POINT opener, const std::function<void()>& steps, const std::function<bool()>& done) {
+    ModalGuard guard(GetCurrentThreadId(), except);
+    std::thread driver([&] {
+        steps();
+        guard.Stand();
+    });
+    MouseClickAt(opener.x, opener.y);
+    ModalRun run;
+    run.done = PumpUntil(done, 15000);
+    guard.Finish();
+    driver.join();
+    run.rescued = guard.Rescued();
+    return run;
+}
+
 // A driver thread's click that should close `window` (or hide it, for a menu); a click without effect in 1.5 s is
 // given once more.
 void ClickToClose(POINT p, HWND window) {
@@ -217,12 +237,12 @@ TEST_F(Gallery, HoverShowsTheHoverFaceAndLeavingReleasesTheCapture) {
     ASSERT_NE(normal, over);
 
     POINT c = CentreOf(button);
-    ASSERT_TRUE(HoverUntil(c, [&] { return gallery.Plain().Hovered() && GetCapture() == button; }));
+    ASSERT_TRUE(MoveUntil(c, [&] { return gallery.Plain().Hovered() && GetCapture() == button; }));
     UpdateWindow(button);
     EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(At(probe.x, probe.y)) == over; }, 1000));
 
     POINT off = At(300, 30);
-    ASSERT_TRUE(HoverUntil(off, [&] { return !gallery.Plain().Hovered() && GetCapture() != button; }));
+    ASSERT_TRUE(MoveUntil(off, [&] { return !gallery.Plain().Hovered() && GetCapture() != button; }));
     UpdateWindow(button);
     EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(At(probe.x, probe.y)) == normal; }, 1000));
 }
@@ -251,9 +271,7 @@ TEST_F(Gallery, RegionButtonsHitTestTheirShape) {
     EXPECT_EQ(hwnd, WindowFromPoint(POINT{r.left + 1, r.top + 1}));
     EXPECT_EQ(region, WindowFromPoint(CentreOf(region)));
     POINT c = CentreOf(region);
-    MouseMoveTo(c.x, c.y);
-    WaitForPointer(c.x, c.y);
-    ASSERT_TRUE(PumpUntil([&] { return gallery.RegionText().CurrentState() == RegionTextButton::kHover; }));
+    ASSERT_TRUE(MoveUntil(c, [&] { return gallery.RegionText().CurrentState() == RegionTextButton::kHover; }));
     WaitForPointer(c.x, c.y);
     MouseDown();
     ASSERT_TRUE(PumpUntil([&] { return gallery.RegionText().CurrentState() == RegionTextButton::kPressed; }));
@@ -301,8 +319,8 @@ TEST_F(Gallery, DraggingTheThumbReportsThroughTheTrack) {
     ASSERT_TRUE(PumpUntil([&] { return gallery.Slider().Thumb().Dragging(); }));
     // 40 % of the thumb's travel: value 4.
     int travel = (t.right - t.left) - thumb;
-    MouseMoveTo(t.left + thumb / 2 + travel * 4 / 10 + 1, cy);
-    ASSERT_TRUE(PumpUntil([&] { return gallery.SliderMessages() >= 1 && gallery.LastSliderValue() == 4; }));
+    ASSERT_TRUE(MoveUntil({t.left + thumb / 2 + travel * 4 / 10 + 1, cy},
+                          [&] { return gallery.SliderMessages() >= 1 && gallery.LastSliderValue() == 4; }));
     MouseUp();
     EXPECT_TRUE(PumpUntil([&] { return !gallery.Slider().Thumb().Dragging(); }));
     PumpFor(50);
@@ -402,44 +420,34 @@ TEST_F(Gallery, MenuOpensSubclassedWithItsWidthAndReturnsTheCommand) {
     POINT c = CentreOf(gallery.MenuButton().Handle());
     std::atomic<int> menuWidth{-1};
     std::atomic<bool> subclassed{false};
-    ModalGuard guard(thread, hwnd);
-    auto steps = [&] {
-        HWND menuWindow = nullptr;
-        for (int i = 0; i < 800 && !menuWindow; ++i) {
-            menuWindow = MenuWindowOf(thread);
-            if (i == 200 && !menuWindow) {
-                MouseClickAt(c.x, c.y); // a lost click is given once more
+    ModalRun run = DriveModal(
+        hwnd, c,
+        [&] {
+            HWND menuWindow = nullptr;
+            for (int i = 0; i < 800 && !menuWindow; ++i) {
+                menuWindow = MenuWindowOf(thread);
+                if (i == 200 && !menuWindow) {
+                    MouseClickAt(c.x, c.y); // a lost click is given once more
+                }
+                Sleep(10);
             }
-            Sleep(10);
-        }
-        if (!menuWindow) {
-            return;
-        }
-        subclassed = GetPropA(menuWindow, "CoolMenu_oldProc") != nullptr;
-        RECT client{};
-        GetClientRect(menuWindow, &client);
-        menuWidth = client.right;
-        // The first item lies at the top of the menu's client area.
-        POINT item{client.right / 2, 9};
-        ClientToScreen(menuWindow, &item);
-        MouseMoveTo(item.x, item.y);
-        Sleep(100);
-        ClickToClose(item, menuWindow);
-    };
-    std::thread driver([&] {
-        steps();
-        guard.Stand();
-    });
-    MouseClickAt(c.x, c.y);
-    bool done = PumpUntil([&] { return gallery.Status().rfind("Menu command", 0) == 0; }, 15000);
-    if (!done) {
-        KeyPress(VK_ESCAPE);
-        PumpFor(200);
-    }
-    guard.Finish();
-    driver.join();
-    EXPECT_FALSE(guard.Rescued());
-    EXPECT_TRUE(done);
+            if (!menuWindow) {
+                return;
+            }
+            subclassed = GetPropA(menuWindow, "CoolMenu_oldProc") != nullptr;
+            RECT client{};
+            GetClientRect(menuWindow, &client);
+            menuWidth = client.right;
+            // The first item lies at the top of the menu's client area.
+            POINT item{client.right / 2, 9};
+            ClientToScreen(menuWindow, &item);
+            MouseMoveTo(item.x, item.y);
+            Sleep(100);
+            ClickToClose(item, menuWindow);
+        },
+        [&] { return gallery.Status().rfind("Menu command", 0) == 0; });
+    EXPECT_FALSE(run.rescued);
+    EXPECT_TRUE(run.done);
     EXPECT_TRUE(subclassed);
     // Items of at most 17 characters keep the minimum width; the menu window adds the system's check-mark margin.
     EXPECT_GE(menuWidth.load(), kFunctionMenuMinWidth);
@@ -457,40 +465,34 @@ TEST_F(Gallery, WarningIgnoresEnterAndEscapeAndItsCloseButtonGivesCancel) {
     POINT c = CentreOf(gallery.WarningButton(1).Handle()); // variant B
     std::atomic<bool> openAfterKeys{false};
     std::atomic<int> left{-1}, top{-1};
-    ModalGuard guard(thread, hwnd);
-    auto steps = [&] {
-        HWND warning = WaitForDialog(thread, hwnd, c);
-        if (!warning) {
-            return;
-        }
-        RECT r{};
-        GetWindowRect(warning, &r);
-        left = r.left;
-        top = r.top;
-        SetForegroundWindow(warning);
-        Sleep(50);
-        KeyPress(VK_RETURN);
-        KeyPress(VK_ESCAPE);
-        for (int i = 0; i < 300 && g_escapeUps == 0; ++i) {
-            Sleep(10);
-        }
-        Sleep(50);
-        openAfterKeys = IsWindow(warning) && IsWindowVisible(warning);
-        // The close button: top right of the warning.
-        POINT close{r.left + 375, r.top + 25};
-        ClickToClose(close, warning);
-    };
-    std::thread driver([&] {
-        steps();
-        guard.Stand();
-    });
-    MouseClickAt(c.x, c.y);
-    bool done = PumpUntil([&] { return gallery.Status().rfind("Warning B", 0) == 0; }, 15000);
-    guard.Finish();
-    driver.join();
-    EXPECT_FALSE(guard.Rescued());
+    ModalRun run = DriveModal(
+        hwnd, c,
+        [&] {
+            HWND warning = WaitForDialog(thread, hwnd, c);
+            if (!warning) {
+                return;
+            }
+            RECT r{};
+            GetWindowRect(warning, &r);
+            left = r.left;
+            top = r.top;
+            SetForegroundWindow(warning);
+            Sleep(50);
+            KeyPress(VK_RETURN);
+            KeyPress(VK_ESCAPE);
+            for (int i = 0; i < 300 && g_escapeUps == 0; ++i) {
+                Sleep(10);
+            }
+            Sleep(50);
+            openAfterKeys = IsWindow(warning) && IsWindowVisible(warning);
+            // The close button: top right of the warning.
+            POINT close{r.left + 375, r.top + 25};
+            ClickToClose(close, warning);
+        },
+        [&] { return gallery.Status().rfind("Warning B", 0) == 0; });
+    EXPECT_FALSE(run.rescued);
     UnhookWindowsHookEx(g_recorder);
-    ASSERT_TRUE(done);
+    ASSERT_TRUE(run.done);
     EXPECT_GE(g_escapeUps.load(), 1);
     EXPECT_EQ(0, g_enterEscapeDowns.load());
     EXPECT_TRUE(openAfterKeys);
@@ -508,31 +510,25 @@ TEST_F(Gallery, VariantAOpensCentredOverItsOwnerAndOkGivesOk) {
     GetWindowRect(hwnd, &owner);
     POINT c = CentreOf(gallery.WarningButton(0).Handle());
     std::atomic<int> cx{-1}, cy{-1};
-    ModalGuard guard(thread, hwnd);
-    auto steps = [&] {
-        HWND warning = WaitForDialog(thread, hwnd, c);
-        if (!warning) {
-            return;
-        }
-        RECT r{};
-        GetWindowRect(warning, &r);
-        cx = (r.left + r.right) / 2;
-        cy = (r.top + r.bottom) / 2;
-        // The OK pill's middle.
-        MouseMoveTo(r.left + 138, r.top + 233);
-        Sleep(50);
-        ClickToClose({r.left + 138, r.top + 233}, warning);
-    };
-    std::thread driver([&] {
-        steps();
-        guard.Stand();
-    });
-    MouseClickAt(c.x, c.y);
-    bool done = PumpUntil([&] { return gallery.Status().rfind("Warning A", 0) == 0; }, 15000);
-    guard.Finish();
-    driver.join();
-    EXPECT_FALSE(guard.Rescued());
-    ASSERT_TRUE(done);
+    ModalRun run = DriveModal(
+        hwnd, c,
+        [&] {
+            HWND warning = WaitForDialog(thread, hwnd, c);
+            if (!warning) {
+                return;
+            }
+            RECT r{};
+            GetWindowRect(warning, &r);
+            cx = (r.left + r.right) / 2;
+            cy = (r.top + r.bottom) / 2;
+            // The OK pill's middle.
+            MouseMoveTo(r.left + 138, r.top + 233);
+            Sleep(50);
+            ClickToClose({r.left + 138, r.top + 233}, warning);
+        },
+        [&] { return gallery.Status().rfind("Warning A", 0) == 0; });
+    EXPECT_FALSE(run.rescued);
+    ASSERT_TRUE(run.done);
     EXPECT_EQ(IDOK, gallery.LastWarningResult());
     EXPECT_NEAR((owner.left + owner.right) / 2, cx.load(), 1);
     EXPECT_NEAR((owner.top + owner.bottom) / 2, cy.load(), 1);
@@ -541,25 +537,19 @@ TEST_F(Gallery, VariantAOpensCentredOverItsOwnerAndOkGivesOk) {
 TEST_F(Gallery, CancelButtonGivesCancel) {
     DWORD thread = GetCurrentThreadId();
     POINT c = CentreOf(gallery.WarningButton(3).Handle()); // variant D
-    ModalGuard guard(thread, hwnd);
-    auto steps = [&] {
-        HWND warning = WaitForDialog(thread, hwnd, c);
-        if (!warning) {
-            return;
-        }
-        RECT r{};
-        GetWindowRect(warning, &r);
-        ClickToClose({r.left + 262, r.top + 233}, warning);
-    };
-    std::thread driver([&] {
-        steps();
-        guard.Stand();
-    });
-    MouseClickAt(c.x, c.y);
-    bool done = PumpUntil([&] { return gallery.Status().rfind("Warning D", 0) == 0; }, 15000);
-    guard.Finish();
-    driver.join();
-    EXPECT_FALSE(guard.Rescued());
-    ASSERT_TRUE(done);
+    ModalRun run = DriveModal(
+        hwnd, c,
+        [&] {
+            HWND warning = WaitForDialog(thread, hwnd, c);
+            if (!warning) {
+                return;
+            }
+            RECT r{};
+            GetWindowRect(warning, &r);
+            ClickToClose({r.left + 262, r.top + 233}, warning);
+        },
+        [&] { return gallery.Status().rfind("Warning D", 0) == 0; });
+    EXPECT_FALSE(run.rescued);
+    ASSERT_TRUE(run.done);
     EXPECT_EQ(IDCANCEL, gallery.LastWarningResult());
 }
