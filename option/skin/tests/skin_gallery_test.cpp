@@ -206,6 +206,25 @@ HWND WaitForDialog(DWORD thread, HWND except, POINT opener) {
     return nullptr;
 }
 
+// Opens a warning with a click on `opener` and drives it from the second thread with `steps`, which get the warning
+// and its rectangle on the screen.
+ModalRun DriveWarning(HWND except, POINT opener, const std::function<void(HWND, const RECT&)>& steps,
+                      const std::function<bool()>& done) {
+    DWORD thread = GetCurrentThreadId();
+    return DriveModal(
+        except, opener,
+        [&] {
+            HWND warning = WaitForDialog(thread, except, opener);
+            if (!warning) {
+                return;
+            }
+            RECT r{};
+            GetWindowRect(warning, &r);
+            steps(warning, r);
+        },
+        done);
+}
+
 // Key messages the modal loop takes out of the queue, seen after the warning's own hook.
 std::atomic<int> g_escapeUps{0};
 std::atomic<int> g_enterEscapeDowns{0};
@@ -465,15 +484,9 @@ TEST_F(Gallery, WarningIgnoresEnterAndEscapeAndItsCloseButtonGivesCancel) {
     POINT c = CentreOf(gallery.WarningButton(1).Handle()); // variant B
     std::atomic<bool> openAfterKeys{false};
     std::atomic<int> left{-1}, top{-1};
-    ModalRun run = DriveModal(
+    ModalRun run = DriveWarning(
         hwnd, c,
-        [&] {
-            HWND warning = WaitForDialog(thread, hwnd, c);
-            if (!warning) {
-                return;
-            }
-            RECT r{};
-            GetWindowRect(warning, &r);
+        [&](HWND warning, const RECT& r) {
             left = r.left;
             top = r.top;
             SetForegroundWindow(warning);
@@ -502,7 +515,6 @@ TEST_F(Gallery, WarningIgnoresEnterAndEscapeAndItsCloseButtonGivesCancel) {
 }
 
 TEST_F(Gallery, VariantAOpensCentredOverItsOwnerAndOkGivesOk) {
-    DWORD thread = GetCurrentThreadId();
     // Away from the screen's centre, so that centred over the owner and centred on the screen differ.
     SetWindowPos(hwnd, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     PumpFor(300);
@@ -510,15 +522,9 @@ TEST_F(Gallery, VariantAOpensCentredOverItsOwnerAndOkGivesOk) {
     GetWindowRect(hwnd, &owner);
     POINT c = CentreOf(gallery.WarningButton(0).Handle());
     std::atomic<int> cx{-1}, cy{-1};
-    ModalRun run = DriveModal(
+    ModalRun run = DriveWarning(
         hwnd, c,
-        [&] {
-            HWND warning = WaitForDialog(thread, hwnd, c);
-            if (!warning) {
-                return;
-            }
-            RECT r{};
-            GetWindowRect(warning, &r);
+        [&](HWND warning, const RECT& r) {
             cx = (r.left + r.right) / 2;
             cy = (r.top + r.bottom) / 2;
             // The OK pill's middle.
@@ -535,17 +541,10 @@ TEST_F(Gallery, VariantAOpensCentredOverItsOwnerAndOkGivesOk) {
 }
 
 TEST_F(Gallery, CancelButtonGivesCancel) {
-    DWORD thread = GetCurrentThreadId();
     POINT c = CentreOf(gallery.WarningButton(3).Handle()); // variant D
-    ModalRun run = DriveModal(
+    ModalRun run = DriveWarning(
         hwnd, c,
-        [&] {
-            HWND warning = WaitForDialog(thread, hwnd, c);
-            if (!warning) {
-                return;
-            }
-            RECT r{};
-            GetWindowRect(warning, &r);
+        [&](HWND warning, const RECT& r) {
             ClickToClose({r.left + 262, r.top + 233}, warning);
         },
         [&] { return gallery.Status().rfind("Warning D", 0) == 0; });
