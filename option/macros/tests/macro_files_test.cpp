@@ -53,15 +53,17 @@ std::vector<KeyValue> MacroKeys(const std::string& path) {
     std::string line;
     bool inSection = false;
     while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
+        if (!line.empty() && line.back() == '\r') {
             line.pop_back();
+        }
         if (!line.empty() && line.front() == '[') {
             inSection = line == "[Macros]";
             continue;
         }
         size_t eq = line.find('=');
-        if (inSection && eq != std::string::npos)
+        if (inSection && eq != std::string::npos) {
             keys.push_back({line.substr(0, eq), line.substr(eq + 1)});
+        }
     }
     return keys;
 }
@@ -83,8 +85,9 @@ std::string Encoded(const MacroRecord& record) {
 
 MacroLibrary Library(std::initializer_list<MacroRecord> records) {
     MacroLibrary library;
-    for (const MacroRecord& r : records)
+    for (const MacroRecord& r : records) {
         library.push_back(std::make_unique<MacroRecord>(r));
+    }
     return library;
 }
 
@@ -96,12 +99,14 @@ bool Same(const MacroRecord& a, const MacroRecord& b) {
 std::string SourcePath(const std::string& relative) {
     const char* root = std::getenv("KORVANE_SOURCE_DIR");
     std::string path = root ? root : "";
-    if (!path.empty() && path.front() == '/')
+    if (!path.empty() && path.front() == '/') {
         path = "Z:" + path;
+    }
     path += "/" + relative;
     for (char& c : path) {
-        if (c == '/')
+        if (c == '/') {
             c = '\\';
+        }
     }
     return path;
 }
@@ -122,8 +127,9 @@ protected:
         HANDLE find = FindFirstFileA((folder + "*").c_str(), &found);
         if (find != INVALID_HANDLE_VALUE) {
             do {
-                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
                     DeleteFileA((folder + found.cFileName).c_str());
+                }
             } while (FindNextFileA(find, &found));
             FindClose(find);
         }
@@ -153,8 +159,9 @@ TEST_F(MacroFiles, SavedLibraryHasExactlyItsKeysInOrderAndLoadsBackTheSame) {
     MacroLibrary loaded;
     LoadMacroLibrary(loaded, sequence);
     ASSERT_EQ(loaded.size(), 3u);
-    for (size_t i = 0; i < 3; ++i)
+    for (size_t i = 0; i < 3; ++i) {
         EXPECT_TRUE(Same(*loaded[i], *library[i])) << i;
+    }
 }
 
 TEST_F(MacroFiles, SavingAShorterLibraryLeavesNoOldKeys) {
@@ -169,8 +176,9 @@ TEST_F(MacroFiles, SavingAShorterLibraryLeavesNoOldKeys) {
     std::vector<KeyValue> keys = MacroKeys(sequence);
     ASSERT_EQ(keys.size(), 4u);
     EXPECT_EQ(keys[0].value, "3");
-    for (const KeyValue& kv : keys)
+    for (const KeyValue& kv : keys) {
         EXPECT_TRUE(kv.key != "3" && kv.key != "4") << kv.key;
+    }
     MacroLibrary loaded;
     LoadMacroLibrary(loaded, sequence);
     ASSERT_EQ(loaded.size(), 3u);
@@ -273,8 +281,9 @@ TEST_F(MacroFiles, ExportedMacroFileMatchesItsGoldenFile) {
     EXPECT_TRUE(ExportMacro(path, burst));
     const std::string golden = ReadText(SourcePath("option/macros/tests/golden/burst.macro"));
     const std::string written = ReadText(path);
-    if (golden.empty())
+    if (golden.empty()) {
         WriteText(SourcePath("option/macros/tests/golden/burst.macro.new"), written);
+    }
     ASSERT_FALSE(golden.empty()) << "golden file missing; the output was written as burst.macro.new beside it";
     EXPECT_EQ(written, golden);
 
@@ -309,6 +318,35 @@ TEST_F(MacroFiles, ImportMakesTheNameUniqueAndRefusesUnreadableFiles) {
     EXPECT_FALSE(ImportMacro(library, folder + "sequence.macro"));
     EXPECT_FALSE(ImportMacro(library, folder + "missing.macro"));
     EXPECT_EQ(library.size(), 5u);
+}
+
+TEST_F(MacroFiles, RepeatCountsFromFilesStayWithinTheEditorsRange) {
+    // A damaged sequence file: counts the editor never writes, next to ones it does.
+    const MacroRecord huge = Record("Huge", 2, 1, 65535), zero = Record("Zero", 2, 2, 0),
+                      negative = Record("Negative", 2, 3, -7), top = Record("Top", 2, 4, 255);
+    WriteText(sequence, "[Macros]\r\nnumber=4\r\n0=" + Encoded(huge) + "\r\n1=" + Encoded(zero) +
+                            "\r\n2=" + Encoded(negative) + "\r\n3=" + Encoded(top) + "\r\n");
+    MacroLibrary loaded;
+    LoadMacroLibrary(loaded, sequence);
+    ASSERT_EQ(loaded.size(), 4u);
+    EXPECT_EQ(loaded[0]->RepeatCount, 255);
+    EXPECT_EQ(loaded[1]->RepeatCount, 1);
+    EXPECT_EQ(loaded[2]->RepeatCount, 1);
+    EXPECT_EQ(loaded[3]->RepeatCount, 255);
+    // The copy that reaches the mouse carries the kept count.
+    MacroKeyInfo entry;
+    std::memset(&entry, 0, sizeof entry);
+    CopyMacroIntoEntry(*loaded[0], entry);
+    EXPECT_EQ(entry.RepeatCount, 255);
+
+    // A macro file likewise.
+    const std::string path = folder + "huge.macro";
+    ASSERT_TRUE(ExportMacro(path, Record("Spam", 1, 5, 100000)));
+    ASSERT_TRUE(ImportMacro(loaded, path));
+    EXPECT_EQ(loaded.back()->RepeatCount, 255);
+    ASSERT_TRUE(ExportMacro(path, Record("Never", 1, 6, 0)));
+    ASSERT_TRUE(ImportMacro(loaded, path));
+    EXPECT_EQ(loaded.back()->RepeatCount, 1);
 }
 
 TEST(MacroFilePaths, SequenceFileIsInTheConfigFolderBesideTheProgram) {
