@@ -251,7 +251,7 @@ void MainWindow::Apply() {
         return;
     }
     busy_ = true;
-    SetTimer(hwnd, kApplyTimer, kApplyAnswerLimitMs, nullptr);
+    SetTimer(hwnd, kApplyTimer, applyLimitMs_, nullptr);
 }
 
 void MainWindow::EndBusy() {
@@ -335,7 +335,7 @@ void MainWindow::OnTimer(UINT_PTR id) {
             ShowWarning(hwnd, WarningVariant::E);
         }
     } else if (id == kApplyTimer) {
-        Trace("Option: no answer from Monitor to the apply within %u ms\n", kApplyAnswerLimitMs);
+        Trace("Option: no answer from Monitor to the apply within %u ms\n", applyLimitMs_);
         EndBusy();
     }
 }

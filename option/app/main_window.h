@@ -57,6 +57,8 @@ public:
     static constexpr UINT_PTR kApplyTimer = 2;
     // Monitor answers an apply within seconds; without an answer the window stops waiting after this.
     static constexpr UINT kApplyAnswerLimitMs = 30000;
+    // Tests wait less.
+    void SetApplyAnswerLimit(UINT ms) { applyLimitMs_ = ms; }
     static constexpr char kWebPage[] = "https://korvane.example/";
 
 protected:
@@ -105,5 +107,6 @@ private:
     bool busy_ = false;
     bool deviceWarningShown_ = false;
     bool measureStart_ = false;
+    UINT applyLimitMs_ = kApplyAnswerLimitMs;
     bool painted_ = false;
 };

@@ -53,6 +53,8 @@ void MakeCheck(SkinButton& b, HWND parent, const ButtonPos& p, const SkinScreens
         b.SetCaption(Fetch(textNumber));
         b.SetPlacement(7);
         b.SetFontSize(15, 0);
+        // The box shows the state; the caption stays readable in every state.
+        b.SetCaptionColours(0xE6E6E6, 0xFFFFFF, 0xE6E6E6, 0x969696);
         b.SetTooltip(Fetch(textNumber), true);
     }
 }
