@@ -1,12 +1,15 @@
 #include "option/macros/macro_library.h"
 
+#include "common/text.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
+// A macro name without blanks (spaces, tabs) at either end: the form in which names are compared and copied.
+std::string TrimmedName(std::string_view name) {
+    return std::string(TrimBlanks(name, kBlanks));
 }
 
 char FoldCase(char c) {
@@ -34,18 +37,6 @@ std::string MacroNameOf(const MacroRecord& record) {
     return std::string(record.Name, FieldLength(record.Name));
 }
 
-std::string TrimBlanks(std::string_view text) {
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && IsBlank(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && IsBlank(text[end - 1])) {
-        --end;
-    }
-    return std::string(text.substr(begin, end - begin));
-}
-
 bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
@@ -67,7 +58,7 @@ MacroRecord* MacroAt(const MacroLibrary& library, int index) {
 
 bool MacroNameExists(const MacroLibrary& library, std::string_view name) {
     return std::any_of(library.begin(), library.end(), [&](const std::unique_ptr<MacroRecord>& record) {
-        return SameNameIgnoringCase(TrimBlanks(MacroNameOf(*record)), name);
+        return SameNameIgnoringCase(TrimmedName(MacroNameOf(*record)), name);
     });
 }
 
@@ -76,7 +67,7 @@ MacroLookup FindMacroEntry(const MacroLibrary& library, const MacroKeyInfo& entr
     const std::string name = EntryNameOf(entry);
     for (size_t i = 0; i < library.size(); ++i) {
         const MacroRecord& record = *library[i];
-        if (!SameNameIgnoringCase(TrimBlanks(MacroNameOf(record)), name)) {
+        if (!SameNameIgnoringCase(TrimmedName(MacroNameOf(record)), name)) {
             continue;
         }
         result.index = static_cast<int>(i);
@@ -91,7 +82,7 @@ MacroLookup FindMacroEntry(const MacroLibrary& library, const MacroKeyInfo& entr
 void CopyMacroIntoEntry(const MacroRecord& record, MacroKeyInfo& entry) {
     entry.ContentCount = static_cast<uint16_t>(EventCountOf(record));
     // The entry's name is what finds the macro again, and the library side of that lookup is trimmed: store it so.
-    const std::string name = TrimBlanks(MacroNameOf(record));
+    const std::string name = TrimmedName(MacroNameOf(record));
     std::memset(entry.MacroName, 0, sizeof entry.MacroName);
     std::memcpy(entry.MacroName, name.data(), std::min(name.size(), kMacroNameMax));
     static_assert(sizeof entry.Data == sizeof record.Events);
@@ -101,7 +92,7 @@ void CopyMacroIntoEntry(const MacroRecord& record, MacroKeyInfo& entry) {
 
 MacroForEntry MacroForEntryOf(const MacroRecord& record) {
     MacroForEntry macro;
-    macro.name = TrimBlanks(MacroNameOf(record)).substr(0, kMacroNameMax);
+    macro.name = TrimmedName(MacroNameOf(record)).substr(0, kMacroNameMax);
     macro.repeatCount = record.RepeatCount;
     macro.eventCount = EventCountOf(record);
     static_assert(sizeof macro.events == sizeof record.Events);
@@ -179,8 +170,8 @@ MacroRecord& AddLoadedMacro(MacroLibrary& library, const MacroRecord& record) {
 MacroRecord& AddImportedMacro(MacroLibrary& library, const MacroRecord& record) {
     auto copy = std::make_unique<MacroRecord>(record);
     copy->RepeatCount = std::clamp(copy->RepeatCount, kMacroRepeatMin, kMacroRepeatMax);
-    const std::string trimmed = TrimBlanks(MacroNameOf(record));
-    SetMacroName(*copy, UniqueMacroName(library, TrimBlanks(std::string_view(trimmed).substr(0, kMacroNameMax))));
+    const std::string trimmed = TrimmedName(MacroNameOf(record));
+    SetMacroName(*copy, UniqueMacroName(library, TrimmedName(std::string_view(trimmed).substr(0, kMacroNameMax))));
     library.push_back(std::move(copy));
     return *library.back();
 }

@@ -21,8 +21,6 @@ inline constexpr size_t kMacroNameMax = 19;
 int EventCountOf(const MacroRecord& record);
 // The name within its field (never past the 52 bytes, terminated or not).
 std::string MacroNameOf(const MacroRecord& record);
-// The text without blanks (spaces, tabs) at either end.
-std::string TrimBlanks(std::string_view text);
 // Letter case ignored (ASCII letters).
 bool SameNameIgnoringCase(std::string_view a, std::string_view b);
 

@@ -47,16 +47,16 @@ TEST_F(WorkerFixture, JobsRunOneAtATimeInArrivalOrderAndOthersAreDropped) {
     ASSERT_TRUE(recorder.WaitForCount(kApplyFinished, 2));
     worker.Stop();
 
-    std::vector<std::string> expected = Lines(FormatTransfers(BuildApplyAll(*initial)));
+    std::vector<std::string> expected = SplitLines(FormatTransfers(BuildApplyAll(*initial)));
     expected.push_back(kApplyFinished);
-    Append(expected, Lines(FormatTransfers(BuildReadBack())));
+    Append(expected, SplitLines(FormatTransfers(BuildReadBack())));
     expected.push_back("BLOCK profile 1 cpi 4");
     expected.push_back("SAVE profile 1 cpi 4");
     expected.push_back(kDeviceStateRead);
-    Append(expected, Lines(FormatTransfers(BuildReadBackTail())));
+    Append(expected, SplitLines(FormatTransfers(BuildReadBackTail())));
     // The read-back changed Monitor's copy: the second apply-all selects stage 5.
     initial->Profile[1].Cpi_X = 4;
-    Append(expected, Lines(FormatTransfers(BuildApplyAll(*initial))));
+    Append(expected, SplitLines(FormatTransfers(BuildApplyAll(*initial))));
     expected.push_back(kApplyFinished);
     EXPECT_EQ(expected, recorder.Lines());
 
@@ -78,7 +78,7 @@ TEST_F(WorkerFixture, JobCodesBeyondThirtyTwoBitsAreDropped) {
     ASSERT_TRUE(worker.PostJob(kJobApplyAll));
     ASSERT_TRUE(recorder.WaitForCount(kApplyFinished, 1));
     worker.Stop();
-    std::vector<std::string> expected = Lines(FormatTransfers(BuildApplyAll(*DefaultData())));
+    std::vector<std::string> expected = SplitLines(FormatTransfers(BuildApplyAll(*DefaultData())));
     expected.push_back(kApplyFinished);
     EXPECT_EQ(expected, recorder.Lines());
 }
@@ -139,7 +139,7 @@ TEST_F(WorkerFixture, AJobWorksOnTheProfileAsItWasWhenTheJobStarted) {
     };
     runner.SetConnected(true);
     runner.Run(kJobApplyAll);
-    std::vector<std::string> expected = Lines(FormatTransfers(BuildApplyAll(*initial)));
+    std::vector<std::string> expected = SplitLines(FormatTransfers(BuildApplyAll(*initial)));
     expected.push_back(kApplyFinished);
     EXPECT_EQ(expected, recorder.Lines());
 }
@@ -150,7 +150,7 @@ TEST_F(WorkerFixture, ClosedInterfacesOrRemovalStopTheJob) {
     runner.SetConnected(true);
     transport.refuseAfter = 3; // closed after the lighting command
     runner.Run(kJobApplyAll);
-    std::vector<std::string> all = Lines(FormatTransfers(BuildApplyAll(*initial)));
+    std::vector<std::string> all = SplitLines(FormatTransfers(BuildApplyAll(*initial)));
     std::vector<std::string> expected(all.begin(), all.begin() + 6); // three commands and their pauses
     expected.push_back(kApplyFinished);
     EXPECT_EQ(expected, recorder.Lines());

@@ -240,7 +240,7 @@ TEST_F(VirtualMouseTest, ApplyAllReachesTheMouseExactlyAsEncoded) {
     // The mouse logged every transfer, in order, with the bytes that were sent.
     const TransferList list = BuildApplyAll(*profile);
     std::vector<std::string> expected;
-    for (const std::string& line : Lines(FormatTransfers(list))) {
+    for (const std::string& line : SplitLines(FormatTransfers(list))) {
         if (line.rfind("PAUSE", 0) != 0) {
             expected.push_back(line);
         }

@@ -33,10 +33,11 @@ protected:
         folder_.WriteMouseMemory(plugged, 2);
         ASSERT_TRUE(folder_.StartMonitor());
         ASSERT_TRUE(folder_.WaitMonitorReady());
-        ASSERT_TRUE(WaitFor([&] { return debug_.Contains("CMonitorWnd started", folder_.MonitorPid()); }, kEventWait));
+        ASSERT_TRUE(
+            PumpUntil([&] { return debug_.Contains("CMonitorWnd started", folder_.MonitorPid()); }, kEventWait));
     }
     bool Traced(const std::string& text, int times = 1) {
-        return WaitFor([&] { return debug_.Count(text, folder_.MonitorPid()) >= times; }, kEventWait);
+        return PumpUntil([&] { return debug_.Count(text, folder_.MonitorPid()) >= times; }, kEventWait);
     }
     // Monitor's window answers a sent message within the time (waiting the whole time even when the window looks
     // hung meanwhile).
@@ -63,7 +64,7 @@ TEST_F(MonitorStress, ArrivalWaitsWithoutStoppingTheWindowAndOpensTheMouseOnce) 
     EXPECT_TRUE(Answers(500));
     PostMessageA(monitor, DevicePresence, 1, 0); // a second arrival during the wait
     ASSERT_TRUE(Traced("CMonitorWnd tray icon added"));
-    EXPECT_TRUE(WaitFor([&] { return option_.Count(DeviceStateRead) == 1; }, kEventWait));
+    EXPECT_TRUE(PumpUntil([&] { return option_.Count(DeviceStateRead) == 1; }, kEventWait));
     EXPECT_EQ(1, CountOf(folder_.Log(), "Open_ReportDevice 1"));
     EXPECT_EQ(1, debug_.Count("CMonitorWnd opening the mouse", folder_.MonitorPid()));
     EXPECT_EQ(1, folder_.ConfigInt("Setting", "Device", -1));
@@ -90,7 +91,7 @@ TEST_F(MonitorStress, ArrivalWaitsWithoutStoppingTheWindowAndOpensTheMouseOnce) 
 
 TEST_F(MonitorStress, AProcessHoldingTheBlockMutexCannotFreezeMonitor) {
     Start(true);
-    ASSERT_TRUE(WaitFor([&] { return option_.Count(DeviceStateRead) == 1; }, kEventWait));
+    ASSERT_TRUE(PumpUntil([&] { return option_.Count(DeviceStateRead) == 1; }, kEventWait));
     HANDLE mutex = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kShareDataMutexName);
     ASSERT_NE(nullptr, mutex);
     ASSERT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(mutex, kEventWait));
@@ -102,7 +103,7 @@ TEST_F(MonitorStress, AProcessHoldingTheBlockMutexCannotFreezeMonitor) {
     EXPECT_TRUE(Traced("CMonitorWnd balloon \"2500 DPI\""));
     // Option's Apply finds no block to read, and is still answered.
     PostMessageA(FindWindowA(nullptr, kMonitorWindowTitle), ApplyAllSetting, 0, 0);
-    EXPECT_TRUE(WaitFor([&] { return option_.Count(ApplyFinished) == 1; }, 2 * kEventWait));
+    EXPECT_TRUE(PumpUntil([&] { return option_.Count(ApplyFinished) == 1; }, 2 * kEventWait));
 
     // It shuts down in order with the mutex still held, and the mouse is then no longer there for anyone.
     EXPECT_TRUE(folder_.StopMonitor());
@@ -114,8 +115,8 @@ TEST_F(MonitorStress, AProcessHoldingTheBlockMutexCannotFreezeMonitor) {
 
 TEST_F(MonitorStress, TheEndOfTheSessionRunsTheShutDownOrder) {
     Start(true);
-    ASSERT_TRUE(WaitFor([&] { return option_.Count(DeviceStateRead) == 1; }, kEventWait));
-    ASSERT_TRUE(WaitFor([] { return FindWindowA(nullptr, kOsdWindowTitle) != nullptr; }, kEventWait));
+    ASSERT_TRUE(PumpUntil([&] { return option_.Count(DeviceStateRead) == 1; }, kEventWait));
+    ASSERT_TRUE(PumpUntil([] { return FindWindowA(nullptr, kOsdWindowTitle) != nullptr; }, kEventWait));
     EXPECT_EQ(1, folder_.ConfigInt("Setting", "Device", -1));
     HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle);
 
@@ -124,8 +125,8 @@ TEST_F(MonitorStress, TheEndOfTheSessionRunsTheShutDownOrder) {
     SendMessageA(monitor, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     EXPECT_EQ(0, folder_.ConfigInt("Setting", "Device", -1));
     EXPECT_TRUE(debug_.Contains("CMonitorWnd OnDestroy done", folder_.MonitorPid()));
-    EXPECT_TRUE(WaitFor([&] { return option_.Count(WM_CLOSE) == 1; }, kEventWait));
-    EXPECT_TRUE(WaitFor([] { return FindWindowA(nullptr, kOsdWindowTitle) == nullptr; }, kEventWait));
+    EXPECT_TRUE(PumpUntil([&] { return option_.Count(WM_CLOSE) == 1; }, kEventWait));
+    EXPECT_TRUE(PumpUntil([] { return FindWindowA(nullptr, kOsdWindowTitle) == nullptr; }, kEventWait));
     EXPECT_NE(std::string::npos, folder_.Log().find("Close_DevMonitor"));
 
     // Nothing reaches the closed transport afterwards, and the window still ends in order.

@@ -6,6 +6,8 @@
 
 #include "common/ini_file.h"
 
+#include "testing/macro_records.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -16,20 +18,6 @@
 #include <vector>
 
 namespace {
-
-MacroRecord Record(const char* name, int count, uint8_t seed, int repeat = 1) {
-    MacroRecord r;
-    std::memset(&r, 0, sizeof r);
-    std::strncpy(r.Name, name, sizeof r.Name - 1);
-    r.RepeatCount = repeat;
-    r.EventCount = count;
-    for (int i = 0; i < count && i < kMacroRecordEvents; ++i) {
-        r.Events[i].MacroCode = static_cast<uint8_t>(0x04 + (seed + i) % 0x60);
-        r.Events[i].Action = (i % 2) ? kMacroRelease : kMacroPress;
-        r.Events[i].Delay = static_cast<uint16_t>(seed * 1000 + i * 7);
-    }
-    return r;
-}
 
 std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -143,7 +131,8 @@ protected:
 } // namespace
 
 TEST_F(MacroFiles, SavedLibraryHasExactlyItsKeysInOrderAndLoadsBackTheSame) {
-    MacroLibrary library = Library({Record("Aim", 3, 1, 2), Record("Burst", 50, 2, 255), Record("Crouch", 1, 3)});
+    MacroLibrary library =
+        Library({TestMacro("Aim", 3, 1, 2), TestMacro("Burst", 50, 2, 255), TestMacro("Crouch", 1, 3)});
     EXPECT_TRUE(SaveMacroLibrary(library, sequence));
 
     std::vector<KeyValue> keys = MacroKeys(sequence);
@@ -165,8 +154,8 @@ TEST_F(MacroFiles, SavedLibraryHasExactlyItsKeysInOrderAndLoadsBackTheSame) {
 }
 
 TEST_F(MacroFiles, SavingAShorterLibraryLeavesNoOldKeys) {
-    MacroLibrary library =
-        Library({Record("A", 1, 1), Record("B", 2, 2), Record("C", 3, 3), Record("D", 4, 4), Record("E", 5, 5)});
+    MacroLibrary library = Library(
+        {TestMacro("A", 1, 1), TestMacro("B", 2, 2), TestMacro("C", 3, 3), TestMacro("D", 4, 4), TestMacro("E", 5, 5)});
     SaveMacroLibrary(library, sequence);
     ASSERT_EQ(MacroKeys(sequence).size(), 6u);
     ASSERT_TRUE(RemoveMacroAt(library, 3));
@@ -195,7 +184,7 @@ TEST_F(MacroFiles, SavingAShorterLibraryLeavesNoOldKeys) {
 }
 
 TEST_F(MacroFiles, NoPositiveNumberLoadsNothing) {
-    const std::string record = "0=" + Encoded(Record("Aim", 2, 1)) + "\r\n";
+    const std::string record = "0=" + Encoded(TestMacro("Aim", 2, 1)) + "\r\n";
     for (const std::string& head : {std::string("number=0\r\n"), std::string("number=-2\r\n"), std::string()}) {
         WriteText(sequence, "[Macros]\r\n" + head + record);
         MacroLibrary loaded;
@@ -208,8 +197,8 @@ TEST_F(MacroFiles, NoPositiveNumberLoadsNothing) {
 }
 
 TEST_F(MacroFiles, DamagedRecordsAreSkippedAndTheOthersKeepTheirOrder) {
-    const MacroRecord a = Record("Aim", 2, 1), b = Record("Burst", 3, 2), c = Record("Crouch", 4, 3),
-                      d = Record("Duck", 5, 4), e = Record("Evade", 6, 5);
+    const MacroRecord a = TestMacro("Aim", 2, 1), b = TestMacro("Burst", 3, 2), c = TestMacro("Crouch", 4, 3),
+                      d = TestMacro("Duck", 5, 4), e = TestMacro("Evade", 6, 5);
     std::string badChecksum = Encoded(b);
     badChecksum[10] = badChecksum[10] == '0' ? '1' : '0';
     std::string shortValue = Encoded(c).substr(0, 520);
@@ -243,7 +232,7 @@ TEST_F(MacroFiles, DamagedRecordsAreSkippedAndTheOthersKeepTheirOrder) {
 }
 
 TEST_F(MacroFiles, AnEmptyMacroIsStoredLoadedAndCopiedLikeAnyOther) {
-    MacroLibrary library = Library({Record("Nothing", 0, 0, 4), Record("Aim", 2, 1)});
+    MacroLibrary library = Library({TestMacro("Nothing", 0, 0, 4), TestMacro("Aim", 2, 1)});
     SaveMacroLibrary(library, sequence);
     MacroLibrary loaded;
     LoadMacroLibrary(loaded, sequence);
@@ -261,8 +250,8 @@ TEST_F(MacroFiles, AnEmptyMacroIsStoredLoadedAndCopiedLikeAnyOther) {
 }
 
 TEST_F(MacroFiles, SavingIntoAMissingFolderReportsFailure) {
-    EXPECT_FALSE(SaveMacroLibrary(Library({Record("Aim", 1, 1)}), folder + "absent\\sequence.dat"));
-    EXPECT_FALSE(ExportMacro(folder + "absent\\a.macro", Record("Aim", 1, 1)));
+    EXPECT_FALSE(SaveMacroLibrary(Library({TestMacro("Aim", 1, 1)}), folder + "absent\\sequence.dat"));
+    EXPECT_FALSE(ExportMacro(folder + "absent\\a.macro", TestMacro("Aim", 1, 1)));
 }
 
 TEST_F(MacroFiles, ExportedMacroFileMatchesItsGoldenFile) {
@@ -295,8 +284,8 @@ TEST_F(MacroFiles, ExportedMacroFileMatchesItsGoldenFile) {
 
 TEST_F(MacroFiles, ImportMakesTheNameUniqueAndRefusesUnreadableFiles) {
     const std::string path = folder + "jump.macro";
-    ExportMacro(path, Record("Jump", 4, 7, 5));
-    MacroLibrary library = Library({Record("jUMP", 1, 1), Record("Jump1", 1, 2)});
+    ExportMacro(path, TestMacro("Jump", 4, 7, 5));
+    MacroLibrary library = Library({TestMacro("jUMP", 1, 1), TestMacro("Jump1", 1, 2)});
     ASSERT_TRUE(ImportMacro(library, path));
     ASSERT_EQ(library.size(), 3u);
     EXPECT_EQ(MacroNameOf(*library[2]), "Jump2");
@@ -304,16 +293,16 @@ TEST_F(MacroFiles, ImportMakesTheNameUniqueAndRefusesUnreadableFiles) {
     EXPECT_EQ(library[2]->RepeatCount, 5);
 
     const std::string longPath = folder + "long.macro";
-    ExportMacro(longPath, Record("A name far too long for a button", 1, 1));
+    ExportMacro(longPath, TestMacro("A name far too long for a button", 1, 1));
     ASSERT_TRUE(ImportMacro(library, longPath));
     ASSERT_TRUE(ImportMacro(library, longPath));
     EXPECT_EQ(MacroNameOf(*library[3]), "A name far too long");
     EXPECT_EQ(MacroNameOf(*library[4]), "A name far too lon1");
 
-    std::string damaged = Encoded(Record("Bad", 1, 1));
+    std::string damaged = Encoded(TestMacro("Bad", 1, 1));
     damaged[0] = 'G';
     WriteText(folder + "bad.macro", "[Macros]\r\n0=" + damaged + "\r\n");
-    WriteText(folder + "sequence.macro", "[Macros]\r\nnumber=1\r\n1=" + Encoded(Record("Bad", 1, 1)) + "\r\n");
+    WriteText(folder + "sequence.macro", "[Macros]\r\nnumber=1\r\n1=" + Encoded(TestMacro("Bad", 1, 1)) + "\r\n");
     EXPECT_FALSE(ImportMacro(library, folder + "bad.macro"));
     EXPECT_FALSE(ImportMacro(library, folder + "sequence.macro"));
     EXPECT_FALSE(ImportMacro(library, folder + "missing.macro"));
@@ -322,8 +311,8 @@ TEST_F(MacroFiles, ImportMakesTheNameUniqueAndRefusesUnreadableFiles) {
 
 TEST_F(MacroFiles, RepeatCountsFromFilesStayWithinTheEditorsRange) {
     // A damaged sequence file: counts the editor never writes, next to ones it does.
-    const MacroRecord huge = Record("Huge", 2, 1, 65535), zero = Record("Zero", 2, 2, 0),
-                      negative = Record("Negative", 2, 3, -7), top = Record("Top", 2, 4, 255);
+    const MacroRecord huge = TestMacro("Huge", 2, 1, 65535), zero = TestMacro("Zero", 2, 2, 0),
+                      negative = TestMacro("Negative", 2, 3, -7), top = TestMacro("Top", 2, 4, 255);
     WriteText(sequence, "[Macros]\r\nnumber=4\r\n0=" + Encoded(huge) + "\r\n1=" + Encoded(zero) +
                             "\r\n2=" + Encoded(negative) + "\r\n3=" + Encoded(top) + "\r\n");
     MacroLibrary loaded;
@@ -341,10 +330,10 @@ TEST_F(MacroFiles, RepeatCountsFromFilesStayWithinTheEditorsRange) {
 
     // A macro file likewise.
     const std::string path = folder + "huge.macro";
-    ASSERT_TRUE(ExportMacro(path, Record("Spam", 1, 5, 100000)));
+    ASSERT_TRUE(ExportMacro(path, TestMacro("Spam", 1, 5, 100000)));
     ASSERT_TRUE(ImportMacro(loaded, path));
     EXPECT_EQ(loaded.back()->RepeatCount, 255);
-    ASSERT_TRUE(ExportMacro(path, Record("Never", 1, 6, 0)));
+    ASSERT_TRUE(ExportMacro(path, TestMacro("Never", 1, 6, 0)));
     ASSERT_TRUE(ImportMacro(loaded, path));
     EXPECT_EQ(loaded.back()->RepeatCount, 1);
 }
