@@ -1,9 +1,12 @@
-// An apply-all from a shared block of any bytes (the block is writable by any program of the session). Whatever the
+// An apply-all from a shared block of any bytes (the block is writable by any program of the session), and the other
+// things Monitor reads from the block. Whatever the
 // block holds, every transfer has its fixed length and a valid checksum, the series has its fixed shape, and the
 // mouse that takes the series ends up holding exactly the table and slots the encoder built: no write strays outside
 // its slot or page.
 #include "hiddriver/virtual_mouse.h"
 #include "monitor/device/device_commands.h"
+#include "monitor/game_match.h"
+#include "monitor/osd_texts.h"
 #include "testing/fuzz_check.h"
 
 #include <algorithm>
@@ -122,6 +125,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Half the time the profile number is made valid, so that the profile bytes are what gets encoded.
     if (size > 0 && (data[size - 1] & 1)) {
         block->CurrentProfile = static_cast<int32_t>(static_cast<uint32_t>(block->CurrentProfile) % kProfileCount);
+    }
+
+    // What else Monitor reads from the block: the program names of the foreground switch and the CPI message.
+    for (int p = 0; p < kProfileCount; ++p) {
+        const std::string name = GameFileName(block->Profile[p]);
+        FUZZ_CHECK(name.size() <= sizeof block->Profile[p].GameFile);
+        FUZZ_CHECK(name.find_first_of("\\/:") == std::string::npos);
+        const int match = MatchGameProfile(*block, name);
+        FUZZ_CHECK(name.empty() ? match == -1 : match >= 0 && match <= p);
+        const int target = ForegroundSwitchTarget(*block, name);
+        FUZZ_CHECK(target == -1 || (target == match && target != block->CurrentProfile));
+        FUZZ_CHECK(CpiMessage(block->Profile[p]).size() <= 16);
     }
 
     const TransferList list = BuildApplyAll(*block);
