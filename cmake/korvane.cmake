@@ -65,6 +65,9 @@ if(WIN32)
                                 imm32 winmm)
 endif()
 
+# The programs and libraries of the program folder, by target; skins\ and config.ini come beside them.
+set(KORVANE_SHIPPED_TARGETS Monitor Option lan hiddriver mousectl VexelOSD)
+
 # What the installer, the uninstall entry and every version resource call the product and its maker.
 set(KORVANE_PRODUCT_NAME "Korvane Mouse Configuration")
 set(KORVANE_PUBLISHER "Korvane")

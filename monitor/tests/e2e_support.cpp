@@ -195,6 +195,12 @@ ProgramFolder::ProgramFolder() {
     std::ofstream(path_ + "VexelOSD.log").flush();
 }
 
+ProgramFolder::ProgramFolder(const std::string& existingFolder) : path_(existingFolder) {
+    if (!path_.empty() && path_.back() != '\\')
+        path_ += '\\';
+    ready_ = GetFileAttributesA((path_ + "Monitor.exe").c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 ProgramFolder::~ProgramFolder() {
     StopMonitor();
     std::error_code error;

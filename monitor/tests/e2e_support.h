@@ -74,6 +74,8 @@ private:
 class ProgramFolder {
 public:
     ProgramFolder();
+    // A folder that holds the programs already (an installed one): nothing is copied; it is removed at the end too.
+    explicit ProgramFolder(const std::string& existingFolder);
     ~ProgramFolder();
     const std::string& Path() const { return path_; }   // with a trailing backslash
     std::string File(const std::string& name) const { return path_ + name; }
