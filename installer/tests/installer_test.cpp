@@ -14,6 +14,7 @@
 #include "monitor/tests/e2e_support.h"
 #include "option/macros/macro_files.h"
 #include "option/macros/macro_library.h"
+#include "option/skin/button_pos.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,7 @@ constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kRunValue[] = "Korvane Monitor";
 constexpr char kShortcutName[] = "Korvane Mouse Configuration.lnk";
-// The programs and libraries the installer ships, when the build made them.
+// The programs and libraries the installer ships.
 constexpr const char* kProgramFiles[] = {"Monitor.exe", "Option.exe",    "VexelOSD.exe",
                                          "lan.dll",     "hiddriver.dll", "mousectl.exe"};
 
@@ -164,6 +165,23 @@ void AppendTo(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary | std::ios::app) << text;
 }
 
+// The program file of the process that owns the window.
+std::string ProcessImage(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (process == nullptr) {
+        return {};
+    }
+    char path[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    if (!QueryFullProcessImageNameA(process, 0, path, &size)) {
+        path[0] = '\0';
+    }
+    CloseHandle(process);
+    return path;
+}
+
 DWORD MonitorPid() {
     DWORD pid = 0;
     if (HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle)) {
@@ -242,16 +260,6 @@ protected:
 
     std::string File(const std::string& name) const { return folder_ + "\\" + name; }
 
-    std::vector<std::string> ShippedPrograms() const {
-        std::vector<std::string> names;
-        for (const char* name : kProgramFiles) {
-            if (Exists(bin_ + name)) {
-                names.push_back(name);
-            }
-        }
-        return names;
-    }
-
     std::string root_;
     std::string folder_;
     std::string bin_;
@@ -264,7 +272,7 @@ TEST_F(Installer, InstallsUpgradesOverARunningMonitorAndUninstallsKeepingTheSett
     EXPECT_EQ(FileVersion(Setup(KORVANE_VERSION)), KORVANE_VERSION);
 
     // The program folder: the shipped files, as built, each with the project's version; nothing a run leaves.
-    const std::vector<std::string> programs = ShippedPrograms();
+    const std::vector<std::string> programs(std::begin(kProgramFiles), std::end(kProgramFiles));
     std::vector<std::string> expected = programs;
     for (const char* name : {"Uninstall.exe", "config", "config.ini", "skins"}) {
         expected.push_back(name);
@@ -296,38 +304,68 @@ TEST_F(Installer, InstallsUpgradesOverARunningMonitorAndUninstallsKeepingTheSett
     // Kilobytes: the programs alone are several megabytes.
     EXPECT_GT(RegDword(kUninstallKey, "EstimatedSize").value_or(0), 2000u);
 
-    // Monitor from the installed folder opens the shipped virtual mouse there, reads the stage back and saves the
-    // profiles. Then the mouse is unplugged, so that the Monitor the upgrade starts again writes no profile files.
+    // The user's settings: profile 1 with DPI stages of its own (the reset profile has 2500 DPI at stage 3), the
+    // macro library and a key of config.ini.
     e2e::PointerRegistryGuard pointerSettings;
-    e2e::ProgramFolder installed(folder_);
-    ASSERT_TRUE(installed.Ready());
-    {
-        e2e::OptionStandIn option;
-        ASSERT_TRUE(installed.StartMonitor());
-        ASSERT_TRUE(installed.WaitMonitorReady());
-        ASSERT_TRUE(e2e::WaitFor([&] { return option.Count(DeviceStateRead) > 0; }, 20000));
-        EXPECT_EQ(installed.ConfigInt("Setting", "Device", -1), 1);
-        EXPECT_NE(installed.Log().find("GET"), std::string::npos);
-        EXPECT_TRUE(Exists(File("config\\Default4.tvp")));
-        EXPECT_EQ(installed.Mousectl("unplug"), 0);
-        EXPECT_TRUE(e2e::WaitFor([&] { return installed.ConfigInt("Setting", "Device", -1) == 0; }, 10000));
-    } // the stand-in goes before the installer looks for "Tarvex Option"
-
-    // The user's settings, changed while Monitor runs: a profile, the macro library and config.ini.
     ShareData data;
     InitShareData(data);
-    LoadAllProfiles(data, folder_ + "\\");
+    ResetAll(data);
+    data.CurrentProfile = 0;
     std::snprintf(data.Profile[0].ProFileName, sizeof data.Profile[0].ProFileName, "Kept over the upgrade");
-    data.Profile[0].CpiLevel_X[2] = 11;
-    ASSERT_EQ(WriteProfileFile(data.Profile[0], ProfileFilePath(folder_ + "\\", 0)), 1);
+    const int codes[kDpiLevelCount] = {3, 5, 7, 10, 12, 14};
+    for (int i = 0; i < kDpiLevelCount; ++i) {
+        data.Profile[0].CpiLevel_X[i] = codes[i];
+        data.Profile[0].CpiLevel_Y[i] = codes[i];
+    }
+    ASSERT_EQ(SaveAllProfiles(data, folder_ + "\\"), 1);
     MacroLibrary library;
     library.push_back(NewMacroRecord("Kept macro"));
     ASSERT_TRUE(SaveMacroLibrary(library, File("config\\sequence.dat")));
     IniFile(File("config.ini")).WriteInt("Setting", "KeptByTheUpgrade", 7);
+
+    // What the Start-menu shortcut does: Monitor from the installed folder opens the shipped virtual mouse and
+    // brings up the installed Option, whose Apply writes the profile into the mouse.
+    e2e::ProgramFolder installed(folder_);
+    ASSERT_TRUE(installed.Ready());
+    ASSERT_TRUE(installed.StartMonitor(shortcut.arguments));
+    ASSERT_TRUE(installed.WaitMonitorReady());
+    ASSERT_TRUE(e2e::WaitFor([] { return IsWindowVisible(FindWindowA(nullptr, kOptionWindowTitle)) != FALSE; }, 20000));
+    HWND option = FindWindowA(nullptr, kOptionWindowTitle);
+    EXPECT_STRCASEEQ(ProcessImage(option).c_str(), File("Option.exe").c_str());
+    EXPECT_EQ(installed.ConfigInt("Setting", "Device", -1), 1);
+    const ButtonPos applyPos = ParseButtonPos(IniFile(File("skins\\skin_main.ini")).GetString("BUTTONPOS", "5", ""));
+    HWND apply =
+        ChildWindowFromPoint(option, {(applyPos.left + applyPos.right) / 2, (applyPos.top + applyPos.bottom) / 2});
+    ASSERT_NE(apply, nullptr);
+    ASSERT_NE(apply, option);
+    ASSERT_EQ(installed.MouseDump().find("stage 1: 750 DPI"), std::string::npos) << installed.MouseDump();
+    PostMessageA(option, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(apply), BN_CLICKED), reinterpret_cast<LPARAM>(apply));
+    const char* stages[kDpiLevelCount] = {"750 DPI", "1250 DPI", "1750 DPI", "3000 DPI", "4000 DPI", "7250 DPI"};
+    EXPECT_TRUE(e2e::WaitFor(
+        [&] {
+            const std::string dump = installed.MouseDump();
+            for (int i = 0; i < kDpiLevelCount; ++i) {
+                if (dump.find("stage " + std::to_string(i + 1) + ": " + stages[i]) == std::string::npos) {
+                    return false;
+                }
+            }
+            return true;
+        },
+        30000))
+        << installed.MouseDump();
+    EXPECT_TRUE(e2e::WaitFor([&] { return IsWindowEnabled(apply) != FALSE; }, 30000));
+
+    // Monitor's end closes Option. With the mouse unplugged, the Monitor started again and the one the upgrade
+    // starts write no profile files, so the files must stay as the user left them.
+    ASSERT_TRUE(installed.StopMonitor());
+    ASSERT_TRUE(e2e::WaitFor([] { return FindWindowA(nullptr, kOptionWindowTitle) == nullptr; }, 10000));
+    installed.WriteMouseMemory(false, 1);
     const std::string profileBytes = e2e::ReadFileText(File("config\\Default0.tvp"));
     const std::string libraryBytes = e2e::ReadFileText(File("config\\sequence.dat"));
-    ASSERT_FALSE(profileBytes.empty());
+    ASSERT_NE(profileBytes.find("Kept over the upgrade"), std::string::npos);
     ASSERT_FALSE(libraryBytes.empty());
+    ASSERT_TRUE(installed.StartMonitor());
+    ASSERT_TRUE(installed.WaitMonitorReady());
     // Programs and skins the newer version must replace.
     AppendTo(File("mousectl.exe"), "damaged");
     AppendTo(File("skins\\skin_warn.ini"), "; changed\r\n");
@@ -349,7 +387,8 @@ TEST_F(Installer, InstallsUpgradesOverARunningMonitorAndUninstallsKeepingTheSett
     EXPECT_TRUE(e2e::WaitFor(
         [] {
             ShareData share;
-            return e2e::ReadShare(share) && std::strcmp(share.Profile[0].ProFileName, "Kept over the upgrade") == 0;
+            return e2e::ReadShare(share) && std::strcmp(share.Profile[0].ProFileName, "Kept over the upgrade") == 0 &&
+                   share.Profile[0].CpiLevel_X[5] == 14;
         },
         10000));
 

@@ -98,6 +98,8 @@ public:
     int Mousectl(const std::string& arguments) { return Run("mousectl.exe", arguments); }
 
     std::string Log() const { return ReadFileText(File("virtual-mouse.log")); }
+    // The virtual mouse's memory as `mousectl dump` shows it; empty when the file is missing or damaged.
+    std::string MouseDump() const;
     std::string OsdLog() const { return ReadFileText(File("VexelOSD.log")); }
     int ConfigInt(const char* section, const char* key, int defaultValue) const;
     std::string ConfigString(const char* section, const char* key) const;
