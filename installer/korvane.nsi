@@ -65,6 +65,8 @@ config\) are kept when you install over an earlier version."
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 
+!define MUI_COMPONENTSPAGE_TEXT_TOP "The programs, the Start-menu shortcut and the start at log-on are removed. \
+Your settings stay in the program folder for a later install unless you tick them here."
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 
