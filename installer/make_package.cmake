@@ -15,6 +15,10 @@ foreach(f ${FILES})
     endif()
 endforeach()
 
+# The skin of the toolkit's gallery, a test program that does not ship.
+file(GLOB gallery ${stage}/skins/skin_gallery.ini ${stage}/skins/gallery_*.bmp)
+file(REMOVE ${gallery})
+
 # What the uninstaller removes: exactly the programs and libraries shipped (skins\ goes whole, the user's
 # config.ini and config\ stay unless asked for).
 set(list "; Made by make_package.cmake: the files the uninstaller removes.\n")

@@ -283,7 +283,10 @@ TEST_F(Installer, InstallsUpgradesOverARunningMonitorAndUninstallsKeepingTheSett
         EXPECT_EQ(e2e::ReadFileText(File(name)), e2e::ReadFileText(bin_ + name)) << name;
         EXPECT_EQ(FileVersion(File(name)), KORVANE_VERSION) << name;
     }
-    EXPECT_EQ(Entries(File("skins")), Entries(bin_ + "skins"));
+    // The skins as built, without the one of the toolkit's gallery, a test program.
+    std::vector<std::string> skins = Entries(bin_ + "skins");
+    std::erase_if(skins, [](const std::string& name) { return name.find("gallery") != std::string::npos; });
+    EXPECT_EQ(Entries(File("skins")), skins);
     EXPECT_EQ(e2e::ReadFileText(File("config.ini")), e2e::ReadFileText(bin_ + "..\\monitor\\assets\\config.ini"));
     EXPECT_TRUE(Entries(File("config")).empty());
 
