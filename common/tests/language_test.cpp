@@ -33,7 +33,7 @@ std::vector<int> UsedNumbers() {
         n.push_back(i);
     for (int i = 300; i <= 304; ++i)
         n.push_back(i);
-    for (int i : {311, 312, 1000, 1001, 1111, 1090, 1091, 1092})
+    for (int i : {311, 312, 1000, 1001, 1160, 1111, 1090, 1091, 1092})
         n.push_back(i);
     for (int i = 1063; i <= 1076; ++i)
         n.push_back(i);

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 namespace e2e {
@@ -341,6 +342,11 @@ PointerRegistryGuard::~PointerRegistryGuard() {
 bool ReadShare(ShareData& out) {
     SharedBlock block;
     return block.Open() == BlockResult::Ready && block.ReadBlock(out) == 1;
+}
+
+bool BlockHolds(const std::function<bool(const ShareData&)>& test) {
+    auto share = std::make_unique<ShareData>();
+    return ReadShare(*share) && test(*share);
 }
 
 bool WriteShare(const ShareData& in) {

@@ -6,6 +6,7 @@
 #include "monitor/device/device_commands.h"
 #include "monitor/firmware_image.h"
 #include "monitor/tests/e2e_support.h"
+#include "monitor/tests/transfer_log.h"
 
 #include <gtest/gtest.h>
 
@@ -22,19 +23,6 @@ std::unique_ptr<ShareData> NewShare() {
     return std::make_unique<ShareData>();
 }
 
-// Profile n of the folder's files, reset and then changed by `change`.
-template <typename F> void WriteProfile(const ProgramFolder& folder, int n, F change) {
-    ProfileRecord record{};
-    ResetProfile(record, n);
-    change(record);
-    WriteProfileFile(record, ProfileFilePath(folder.Path(), n));
-}
-
-bool BlockHolds(const std::function<bool(const ShareData&)>& test) {
-    auto share = NewShare();
-    return ReadShare(*share) && test(*share);
-}
-
 std::string RegistryText(const char* key, const char* name) {
     HKEY h = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &h) != ERROR_SUCCESS) {
@@ -45,41 +33,6 @@ std::string RegistryText(const char* key, const char* name) {
     RegQueryValueExA(h, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
     RegCloseKey(h);
     return text;
-}
-
-std::string Hex(const std::vector<uint8_t>& bytes) {
-    std::string text;
-    char pair[4];
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        std::snprintf(pair, sizeof pair, i == 0 ? "%02X" : " %02X", bytes[i]);
-        text += pair;
-    }
-    return text;
-}
-
-// The SET and WRITE lines of the transfer log, as "SET hex" / "WRITE hex", from the first line at or after `from`.
-std::vector<std::string> SentTransfers(const std::string& log, size_t from = 0) {
-    std::vector<std::string> lines;
-    size_t at = from;
-    while (at < log.size()) {
-        size_t end = log.find('\n', at);
-        if (end == std::string::npos) {
-            end = log.size();
-        }
-        std::string line = log.substr(at, end - at);
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        const size_t space = line.find(' ');
-        if (space != std::string::npos && line[0] != '#') {
-            const std::string rest = line.substr(space + 1);
-            if (rest.rfind("SET ", 0) == 0 || rest.rfind("WRITE ", 0) == 0) {
-                lines.push_back(rest);
-            }
-        }
-        at = end + 1;
-    }
-    return lines;
 }
 
 class MonitorEndToEnd : public ::testing::Test {
