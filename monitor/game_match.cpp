@@ -40,8 +40,7 @@ int MatchGameProfile(const ShareData& data, const std::string& exeName) {
     return -1;
 }
 
-int ForegroundSwitcher::OnForeground(const ShareData& data, const std::string& exeName, bool ours,
-                                     bool returnEnabled) {
+int ForegroundSwitcher::OnForeground(const ShareData& data, const std::string& exeName, bool ours, bool returnEnabled) {
     if (exeName.empty()) {
         return -1;
     }

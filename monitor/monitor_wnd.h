@@ -119,10 +119,10 @@ private:
     TrayIcon tray_;
     int connected_ = kAbsentSinceStart;
     bool languageLoaded_ = false;
-    bool created_ = false;        // the block and the worker exist: shut-down has work to do
-    bool shutDown_ = false;       // the shut-down order has run (session end or destruction)
-    bool arrivalPending_ = false; // an arrival waits for kArrivalTimer
-    bool returnToPrevious_ = false;  // "ReturnToPreviousProfile" = 1
+    bool created_ = false;          // the block and the worker exist: shut-down has work to do
+    bool shutDown_ = false;         // the shut-down order has run (session end or destruction)
+    bool arrivalPending_ = false;   // an arrival waits for kArrivalTimer
+    bool returnToPrevious_ = false; // "ReturnToPreviousProfile" = 1
     ForegroundSwitcher foreground_;
-    std::string lastForeground_;     // the foreground program last seen by timer 500, for the trace
+    std::string lastForeground_; // the foreground program last seen by timer 500, for the trace
 };

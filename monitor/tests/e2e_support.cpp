@@ -194,8 +194,9 @@ ProgramFolder::ProgramFolder() {
 }
 
 ProgramFolder::ProgramFolder(const std::string& existingFolder) : path_(existingFolder) {
-    if (!path_.empty() && path_.back() != '\\')
+    if (!path_.empty() && path_.back() != '\\') {
         path_ += '\\';
+    }
     ready_ = GetFileAttributesA((path_ + "Monitor.exe").c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 

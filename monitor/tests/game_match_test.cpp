@@ -20,7 +20,7 @@ TEST(GameMatch, FileNameOfATrimmedPath) {
     EXPECT_EQ("run.bin", GameFileName(p));
     SetGame(p, "   ");
     EXPECT_EQ("", GameFileName(p));
-    std::memset(p.GameFile, 'g', sizeof p.GameFile);   // no terminator
+    std::memset(p.GameFile, 'g', sizeof p.GameFile); // no terminator
     EXPECT_EQ(sizeof p.GameFile, GameFileName(p).size());
 }
 
@@ -37,7 +37,7 @@ TEST(GameMatch, FirstMatchingProfileCaseBlind) {
     data->CurrentProfile = 1;
     EXPECT_EQ(-1, ForegroundSwitchTarget(*data, "RACER.exe"));
     EXPECT_EQ(4, ForegroundSwitchTarget(*data, "notepad.exe"));
-    data->CurrentProfile = 77;   // a damaged block still gives a valid target
+    data->CurrentProfile = 77; // a damaged block still gives a valid target
     EXPECT_EQ(1, ForegroundSwitchTarget(*data, "racer.exe"));
 }
 
@@ -63,7 +63,7 @@ TEST(ForegroundSwitcher, ReturnsToTheProfileBeforeTheFirstGameOnlyWhenAskedAndNe
     EXPECT_EQ(-1, show("racer.exe", false, true)); // already its profile
     EXPECT_EQ(3, show("ARENA.EXE", false, true));  // game to game keeps the profile before the first
     EXPECT_EQ(1, switcher.Previous());
-    EXPECT_EQ(-1, show("Option.exe", true, true)); // our own program: no return
+    EXPECT_EQ(-1, show("Option.exe", true, true));     // our own program: no return
     EXPECT_EQ(-1, show("explorer.exe", false, false)); // return not asked for: the game's profile stays
     EXPECT_EQ(1, show("explorer.exe", false, true));
     EXPECT_EQ(-1, switcher.Previous());

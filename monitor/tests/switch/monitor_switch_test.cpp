@@ -223,7 +223,9 @@ TEST_F(MonitorSwitch, WithTheReturnOnTheProfileBeforeTheGameComesBackButNotForOp
     {
         TestWindow option(kOptionWindowTitle);
         ASSERT_TRUE(option.ForegroundUntil(
-            [&] { return Traced("CMonitorWnd foreground program monitor_switch_tests.exe (ours): profile stays", 1, 0); },
+            [&] {
+                return Traced("CMonitorWnd foreground program monitor_switch_tests.exe (ours): profile stays", 1, 0);
+            },
             kSwitchWait));
         EndGame();
         mark = folder_.Log().size();
@@ -302,9 +304,9 @@ TEST_F(MonitorSwitch, TheTrayMenuShowsTheReturnAsConfigIniSaysAndTogglesIt) {
     ASSERT_TRUE(Traced("CMonitorWnd return to the previous profile off"));
     EXPECT_EQ(0, folder_.ConfigInt("Setting", kReturnToPreviousKey, -1));
 
-    ASSERT_TRUE(PumpUntil([] { return FindWindowA("#32768", nullptr) == nullptr ||
-                                      !IsWindowVisible(FindWindowA("#32768", nullptr)); },
-                          kEventWait));
+    ASSERT_TRUE(PumpUntil(
+        [] { return FindWindowA("#32768", nullptr) == nullptr || !IsWindowVisible(FindWindowA("#32768", nullptr)); },
+        kEventWait));
     popup = openMenu();
     ASSERT_NE(nullptr, popup);
     EXPECT_TRUE(Traced("CMonitorWnd tray menu, return to the previous profile unchecked"));
