@@ -459,8 +459,9 @@ void MainWindow::OnFirstPaint() {
     double ms = static_cast<double>(ticks(now) - ticks(created)) / 10000.0;
     Trace("Option: main window painted %.1f ms after the start\n", ms);
     if (measureStart_) {
-        // The start-up time, then the skin builds of the window and its pages, and the picture loading within them.
-        double build = BuildMilliseconds() + buttonPage_.BuildMilliseconds() + advancedPage_.BuildMilliseconds();
+        // The start-up time, then the skin build of the window (its pages are built within it), and the picture
+        // loading of the window and its pages.
+        double build = BuildMilliseconds();
         double pictures = LoadMilliseconds() + buttonPage_.LoadMilliseconds() + advancedPage_.LoadMilliseconds();
         std::printf("%.1f %.1f %.1f\n", ms, build, pictures);
         std::fflush(stdout);
