@@ -46,6 +46,7 @@ std::string MouseDump(const e2e::ProgramFolder& folder) {
 
 TEST(OptionEndToEnd, OneInstanceAndProfileThreeAppliedReachesTheMouse) {
     e2e::PointerRegistryGuard registry;
+    e2e::DebugOutput debug;
     optiontest::Folder folder;
     ASSERT_TRUE(folder.Ready());
     ASSERT_TRUE(folder.AddOption());
@@ -75,14 +76,17 @@ TEST(OptionEndToEnd, OneInstanceAndProfileThreeAppliedReachesTheMouse) {
 
     SetForegroundWindow(option);
     ASSERT_TRUE(e2e::WaitFor([&] { return GetForegroundWindow() == option; }, 5000));
-    // Wait for Monitor's read-back to settle before the edit: it refreshes Option from the block.
-    PumpFor(500);
+    // Monitor's read-back after its start refreshes Option from the block (dropping a selection made before it):
+    // it comes within moments of the start, or came before Option's window was there.
+    e2e::WaitFor([&] { return debug.Contains("Option DeviceStateRead"); }, 5000);
 
-    // Profile 3, with a real click: its button turns to the pressed (blue) face.
+    // Profile 3, with a real click; its button turning to the pressed (blue) face tells that the click arrived,
+    // which Apply below proves in the files and the mouse.
     POINT p3 = ScreenPoint(option, kProfile3.x, kProfile3.y);
     POINT p3Face = ScreenPoint(option, kProfile3.x - 26, kProfile3.y - 9);
-    ASSERT_FALSE(Bluish(ScreenPixel(p3Face)));
-    ASSERT_TRUE(optiontest::ClickUntil(p3, [&] { return Bluish(ScreenPixel(p3Face)); }));
+    EXPECT_FALSE(Bluish(ScreenPixel(p3Face)));
+    ASSERT_TRUE(optiontest::ClickUntil(p3, [&] { return debug.Contains("Option profile 2"); }));
+    EXPECT_TRUE(e2e::WaitFor([&] { return Bluish(ScreenPixel(p3Face)); }, 2000));
 
     // Apply: disabled until Monitor has written the mouse and answered.
     POINT apply = ScreenPoint(option, kApply.x, kApply.y);
@@ -90,9 +94,11 @@ TEST(OptionEndToEnd, OneInstanceAndProfileThreeAppliedReachesTheMouse) {
     ASSERT_NE(nullptr, applyButton);
     ASSERT_NE(option, applyButton);
     size_t logBefore = folder.Log().size();
-    ASSERT_TRUE(optiontest::ClickUntil(apply, [&] { return !IsWindowEnabled(applyButton); }));
+    ASSERT_TRUE(optiontest::ClickUntil(apply, [&] { return debug.Contains("Option Apply, profile 2, to Monitor"); }));
+    EXPECT_FALSE(IsWindowEnabled(applyButton));
+    ASSERT_TRUE(e2e::WaitFor([&] { return debug.Contains("Option ApplyFinished"); }, 30000));
+    ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowEnabled(applyButton) != FALSE; }, 5000));
     EXPECT_EQ(2, folder.ConfigInt("Setting", "CurrentProfile", -1));
-    ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowEnabled(applyButton) != FALSE; }, 30000));
     // By the time Option is enabled again, the whole apply-all went to the mouse.
     EXPECT_GT(folder.Log().size(), logBefore);
 
