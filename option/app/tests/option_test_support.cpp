@@ -126,7 +126,7 @@ HWND OtherDialogOf(DWORD thread) {
 
 namespace {
 
-WarningRun DriveWarning(const std::function<void()>& open, const POINT* opener, bool ok,
+WarningRun DriveWarning(const std::function<void()>& open, const POINT* opener, POINT button,
                         const std::function<bool()>& done) {
     DWORD thread = GetCurrentThreadId();
     std::atomic<bool> finished{false};
@@ -157,8 +157,7 @@ WarningRun DriveWarning(const std::function<void()>& open, const POINT* opener, 
                 last = warning;
                 HWND owner = GetWindow(warning, GW_OWNER);
                 ownerVisible = owner != nullptr && IsMainWindow(owner) && IsWindowVisible(owner);
-                // The warning skin's OK and Cancel: pills at (84, 218) and (208, 218), 108 x 30.
-                POINT p = ScreenPoint(warning, ok ? 138 : 262, 233);
+                POINT p = ScreenPoint(warning, button.x, button.y);
                 for (int i = 0; i < 2 && IsWindow(warning) && IsWindowVisible(warning); ++i) {
                     MouseClickAt(p.x, p.y);
                     for (int w = 0; w < 150 && IsWindow(warning) && IsWindowVisible(warning); ++w) {
@@ -191,12 +190,21 @@ WarningRun DriveWarning(const std::function<void()>& open, const POINT* opener, 
 
 } // namespace
 
+// The warning skin's OK and Cancel: pills at (84, 218) and (208, 218), 108 x 30.
+POINT WarningButton(bool ok) {
+    return ok ? POINT{138, 233} : POINT{262, 233};
+}
+
 WarningRun ClickThroughWarning(const std::function<void()>& open, bool ok, const std::function<bool()>& done) {
-    return DriveWarning(open, nullptr, ok, done);
+    return DriveWarning(open, nullptr, WarningButton(ok), done);
 }
 
 WarningRun ClickThroughWarning(POINT opener, bool ok, const std::function<bool()>& done) {
-    return DriveWarning([&] { MouseClickAt(opener.x, opener.y); }, &opener, ok, done);
+    return DriveWarning([&] { MouseClickAt(opener.x, opener.y); }, &opener, WarningButton(ok), done);
+}
+
+WarningRun ClickThroughDialog(const std::function<void()>& open, POINT button, const std::function<bool()>& done) {
+    return DriveWarning(open, nullptr, button, done);
 }
 
 } // namespace optiontest

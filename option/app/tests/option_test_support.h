@@ -60,6 +60,8 @@ struct WarningRun {
 // (ok true) or Cancel with real input.
 WarningRun ClickThroughWarning(const std::function<void()>& open, bool ok, const std::function<bool()>& done);
 WarningRun ClickThroughWarning(POINT opener, bool ok, const std::function<bool()>& done);
+// The same for any skinned dialog: the driver clicks `button` (a point of the dialog's client area).
+WarningRun ClickThroughDialog(const std::function<void()>& open, POINT button, const std::function<bool()>& done);
 
 // A showing dialog window of the thread other than Option's main window, or null.
 HWND OtherDialogOf(DWORD thread);
