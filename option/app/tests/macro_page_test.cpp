@@ -260,4 +260,72 @@ TEST_F(MacroPage, NamesNumbersAndTheStepsMenu) {
     EXPECT_EQ("jump1", MacroNameOf(*library.back()));
 }
 
+TEST_F(MacroPage, RecordedEditedMacroOnAButtonReachesTheMouseThroughMonitor) {
+    SaveMacros({{"Combo", 0}});
+    ShareData data;
+    InitShareData(data);
+    ResetAll(data);
+    data.CurrentProfile = 0;
+    ASSERT_EQ(1, SaveAllProfiles(data, folder.Path()));
+    folder.WriteMouseMemory(true, 1);
+    ASSERT_TRUE(folder.StartMonitor());
+    ASSERT_TRUE(folder.WaitMonitorReady());
+    e2e::DebugOutput debug;
+
+    optiontest::Window w(folder.Path());
+    MacroEditor& m = Open(w);
+    ASSERT_TRUE(w.Context().Attached());
+    MainWindow& main = w.Main();
+    ASSERT_EQ(0, m.ShownIndex());
+
+    // Record A then B with pauses of 250, 330 and 170 ms (the page's tick is the test's).
+    uint32_t now = 10000;
+    m.SetTick([&] { return now; });
+    ASSERT_TRUE(ClickUntil(w.CentreOf(m.DelaysBox().Handle()), [&] { return m.DelaysBox().Checked(); }));
+    ASSERT_TRUE(ClickUntil(w.CentreOf(m.RecordButton().Handle()), [&] { return m.Recording(); }));
+    const std::pair<WORD, bool> keys[] = {{kVkA, false}, {kVkA, true}, {kVkB, false}, {kVkB, true}};
+    const uint32_t pauses[] = {250, 330, 170, 0};
+    for (int i = 0; i < 4; ++i) {
+        SendKey(keys[i].first, keys[i].second);
+        ASSERT_TRUE(PumpUntil([&] { return m.Events().count == i + 1; }, 3000)) << i;
+        now += pauses[i];
+    }
+    ASSERT_TRUE(ClickUntil(w.CentreOf(m.StopButton().Handle()), [&] { return !m.Recording(); }));
+
+    // The macro on button 4 (entry 3) of profile 1, as the button page's macro choice does.
+    MacroKeyInfo& entry = w.Context().working.Profile[0].MacroKey[3];
+    CopyMacroIntoEntry(*MacroAt(w.Context().macros, 0), entry);
+    entry.FunctionCode = kCodeMacro;
+    entry.MacroOption = 0;
+
+    // Edit the second pause to 770 ms: the button's copy follows.
+    m.EventList().Select(3); // A, 250 ms, A up, 330 ms
+    ASSERT_EQ("330 ms", m.EventList().Text(3));
+    m.RunMenuCommand(1004);
+    ASSERT_TRUE(m.EventList().Editing());
+    SetWindowTextA(m.EventList().EditBox(), "770");
+    KeyPress(VK_RETURN);
+    // The second event's pause: bytes 6 and 7 of the entry's events, little-endian.
+    ASSERT_TRUE(PumpUntil([&] { return (entry.Data[6] | entry.Data[7] << 8) == 770; }, 3000));
+
+    // Apply: Monitor writes the mouse; the button's slot holds the edited steps and pauses.
+    ASSERT_TRUE(ClickUntil(w.CentreOf(main.ApplyButton().Handle()), [&] { return main.Busy(); }));
+    ASSERT_TRUE(PumpUntil([&] { return !main.Busy(); }, 30000));
+    EXPECT_TRUE(debug.Contains("Option ApplyFinished"));
+    std::string dump = folder.MouseDump();
+    size_t slot = dump.find("used by entry 03");
+    ASSERT_NE(std::string::npos, slot) << dump;
+    size_t at = slot;
+    for (const char* line : {"press A (04), 250 ms", "release A (04), 770 ms", "press B (05), 170 ms",
+                             "release B (05), 10 ms"}) {
+        at = dump.find(line, at);
+        EXPECT_NE(std::string::npos, at) << line << "\n" << dump;
+        if (at == std::string::npos) {
+            break;
+        }
+    }
+    w.Main().Destroy();
+    EXPECT_TRUE(folder.StopMonitor());
+}
+
 } // namespace

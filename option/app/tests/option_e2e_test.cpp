@@ -4,12 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "common/profile_store.h"
-#include "hiddriver/memory_dump.h"
-#include "hiddriver/virtual_mouse.h"
 #include "option/app/tests/option_test_support.h"
 #include "option/skin/tests/skin_test_support.h"
 
@@ -34,14 +29,6 @@ int OptionWindows() {
 
 bool Bluish(COLORREF c) {
     return GetBValue(c) > GetRValue(c) + 40;
-}
-
-// The mouse's memory as `mousectl dump` shows it.
-std::string MouseDump(const e2e::ProgramFolder& folder) {
-    std::ifstream in(folder.File("virtual-mouse.dat"), std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    auto memory = vmouse::DeserializeMemory(bytes);
-    return memory ? vmouse::DumpMemory(*memory) : std::string();
 }
 
 TEST(OptionEndToEnd, OneInstanceAndProfileThreeAppliedReachesTheMouse) {
@@ -102,7 +89,7 @@ TEST(OptionEndToEnd, OneInstanceAndProfileThreeAppliedReachesTheMouse) {
     // By the time Option is enabled again, the whole apply-all went to the mouse.
     EXPECT_GT(folder.Log().size(), logBefore);
 
-    std::string dump = MouseDump(folder);
+    std::string dump = folder.MouseDump();
     for (int i = 0; i < kDpiLevelCount; ++i) {
         std::string line = "stage " + std::to_string(i + 1) + ": " + dpi[i];
         EXPECT_NE(std::string::npos, dump.find(line)) << line << "\n" << dump;
