@@ -21,7 +21,6 @@
 #include "option/macros/macro_library.h"
 #include "option/skin/tests/skin_test_support.h"
 
-using optiontest::ClickUntil;
 
 namespace {
 
@@ -220,7 +219,7 @@ TEST_F(MacroPage, NamesNumbersAndTheStepsMenu) {
     MacroRecord& jump = *library[0];
     m.EventList().Select(0);
     m.RunMenuCommand(1003); // the first step: nothing
-    EXPECT_EQ(nullptr, optiontest::OtherDialogOf(GetCurrentThreadId()));
+    EXPECT_EQ(nullptr, optiontest::DialogOverOption(GetCurrentThreadId()));
     m.EventList().Select(2);
     // The insert-delay dialog, its OK (84, 190, 108 x 30) clicked with the preset value.
     optiontest::WarningRun dialog = optiontest::ClickThroughDialog([&] { m.RunMenuCommand(1003); }, {138, 205},
@@ -239,7 +238,7 @@ TEST_F(MacroPage, NamesNumbersAndTheStepsMenu) {
     // A pause already there: insert delay before the next step does nothing.
     m.EventList().Select(3);
     m.RunMenuCommand(1003);
-    EXPECT_EQ(nullptr, optiontest::OtherDialogOf(GetCurrentThreadId()));
+    EXPECT_EQ(nullptr, optiontest::DialogOverOption(GetCurrentThreadId()));
     // Delete on the pause line keeps the step; on a step line the step goes.
     m.EventList().Select(pauseLine);
     m.RunMenuCommand(1005);
@@ -258,6 +257,23 @@ TEST_F(MacroPage, NamesNumbersAndTheStepsMenu) {
     EXPECT_EQ(m.ShownIndex(), m.MacroList().Selected());
     EXPECT_EQ(9, m.Events().count);
     EXPECT_EQ("jump1", MacroNameOf(*library.back()));
+}
+
+TEST_F(MacroPage, WithoutAMacroRecordAndExportWarnBeforeAnythingElse) {
+    optiontest::Window w(folder.Path());
+    MacroEditor& m = Open(w);
+    ASSERT_EQ(-1, m.ShownIndex());
+    // Export asks for a macro first: the warning, and no file dialog after it.
+    optiontest::WarningRun run = optiontest::ClickThroughWarning(w.CentreOf(m.ExportButton().Handle()), true,
+                                                                 [] { return true; });
+    EXPECT_TRUE(run.Clean());
+    EXPECT_EQ(nullptr, optiontest::DialogOverOption(GetCurrentThreadId()));
+    // Record too; the recorder does not start.
+    run = optiontest::ClickThroughWarning(w.CentreOf(m.RecordButton().Handle()), true, [] { return true; });
+    EXPECT_TRUE(run.Clean());
+    EXPECT_FALSE(m.Recording());
+    EXPECT_FALSE(KeyCaptureInstalled());
+    EXPECT_FALSE(m.RecordButton().Checked());
 }
 
 TEST_F(MacroPage, RecordedEditedMacroOnAButtonReachesTheMouseThroughMonitor) {

@@ -72,7 +72,7 @@ TEST(OptionEndToEnd, OneInstanceAndProfileThreeAppliedReachesTheMouse) {
     POINT p3 = ScreenPoint(option, kProfile3.x, kProfile3.y);
     POINT p3Face = ScreenPoint(option, kProfile3.x - 26, kProfile3.y - 9);
     EXPECT_FALSE(Bluish(ScreenPixel(p3Face)));
-    ASSERT_TRUE(optiontest::ClickUntil(p3, [&] { return debug.Contains("Option profile 2"); }));
+    ASSERT_TRUE(ClickUntil(p3, [&] { return debug.Contains("Option profile 2"); }));
     EXPECT_TRUE(e2e::WaitFor([&] { return Bluish(ScreenPixel(p3Face)); }, 2000));
 
     // Apply: disabled until Monitor has written the mouse and answered.
@@ -81,7 +81,7 @@ TEST(OptionEndToEnd, OneInstanceAndProfileThreeAppliedReachesTheMouse) {
     ASSERT_NE(nullptr, applyButton);
     ASSERT_NE(option, applyButton);
     size_t logBefore = folder.Log().size();
-    ASSERT_TRUE(optiontest::ClickUntil(apply, [&] { return debug.Contains("Option Apply, profile 2, to Monitor"); }));
+    ASSERT_TRUE(ClickUntil(apply, [&] { return debug.Contains("Option Apply, profile 2, to Monitor"); }));
     EXPECT_FALSE(IsWindowEnabled(applyButton));
     ASSERT_TRUE(e2e::WaitFor([&] { return debug.Contains("Option ApplyFinished"); }, 30000));
     ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowEnabled(applyButton) != FALSE; }, 5000));

@@ -75,15 +75,6 @@ POINT Window::CentreOf(HWND control) const {
     return ::CentreOf(control);
 }
 
-bool ClickUntil(POINT p, const std::function<bool()>& done) {
-    MouseClickAt(p.x, p.y);
-    if (PumpUntil(done, 1500)) {
-        return true;
-    }
-    MouseClickAt(p.x, p.y);
-    return PumpUntil(done, 1500);
-}
-
 namespace {
 
 // By title search, which sends no message: a driver thread that sent one (GetWindowText does) to the test thread
@@ -120,7 +111,7 @@ HWND DialogOf(DWORD thread, bool visibleOnly) {
 
 } // namespace
 
-HWND OtherDialogOf(DWORD thread) {
+HWND DialogOverOption(DWORD thread) {
     return DialogOf(thread, true);
 }
 
@@ -147,7 +138,7 @@ WarningRun DriveWarning(const std::function<void()>& open, const POINT* opener, 
                 Sleep(200);
                 continue;
             }
-            HWND warning = OtherDialogOf(thread);
+            HWND warning = DialogOverOption(thread);
             // An opening click lost on its way through the X server is given once more after two seconds.
             if (!warning && seen == 0 && opener && !retried && GetTickCount() - start > 2000) {
                 retried = true;
@@ -176,7 +167,7 @@ WarningRun DriveWarning(const std::function<void()>& open, const POINT* opener, 
     });
     open();
     WarningRun run;
-    run.done = PumpUntil([&] { return seen > 0 && !OtherDialogOf(thread) && done(); }, 15000);
+    run.done = PumpUntil([&] { return seen > 0 && !DialogOverOption(thread) && done(); }, 15000);
     // A second warning, or one a late click opens, would come within this while; the driver closes it too, so that
     // no warning is left to open in a later pump with nobody to answer it.
     PumpFor(1000);
