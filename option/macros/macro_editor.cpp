@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/text.h"
 #include "common/key_tables.h"
 #include "common/language.h"
 #include "framework/trace.h"
@@ -307,7 +308,7 @@ void MacroEditor::DeleteMacro() {
 void MacroEditor::OnEditDone(int line, int listId) {
     if (listId == kMacroListId) {
         std::string text = macroList_.Text(line);
-        std::string trimmed = TrimBlanks(text);
+        std::string trimmed{TrimBlanks(text)};
         bool clash = false;
         for (int i = 0; i < macroList_.Count(); ++i) {
             if (i != line && SameNameIgnoringCase(TrimBlanks(macroList_.Text(i)), trimmed)) {

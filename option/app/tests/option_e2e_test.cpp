@@ -63,9 +63,15 @@ TEST(OptionEndToEnd, OneInstanceAndProfileThreeAppliedReachesTheMouse) {
 
     SetForegroundWindow(option);
     ASSERT_TRUE(e2e::WaitFor([&] { return GetForegroundWindow() == option; }, 5000));
-    // Monitor's read-back after its start refreshes Option from the block (dropping a selection made before it):
-    // it comes within moments of the start, or came before Option's window was there.
-    e2e::WaitFor([&] { return debug.Contains("Option DeviceStateRead"); }, 5000);
+    // Wait for Monitor's read-back to end before the edit: its DeviceStateRead refreshes Option from the block, and
+    // the read-back ends with command 0x03 four seconds after that message.
+    ASSERT_TRUE(e2e::WaitFor(
+        [&] {
+            const std::string log = folder.Log();
+            const size_t get = log.find("GET 8B");
+            return get != std::string::npos && log.find("SET 03 00 0F D8 40 00 00 D5", get) != std::string::npos;
+        },
+        30000));
 
     // Profile 3, with a real click; its button turning to the pressed (blue) face tells that the click arrived,
     // which Apply below proves in the files and the mouse.
