@@ -205,6 +205,7 @@ void MainWindow::ShowPage(int page) {
 }
 
 void MainWindow::SelectProfile(int index) {
+    Trace("Option profile %d\n", index);
     context_.working.CurrentProfile = index;
     RefreshPages();
 }
@@ -238,6 +239,7 @@ void MainWindow::Apply() {
     context_.block.WriteBlock(context_.working);
     context_.shadow = context_.working;
     HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle);
+    Trace("Option Apply, profile %d, %s\n", context_.working.CurrentProfile, monitor ? "to Monitor" : "files only");
     if (monitor) {
         PostMessageA(monitor, ApplyAllSetting, 0, 0);
     }
@@ -359,16 +361,19 @@ void MainWindow::TakeBlock() {
 }
 
 LRESULT MainWindow::OnDeviceStateRead(WPARAM, LPARAM) {
+    Trace("Option DeviceStateRead\n");
     TakeBlock();
     return 0;
 }
 
 LRESULT MainWindow::OnProfileSwitched(WPARAM, LPARAM) {
+    Trace("Option ProfileSwitched\n");
     TakeBlock();
     return 0;
 }
 
 LRESULT MainWindow::OnDeviceSettingChanged(WPARAM, LPARAM) {
+    Trace("Option DeviceSettingChanged\n");
     ShareData read;
     if (context_.block.ReadBlock(read)) {
         context_.shadow = read;
@@ -385,6 +390,7 @@ LRESULT MainWindow::OnDeviceSettingChanged(WPARAM, LPARAM) {
 }
 
 LRESULT MainWindow::OnApplyFinished(WPARAM, LPARAM) {
+    Trace("Option ApplyFinished\n");
     EndBusy();
     return 0;
 }
@@ -459,8 +465,9 @@ void MainWindow::OnFirstPaint() {
     double ms = static_cast<double>(ticks(now) - ticks(created)) / 10000.0;
     Trace("Option: main window painted %.1f ms after the start\n", ms);
     if (measureStart_) {
-        // The start-up time, then the skin builds of the window and its pages, and the picture loading within them.
-        double build = BuildMilliseconds() + buttonPage_.BuildMilliseconds() + advancedPage_.BuildMilliseconds();
+        // The start-up time, then the skin build of the window (its pages are built within it), and the picture
+        // loading of the window and its pages.
+        double build = BuildMilliseconds();
         double pictures = LoadMilliseconds() + buttonPage_.LoadMilliseconds() + advancedPage_.LoadMilliseconds();
         std::printf("%.1f %.1f %.1f\n", ms, build, pictures);
         std::fflush(stdout);

@@ -14,7 +14,6 @@
 #include "option/skin/tests/skin_test_support.h"
 
 using optiontest::ClickThroughWarning;
-using optiontest::ClickUntil;
 
 namespace {
 
@@ -240,7 +239,7 @@ TEST_F(OptionWindow, DeviceMissingWarningOnceRightAfterTheWindowShows) {
     ASSERT_TRUE(quiet.Open());
     PumpFor(300);
     EXPECT_FALSE(quiet.Main().DeviceWarningShown());
-    EXPECT_EQ(nullptr, optiontest::OtherDialogOf(GetCurrentThreadId()));
+    EXPECT_EQ(nullptr, optiontest::DialogOverOption(GetCurrentThreadId()));
 }
 
 TEST_F(OptionWindow, ApplyWaitsForMonitorKeepsEditsOnItsReportsAndStopsWaitingAlone) {
