@@ -229,12 +229,14 @@ TEST_F(OptionWindow, RestoreDefaultsAsksFirstThenResetsAndApplies) {
 
 TEST_F(OptionWindow, DeviceMissingWarningOnceRightAfterTheWindowShows) {
     folder.SetDevice(0);
-    optiontest::Window w(folder.Path());
-    optiontest::WarningRun run = ClickThroughWarning([&] { w.Open(); }, true, [] { return true; });
-    EXPECT_TRUE(run.Clean());
-    EXPECT_TRUE(run.ownerVisible);
-    EXPECT_TRUE(w.Main().DeviceWarningShown());
-    EXPECT_FALSE(w.Closed()); // the window stays open whatever the answer
+    {
+        optiontest::Window w(folder.Path());
+        optiontest::WarningRun run = ClickThroughWarning([&] { w.Open(); }, true, [] { return true; });
+        EXPECT_TRUE(run.Clean());
+        EXPECT_TRUE(run.ownerVisible);
+        EXPECT_TRUE(w.Main().DeviceWarningShown());
+        EXPECT_FALSE(w.Closed()); // the window stays open whatever the answer
+    }
 
     // With the mouse there, no warning.
     folder.SetDevice(1);
