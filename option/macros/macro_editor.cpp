@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <commdlg.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -12,6 +11,7 @@
 #include "common/text.h"
 #include "common/key_tables.h"
 #include "common/language.h"
+#include "framework/file_dialog.h"
 #include "framework/trace.h"
 #include "option/macros/insert_delay_dialog.h"
 #include "option/macros/key_capture_hook.h"
@@ -67,28 +67,8 @@ void MakeButton(SkinButton& b, HWND page, const ButtonPos& p, const SkinScreens&
     }
 }
 
-// The macro file dialogs: "Macro(*.macro)|*.MACRO|" to open, "Macro(*.macro)|*.macro|" to save.
-std::string ChooseMacroFile(HWND owner, const std::string& folder, bool save) {
-    char file[MAX_PATH] = {};
-    std::snprintf(file, sizeof file, "%sconfig\\.macro", folder.c_str());
-    static const char kOpenFilter[] = "Macro(*.macro)\0*.MACRO\0";
-    static const char kSaveFilter[] = "Macro(*.macro)\0*.macro\0";
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = save ? kSaveFilter : kOpenFilter;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    // The platform appends at most three characters of a default extension: "macro" is what "*.macro" means.
-    ofn.lpstrDefExt = "macro";
-    ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR;
-    if (save) {
-        ofn.Flags |= OFN_OVERWRITEPROMPT;
-        return GetSaveFileNameA(&ofn) ? std::string(file) : std::string();
-    }
-    ofn.Flags |= OFN_FILEMUSTEXIST;
-    return GetOpenFileNameA(&ofn) ? std::string(file) : std::string();
-}
+// The platform appends at most three characters of a default extension: "macro" is what "*.macro" means.
+constexpr char kMacroExtension[] = "macro";
 
 } // namespace
 
@@ -471,8 +451,9 @@ bool MacroEditor::ExportMacroTo(const std::string& path) {
 }
 
 void MacroEditor::ImportMacro() {
-    std::string path = ChooseMacroFile(context_.mainWindow ? context_.mainWindow : page_, context_.programFolder,
-                                       false);
+    std::string path = ChooseFileToOpen(context_.mainWindow ? context_.mainWindow : page_,
+                                        context_.programFolder + "config\\.macro", "Macro(*.macro)|*.MACRO|",
+                                        kMacroExtension);
     if (!path.empty()) {
         ImportMacroFrom(path);
     }
@@ -483,8 +464,9 @@ void MacroEditor::ExportMacro() {
     if (!NeedMacro()) {
         return;
     }
-    std::string path = ChooseMacroFile(context_.mainWindow ? context_.mainWindow : page_, context_.programFolder,
-                                       true);
+    std::string path = ChooseFileToSave(context_.mainWindow ? context_.mainWindow : page_,
+                                        context_.programFolder + "config\\.macro", "Macro(*.macro)|*.macro|",
+                                        kMacroExtension);
     if (!path.empty()) {
         ExportMacroTo(path);
     }

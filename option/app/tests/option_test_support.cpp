@@ -75,44 +75,10 @@ POINT Window::CentreOf(HWND control) const {
     return ::CentreOf(control);
 }
 
-namespace {
-
-// By title search, which sends no message: a driver thread that sent one (GetWindowText does) to the test thread
-// while that thread waits for the driver would wait for ever.
-bool IsMainWindow(HWND w) {
-    for (HWND m = nullptr; (m = FindWindowExA(nullptr, m, nullptr, kOptionWindowTitle)) != nullptr;) {
-        if (m == w) {
-            return true;
-        }
-    }
-    return false;
-}
-
-HWND DialogOf(DWORD thread, bool visibleOnly) {
-    struct Find {
-        bool visibleOnly;
-        HWND found;
-    } find{visibleOnly, nullptr};
-    EnumThreadWindows(
-        thread,
-        [](HWND w, LPARAM l) -> BOOL {
-            auto* f = reinterpret_cast<Find*>(l);
-            char name[16] = {};
-            GetClassNameA(w, name, sizeof name);
-            if ((!f->visibleOnly || IsWindowVisible(w)) && lstrcmpA(name, "#32770") == 0 && !IsMainWindow(w)) {
-                f->found = w;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&find));
-    return find.found;
-}
-
-} // namespace
-
+// The main window is found by a title search, which sends no message: a driver thread that sent one (GetWindowText
+// does) to the test thread while that thread waits for the driver would wait for ever.
 HWND DialogOverOption(DWORD thread) {
-    return DialogOf(thread, true);
+    return OtherDialogOf(thread, FindWindowA(nullptr, kOptionWindowTitle));
 }
 
 namespace {
@@ -131,7 +97,7 @@ WarningRun DriveWarning(const std::function<void()>& open, const POINT* opener, 
         while (!finished) {
             if (GetTickCount() - start > 20000) {
                 // The test thread is still waiting: whatever dialog holds it goes, and the test fails.
-                if (HWND stuck = DialogOf(thread, false)) {
+                if (HWND stuck = DialogOverOption(thread)) {
                     rescued = true;
                     PostMessageA(stuck, WM_CLOSE, 0, 0);
                 }
@@ -147,7 +113,7 @@ WarningRun DriveWarning(const std::function<void()>& open, const POINT* opener, 
             if (warning && warning != last) {
                 last = warning;
                 HWND owner = GetWindow(warning, GW_OWNER);
-                ownerVisible = owner != nullptr && IsMainWindow(owner) && IsWindowVisible(owner);
+                ownerVisible = owner != nullptr && owner == FindWindowA(nullptr, kOptionWindowTitle) && IsWindowVisible(owner);
                 POINT p = ScreenPoint(warning, button.x, button.y);
                 for (int i = 0; i < 2 && IsWindow(warning) && IsWindowVisible(warning); ++i) {
                     MouseClickAt(p.x, p.y);
