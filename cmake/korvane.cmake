@@ -3,12 +3,23 @@
 
 set(KORVANE_WARNINGS -Wall -Wextra -Wshadow)
 
+# A third build, natively with clang, makes the fuzz targets instead of the tests (scripts/fuzz, scripts/test).
+option(KORVANE_FUZZ "Build the libFuzzer targets of the parsers instead of the tests (clang only)" OFF)
+set(KORVANE_FUZZ_SECONDS 15 CACHE STRING "Seconds each fuzz target runs in CTest after its corpus")
+
 if(WIN32)
     add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
     # ANSI APIs only: no UNICODE, no _UNICODE.
     # The C and C++ runtimes and winpthread are linked in, so every .exe and .dll runs on a bare Windows.
     add_link_options(-static -static-libgcc -static-libstdc++)
     set(KORVANE_TEST_TIMEOUT 300)
+elseif(KORVANE_FUZZ)
+    # Every library carries the coverage the fuzzer steers by; only the fuzz targets link the fuzzer's main.
+    set(KORVANE_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    add_compile_options(${KORVANE_SANITIZE} -fsanitize=fuzzer-no-link -g -O1)
+    add_link_options(${KORVANE_SANITIZE})
+    set(KORVANE_TEST_TIMEOUT 300)
+    add_custom_target(fuzz_targets)
 else()
     set(KORVANE_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
     add_compile_options(${KORVANE_SANITIZE} -g)
@@ -36,7 +47,7 @@ endfunction()
 # One executable per module; CTest runs it once (under Wine for the Windows build).
 function(korvane_test name)
     cmake_parse_arguments(K "WIN_ONLY" "" "SOURCES;WIN_SOURCES;LIBS;WIN_LIBS" ${ARGN})
-    if(K_WIN_ONLY AND NOT WIN32)
+    if((K_WIN_ONLY AND NOT WIN32) OR KORVANE_FUZZ)
         return()
     endif()
     set(srcs ${K_SOURCES})
@@ -116,4 +127,38 @@ function(korvane_module name)
     elseif(NOT WIN32 AND tlogic)
         korvane_test(${name}_tests SOURCES ${tlogic} LIBS ${name})
     endif()
+endfunction()
+
+# korvane_fuzz(name LIBS ... [DICT file])
+# A libFuzzer target from fuzz/<name>.cpp of the calling folder, built only with KORVANE_FUZZ. Its seed corpus is
+# fuzz/corpus/<name>/ (checked in, read only); what the fuzzer finds goes to <build>/corpus/<name>/, findings to
+# <build>/findings/<name>/. CTest runs every input of both corpora, then fuzzes for KORVANE_FUZZ_SECONDS. DICT is a
+# dictionary file relative to the source tree.
+function(korvane_fuzz name)
+    if(NOT KORVANE_FUZZ)
+        return()
+    endif()
+    cmake_parse_arguments(K "" "DICT" "LIBS" ${ARGN})
+    add_executable(${name} ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/${name}.cpp)
+    target_compile_options(${name} PRIVATE ${KORVANE_WARNINGS})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PRIVATE ${K_LIBS})
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    add_dependencies(fuzz_targets ${name})
+
+    set(seeds ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/${name})
+    if(NOT IS_DIRECTORY ${seeds})
+        message(FATAL_ERROR "The fuzz target ${name} has no seed corpus ${seeds}")
+    endif()
+    set(found ${CMAKE_BINARY_DIR}/corpus/${name})
+    set(findings ${CMAKE_BINARY_DIR}/findings/${name})
+    file(MAKE_DIRECTORY ${found} ${findings})
+    set(args -max_total_time=${KORVANE_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
+             -artifact_prefix=${findings}/)
+    if(K_DICT)
+        list(APPEND args -dict=${PROJECT_SOURCE_DIR}/${K_DICT})
+    endif()
+    add_test(NAME fuzz.${name} COMMAND ${name} ${args} ${found} ${seeds})
+    math(EXPR limit "${KORVANE_FUZZ_SECONDS} + 300")
+    set_tests_properties(fuzz.${name} PROPERTIES TIMEOUT ${limit} LABELS fuzz)
 endfunction()

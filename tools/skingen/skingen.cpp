@@ -4,7 +4,8 @@
 //   skingen SKIN_SOURCE_DIR OUT_DIR          pictures of every skin_*.ini into OUT_DIR
 //   skingen --resources OUT_DIR              icon 145 and the macro event bitmaps
 //
-// A control's kind is its "BUTTONPOS" label (button, toggle, pill, region, close, color, edit, spin, slider, area).
+// A control's kind is its "BUTTONPOS" label (button, toggle, pill, region, close, minimize, web, check, color, edit,
+// spin, slider, area).
 // Section "PAINT", which the programs do not read, carries what only the painter needs:
 //   Size=w,h  Radius=r  PanelN=x,y,w,h  LineN=x0,y0,x1,y1  Icon=warning,x,y,size
 //   MaskK=file.bmp (outline of region button K)  ThumbK=file.bmp (thumb of slider K)
@@ -103,6 +104,51 @@ void DrawClose(Canvas& c, Box b, State s) {
     Rgb g = GlyphColour(s);
     c.Line(cx - d, cy - d, cx + d, cy + d, 1.8f, g);
     c.Line(cx - d, cy + d, cx + d, cy - d, 1.8f, g);
+}
+
+void DrawMinimize(Canvas& c, Box b, State s) {
+    float cx = (b.x0 + b.x1) / 2, cy = (b.y0 + b.y1) / 2, r = std::min(b.x1 - b.x0, b.y1 - b.y0) / 2 - 1;
+    if (s == State::Over) {
+        c.FillCircle(cx, cy, r, theme::kLitBottom);
+        c.FillCircle(cx, cy, r - 1, theme::kLitTop);
+    } else if (s == State::Down) {
+        c.FillCircle(cx, cy, r, theme::kPressBottom);
+    }
+    float d = r * 0.42f;
+    c.Line(cx - d, cy + d * 0.6f, cx + d, cy + d * 0.6f, 1.8f, GlyphColour(s));
+}
+
+// A globe: the web page button.
+void DrawWeb(Canvas& c, Box b, State s) {
+    float cx = (b.x0 + b.x1) / 2, cy = (b.y0 + b.y1) / 2, r = std::min(b.x1 - b.x0, b.y1 - b.y0) / 2 - 1;
+    if (s == State::Over) {
+        c.FillCircle(cx, cy, r, theme::kLitBottom);
+        c.FillCircle(cx, cy, r - 1, theme::kLitTop);
+    } else if (s == State::Down) {
+        c.FillCircle(cx, cy, r, theme::kPressBottom);
+    }
+    Rgb g = GlyphColour(s);
+    float g0 = r * 0.55f;
+    c.StrokeRoundRect({cx - g0, cy - g0, cx + g0, cy + g0}, g0, 1.4f, g);
+    c.StrokeRoundRect({cx - g0 * 0.45f, cy - g0, cx + g0 * 0.45f, cy + g0}, g0 * 0.45f, 1.1f, g);
+    c.Line(cx - g0, cy, cx + g0, cy, 1.1f, g);
+}
+
+// A check box: a square at the left edge, ticked in the pressed (checked) state; the caption goes right of it.
+void DrawCheckBox(Canvas& c, Box b, State s) {
+    float size = std::min(16.0f, b.y1 - b.y0 - 4);
+    float top = std::floor((b.y0 + b.y1 - size) / 2);
+    Box box{b.x0 + 4, top, b.x0 + 4 + size, top + size};
+    if (s == State::Over) {
+        c.FillRoundRect({b.x0, b.y0, b.x1, b.y1}, 4, theme::kPanelEdge);
+    }
+    c.FillRoundRect(box, 3, s == State::Disable ? theme::kOffFace : theme::kField);
+    c.StrokeRoundRect(box, 3, 1, s == State::Disable ? theme::kOffEdge : s == State::Over ? theme::kHover : theme::kBorder);
+    if (s == State::Down) {
+        float x = box.x0, y = box.y0, w = size;
+        c.Line(x + w * 0.22f, y + w * 0.52f, x + w * 0.42f, y + w * 0.72f, 2.2f, theme::kCaption);
+        c.Line(x + w * 0.42f, y + w * 0.72f, x + w * 0.8f, y + w * 0.28f, 2.2f, theme::kCaption);
+    }
 }
 
 void DrawCheckGlyph(Canvas& c, Box b, State s) {
@@ -240,6 +286,12 @@ void DrawControl(Canvas& c, const std::string& kind, const ButtonPos& p, State s
         DrawCheckGlyph(c, b, s);
     } else if (kind == "close") {
         DrawClose(c, b, s);
+    } else if (kind == "minimize") {
+        DrawMinimize(c, b, s);
+    } else if (kind == "web") {
+        DrawWeb(c, b, s);
+    } else if (kind == "check") {
+        DrawCheckBox(c, b, s);
     } else if (kind == "color") {
         DrawColorFrame(c, b, s);
     } else if (kind == "edit") {

@@ -1,0 +1,48 @@
+// Option.exe: one instance; its main window is a modal dialog, and the program ends when it closes.
+//   Option.exe                    the configuration program
+//   Option.exe --measure-start    prints the milliseconds from the process's start to the first painted main window,
+//                                 then closes (the start-up benchmark)
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <memory>
+
+#include "common/ini_file.h"
+#include "common/language.h"
+#include "option/app/main_window.h"
+#include "option/skin/skin_description.h"
+#include "option/skin/skin_menu.h"
+
+namespace {
+constexpr char kInstanceMutexName[] = "Pellix79-configure";
+}
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+    HANDLE instance = CreateMutexA(nullptr, FALSE, kInstanceMutexName);
+    if (instance == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (instance != nullptr) {
+            CloseHandle(instance);
+        }
+        return 0;
+    }
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+
+    auto context = std::make_unique<OptionContext>();
+    context->programFolder = ProgramFolder();
+    InstallCoolMenu();
+    LoadLanguageLibraryFrom(context->programFolder + "lan.dll");
+    SetSkinFolder(context->programFolder + "skins\\");
+    {
+        MainWindow window(*context);
+        window.SetMeasureStart(commandLine != nullptr && std::strstr(commandLine, "--measure-start") != nullptr);
+        window.RunModal(nullptr);
+    }
+    context.reset();
+    FreeLanguageLibrary();
+    CloseHandle(instance);
+    return 0;
+}

@@ -1,0 +1,480 @@
+#include "option/app/main_window.h"
+
+#include <windows.h>
+
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "common/language.h"
+#include "common/messages.h"
+#include "common/profile_store.h"
+#include "framework/trace.h"
+#include "option/app/option_files.h"
+#include "option/macros/macro_files.h"
+#include "option/skin/skin_picture.h"
+#include "option/skin/warning_dialog.h"
+
+namespace {
+
+// "BUTTONPOS" keys of the main skin.
+enum Key {
+    kBasicTab = 1,
+    kAdvancedTab = 2,
+    kOk = 3,
+    kCancel = 4,
+    kApply = 5,
+    kMinimize = 6,
+    kClose = 7,
+    kWeb = 8,
+    kPageArea = 9,
+    kProfile1 = 11,
+    kImport = 16,
+    kExport = 17,
+};
+
+// Caption colours of every button that has a tooltip: normal, hover, pressed, disabled.
+constexpr COLORREF kCaptionNormal = 0xE6E6E6, kCaptionHover = 0xE60000, kCaptionPressed = 0xE6E6E6,
+                   kCaptionDisabled = 0x969696;
+
+RECT PosRect(const ButtonPos& p) {
+    return {p.left, p.top, p.right, p.bottom};
+}
+
+void MakeRegionButton(RegionTextButton& b, HWND parent, const ButtonPos& p, const SkinScreens& s,
+                      const char* maskFile, int textNumber) {
+    b.SetMaskFile(SkinFilePath(SkinFolder(), maskFile));
+    b.Create(parent, PosRect(p));
+    b.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
+    b.SetCaption(Fetch(textNumber));
+    b.SetFontSize(15, 0);
+    b.SetColours(kCaptionNormal, kCaptionHover, kCaptionPressed, kCaptionDisabled);
+}
+
+void MakePictureButton(SkinButton& b, HWND parent, const ButtonPos& p, const SkinScreens& s, int textNumber) {
+    b.Create(parent, PosRect(p));
+    b.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
+    if (textNumber > 0) {
+        b.SetCaption(Fetch(textNumber));
+        b.SetCaptionColours(kCaptionNormal, kCaptionHover, kCaptionPressed, kCaptionDisabled);
+        b.SetTooltip(Fetch(textNumber), true);
+    }
+}
+
+// The MFC-style filter with '|' separators, as the platform wants it: '\0' separators and a double '\0' at the end.
+std::vector<char> FilterOf(const char* text) {
+    std::vector<char> filter(text, text + std::strlen(text) + 1);
+    for (char& c : filter) {
+        if (c == '|') {
+            c = '\0';
+        }
+    }
+    filter.push_back('\0');
+    return filter;
+}
+
+constexpr char kProfileFilter[] = "Tarvex Profile(*.tvp)|*.tvp|";
+
+// A file dialog over the program's config folder; empty when the user cancels.
+std::string ChooseProfileFile(HWND owner, const std::string& folder, bool save) {
+    char file[MAX_PATH] = {};
+    std::snprintf(file, sizeof file, "%sconfig\\.tvp", folder.c_str());
+    std::vector<char> filter = FilterOf(kProfileFilter);
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter.data();
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof file;
+    // The platform appends at most three characters of the default extension; "tvp" is what "*.tvp" means.
+    ofn.lpstrDefExt = "tvp";
+    ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR;
+    if (save) {
+        ofn.Flags |= OFN_OVERWRITEPROMPT;
+        return GetSaveFileNameA(&ofn) ? std::string(file) : std::string();
+    }
+    ofn.Flags |= OFN_FILEMUSTEXIST;
+    return GetOpenFileNameA(&ofn) ? std::string(file) : std::string();
+}
+
+} // namespace
+
+MainWindow::MainWindow(OptionContext& context)
+    : SkinnedDialog("skin_main.ini"), context_(context), buttonPage_(context), advancedPage_(context) {
+    context_.shell = this;
+}
+
+MainWindow::~MainWindow() {
+    if (context_.shell == this) {
+        context_.shell = nullptr;
+    }
+}
+
+void MainWindow::CreateControls(const SkinScreens& s) {
+    HWND hwnd = Handle();
+    // The system menu holds Move and Close; Maximize and Minimize from it are ignored (OnSysCommand).
+    SetWindowLongPtrA(hwnd, GWL_STYLE, GetWindowLongPtrA(hwnd, GWL_STYLE) | WS_SYSMENU);
+
+    MakeRegionButton(basicTab_, hwnd, Position(kBasicTab), s, "basic_mask.bmp", 100);
+    MakeRegionButton(advancedTab_, hwnd, Position(kAdvancedTab), s, "advanced_mask.bmp", 101);
+    MakeRegionButton(ok_, hwnd, Position(kOk), s, "ok_mask.bmp", 107);
+    MakeRegionButton(apply_, hwnd, Position(kApply), s, "ok_mask.bmp", 109);
+    MakeRegionButton(cancel_, hwnd, Position(kCancel), s, "cancel_mask.bmp", 108);
+    MakePictureButton(minimize_, hwnd, Position(kMinimize), s, 0);
+    MakePictureButton(close_, hwnd, Position(kClose), s, 0);
+    MakePictureButton(web_, hwnd, Position(kWeb), s, 0);
+    // Profiles 1, 3, 5 share one outline and 2, 4 the other; created in that order.
+    static constexpr int kProfileOrder[] = {0, 2, 4, 1, 3};
+    for (int i : kProfileOrder) {
+        MakeRegionButton(profiles_[i], hwnd, Position(kProfile1 + i), s,
+                         i % 2 == 0 ? "prifile1_mask.bmp" : "prifile2_mask.bmp", 102 + i);
+    }
+    MakePictureButton(import_, hwnd, Position(kImport), s, 110);
+    MakePictureButton(export_, hwnd, Position(kExport), s, 111);
+
+    ButtonPos area = Position(kPageArea);
+    for (SkinnedDialog* page : {static_cast<SkinnedDialog*>(&buttonPage_), static_cast<SkinnedDialog*>(&advancedPage_)}) {
+        if (HWND child = page->CreateChild(hwnd)) {
+            SetWindowPos(child, nullptr, area.left, area.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+    ShowPage(0);
+}
+
+bool MainWindow::OnSkinInit() {
+    HWND hwnd = Handle();
+    HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
+    if (icon) {
+        SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+        SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    }
+    context_.mainWindow = hwnd;
+    SetWindowTextA(hwnd, kOptionWindowTitle);
+    LoadSettings();
+    RefreshPages();
+    CentreOverOwner();
+    SetTimer(hwnd, kStartTimer, 1, nullptr);
+    return true;
+}
+
+// The first copy of the settings: from Monitor's block when it runs, else from the files.
+void MainWindow::LoadSettings() {
+    InitShareData(context_.shadow);
+    context_.shadow.CurrentProfile = -1;
+    BlockResult opened = context_.block.Open();
+    if (opened == BlockResult::ViewFailed) {
+        MessageBoxA(Handle(), "Could not map view of file.", kOptionWindowTitle, MB_OK | MB_ICONWARNING);
+    }
+    if (opened == BlockResult::Ready) {
+        context_.block.ReadBlock(context_.shadow);
+    } else {
+        LoadAllProfiles(context_.shadow, context_.programFolder);
+    }
+    context_.macros.clear();
+    LoadMacroLibrary(context_.macros, MacroLibraryPath(context_.programFolder));
+    context_.working = context_.shadow;
+    if (context_.Attached()) {
+        if (ProfileRecord* active = context_.Active()) {
+            ReadPointerSettings(*active);
+        }
+    }
+    context_.doubleClickToRestore = -1;
+}
+
+void MainWindow::ShowPage(int page) {
+    if (page != 0 && page != 1) {
+        return;
+    }
+    basicTab_.SetChecked(page == 0);
+    advancedTab_.SetChecked(page == 1);
+    if (page == shownPage_) {
+        return;
+    }
+    SkinnedDialog& shown = page == 0 ? static_cast<SkinnedDialog&>(buttonPage_) : advancedPage_;
+    SkinnedDialog& hidden = page == 0 ? static_cast<SkinnedDialog&>(advancedPage_) : buttonPage_;
+    if (hidden.Handle()) {
+        ShowWindow(hidden.Handle(), SW_HIDE);
+    }
+    if (shown.Handle()) {
+        ShowWindow(shown.Handle(), SW_SHOW);
+    }
+    shownPage_ = page;
+}
+
+void MainWindow::SelectProfile(int index) {
+    context_.working.CurrentProfile = index;
+    RefreshPages();
+}
+
+void MainWindow::RefreshPages() {
+    int current = context_.working.CurrentProfile;
+    if (current >= 0 && current < kProfileCount) {
+        for (int i = 0; i < kProfileCount; ++i) {
+            profiles_[i].SetChecked(i == current);
+        }
+    }
+    buttonPage_.Refresh();
+    advancedPage_.Refresh();
+}
+
+void MainWindow::EnableOkApply(bool on) {
+    for (RegionTextButton* b : {&ok_, &apply_}) {
+        if (b->Handle()) {
+            EnableWindow(b->Handle(), on ? TRUE : FALSE);
+            UpdateWindow(b->Handle());
+        }
+    }
+}
+
+void MainWindow::Apply() {
+    HWND hwnd = Handle();
+    SetCapture(hwnd);
+    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    EnableOkApply(false);
+
+    context_.block.WriteBlock(context_.working);
+    context_.shadow = context_.working;
+    HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle);
+    if (monitor) {
+        PostMessageA(monitor, ApplyAllSetting, 0, 0);
+    }
+    SaveAllProfiles(context_.working, context_.programFolder);
+    SaveMacroLibrary(context_.macros, MacroLibraryPath(context_.programFolder));
+    // What the system holds now is what was applied: closing no longer puts an older double-click time back.
+    context_.doubleClickToRestore = -1;
+
+    if (!monitor) {
+        EndBusy();
+        return;
+    }
+    busy_ = true;
+    SetTimer(hwnd, kApplyTimer, applyLimitMs_, nullptr);
+}
+
+void MainWindow::EndBusy() {
+    busy_ = false;
+    KillTimer(Handle(), kApplyTimer);
+    EnableOkApply(true);
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    if (GetCapture() == Handle()) {
+        ReleaseCapture();
+    }
+}
+
+void MainWindow::Ok() {
+    Apply();
+    PostMessageA(Handle(), WM_COMMAND, IDCANCEL, 0);
+}
+
+void MainWindow::Close() {
+    if (GetCapture() == Handle()) {
+        ReleaseCapture();
+    }
+    busy_ = false;
+    End(IDCANCEL);
+}
+
+bool MainWindow::OnBusyClick(const WindowMessage& m) {
+    if (m.message == WM_LBUTTONUP) {
+        POINT p{static_cast<short>(LOWORD(m.lParam)), static_cast<short>(HIWORD(m.lParam))};
+        HWND target = ChildWindowFromPointEx(Handle(), p, CWP_SKIPINVISIBLE);
+        if (target == cancel_.Handle() || target == close_.Handle()) {
+            Close();
+        }
+    }
+    return true;
+}
+
+void MainWindow::OnCommand(int id, int code, HWND control) {
+    if (!control) {
+        // Enter and Escape of the dialog manager, and the close that OK posts.
+        if (id == IDCANCEL && code == 0) {
+            Close();
+        }
+        return;
+    }
+    if (code != BN_CLICKED) {
+        return;
+    }
+    if (control == basicTab_.Handle()) {
+        ShowPage(0);
+    } else if (control == advancedTab_.Handle()) {
+        ShowPage(1);
+    } else if (control == ok_.Handle()) {
+        Ok();
+    } else if (control == apply_.Handle()) {
+        Apply();
+    } else if (control == cancel_.Handle() || control == close_.Handle()) {
+        Close();
+    } else if (control == minimize_.Handle()) {
+        ShowWindow(Handle(), SW_MINIMIZE);
+    } else if (control == web_.Handle()) {
+        ShellExecuteA(Handle(), "open", kWebPage, nullptr, nullptr, SW_SHOWNORMAL);
+    } else if (control == import_.Handle()) {
+        ImportProfile();
+    } else if (control == export_.Handle()) {
+        ExportProfile();
+    } else {
+        for (int i = 0; i < kProfileCount; ++i) {
+            if (control == profiles_[i].Handle()) {
+                SelectProfile(i);
+            }
+        }
+    }
+}
+
+void MainWindow::OnTimer(UINT_PTR id) {
+    HWND hwnd = Handle();
+    if (id == kStartTimer) {
+        KillTimer(hwnd, kStartTimer);
+        if (ReadDevice(ConfigFilePath(context_.programFolder)) == 0) {
+            deviceWarningShown_ = true;
+            ShowWarning(hwnd, WarningVariant::E);
+        }
+    } else if (id == kApplyTimer) {
+        Trace("Option: no answer from Monitor to the apply within %u ms\n", applyLimitMs_);
+        EndBusy();
+    }
+}
+
+LRESULT MainWindow::OnSysCommand(WPARAM wParam, LPARAM) {
+    UINT command = static_cast<UINT>(wParam & 0xFFF0);
+    if (command == SC_MAXIMIZE || command == SC_MINIMIZE) {
+        return 0;
+    }
+    Default();
+    return 0;
+}
+
+void MainWindow::TakeBlock() {
+    ShareData read;
+    if (context_.block.ReadBlock(read)) {
+        context_.shadow = read;
+        context_.working = context_.shadow;
+    }
+    RefreshPages();
+}
+
+LRESULT MainWindow::OnDeviceStateRead(WPARAM, LPARAM) {
+    TakeBlock();
+    return 0;
+}
+
+LRESULT MainWindow::OnProfileSwitched(WPARAM, LPARAM) {
+    TakeBlock();
+    return 0;
+}
+
+LRESULT MainWindow::OnDeviceSettingChanged(WPARAM, LPARAM) {
+    ShareData read;
+    if (context_.block.ReadBlock(read)) {
+        context_.shadow = read;
+        const ProfileRecord* fresh = ActiveProfile(context_.shadow);
+        ProfileRecord* edited = ProfileAt(context_.working, context_.shadow.CurrentProfile);
+        if (fresh && edited && context_.Active()) {
+            edited->Cpi_X = fresh->Cpi_X;
+            edited->PollingRate = fresh->PollingRate;
+        }
+    }
+    buttonPage_.Refresh();
+    EnableOkApply(true);
+    return 0;
+}
+
+LRESULT MainWindow::OnApplyFinished(WPARAM, LPARAM) {
+    EndBusy();
+    return 0;
+}
+
+void MainWindow::OnDestroy() {
+    HWND hwnd = Handle();
+    KillTimer(hwnd, kStartTimer);
+    KillTimer(hwnd, kApplyTimer);
+    // Closed without Apply after the double-click slider changed the system's time: the system gets back the time
+    // it had before, which a profile holds.
+    if (context_.doubleClickToRestore >= 0) {
+        SetDoubleClickTime(static_cast<UINT>(context_.doubleClickToRestore));
+        context_.doubleClickToRestore = -1;
+    }
+    SaveMacroLibrary(context_.macros, MacroLibraryPath(context_.programFolder));
+    buttonPage_.Destroy();
+    advancedPage_.Destroy();
+    context_.block.Close();
+    if (context_.mainWindow == hwnd) {
+        context_.mainWindow = nullptr;
+    }
+}
+
+void MainWindow::ImportProfile() {
+    if (!context_.Active()) {
+        return;
+    }
+    std::string chosen = ChooseProfileFile(Handle(), context_.programFolder, false);
+    if (!chosen.empty()) {
+        ImportProfileFrom(chosen);
+    }
+}
+
+void MainWindow::ExportProfile() {
+    if (!context_.Active()) {
+        return;
+    }
+    std::string chosen = ChooseProfileFile(Handle(), context_.programFolder, true);
+    if (!chosen.empty()) {
+        ExportProfileTo(chosen);
+    }
+}
+
+bool MainWindow::ImportProfileFrom(const std::string& chosen) {
+    ProfileRecord* active = context_.Active();
+    if (!active) {
+        return false;
+    }
+    std::string target = ProfileFilePath(context_.programFolder, context_.working.CurrentProfile);
+    if (!ImportProfileFile(chosen, target)) {
+        return false;
+    }
+    ReadProfileFile(*active, target);
+    RefreshPages();
+    return true;
+}
+
+bool MainWindow::ExportProfileTo(const std::string& path) {
+    const ProfileRecord* active = context_.Active();
+    if (!active) {
+        return false;
+    }
+    return ExportProfileFile(*active, path);
+}
+
+void MainWindow::OnFirstPaint() {
+    painted_ = true;
+    FILETIME created{}, exited{}, kernel{}, user{}, now{};
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    GetSystemTimeAsFileTime(&now);
+    auto ticks = [](const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    double ms = static_cast<double>(ticks(now) - ticks(created)) / 10000.0;
+    Trace("Option: main window painted %.1f ms after the start\n", ms);
+    if (measureStart_) {
+        // The start-up time, then the skin builds of the window and its pages, and the picture loading within them.
+        double build = BuildMilliseconds() + buttonPage_.BuildMilliseconds() + advancedPage_.BuildMilliseconds();
+        double pictures = LoadMilliseconds() + buttonPage_.LoadMilliseconds() + advancedPage_.LoadMilliseconds();
+        std::printf("%.1f %.1f %.1f\n", ms, build, pictures);
+        std::fflush(stdout);
+        Close();
+    }
+}
+
+bool MainWindow::ProcessMessage(WindowMessage& m) {
+    if (busy_ && (m.message == WM_LBUTTONDOWN || m.message == WM_LBUTTONUP)) {
+        return OnBusyClick(m);
+    }
+    bool handled = RouteMessage(*this, kMessageMap, m) || SkinnedDialog::ProcessMessage(m);
+    if (m.message == WM_PAINT && !painted_) {
+        OnFirstPaint();
+    }
+    return handled;
+}

@@ -1,0 +1,112 @@
+#pragma once
+// Option's main window: a skinned dialog with the basic and the advanced page, five profile buttons, import and
+// export, OK / Apply / Cancel, minimise, close and the web page. It owns the program's working and shadow copies
+// (OptionContext); the pages edit the working copy's active profile, and nothing leaves it before Apply.
+
+#include <windows.h>
+
+#include <string>
+
+#include "common/messages.h"
+#include "option/app/option_context.h"
+#include "option/pages/advanced_page.h"
+#include "option/pages/button_page.h"
+#include "option/skin/region_button.h"
+#include "option/skin/skin_button.h"
+#include "option/skin/skinned_dialog.h"
+
+class MainWindow : public SkinnedDialog, public OptionShell {
+public:
+    // The context's program folder must be set; the window fills the rest of it.
+    explicit MainWindow(OptionContext& context);
+    ~MainWindow() override;
+
+    // 0 the basic page, 1 the advanced page.
+    void ShowPage(int page);
+    void SelectProfile(int index);
+    void RefreshPages() override;
+    void Apply() override;
+    // Apply, then the window closes without waiting for Monitor's answer.
+    void Ok();
+    void ImportProfile();
+    void ExportProfile();
+    // The file steps of import and export, after the file dialog: true when the working copy or the file changed.
+    bool ImportProfileFrom(const std::string& chosen);
+    bool ExportProfileTo(const std::string& path);
+
+    int ShownPage() const { return shownPage_; }
+    bool Busy() const { return busy_; }
+    ButtonPage& BasicPage() { return buttonPage_; }
+    AdvancedPage& Advanced() { return advancedPage_; }
+    RegionTextButton& Tab(int page) { return page == 0 ? basicTab_ : advancedTab_; }
+    RegionTextButton& ProfileButton(int index) { return profiles_[index]; }
+    RegionTextButton& OkButton() { return ok_; }
+    RegionTextButton& ApplyButton() { return apply_; }
+    RegionTextButton& CancelButton() { return cancel_; }
+    SkinButton& ImportButton() { return import_; }
+    SkinButton& ExportButton() { return export_; }
+    SkinButton& MinimizeButton() { return minimize_; }
+    SkinButton& CloseButton() { return close_; }
+    SkinButton& WebButton() { return web_; }
+    // With it on, the first painted frame prints the milliseconds since the process started and closes the window.
+    void SetMeasureStart(bool on) { measureStart_ = on; }
+    // Whether the device-missing warning was shown by the first tick.
+    bool DeviceWarningShown() const { return deviceWarningShown_; }
+
+    static constexpr UINT_PTR kStartTimer = 1;
+    static constexpr UINT_PTR kApplyTimer = 2;
+    // Monitor answers an apply within seconds; without an answer the window stops waiting after this.
+    static constexpr UINT kApplyAnswerLimitMs = 30000;
+    // Tests wait less.
+    void SetApplyAnswerLimit(UINT ms) { applyLimitMs_ = ms; }
+    static constexpr char kWebPage[] = "https://korvane.example/";
+
+protected:
+    void CreateControls(const SkinScreens& screens) override;
+    bool OnSkinInit() override;
+    bool ProcessMessage(WindowMessage& m) override;
+
+private:
+    void OnCommand(int id, int code, HWND control);
+    void OnTimer(UINT_PTR id);
+    void OnDestroy();
+    LRESULT OnSysCommand(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDeviceStateRead(WPARAM wParam, LPARAM lParam);
+    LRESULT OnProfileSwitched(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDeviceSettingChanged(WPARAM wParam, LPARAM lParam);
+    LRESULT OnApplyFinished(WPARAM wParam, LPARAM lParam);
+    // While busy the window holds the mouse: a click reaches the window, which lets Cancel and close work.
+    bool OnBusyClick(const WindowMessage& m);
+    void LoadSettings();
+    void TakeBlock();
+    void EnableOkApply(bool on);
+    void EndBusy();
+    void Close();
+    void OnFirstPaint();
+
+    using Entry = MessageEntry<MainWindow>;
+    static constexpr Entry kMessageMap[] = {
+        Entry::Command(&MainWindow::OnCommand),
+        Entry::Timer(&MainWindow::OnTimer),
+        Entry::Destroy(&MainWindow::OnDestroy),
+        Entry::Raw(WM_SYSCOMMAND, &MainWindow::OnSysCommand),
+        Entry::Raw(DeviceStateRead, &MainWindow::OnDeviceStateRead),
+        Entry::Raw(ProfileSwitched, &MainWindow::OnProfileSwitched),
+        Entry::Raw(DeviceSettingChanged, &MainWindow::OnDeviceSettingChanged),
+        Entry::Raw(ApplyFinished, &MainWindow::OnApplyFinished),
+    };
+
+    OptionContext& context_;
+    RegionTextButton basicTab_, advancedTab_;
+    RegionTextButton ok_, apply_, cancel_;
+    RegionTextButton profiles_[5];
+    SkinButton import_, export_, minimize_, close_, web_;
+    ButtonPage buttonPage_;
+    AdvancedPage advancedPage_;
+    int shownPage_ = -1;
+    bool busy_ = false;
+    bool deviceWarningShown_ = false;
+    bool measureStart_ = false;
+    UINT applyLimitMs_ = kApplyAnswerLimitMs;
+    bool painted_ = false;
+};

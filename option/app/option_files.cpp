@@ -1,0 +1,90 @@
+#include "option/app/option_files.h"
+
+#include <windows.h>
+
+#include "common/profile_store.h"
+#include "framework/handles.h"
+
+std::string MacroLibraryPath(const std::string& folder) {
+    return folder + "config\\sequence.dat";
+}
+
+namespace {
+
+bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+    KernelHandle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file && GetFileInformationByHandle(file.get(), &info);
+}
+
+std::string FullPath(const std::string& path) {
+    char full[MAX_PATH * 2] = {};
+    DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    return n > 0 && n < sizeof full ? std::string(full) : path;
+}
+
+// A "Setting" section with at least one key that a profile file holds.
+bool IsProfileFile(const std::string& path) {
+    static const char* const kKeys[] = {"ProFileName", "Cpi_X", "PollingRate", "MouseSpeed", "ModeStatus",
+                                        "CpiLevel_X0", "MacroKeyInfo0", "LightType", "GameFile"};
+    char value[8];
+    for (const char* key : kKeys) {
+        GetPrivateProfileStringA("Setting", key, "\x01", value, sizeof value, path.c_str());
+        if (value[0] != '\x01') {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+bool SameFile(const std::string& a, const std::string& b) {
+    BY_HANDLE_FILE_INFORMATION ia{}, ib{};
+    if (FileIdentity(a, ia) && FileIdentity(b, ib)) {
+        return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
+               ia.nFileIndexLow == ib.nFileIndexLow;
+    }
+    return lstrcmpiA(FullPath(a).c_str(), FullPath(b).c_str()) == 0;
+}
+
+bool ImportProfileFile(const std::string& chosen, const std::string& target) {
+    {
+        KernelHandle file(CreateFileA(chosen.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            return false;
+        }
+    }
+    // A file without profile keys would replace the profile with -1 everywhere.
+    if (!IsProfileFile(chosen)) {
+        return false;
+    }
+    if (!SameFile(chosen, target)) {
+        // A hidden target refuses to be copied over: it goes first.
+        DeleteFileA(target.c_str());
+        CopyFileA(chosen.c_str(), target.c_str(), FALSE);
+    }
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN);
+    return true;
+}
+
+bool ExportProfileFile(const ProfileRecord& record, const std::string& path) {
+    // A new file, so that the keys come in the writer's order and nothing of an older file stays. It is written
+    // beside the chosen one and takes its place only when whole: a failed export leaves the user's file as it was.
+    std::string fresh = path + ".new";
+    DeleteFileA(fresh.c_str());
+    if (WriteProfileFile(record, fresh) != 1 || GetFileAttributesA(fresh.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        DeleteFileA(fresh.c_str());
+        return false;
+    }
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY))) {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    if (!MoveFileExA(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileA(fresh.c_str());
+        return false;
+    }
+    return true;
+}

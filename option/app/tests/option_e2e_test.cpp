@@ -1,0 +1,114 @@
+// Option.exe beside the real Monitor.exe and the virtual mouse: one instance, and an Apply that reaches the mouse.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "common/profile_store.h"
+#include "hiddriver/memory_dump.h"
+#include "hiddriver/virtual_mouse.h"
+#include "option/app/tests/option_test_support.h"
+#include "option/skin/tests/skin_test_support.h"
+
+namespace {
+
+// Places of the main skin ("BUTTONPOS" centres).
+constexpr POINT kProfile3{612, 33};
+constexpr POINT kApply{754, 678};
+
+HWND OptionWindow() {
+    HWND w = FindWindowA(nullptr, kOptionWindowTitle);
+    return w && IsWindowVisible(w) ? w : nullptr;
+}
+
+int OptionWindows() {
+    int n = 0;
+    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, nullptr, kOptionWindowTitle)) != nullptr;) {
+        ++n;
+    }
+    return n;
+}
+
+bool Bluish(COLORREF c) {
+    return GetBValue(c) > GetRValue(c) + 40;
+}
+
+// The mouse's memory as `mousectl dump` shows it.
+std::string MouseDump(const e2e::ProgramFolder& folder) {
+    std::ifstream in(folder.File("virtual-mouse.dat"), std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto memory = vmouse::DeserializeMemory(bytes);
+    return memory ? vmouse::DumpMemory(*memory) : std::string();
+}
+
+TEST(OptionEndToEnd, OneInstanceAndProfileThreeAppliedReachesTheMouse) {
+    e2e::PointerRegistryGuard registry;
+    optiontest::Folder folder;
+    ASSERT_TRUE(folder.Ready());
+    ASSERT_TRUE(folder.AddOption());
+    // Profile 3 holds DPI stages of its own (the reset profile has 2500 DPI at stage 3).
+    ShareData data;
+    InitShareData(data);
+    ResetAll(data);
+    data.CurrentProfile = 0;
+    const int codes[kDpiLevelCount] = {3, 5, 7, 10, 12, 14};
+    const char* dpi[kDpiLevelCount] = {"750 DPI", "1250 DPI", "1750 DPI", "3000 DPI", "4000 DPI", "7250 DPI"};
+    for (int i = 0; i < kDpiLevelCount; ++i) {
+        data.Profile[2].CpiLevel_X[i] = codes[i];
+        data.Profile[2].CpiLevel_Y[i] = codes[i];
+    }
+    data.Profile[2].MouseSpeed = 14;
+    ASSERT_EQ(1, SaveAllProfiles(data, folder.Path()));
+    folder.WriteMouseMemory(true, 1);
+
+    // "Monitor.exe 1" with the mouse present brings Option up.
+    ASSERT_TRUE(folder.StartMonitor("1"));
+    ASSERT_TRUE(folder.WaitMonitorReady());
+    ASSERT_TRUE(e2e::WaitFor([] { return OptionWindow() != nullptr; }, 20000));
+    HWND option = OptionWindow();
+    // A second Option ends at once and leaves the one window.
+    EXPECT_EQ(0, folder.Run("Option.exe", ""));
+    EXPECT_EQ(1, OptionWindows());
+
+    SetForegroundWindow(option);
+    ASSERT_TRUE(e2e::WaitFor([&] { return GetForegroundWindow() == option; }, 5000));
+    // Wait for Monitor's read-back to settle before the edit: it refreshes Option from the block.
+    PumpFor(500);
+
+    // Profile 3, with a real click: its button turns to the pressed (blue) face.
+    POINT p3 = ScreenPoint(option, kProfile3.x, kProfile3.y);
+    POINT p3Face = ScreenPoint(option, kProfile3.x - 26, kProfile3.y - 9);
+    ASSERT_FALSE(Bluish(ScreenPixel(p3Face)));
+    ASSERT_TRUE(optiontest::ClickUntil(p3, [&] { return Bluish(ScreenPixel(p3Face)); }));
+
+    // Apply: disabled until Monitor has written the mouse and answered.
+    POINT apply = ScreenPoint(option, kApply.x, kApply.y);
+    HWND applyButton = ChildWindowFromPoint(option, kApply);
+    ASSERT_NE(nullptr, applyButton);
+    ASSERT_NE(option, applyButton);
+    size_t logBefore = folder.Log().size();
+    ASSERT_TRUE(optiontest::ClickUntil(apply, [&] { return !IsWindowEnabled(applyButton); }));
+    EXPECT_EQ(2, folder.ConfigInt("Setting", "CurrentProfile", -1));
+    ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowEnabled(applyButton) != FALSE; }, 30000));
+    // By the time Option is enabled again, the whole apply-all went to the mouse.
+    EXPECT_GT(folder.Log().size(), logBefore);
+
+    std::string dump = MouseDump(folder);
+    for (int i = 0; i < kDpiLevelCount; ++i) {
+        std::string line = "stage " + std::to_string(i + 1) + ": " + dpi[i];
+        EXPECT_NE(std::string::npos, dump.find(line)) << line << "\n" << dump;
+    }
+    // Files and registry: profile 3 is current, its pointer speed in the system's settings.
+    ProfileRecord reg{};
+    ReadPointerSettings(reg);
+    EXPECT_EQ(14, reg.MouseSpeed);
+
+    // Monitor's end closes Option.
+    EXPECT_TRUE(folder.StopMonitor());
+    EXPECT_TRUE(e2e::WaitFor([] { return FindWindowA(nullptr, kOptionWindowTitle) == nullptr; }, 10000));
+}
+
+} // namespace

@@ -1,0 +1,67 @@
+#pragma once
+// What Option's tests share: a program folder with the files Option reads, the main window on this thread, clicks at
+// the skin's places, and a driver thread for the warnings a click opens.
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "monitor/tests/e2e_support.h"
+#include "option/app/main_window.h"
+
+namespace optiontest {
+
+// A program folder (e2e::ProgramFolder) whose config.ini says the mouse is there, and the toolkit pointed at the
+// build's skins and language library.
+class Folder : public e2e::ProgramFolder {
+public:
+    Folder();
+    // Bytes of a file of the folder; empty when it is missing.
+    std::string Bytes(const std::string& name) const;
+    void SetDevice(int present);
+    // Copies Option.exe and the skins folder in, for tests that start the program itself.
+    bool AddOption();
+};
+
+// The main window as a modeless popup on this thread, in the foreground, over a context for the folder.
+class Window {
+public:
+    explicit Window(const std::string& folder);
+    ~Window();
+    bool Open();
+    MainWindow& Main() { return *main_; }
+    OptionContext& Context() { return *context_; }
+    HWND Handle() const { return main_->Handle(); }
+    bool Closed() const { return !IsWindow(hwnd_); }
+    // A point of a window's client area on the screen.
+    POINT At(HWND window, int x, int y) const;
+    POINT CentreOf(HWND control) const;
+
+private:
+    std::unique_ptr<OptionContext> context_;
+    std::unique_ptr<MainWindow> main_;
+    HWND hwnd_ = nullptr;
+};
+
+// Clicks and waits for what the click does; a click that shows no effect in 1.5 s is given once more (an injected
+// click is now and then lost on its way through the X server). A control that ignores clicks still fails.
+bool ClickUntil(POINT p, const std::function<bool()>& done);
+
+struct WarningRun {
+    bool done = false;         // `done` held within 15 s, after a warning came and went
+    int warnings = 0;          // warnings the driver saw
+    bool rescued = false;      // a warning had to be closed because the clicks never reached it
+    bool ownerVisible = false; // the main window was showing when the warning came
+    bool Clean() const { return done && warnings == 1 && !rescued; }
+};
+// Runs `open` on this thread, which opens a warning here; a second thread waits for the warning and clicks its OK
+// (ok true) or Cancel with real input.
+WarningRun ClickThroughWarning(const std::function<void()>& open, bool ok, const std::function<bool()>& done);
+WarningRun ClickThroughWarning(POINT opener, bool ok, const std::function<bool()>& done);
+
+// A showing dialog window of the thread other than Option's main window, or null.
+HWND OtherDialogOf(DWORD thread);
+
+} // namespace optiontest

@@ -1,0 +1,271 @@
+#include "option/pages/advanced_page.h"
+
+#include <windows.h>
+
+#include "common/language.h"
+#include "framework/trace.h"
+#include "option/pages/pointer_mapping.h"
+#include "option/skin/skin_picture.h"
+#include "option/skin/warning_dialog.h"
+
+namespace {
+
+// "BUTTONPOS" keys of the pointer half.
+enum Key {
+    kSpeedSliderKey = 1,
+    kAccelerationKey = 2,
+    kSpeedBoxKey = 3,
+    kWheelSliderKey = 4,
+    kOneScreenKey = 5,
+    kWheelBoxKey = 6,
+    kDoubleClickKey = 7,
+    kRestoreKey = 9,
+    kTogetherKey = 20,
+    kSensitivityXKey = 21,
+    kSensitivityYKey = 22,
+};
+
+// Row 8 of the acceleration table: the system's "enhance pointer precision".
+constexpr int kAccelerationRow = 8;
+
+struct PaintedString {
+    int number;
+    int height;
+    RECT band;
+    bool centred;
+};
+constexpr PaintedString kStrings[] = {
+    {200, 16, {52, 25, 459, 59}, false},    {201, 16, {52, 169, 459, 201}, false},
+    {202, 16, {52, 313, 459, 353}, false},  {204, 16, {490, 89, 611, 120}, true},
+    {205, 16, {612, 89, 740, 120}, true},   {206, 16, {741, 89, 902, 120}, true},
+    {207, 14, {744, 220, 902, 245}, false}, {203, 25, {494, 25, 902, 88}, true},
+};
+
+RECT PosRect(const ButtonPos& p) {
+    return {p.left, p.top, p.right, p.bottom};
+}
+
+void MakeCheck(SkinButton& b, HWND parent, const ButtonPos& p, const SkinScreens& s, int textNumber) {
+    b.Create(parent, PosRect(p));
+    b.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
+    b.SetToggle(true);
+    if (textNumber > 0) {
+        b.SetCaption(Fetch(textNumber));
+        b.SetPlacement(7);
+        b.SetFontSize(15, 0);
+        // The box shows the state; the caption stays readable in every state.
+        b.SetCaptionColours(0xE6E6E6, 0xFFFFFF, 0xE6E6E6, 0x969696);
+        b.SetTooltip(Fetch(textNumber), true);
+    }
+}
+
+void MakeSlider(CclickHSlider& slider, HWND parent, int number, const ButtonPos& p, const SkinScreens& s,
+                const char* thumb, int minimum, int maximum, bool round) {
+    if (slider.Create(parent, number, PosRect(p), SkinFilePath(SkinFolder(), thumb))) {
+        slider.SetBackground(s.normal);
+        slider.SetRange(minimum, maximum);
+        slider.SetRound(round);
+    }
+}
+
+} // namespace
+
+AdvancedPage::AdvancedPage(OptionContext& context) : SkinnedDialog("skin_advance_setting.ini"), context_(context) {}
+
+void AdvancedPage::CreateControls(const SkinScreens& s) {
+    HWND hwnd = Handle();
+    MakeSlider(speed_, hwnd, kSpeedSlider, Position(kSpeedSliderKey), s, "slider_thumb.bmp", 1, 11, true);
+    speedBox_.Create(hwnd, kSpeedBox, PosRect(Position(kSpeedBoxKey)));
+    speedBox_.SetFaces(s.normal, s.over, s.down, s.disable);
+    speedBox_.SetRange(-5, 5);
+    MakeCheck(acceleration_, hwnd, Position(kAccelerationKey), s, 208);
+    MakeSlider(wheel_, hwnd, kWheelSlider, Position(kWheelSliderKey), s, "slider_thumb.bmp", 1, 11, true);
+    wheelBox_.Create(hwnd, kWheelBox, PosRect(Position(kWheelBoxKey)));
+    wheelBox_.SetFaces(s.normal, s.over, s.down, s.disable);
+    wheelBox_.SetRange(1, 11);
+    MakeCheck(oneScreen_, hwnd, Position(kOneScreenKey), s, 209);
+    MakeSlider(doubleClick_, hwnd, kDoubleClickSlider, Position(kDoubleClickKey), s, "slider_thumb.bmp", 0, 700,
+               false);
+    MakeCheck(together_, hwnd, Position(kTogetherKey), s, 0);
+    MakeSlider(sensitivityX_, hwnd, kSensitivityXSlider, Position(kSensitivityXKey), s, "scroll_arrow_down.bmp", 1,
+               10, true);
+    MakeSlider(sensitivityY_, hwnd, kSensitivityYSlider, Position(kSensitivityYKey), s, "scroll_arrow_up.bmp", 1, 10,
+               true);
+    sensitivityX_.SetValue(0);
+    sensitivityY_.SetValue(0);
+
+    ButtonPos p = Position(kRestoreKey);
+    restore_.Create(hwnd, PosRect(p));
+    restore_.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
+    restore_.SetCaption(Fetch(210));
+    restore_.SetTooltip(Fetch(210), true);
+}
+
+void AdvancedPage::Refresh() {
+    const ProfileRecord* p = context_.Active();
+    if (!p || !Handle()) {
+        return;
+    }
+    int speed = PositionFromSpeed(p->MouseSpeed);
+    speed_.SetValue(speed);
+    speedBox_.SetValue(speed - 6);
+    wheel_.SetValue(p->ScrollWheelSpeed);
+    wheelBox_.SetValue(p->ScrollWheelSpeed);
+    acceleration_.SetChecked(p->AccelerationFlag == 1);
+    oneScreen_.SetChecked(p->ScrollWheelFlag == 1);
+    SetWheelEnabled(p->ScrollWheelFlag != 1);
+    doubleClick_.SetValue(kDoubleClickBase - p->DbleClickSpeed);
+    // The sensitivity sliders show what the profile holds, so that a stored sensitivity is never shown as another.
+    sensitivityX_.SetValue(PositionFromSpeed(p->Sensitivity_X));
+    sensitivityY_.SetValue(PositionFromSpeed(p->Sensitivity_Y));
+    together_.SetChecked(p->XYSynchronous == 1);
+}
+
+void AdvancedPage::SetWheelEnabled(bool on) {
+    if (wheel_.Handle()) {
+        EnableWindow(wheel_.Handle(), on ? TRUE : FALSE);
+        wheel_.Thumb().SetEnabled(on);
+        EnableWindow(wheel_.Thumb().Handle(), on ? TRUE : FALSE);
+    }
+}
+
+void AdvancedPage::SetSystemDoubleClick(int milliseconds) {
+    if (context_.doubleClickToRestore < 0) {
+        context_.doubleClickToRestore = static_cast<int>(GetDoubleClickTime());
+    }
+    SetDoubleClickTime(static_cast<UINT>(milliseconds));
+}
+
+void AdvancedPage::SliderMoved(int control, int v) {
+    ProfileRecord* p = context_.Active();
+    if (!p) {
+        return;
+    }
+    switch (control) {
+    case kWheelSlider:
+        if (p->ScrollWheelFlag == 1) {
+            break; // the wheel's lines do not apply while it scrolls a screen a notch
+        }
+        p->ScrollWheelSpeed = v;
+        wheelBox_.SetValue(v);
+        break;
+    case kDoubleClickSlider:
+        p->DbleClickSpeed = kDoubleClickBase - v;
+        SetSystemDoubleClick(p->DbleClickSpeed);
+        break;
+    case kSpeedSlider:
+        p->MouseSpeed = SpeedFromPosition(v);
+        speedBox_.SetValue(v - 6);
+        break;
+    case kSensitivityXSlider:
+    case kSensitivityYSlider: {
+        bool x = control == kSensitivityXSlider;
+        int value = SpeedFromPosition(v);
+        (x ? p->Sensitivity_X : p->Sensitivity_Y) = value;
+        if (p->XYSynchronous == 1) {
+            (x ? p->Sensitivity_Y : p->Sensitivity_X) = value;
+            (x ? sensitivityY_ : sensitivityX_).SetValue(v);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void AdvancedPage::NumberChanged(int control, int n) {
+    Trace("lParam = %d\n", control);
+    ProfileRecord* p = context_.Active();
+    if (!p) {
+        return;
+    }
+    if (control == kSpeedBox) {
+        int m = SpeedFromPosition(n + 6);
+        if (m != p->MouseSpeed) {
+            p->MouseSpeed = m;
+            speed_.SetValue(n + 6);
+        }
+    } else if (control == kWheelBox) {
+        if (n != p->ScrollWheelSpeed) {
+            p->ScrollWheelSpeed = n;
+            wheel_.SetValue(n);
+        }
+    }
+}
+
+LRESULT AdvancedPage::OnSlider(WPARAM wParam, LPARAM lParam) {
+    SliderMoved(static_cast<int>(lParam), static_cast<int>(wParam));
+    return 0;
+}
+
+LRESULT AdvancedPage::OnNumber(WPARAM wParam, LPARAM lParam) {
+    NumberChanged(static_cast<int>(lParam), static_cast<int>(wParam));
+    return 0;
+}
+
+void AdvancedPage::OnCommand(int, int code, HWND control) {
+    if (!control || code != BN_CLICKED) {
+        return;
+    }
+    ProfileRecord* p = context_.Active();
+    if (control == restore_.Handle()) {
+        OnRestoreDefaults();
+        return;
+    }
+    if (!p) {
+        return;
+    }
+    if (control == oneScreen_.Handle()) {
+        p->ScrollWheelFlag = oneScreen_.Checked() ? 1 : 0;
+        SetWheelEnabled(p->ScrollWheelFlag != 1);
+        if (p->ScrollWheelFlag != 1) {
+            wheel_.SetValue(p->ScrollWheelSpeed);
+        }
+    } else if (control == acceleration_.Handle()) {
+        p->AccelerationFlag = acceleration_.Checked() ? 1 : 0;
+        p->Acceleration = p->AccelerationFlag ? kAccelerationRow : 0;
+    } else if (control == together_.Handle()) {
+        p->XYSynchronous = together_.Checked() ? 1 : 0;
+        if (p->XYSynchronous == 1 && p->Sensitivity_X != p->Sensitivity_Y) {
+            p->Sensitivity_Y = p->Sensitivity_X;
+            int position = PositionFromSpeed(p->Sensitivity_X);
+            sensitivityX_.SetValue(position);
+            sensitivityY_.SetValue(position);
+        }
+    }
+}
+
+void AdvancedPage::OnRestoreDefaults() {
+    if (ShowWarning(context_.mainWindow ? context_.mainWindow : Handle(), WarningVariant::C) != IDOK) {
+        return;
+    }
+    ResetAll(context_.working);
+    if (context_.shell) {
+        context_.shell->RefreshPages();
+        context_.shell->Apply();
+    }
+}
+
+void AdvancedPage::PaintContent(HDC dc) {
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, 0xE6E6E6);
+    for (const PaintedString& s : kStrings) {
+        std::string text = Fetch(s.number);
+        GdiFont font(CreateSkinFont(s.height, 0));
+        SelectObjectGuard use(dc, font.get());
+        UINT align = s.centred ? DT_CENTER : DT_LEFT;
+        RECT measure = s.band;
+        DrawTextA(dc, text.c_str(), -1, &measure, align | DT_WORDBREAK | DT_CALCRECT);
+        RECT place = s.band;
+        int bandHeight = s.band.bottom - s.band.top;
+        int textHeight = measure.bottom - measure.top;
+        if (textHeight < bandHeight) {
+            place.top += (bandHeight - textHeight) / 2;
+        }
+        DrawTextA(dc, text.c_str(), -1, &place, align | DT_WORDBREAK);
+    }
+}
+
+bool AdvancedPage::ProcessMessage(WindowMessage& m) {
+    return RouteMessage(*this, kMessageMap, m) || SkinnedDialog::ProcessMessage(m);
+}

@@ -1,0 +1,71 @@
+#pragma once
+// The advanced page of the main window. Its upper half edits the pointer settings the active profile carries:
+// pointer speed, acceleration, wheel lines or one-screen scrolling, double-click time, X and Y sensitivity, and
+// restores every profile's defaults. Every change goes into the working copy at once; only the double-click time also
+// reaches the system at once. The lower half is the macro editor's.
+
+#include <windows.h>
+
+#include "option/app/option_context.h"
+#include "option/skin/click_slider.h"
+#include "option/skin/skin_button.h"
+#include "option/skin/skinned_dialog.h"
+#include "option/skin/spin_edit.h"
+
+class AdvancedPage : public SkinnedDialog {
+public:
+    explicit AdvancedPage(OptionContext& context);
+
+    // Shows the working copy's active profile.
+    void Refresh();
+
+    // Slider and number-box control numbers.
+    static constexpr int kWheelSlider = 202;
+    static constexpr int kDoubleClickSlider = 203;
+    static constexpr int kSpeedSlider = 204;
+    static constexpr int kSensitivityXSlider = 205;
+    static constexpr int kSensitivityYSlider = 206;
+    static constexpr int kSpeedBox = 400;
+    static constexpr int kWheelBox = 401;
+
+    CclickHSlider& SpeedSlider() { return speed_; }
+    CclickHSlider& WheelSlider() { return wheel_; }
+    CclickHSlider& DoubleClickSlider() { return doubleClick_; }
+    CclickHSlider& SensitivityX() { return sensitivityX_; }
+    CclickHSlider& SensitivityY() { return sensitivityY_; }
+    SpinEdit& SpeedBox() { return speedBox_; }
+    SpinEdit& WheelBox() { return wheelBox_; }
+    SkinButton& Acceleration() { return acceleration_; }
+    SkinButton& OneScreen() { return oneScreen_; }
+    SkinButton& XYTogether() { return together_; }
+    SkinButton& RestoreDefaults() { return restore_; }
+
+    // What a slider or number box reports, as their messages deliver it (tests call these too).
+    void SliderMoved(int control, int position);
+    void NumberChanged(int control, int value);
+
+protected:
+    void CreateControls(const SkinScreens& screens) override;
+    void PaintContent(HDC work) override;
+    bool ProcessMessage(WindowMessage& m) override;
+
+private:
+    void OnCommand(int id, int code, HWND control);
+    LRESULT OnSlider(WPARAM wParam, LPARAM lParam);
+    LRESULT OnNumber(WPARAM wParam, LPARAM lParam);
+    void OnRestoreDefaults();
+    void SetWheelEnabled(bool on);
+    void SetSystemDoubleClick(int milliseconds);
+
+    using Entry = MessageEntry<AdvancedPage>;
+    static constexpr Entry kMessageMap[] = {
+        Entry::Command(&AdvancedPage::OnCommand),
+        Entry::Raw(kSliderChanged, &AdvancedPage::OnSlider),
+        Entry::Raw(kSpinEditChanged, &AdvancedPage::OnNumber),
+    };
+
+    OptionContext& context_;
+    CclickHSlider speed_, wheel_, doubleClick_, sensitivityX_, sensitivityY_;
+    SpinEdit speedBox_, wheelBox_;
+    SkinButton acceleration_, oneScreen_, together_, restore_;
+};
