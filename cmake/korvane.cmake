@@ -76,6 +76,34 @@ if(WIN32)
                                 imm32 winmm)
 endif()
 
+# The programs and libraries of the program folder, by target; skins\ and config.ini come beside them.
+set(KORVANE_SHIPPED_TARGETS Monitor Option lan hiddriver mousectl VexelOSD)
+
+# What the installer, the uninstall entry and every version resource call the product and its maker.
+set(KORVANE_PRODUCT_NAME "Korvane Mouse Configuration")
+set(KORVANE_PUBLISHER "Korvane")
+
+# korvane_version_resource(target "description")
+# Stamps the project's VERSION into a shipped program or library as its version resource.
+function(korvane_version_resource target description)
+    get_target_property(type ${target} TYPE)
+    get_target_property(name ${target} OUTPUT_NAME)
+    if(NOT name)
+        set(name ${target})
+    endif()
+    if(type STREQUAL "EXECUTABLE")
+        set(KORVANE_FILE_TYPE VFT_APP)
+        set(KORVANE_FILE_NAME ${name}.exe)
+    else()
+        set(KORVANE_FILE_TYPE VFT_DLL)
+        set(KORVANE_FILE_NAME ${name}.dll)
+    endif()
+    set(KORVANE_FILE_DESCRIPTION ${description})
+    set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/version.rc.in ${rc} @ONLY)
+    target_sources(${target} PRIVATE ${rc})
+endfunction()
+
 # True when the file includes <windows.h> itself. A file that needs the Windows API includes it directly, so that
 # every file is either Windows code or logic that also builds natively.
 function(korvane_is_windows_source file out)

@@ -6,6 +6,7 @@
 #include "common/messages.h"
 #include "common/shared_block.h"
 #include "hiddriver/control_channel.h"
+#include "hiddriver/memory_dump.h"
 #include "hiddriver/virtual_mouse.h"
 
 #include <cstdio>
@@ -195,6 +196,12 @@ ProgramFolder::ProgramFolder() {
     std::ofstream(path_ + "VexelOSD.log").flush();
 }
 
+ProgramFolder::ProgramFolder(const std::string& existingFolder) : path_(existingFolder) {
+    if (!path_.empty() && path_.back() != '\\')
+        path_ += '\\';
+    ready_ = GetFileAttributesA((path_ + "Monitor.exe").c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 ProgramFolder::~ProgramFolder() {
     StopMonitor();
     std::error_code error;
@@ -274,6 +281,12 @@ int ProgramFolder::Run(const std::string& program, const std::string& arguments,
     }
     CloseHandle(pi.hProcess);
     return code;
+}
+
+std::string ProgramFolder::MouseDump() const {
+    const std::string text = ReadFileText(File("virtual-mouse.dat"));
+    const auto memory = vmouse::DeserializeMemory(std::vector<uint8_t>(text.begin(), text.end()));
+    return memory ? vmouse::DumpMemory(*memory) : std::string();
 }
 
 int ProgramFolder::ConfigInt(const char* section, const char* key, int defaultValue) const {

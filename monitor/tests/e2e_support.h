@@ -74,6 +74,8 @@ private:
 class ProgramFolder {
 public:
     ProgramFolder();
+    // A folder that holds the programs already (an installed one): nothing is copied; it is removed at the end too.
+    explicit ProgramFolder(const std::string& existingFolder);
     ~ProgramFolder();
     const std::string& Path() const { return path_; }   // with a trailing backslash
     std::string File(const std::string& name) const { return path_ + name; }
@@ -96,6 +98,8 @@ public:
     int Mousectl(const std::string& arguments) { return Run("mousectl.exe", arguments); }
 
     std::string Log() const { return ReadFileText(File("virtual-mouse.log")); }
+    // The virtual mouse's memory as `mousectl dump` shows it; empty when the file is missing or damaged.
+    std::string MouseDump() const;
     std::string OsdLog() const { return ReadFileText(File("VexelOSD.log")); }
     int ConfigInt(const char* section, const char* key, int defaultValue) const;
     std::string ConfigString(const char* section, const char* key) const;
