@@ -84,7 +84,8 @@ UINT SkinMenu::Track(HWND owner, int x, int y) {
         return 0;
     }
     UINT command = static_cast<UINT>(
-        TrackPopupMenu(menu_, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY, x, y, 0, helper, nullptr));
+        TrackPopupMenu(menu_, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, x, y, 0,
+                       helper, nullptr));
     DestroyWindow(helper);
     return command;
 }

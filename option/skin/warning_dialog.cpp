@@ -4,28 +4,12 @@
 
 #include "common/language.h"
 #include "option/skin/skin_picture.h"
+#include "option/skin/swallowed_keys.h"
 
 namespace {
 
 constexpr COLORREF kCaptionNormal = 0xE6E6E6, kCaptionHover = 0xE60000, kCaptionPressed = 0xE6E6E6,
                    kCaptionDisabled = 0x969696;
-
-// Enter and Escape for an open warning never reach the dialog manager: the thread's message hook turns their
-// key-down messages into nothing before the modal loop looks at them.
-HHOOK g_keyHook = nullptr;
-HWND g_warning = nullptr;
-
-LRESULT CALLBACK SwallowKeys(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HC_ACTION && wParam == PM_REMOVE) {
-        auto* msg = reinterpret_cast<MSG*>(lParam);
-        if ((msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) &&
-            (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE) && g_warning &&
-            (msg->hwnd == g_warning || IsChild(g_warning, msg->hwnd))) {
-            msg->message = WM_NULL;
-        }
-    }
-    return CallNextHookEx(g_keyHook, code, wParam, lParam);
-}
 
 RECT PosRect(const ButtonPos& p) { return {p.left, p.top, p.right, p.bottom}; }
 
@@ -52,21 +36,18 @@ bool WarningCentres(WarningVariant v) { return v == WarningVariant::A || v == Wa
 WarningDialog::WarningDialog(WarningVariant variant) : SkinnedDialog("skin_warn.ini"), variant_(variant) {}
 
 INT_PTR WarningDialog::Show(HWND owner) {
-    HHOOK outerHook = g_keyHook;
-    HWND outerWarning = g_warning;
-    g_keyHook = SetWindowsHookExA(WH_GETMESSAGE, SwallowKeys, nullptr, GetCurrentThreadId());
+    SwallowedKeys keys{VK_RETURN, VK_ESCAPE};
+    swallowed_ = &keys;
     INT_PTR result = RunModal(owner);
-    if (g_keyHook) {
-        UnhookWindowsHookEx(g_keyHook);
-    }
-    g_keyHook = outerHook;
-    g_warning = outerWarning;
+    swallowed_ = nullptr;
     return result;
 }
 
 void WarningDialog::CreateControls(const SkinScreens& s) {
     HWND hwnd = Handle();
-    g_warning = hwnd;
+    if (swallowed_) {
+        swallowed_->Watch(hwnd);
+    }
     const std::string& folder = SkinFolder();
     struct {
         RegionTextButton& button;

@@ -9,6 +9,7 @@
 #include "option/skin/region_button.h"
 #include "option/skin/skin_button.h"
 #include "option/skin/skinned_dialog.h"
+#include "option/skin/swallowed_keys.h"
 
 enum class WarningVariant { A, B, C, D, E };
 
@@ -44,6 +45,7 @@ private:
     };
 
     WarningVariant variant_;
+    SwallowedKeys* swallowed_ = nullptr; // Enter and Escape while Show runs
     std::string title_;
     std::string message_;
     RegionTextButton ok_;

@@ -7,12 +7,14 @@
 // A control's kind is its "BUTTONPOS" label (button, toggle, pill, region, close, minimize, web, check, color, edit,
 // spin, slider, area).
 // Section "PAINT", which the programs do not read, carries what only the painter needs:
-//   Size=w,h  Radius=r  PanelN=x,y,w,h  LineN=x0,y0,x1,y1  Icon=warning,x,y,size
+//   Size=w,h  Radius=r  PanelN=x,y,w,h  LineN=x0,y0,x1,y1  FrameN=x,y,w,h (a ring)  DotN=x,y,r,RRGGBB
+//   Icon=warning,x,y,size  HueField=x,y,w,h (hue across, lightness down)
 //   MaskK=file.bmp (outline of region button K)  ThumbK=file.bmp (thumb of slider K)
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -207,6 +209,30 @@ void DrawColorFrame(Canvas& c, Box b, State s) {
     }
 }
 
+// A colour field to pick from: hue from red through the spectrum across, lightness from near white at the top to
+// near black at the bottom, full saturation.
+Rgb HueLightness(float hue, float lightness) {
+    auto channel = [&](float n) {
+        float k = std::fmod(n + hue * 12.0f, 12.0f);
+        float a = std::min(lightness, 1.0f - lightness);
+        return lightness - a * std::max(-1.0f, std::min({k - 3.0f, 9.0f - k, 1.0f}));
+    };
+    return {channel(0), channel(8), channel(4)};
+}
+
+void DrawHueField(Canvas& c, int x, int y, int w, int h) {
+    for (int j = 0; j < h; ++j) {
+        for (int i = 0; i < w; ++i) {
+            float hue = w > 1 ? float(i) / float(w - 1) : 0.0f;
+            float lightness = 0.95f - 0.9f * (h > 1 ? float(j) / float(h - 1) : 0.0f);
+            if (x + i >= 0 && y + j >= 0 && x + i < c.Width() && y + j < c.Height()) {
+                c.Set(x + i, y + j, HueLightness(hue, lightness));
+            }
+        }
+    }
+    c.StrokeRoundRect({x - 1.0f, y - 1.0f, float(x + w + 1), float(y + h + 1)}, 1, 1, theme::kPanelEdge);
+}
+
 // A warning sign in the title colour: a rounded triangle with an exclamation mark.
 void DrawWarningIcon(Canvas& c, float x, float y, float size) {
     float cx = x + size / 2;
@@ -258,6 +284,22 @@ void DrawBackground(Canvas& c, const Skin& skin, float radius) {
         if (l.size() == 4) {
             c.Line(l[0] + 0.5f, l[1] + 0.5f, l[2] + 0.5f, l[3] + 0.5f, 1, theme::kBorder, 0.55f);
         }
+        std::vector<int> f = Numbers(skin.ini.Get("PAINT", "Frame" + std::to_string(i)));
+        if (f.size() == 4) {
+            c.StrokeRoundRect({float(f[0]), float(f[1]), float(f[0] + f[2]), float(f[1] + f[3])}, 3, 1,
+                              theme::kFaceEdge);
+        }
+        std::string dot = skin.ini.Get("PAINT", "Dot" + std::to_string(i));
+        std::vector<int> d = Numbers(dot);
+        if (d.size() == 4) {
+            uint32_t rgb =
+                static_cast<uint32_t>(std::strtoul(dot.substr(dot.find_last_of(',') + 1).c_str(), nullptr, 16));
+            c.FillCircle(float(d[0]), float(d[1]), float(d[2]), Hex(rgb));
+        }
+    }
+    std::vector<int> hue = Numbers(skin.ini.Get("PAINT", "HueField"));
+    if (hue.size() == 4) {
+        DrawHueField(c, hue[0], hue[1], hue[2], hue[3]);
     }
     std::vector<std::string> icon;
     {
@@ -376,9 +418,10 @@ void Generate(const fs::path& file, const fs::path& out) {
         controls.push_back({key, {Lower(p.label), p}});
     }
 
-    const std::pair<State, std::string> states[] = {
-        {State::Normal, screen.normal}, {State::Over, screen.over}, {State::Down, screen.down},
-        {State::Disable, screen.disable}};
+    const std::pair<State, std::string> states[] = {{State::Normal, screen.normal},
+                                                    {State::Over, screen.over},
+                                                    {State::Down, screen.down},
+                                                    {State::Disable, screen.disable}};
     for (const auto& [state, name] : states) {
         if (name.empty()) {
             Fail(skin.file + ": a screen picture is not named");

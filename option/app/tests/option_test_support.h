@@ -45,10 +45,6 @@ private:
     HWND hwnd_ = nullptr;
 };
 
-// Clicks and waits for what the click does; a click that shows no effect in 1.5 s is given once more (an injected
-// click is now and then lost on its way through the X server). A control that ignores clicks still fails.
-bool ClickUntil(POINT p, const std::function<bool()>& done);
-
 struct WarningRun {
     bool done = false;         // `done` held within 15 s, after a warning came and went
     int warnings = 0;          // warnings the driver saw
@@ -60,8 +56,10 @@ struct WarningRun {
 // (ok true) or Cancel with real input.
 WarningRun ClickThroughWarning(const std::function<void()>& open, bool ok, const std::function<bool()>& done);
 WarningRun ClickThroughWarning(POINT opener, bool ok, const std::function<bool()>& done);
+// The same for any skinned dialog: the driver clicks `button` (a point of the dialog's client area).
+WarningRun ClickThroughDialog(const std::function<void()>& open, POINT button, const std::function<bool()>& done);
 
 // A showing dialog window of the thread other than Option's main window, or null.
-HWND OtherDialogOf(DWORD thread);
+HWND DialogOverOption(DWORD thread);
 
 } // namespace optiontest

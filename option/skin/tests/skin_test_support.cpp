@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <thread>
 
 #include "common/language.h"
 #include "framework/handles.h"
@@ -56,8 +57,12 @@ void MouseMoveTo(int x, int y) {
     g_hand = Pack(x, y);
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
 }
-void MouseDown() { SendAtHand(MOUSEEVENTF_LEFTDOWN); }
-void MouseUp() { SendAtHand(MOUSEEVENTF_LEFTUP); }
+void MouseDown() {
+    SendAtHand(MOUSEEVENTF_LEFTDOWN);
+}
+void MouseUp() {
+    SendAtHand(MOUSEEVENTF_LEFTUP);
+}
 
 bool WaitForPointer(int x, int y) {
     // As a hand would: the pointer arrives, and a control that held the mouse while hovered lets go, before the
@@ -144,4 +149,188 @@ COLORREF FilePixel(const std::string& path, int x, int y) {
 COLORREF ScreenPixel(POINT p) {
     WindowDC screen(nullptr);
     return GetPixel(screen.get(), p.x, p.y);
+}
+
+namespace {
+
+// A test whose click opens a modal loop on its own thread cannot end the loop from there: if a driver thread's click
+// is lost, or a late click opens the dialog or menu after the driver gave up, the test would wait for ever. The
+// driver ends with Stand(), which waits until the test thread is done waiting and meanwhile, after a grace period,
+// closes whatever dialog or menu is still open on that thread. The test then fails on its own checks.
+class ModalGuard {
+public:
+    ModalGuard(DWORD thread, HWND except) : thread_(thread), except_(except) {}
+    // The test thread: its wait is over.
+    void Finish() { finished_ = true; }
+    // True when the guard had to close something: what the test drove did not end the loop itself.
+    bool Rescued() const { return rescued_; }
+    // The driver thread, after its steps.
+    void Stand() {
+        DWORD start = GetTickCount();
+        while (!finished_ && GetTickCount() - start < 30000) {
+            Sleep(50);
+            if (GetTickCount() - start < 5000) {
+                continue;
+            }
+            if (HWND dialog = OtherDialogOf(thread_, except_)) {
+                rescued_ = true;
+                PostMessageA(dialog, WM_CLOSE, 0, 0);
+            }
+            if (HWND menu = MenuWindowOf(thread_)) {
+                // The menu loop takes every message of its thread; Escape ends it.
+                rescued_ = true;
+                PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+                EndMenu();
+            }
+            Sleep(200);
+        }
+    }
+
+private:
+    DWORD thread_;
+    HWND except_;
+    std::atomic<bool> finished_{false};
+    std::atomic<bool> rescued_{false};
+};
+
+} // namespace
+
+std::string TextOf(HWND hwnd) {
+    char text[128] = {};
+    GetWindowTextA(hwnd, text, sizeof text);
+    return text;
+}
+
+// The top-level dialog windows of this thread other than the given one.
+HWND OtherDialogOf(DWORD thread, HWND except) {
+    struct Find {
+        HWND except;
+        HWND found;
+    } find{except, nullptr};
+    EnumThreadWindows(
+        thread,
+        [](HWND w, LPARAM l) -> BOOL {
+            auto* f = reinterpret_cast<Find*>(l);
+            char name[16] = {};
+            GetClassNameA(w, name, sizeof name);
+            if (w != f->except && IsWindowVisible(w) && lstrcmpA(name, "#32770") == 0) {
+                f->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&find));
+    return find.found;
+}
+
+// Clicks and waits for what the click does. Under Wine on Xvfb an injected click is now and then lost on its way
+// through the X server; a click that shows no effect in 1.5 s is given once more.
+bool ClickUntil(POINT p, const std::function<bool()>& done) {
+    MouseClickAt(p.x, p.y);
+    if (PumpUntil(done, 1500)) {
+        return true;
+    }
+    MouseClickAt(p.x, p.y);
+    return PumpUntil(done, 1500);
+}
+
+// Moves the pointer onto a point and waits for what the move does. A move whose report is lost on its way through
+// the X server is given once more, from a pixel beside the point so that it is a move again.
+bool MoveUntil(POINT p, const std::function<bool()>& done) {
+    MouseMoveTo(p.x, p.y);
+    if (PumpUntil(done, 1500)) {
+        return true;
+    }
+    MouseMoveTo(p.x + 1, p.y);
+    PumpFor(50);
+    MouseMoveTo(p.x, p.y);
+    return PumpUntil(done, 1500);
+}
+
+// The top-level menu window of this thread that is showing, or null.
+HWND MenuWindowOf(DWORD thread) {
+    HWND found = nullptr;
+    EnumThreadWindows(
+        thread,
+        [](HWND w, LPARAM l) -> BOOL {
+            char name[16] = {};
+            GetClassNameA(w, name, sizeof name);
+            if (IsWindowVisible(w) && lstrcmpA(name, "#32768") == 0) {
+                *reinterpret_cast<HWND*>(l) = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+ModalRun DriveModalRun(HWND except, const std::function<bool()>& open, const std::function<void()>& steps) {
+    ModalGuard guard(GetCurrentThreadId(), except);
+    std::thread driver([&] {
+        steps();
+        guard.Stand();
+    });
+    ModalRun run;
+    run.done = open();
+    guard.Finish();
+    driver.join();
+    run.rescued = guard.Rescued();
+    return run;
+}
+
+ModalRun DriveModal(HWND except, POINT opener, const std::function<void()>& steps, const std::function<bool()>& done) {
+    return DriveModalRun(
+        except,
+        [&] {
+            MouseClickAt(opener.x, opener.y);
+            return PumpUntil(done, 15000);
+        },
+        steps);
+}
+
+// A driver thread's click that should close `window` (or hide it, for a menu); a click without effect in 1.5 s is
+// given once more.
+void ClickToClose(POINT p, HWND window) {
+    auto open = [&] { return IsWindow(window) && IsWindowVisible(window); };
+    for (int attempt = 0; attempt < 2 && open(); ++attempt) {
+        MouseClickAt(p.x, p.y);
+        for (int i = 0; i < 150 && open(); ++i) {
+            Sleep(10);
+        }
+    }
+}
+
+// Waits for the dialog that a click on `opener` opens. Under Wine on Xvfb an injected click is now and then lost
+// on its way through the X server; after two seconds without a dialog the click is given once more.
+HWND WaitForDialog(DWORD thread, HWND except, POINT opener) {
+    for (int i = 0; i < 500; ++i) {
+        if (HWND w = OtherDialogOf(thread, except)) {
+            return w;
+        }
+        if (i == 200) {
+            MouseClickAt(opener.x, opener.y);
+        }
+        Sleep(10);
+    }
+    return nullptr;
+}
+
+// Opens a warning with a click on `opener` and drives it from the second thread with `steps`, which get the warning
+// and its rectangle on the screen.
+ModalRun DriveWarning(HWND except, POINT opener, const std::function<void(HWND, const RECT&)>& steps,
+                      const std::function<bool()>& done) {
+    DWORD thread = GetCurrentThreadId();
+    return DriveModal(
+        except, opener,
+        [&] {
+            HWND warning = WaitForDialog(thread, except, opener);
+            if (!warning) {
+                return;
+            }
+            RECT r{};
+            GetWindowRect(warning, &r);
+            steps(warning, r);
+        },
+        done);
 }

@@ -31,3 +31,38 @@ POINT ScreenPoint(HWND hwnd, int x, int y);
 COLORREF FilePixel(const std::string& path, int x, int y);
 // The pixel on the screen.
 COLORREF ScreenPixel(POINT p);
+
+// The text of a window.
+std::string TextOf(HWND hwnd);
+// A visible top-level dialog window ("#32770") of the thread other than `except`, or null.
+HWND OtherDialogOf(DWORD thread, HWND except);
+// The visible top-level menu window ("#32768") of the thread, or null.
+HWND MenuWindowOf(DWORD thread);
+
+// Clicks (or moves onto) a point and waits for what it does. Under Wine on Xvfb an injected click or move is now and
+// then lost on its way through the X server; one without effect in 1.5 s is given once more.
+bool ClickUntil(POINT p, const std::function<bool()>& done);
+bool MoveUntil(POINT p, const std::function<bool()>& done);
+
+// A test whose step opens a modal loop on its own thread drives the loop from a second thread. If a driver's click
+// is lost, or a late click opens a dialog or menu after the driver gave up, a guard on the driver thread closes what
+// is still open after a grace period, so the test fails on its own checks instead of hanging.
+struct ModalRun {
+    bool done = false;    // what the test waited for held
+    bool rescued = false; // the guard had to close a dialog or menu that the steps left open
+};
+// Runs `open` on this thread (it opens the modal loop and returns whether what it waited for held) while `steps`
+// run on a second thread.
+ModalRun DriveModalRun(HWND except, const std::function<bool()>& open, const std::function<void()>& steps);
+// Clicks `opener` on this thread and waits up to 15 s for `done` while `steps` drive the loop the click opened.
+ModalRun DriveModal(HWND except, POINT opener, const std::function<void()>& steps, const std::function<bool()>& done);
+// From a driver thread: a click that should close `window` (or hide it, for a menu); given once more when it shows no
+// effect in 1.5 s.
+void ClickToClose(POINT p, HWND window);
+// From a driver thread: the dialog that a click on `opener` opens; the click is given once more after two seconds
+// without a dialog.
+HWND WaitForDialog(DWORD thread, HWND except, POINT opener);
+// Opens a dialog with a click on `opener` and drives it from the second thread with `steps`, which get the dialog and
+// its rectangle on the screen.
+ModalRun DriveWarning(HWND except, POINT opener, const std::function<void(HWND, const RECT&)>& steps,
+                      const std::function<bool()>& done);

@@ -1,0 +1,60 @@
+#pragma once
+// The macro selection dialog: a macro of the library chosen from a menu, and one of three play options. The button
+// page opens it for the macro function and copies the chosen macro into the entry on OK.
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "framework/handles.h"
+#include "option/macros/macro_library.h"
+#include "option/skin/region_button.h"
+#include "option/skin/skin_button.h"
+#include "option/skin/skinned_dialog.h"
+#include "option/skin/swallowed_keys.h"
+
+inline constexpr int kMacroMenuItemWidth = 107;
+
+class SelectMacroDialog : public SkinnedDialog {
+public:
+    // The library must not change while the dialog is open (the menu's commands are its indices).
+    SelectMacroDialog(const MacroLibrary& library, int32_t macroOption, int chosenIndex);
+
+    // IDOK or IDCANCEL (-1 when it could not be created).
+    // Enter, Escape and Space do nothing while it is open.
+    INT_PTR Show(HWND owner);
+
+    int32_t MacroOption() const { return option_; }
+    // Index of the chosen macro in the library, -1 for none.
+    int ChosenIndex() const { return chosen_; }
+
+    SkinButton& MacroButton() { return macroButton_; }
+    SkinButton& OptionButton(int i) { return options_[i]; }
+
+protected:
+    void CreateControls(const SkinScreens& screens) override;
+    bool OnSkinInit() override;
+    void PaintContent(HDC work) override;
+    bool ProcessMessage(WindowMessage& m) override;
+
+private:
+    void OnCommand(int id, int code, HWND control);
+    void OnClose();
+    void ShowOption();
+    void OpenMacroMenu();
+
+    using Entry = MessageEntry<SelectMacroDialog>;
+    static constexpr Entry kMessageMap[] = {
+        Entry::Command(&SelectMacroDialog::OnCommand),
+        Entry::Close(&SelectMacroDialog::OnClose),
+    };
+
+    const MacroLibrary& library_;
+    int32_t option_;
+    int chosen_;
+    RegionTextButton ok_, cancel_;
+    SkinButton close_;
+    SkinButton macroButton_;
+    SkinButton options_[3];
+    SwallowedKeys* swallowed_ = nullptr;
+};
