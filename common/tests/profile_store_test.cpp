@@ -614,3 +614,139 @@ TEST_F(RegistryTest, MissingConfigKeysGiveMinusOne) {
     EXPECT_EQ(1, ReadDevice(config.Path()));
     EXPECT_STREQ("Default5", data->Profile[4].ProFileName);
 }
+
+namespace {
+
+// The platform's own key-by-key writes of a profile, replayed in order from the lines of a newly written file (which
+// come in the writer's order): what the one-step writer must leave over any existing file.
+void WriteKeyByKey(const std::string& newFile, const std::string& path) {
+    std::istringstream lines(FileBytes(newFile));
+    std::string line;
+    std::getline(lines, line); // [Setting]
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        const size_t equals = line.find('=');
+        ASSERT_NE(std::string::npos, equals) << line;
+        WritePrivateProfileStringA("Setting", line.substr(0, equals).c_str(), line.substr(equals + 1).c_str(),
+                                   path.c_str());
+    }
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+} // namespace
+
+TEST(ProfileFile, OneStepWriterLeavesTheBytesOfKeyByKeyWrites) {
+    TempFolder folder;
+    auto record = EveryFieldSet();
+    const std::string fresh = folder.Path() + "fresh.tvp";
+    ASSERT_EQ(1, WriteProfileFile(*record, fresh));
+
+    std::string sameValuesLf = FileBytes(fresh);
+    for (size_t at = sameValuesLf.find('\r'); at != std::string::npos; at = sameValuesLf.find('\r', at)) {
+        sameValuesLf.erase(at, 1);
+    }
+    const std::string existing[] = {
+        // Other sections and unknown keys, keys in another order and case, the section in another case.
+        "[Other]\r\nx=1\r\n[setting]\r\nUnknown=7\r\nmousespeed=3\r\nDbleClickSpeed = 400\r\nMACROKEYINFO5=00\r\n"
+        "ProFileName=Old\r\n[Tail]\r\ny=2\r\n",
+        // Keys before any section, blank lines, LF line ends, a key without a value, a duplicate, no final line end.
+        "top=1\n\n[Setting]\n\nCpi_X\nCpi_X=2\nCpi_X=3\n  GameFile =  old.exe  \n[Setting]\nLate=1",
+        // A file of an older version, its indicators under their older names.
+        "[Setting]\r\ndpibyDpiIndicator0=4\r\nModeStatus=1\r\n",
+        // Every value already the same: left exactly as it is.
+        sameValuesLf,
+        "",
+    };
+    int n = 0;
+    for (const std::string& bytes : existing) {
+        const std::string ours = folder.Path() + "ours" + std::to_string(n) + ".tvp";
+        const std::string platform = folder.Path() + "platform" + std::to_string(n) + ".tvp";
+        WriteBytes(ours, bytes);
+        WriteBytes(platform, bytes);
+        EXPECT_EQ(1, WriteProfileFile(*record, ours));
+        WriteKeyByKey(fresh, platform);
+        EXPECT_TRUE(FileBytes(platform) == FileBytes(ours)) << "existing file " << n << ":\n" << FileBytes(ours);
+        ++n;
+    }
+    EXPECT_EQ(sameValuesLf, FileBytes(folder.Path() + "ours3.tvp"));
+    // And over no file at all.
+    const std::string created = folder.Path() + "created.tvp";
+    WriteKeyByKey(fresh, created);
+    EXPECT_TRUE(FileBytes(created) == FileBytes(fresh));
+}
+
+TEST_F(RegistryTest, DamagedProfileFilesLoadAsResetProfilesAndNothingNegativeReachesTheRegistry) {
+    auto data = std::make_unique<ShareData>();
+    std::memset(data.get(), 0, sizeof *data);
+    ResetAll(*data);
+    data->CurrentProfile = 2;
+    for (int n = 0; n < kProfileCount; ++n) {
+        std::memset(data->Profile[n].ProFileName, 0, sizeof data->Profile[n].ProFileName);
+        std::snprintf(data->Profile[n].ProFileName, sizeof data->Profile[n].ProFileName, "Mine%d", n);
+        data->Profile[n].DbleClickSpeed = 430 + n;
+        data->Profile[n].MouseSpeed = 14;
+        data->Profile[n].Brightness = 20 + n;
+    }
+    ASSERT_EQ(1, SaveAllProfiles(*data, folder_.Path()));
+    const std::string whole = FileBytes(ProfileFilePath(folder_.Path(), 3));
+    WriteBytes(ProfileFilePath(folder_.Path(), 0), "");
+    WriteBytes(ProfileFilePath(folder_.Path(), 1), "[Setting]\r\nProFil");
+    // Cut in the middle: the name, the game and the double-click time are there, the rest is lost.
+    WriteBytes(ProfileFilePath(folder_.Path(), 3), whole.substr(0, whole.find("ScrollWheelSpeed=")));
+    EXPECT_FALSE(IsProfileFile(ProfileFilePath(folder_.Path(), 0)));
+    EXPECT_FALSE(IsProfileFile(ProfileFilePath(folder_.Path(), 1)));
+    EXPECT_TRUE(IsProfileFile(ProfileFilePath(folder_.Path(), 3)));
+
+    SetPointerRegistry("610", "3", "1", "6", "0", "7");
+    auto back = std::make_unique<ShareData>();
+    EXPECT_EQ(1, LoadAllProfiles(*back, folder_.Path()));
+    for (int n : {0, 1}) {
+        auto reset = std::make_unique<ProfileRecord>();
+        ResetProfile(*reset, n);
+        EXPECT_EQ(0, std::memcmp(reset.get(), &back->Profile[n], sizeof *reset)) << n;
+    }
+    EXPECT_EQ(0, std::memcmp(&data->Profile[4], &back->Profile[4], sizeof(ProfileRecord)));
+    const ProfileRecord& cut = back->Profile[3];
+    EXPECT_STREQ("Mine3", cut.ProFileName);
+    EXPECT_EQ(433, cut.DbleClickSpeed);
+    EXPECT_EQ(-1, cut.MouseSpeed);
+    EXPECT_EQ(-1, cut.ScrollWheelFlag);
+    EXPECT_EQ(-1, cut.AccelerationFlag);
+    EXPECT_EQ(-1, cut.Brightness);
+
+    // Switching to the cut profile writes what it knows and nothing else: the system keeps its own values.
+    EXPECT_EQ(1, WritePointerSettings(cut));
+    const struct {
+        const char* key;
+        const char* name;
+        const char* text;
+    } expected[] = {{kMouse, "DoubleClickSpeed", "433"}, {kMouse, "MouseSensitivity", "3"},
+                    {kMouse, "MouseSpeed", "1"},         {kMouse, "MouseThreshold1", "6"},
+                    {kMouse, "MouseThreshold2", "0"},    {kDesktop, "WheelScrollLines", "7"}};
+    for (const auto& e : expected) {
+        std::string text;
+        ASSERT_TRUE(RegText(e.key, e.name, text)) << e.name;
+        EXPECT_EQ(e.text, text) << e.name;
+    }
+
+    // Saved again as the active profile, it takes the system's values and still writes nothing negative.
+    back->CurrentProfile = 3;
+    back->Profile[3].Acceleration = -1;
+    EXPECT_EQ(1, SaveAllProfiles(*back, folder_.Path()));
+    auto again = std::make_unique<ShareData>();
+    EXPECT_EQ(1, LoadAllProfiles(*again, folder_.Path()));
+    EXPECT_EQ(3, again->CurrentProfile);
+    EXPECT_EQ(433, again->Profile[3].DbleClickSpeed);
+    EXPECT_EQ(3, again->Profile[3].MouseSpeed);
+    EXPECT_EQ(7, again->Profile[3].ScrollWheelSpeed);
+    for (const auto& e : expected) {
+        std::string text;
+        ASSERT_TRUE(RegText(e.key, e.name, text)) << e.name;
+        EXPECT_EQ(e.text, text) << e.name;
+    }
+}

@@ -1,15 +1,18 @@
-// Time to save and to load the sequence file for libraries of 10, 100 and 1000 macros. The platform's profile
-// functions rewrite (and re-read) the whole file for every key, so the cost per macro grows with the library. The
-// reference is one plain write of a file of the same size.
-//   macro_bench [rounds]
+// Time to save and to load the sequence file for libraries of 10 to 10 000 macros, and the five profile files with
+// config.ini (SaveAllProfiles / LoadAllProfiles). The reference is one plain write, or one plain read, of a file of
+// the same size; the ratios are what to watch, and the cost per macro should not grow with the library.
+//   macro_bench [rounds] [largest library]
 
 #include <windows.h>
 
+#include "common/profile_store.h"
 #include "option/macros/macro_files.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace {
@@ -32,13 +35,22 @@ MacroLibrary Library(int count) {
         std::snprintf(name, sizeof name, "Macro%d", i);
         auto record = NewMacroRecord(name);
         record->EventCount = kMacroRecordEvents;
-        for (int e = 0; e < kMacroRecordEvents; ++e)
+        for (int e = 0; e < kMacroRecordEvents; ++e) {
             record->Events[e] = MacroEvent{static_cast<uint8_t>(4 + (i + e) % 90),
                                            static_cast<uint8_t>(e % 2 ? kMacroRelease : kMacroPress),
                                            static_cast<uint16_t>(10 * e + i)};
+        }
         library.push_back(std::move(record));
     }
     return library;
+}
+
+size_t FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+        return 0;
+    }
+    return data.nFileSizeLow;
 }
 
 // One write of the file's bytes through the plain file functions.
@@ -54,25 +66,28 @@ double ReferenceWrite(const std::string& path, size_t bytes) {
     return Now() - start;
 }
 
-} // namespace
+// One read of the file's bytes through the plain file functions.
+double ReferenceRead(const std::string& path, size_t bytes) {
+    std::string text(bytes, '\0');
+    const double start = Now();
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD read = 0;
+    if (file != INVALID_HANDLE_VALUE) {
+        ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr);
+        CloseHandle(file);
+    }
+    return Now() - start;
+}
 
-int main(int argc, char** argv) {
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-    char temp[MAX_PATH];
-    if (!GetTempPathA(MAX_PATH, temp))
-        return 1;
-    char unique[40];
-    std::snprintf(unique, sizeof unique, "macro_bench_%lu\\", GetCurrentProcessId());
-    const std::string folder = std::string(temp) + unique;
-    CreateDirectoryA(folder.c_str(), nullptr);
+void BenchLibraries(const std::string& folder, int rounds, int largest) {
     const std::string path = folder + "sequence.dat";
     const std::string reference = folder + "reference.dat";
-
     std::printf("%8s %12s %12s %14s %14s %12s %12s\n", "macros", "save ms", "load ms", "save ms/macro", "load ms/macro",
                 "save/ref", "load/ref");
-    for (int count : {10, 100, 1000}) {
+    for (int count = 10; count <= largest; count *= 10) {
         MacroLibrary library = Library(count);
-        double save = 1e300, load = 1e300, ref = 1e300;
+        double save = 1e300, load = 1e300, refWrite = 1e300, refRead = 1e300;
         size_t loadedCount = 0;
         for (int r = 0; r < rounds; ++r) {
             double start = Now();
@@ -85,17 +100,81 @@ int main(int argc, char** argv) {
             load = std::min(load, Now() - start);
             loadedCount = loaded.size();
 
-            WIN32_FILE_ATTRIBUTE_DATA data{};
-            GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
-            ref = std::min(ref, ReferenceWrite(reference, data.nFileSizeLow));
+            const size_t bytes = FileSize(path);
+            refWrite = std::min(refWrite, ReferenceWrite(reference, bytes));
+            refRead = std::min(refRead, ReferenceRead(reference, bytes));
         }
-        if (loadedCount != library.size())
+        if (loadedCount != library.size()) {
             std::printf("loaded %zu of %d macros\n", loadedCount, count);
+        }
         std::printf("%8d %12.2f %12.2f %14.4f %14.4f %12.1f %12.1f\n", count, save, load, save / count, load / count,
-                    save / ref, load / ref);
+                    save / refWrite, load / refRead);
     }
     DeleteFileA(path.c_str());
     DeleteFileA(reference.c_str());
+}
+
+// The five profile files and config.ini of a program folder. No profile is active, so the registry is left alone:
+// what is measured is the files.
+void BenchProfiles(const std::string& folder, int rounds) {
+    CreateDirectoryA((folder + "config").c_str(), nullptr);
+    auto data = std::make_unique<ShareData>();
+    std::memset(data.get(), 0, sizeof *data);
+    ResetAll(*data);
+    data->CurrentProfile = -1;
+    for (int n = 0; n < kProfileCount; ++n) {
+        data->Profile[n].Brightness = 20 + n;
+        data->Profile[n].MacroKey[n].FunctionCode = 6;
+    }
+    const std::string reference = folder + "reference.dat";
+    double save = 1e300, load = 1e300, refWrite = 1e300, refRead = 1e300;
+    for (int r = 0; r < rounds; ++r) {
+        // Every round changes a value, so every file really is rewritten.
+        for (int n = 0; n < kProfileCount; ++n) {
+            data->Profile[n].OTGSpeed = r;
+        }
+        double start = Now();
+        SaveAllProfiles(*data, folder);
+        save = std::min(save, Now() - start);
+
+        auto loaded = std::make_unique<ShareData>();
+        start = Now();
+        LoadAllProfiles(*loaded, folder);
+        load = std::min(load, Now() - start);
+
+        size_t bytes = FileSize(ConfigFilePath(folder));
+        for (int n = 0; n < kProfileCount; ++n) {
+            bytes += FileSize(ProfileFilePath(folder, n));
+        }
+        refWrite = std::min(refWrite, ReferenceWrite(reference, bytes));
+        refRead = std::min(refRead, ReferenceRead(reference, bytes));
+    }
+    std::printf("\n%-16s %12s %12s\n", "", "ms", "ratio to ref");
+    std::printf("%-16s %12.2f %12.1f\n", "SaveAllProfiles", save, save / refWrite);
+    std::printf("%-16s %12.2f %12.1f\n", "LoadAllProfiles", load, load / refRead);
+    DeleteFileA(ConfigFilePath(folder).c_str());
+    for (int n = 0; n < kProfileCount; ++n) {
+        DeleteFileA(ProfileFilePath(folder, n).c_str());
+    }
+    RemoveDirectoryA((folder + "config").c_str());
+    DeleteFileA(reference.c_str());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    const int largest = argc > 2 ? std::max(10, std::atoi(argv[2])) : 10000;
+    char temp[MAX_PATH];
+    if (!GetTempPathA(MAX_PATH, temp)) {
+        return 1;
+    }
+    char unique[40];
+    std::snprintf(unique, sizeof unique, "macro_bench_%lu\\", GetCurrentProcessId());
+    const std::string folder = std::string(temp) + unique;
+    CreateDirectoryA(folder.c_str(), nullptr);
+    BenchLibraries(folder, rounds, largest);
+    BenchProfiles(folder, rounds);
     RemoveDirectoryA(folder.c_str());
     return 0;
 }
