@@ -8,7 +8,6 @@
 
 #include <windows.h>
 
-#include "common/ini_file.h"
 #include "common/profile_store.h"
 #include "option/macros/macro_files.h"
 
@@ -89,8 +88,14 @@ double ReferenceRead(const std::string& path, size_t bytes) {
 double FlushedWrites(const std::vector<std::string>& paths, const std::string& reference) {
     std::vector<std::string> contents;
     for (const std::string& path : paths) {
-        std::string bytes;
-        ReadWholeFile(path, bytes);
+        std::string bytes(FileSize(path), '\0');
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD read = 0;
+        if (file != INVALID_HANDLE_VALUE) {
+            ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+            CloseHandle(file);
+        }
         contents.push_back(std::move(bytes));
     }
     const double start = Now();
