@@ -288,10 +288,10 @@ void MacroEditor::DeleteMacro() {
 void MacroEditor::OnEditDone(int line, int listId) {
     if (listId == kMacroListId) {
         std::string text = macroList_.Text(line);
-        std::string trimmed{TrimBlanks(text)};
+        std::string trimmed{TrimBlanks(text, kBlanks)};
         bool clash = false;
         for (int i = 0; i < macroList_.Count(); ++i) {
-            if (i != line && SameNameIgnoringCase(TrimBlanks(macroList_.Text(i)), trimmed)) {
+            if (i != line && SameNameIgnoringCase(TrimBlanks(macroList_.Text(i), kBlanks), trimmed)) {
                 clash = true;
             }
         }
