@@ -100,34 +100,42 @@ std::string NarrowUtf16(std::string_view bytes, bool bigEndian) {
     return narrow;
 }
 
-// The first byte c in [begin, begin + length), or length. Eight bytes at a time: the C runtime's memchr of the
-// platform looks at one byte at a time, and the files are megabytes of long lines.
-size_t FindByte(const char* begin, size_t length, char c) {
+// True when one of the eight bytes of word is zero.
+constexpr bool HasZeroByte(uint64_t word) {
     constexpr uint64_t kOnes = 0x0101010101010101ull;
     constexpr uint64_t kHighs = 0x8080808080808080ull;
-    const uint64_t pattern = kOnes * static_cast<unsigned char>(c);
+    return ((word - kOnes) & ~word & kHighs) != 0;
+}
+
+// The first byte a or b in [begin, begin + length), or length. Eight bytes at a time: the C runtime's memchr of the
+// platform looks at one byte at a time, and the files are megabytes of long lines.
+size_t FindEither(const char* begin, size_t length, char a, char b) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    const uint64_t patternA = kOnes * static_cast<unsigned char>(a);
+    const uint64_t patternB = kOnes * static_cast<unsigned char>(b);
     size_t i = 0;
     for (; i + 8 <= length; i += 8) {
         uint64_t word;
         std::memcpy(&word, begin + i, 8);
-        word ^= pattern;
-        if (((word - kOnes) & ~word & kHighs) != 0) {
+        if (HasZeroByte(word ^ patternA) || HasZeroByte(word ^ patternB)) {
             break;
         }
     }
     for (; i < length; ++i) {
-        if (begin[i] == c) {
+        if (begin[i] == a || begin[i] == b) {
             return i;
         }
     }
     return length;
 }
 
+size_t FindByte(const char* begin, size_t length, char c) {
+    return FindEither(begin, length, c, c);
+}
+
 // Where the line that starts at start ends: at the first CR or LF, or at the end of the text.
 size_t LineEnd(std::string_view text, size_t start) {
-    const char* begin = text.data() + start;
-    const size_t length = FindByte(begin, text.size() - start, '\n');
-    return start + FindByte(begin, length, '\r');
+    return start + FindEither(text.data() + start, text.size() - start, '\n', '\r');
 }
 
 // A value stays on its line and ends where the platform's string would.
@@ -255,6 +263,9 @@ IniDocument::IniDocument(std::string bytes) : IniDocument() {
     }
 
     const std::string_view text = s.text;
+    // Most files hold no NUL byte; then no name or value needs to be searched for one.
+    const bool hasNul = FindByte(text.data(), text.size(), '\0') != text.size();
+    auto cut = [hasNul](std::string_view part) { return hasNul ? UpToNul(part) : part; };
     Section* section = &s.sections.back();
     // The platform keeps a key without a name only when the key before it in the section had one.
     bool previousNamed = true;
@@ -276,7 +287,7 @@ IniDocument::IniDocument(std::string bytes) : IniDocument() {
             if (close != std::string_view::npos) {
                 s.sections.emplace_back();
                 section = &s.sections.back();
-                section->name = UpToNul(Trim(line.substr(1, close - 1)));
+                section->name = cut(Trim(line.substr(1, close - 1)));
                 previousNamed = true;
                 continue;
             }
@@ -286,13 +297,13 @@ IniDocument::IniDocument(std::string bytes) : IniDocument() {
         const size_t equals = FindByte(line.data(), line.size(), '=');
         if (equals != line.size()) {
             name = Trim(line.substr(0, equals));
-            entry.value = UpToNul(TrimLeft(line.substr(equals + 1)));
+            entry.value = cut(TrimLeft(line.substr(equals + 1)));
             entry.hasValue = true;
         }
         if (name.empty() && !previousNamed) {
             continue;
         }
-        entry.name = UpToNul(name);
+        entry.name = cut(name);
         previousNamed = !entry.name.empty();
         section->entries.push_back(entry);
     }
@@ -372,17 +383,17 @@ bool IniDocument::GetStruct(std::string_view section, std::string_view key, void
     return value && DecodeStruct(*value, buffer, size);
 }
 
-std::vector<std::string_view> IniDocument::KeyNames(std::string_view section) const {
-    std::vector<std::string_view> names;
+std::vector<IniDocument::Key> IniDocument::Keys(std::string_view section) const {
+    std::vector<Key> keys;
     const size_t found = FindSection(section);
     if (found != kNone) {
         const Section& s = state_->sections[found];
-        names.reserve(s.entries.size());
+        keys.reserve(s.entries.size());
         for (const Entry& entry : s.entries) {
-            names.push_back(entry.name);
+            keys.push_back({entry.name, entry.hasValue ? std::optional<std::string_view>(entry.value) : std::nullopt});
         }
     }
-    return names;
+    return keys;
 }
 
 std::string_view IniDocument::Own(std::string text) {

@@ -55,9 +55,13 @@ public:
     // As GetPrivateProfileStructA: false, with the buffer untouched, when the value is missing, is not exactly
     // 2 * size + 2 hexadecimal digits or fails its checksum.
     bool GetStruct(std::string_view section, std::string_view key, void* buffer, size_t size) const;
-    // The names of the keys of the first section of that name, in file order, duplicates and keys without a value
-    // included.
-    std::vector<std::string_view> KeyNames(std::string_view section) const;
+    // The keys of the first section of that name, in file order, duplicates and keys without a value included; the
+    // value as Value gives it.
+    struct Key {
+        std::string_view name;
+        std::optional<std::string_view> value;
+    };
+    std::vector<Key> Keys(std::string_view section) const;
 
     // As WritePrivateProfileStringA: the first key of that name is given the value (blanks before it dropped, and
     // anything from a line break or NUL on, so a value stays on its line); a missing key is appended to its section,

@@ -21,6 +21,8 @@ FileRead ReadWholeFile(const std::string& path, std::string& bytes, size_t limit
 // every instant the file on disk is the old one or the new one, whole. A hidden file stays hidden. False, with the
 // old file unchanged, when the folder is missing or read-only, the file read-only, or the disk full.
 bool ReplaceFileContents(const std::string& path, std::string_view bytes);
+// The temporary file ReplaceFileContents writes first: beside path, named after the calling process and thread.
+std::string TemporaryPathFor(const std::string& path);
 
 // An initialisation file read whole: an empty document when the file is missing; false when it exists but cannot be
 // read.

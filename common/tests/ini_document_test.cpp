@@ -151,7 +151,7 @@ TEST(IniDocument, LinesBeyondTheLimitAreNotRead) {
     many += "last=1\n";
     const IniDocument bounded(std::move(many));
     EXPECT_EQ(-1, bounded.GetInt("", "last", -1));
-    EXPECT_EQ(IniDocument::kMaxLines, bounded.KeyNames("").size());
+    EXPECT_EQ(IniDocument::kMaxLines, bounded.Keys("").size());
 }
 
 TEST(ProfileText, OnlyAFileWithAProfileKeyIsAProfile) {

@@ -31,22 +31,26 @@ int ReadMacroLibrary(MacroLibrary& library, const IniDocument& file) {
     if (number < 1) {
         return 0;
     }
-    // Reading key 0 .. number-1 one by one, skipping the absent ones, reads exactly the keys that are there; a
-    // damaged "number" may be huge, so the keys bound the reads.
-    std::vector<long long> indices;
-    for (std::string_view key : file.KeyNames(kSection)) {
-        const long long index = RecordIndex(key, number);
+    // Reading key 0 .. number-1 one by one, skipping the absent ones, reads exactly the keys that are there, the
+    // first of duplicates counting; a damaged "number" may be huge, so the keys bound the reads.
+    const std::vector<IniDocument::Key> keys = file.Keys(kSection);
+    std::vector<std::pair<long long, size_t>> order; // index, position in the file
+    for (size_t at = 0; at < keys.size(); ++at) {
+        const long long index = RecordIndex(keys[at].name, number);
         if (index >= 0) {
-            indices.push_back(index);
+            order.emplace_back(index, at);
         }
     }
-    std::sort(indices.begin(), indices.end());
-    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+    std::sort(order.begin(), order.end());
     int skipped = 0;
-    for (long long index : indices) {
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (i > 0 && order[i].first == order[i - 1].first) {
+            continue;
+        }
+        const std::optional<std::string_view>& value = keys[order[i].second].value;
         MacroRecord record;
         std::memset(&record, 0, sizeof record);
-        if (!file.GetStruct(kSection, std::to_string(index), &record, sizeof record)) {
+        if (!value || !DecodeStruct(*value, &record, sizeof record)) {
             ++skipped;
             continue;
         }
