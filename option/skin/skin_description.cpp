@@ -1,7 +1,6 @@
 #include "option/skin/skin_description.h"
 
-#include "common/text.h"
-
+#include <algorithm>
 #include <cctype>
 #include <string>
 
@@ -60,77 +59,23 @@ std::string FolderOfProgram(std::string_view modulePath) {
 void SetSkinFolder(std::string folder) { g_skinFolder = std::move(folder); }
 const std::string& SkinFolder() { return g_skinFolder; }
 
-IniText::IniText(std::string_view text) {
-    Section* current = nullptr;
-    while (!text.empty()) {
-        std::size_t end = text.find('\n');
-        std::string_view line = TrimBlanks(text.substr(0, end));
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (line.empty()) {
-            continue;
-        }
-        if (line.front() == '[') {
-            std::size_t close = line.find(']');
-            std::string_view name = TrimBlanks(line.substr(1, close == std::string_view::npos ? line.npos : close - 1));
-            current = nullptr;
-            for (auto& s : sections_) {
-                if (EqualNoCase(s.name, name)) {
-                    current = &s;
-                    break;
-                }
-            }
-            if (!current) {
-                sections_.push_back({std::string(name), {}});
-                current = &sections_.back();
-            }
-            continue;
-        }
-        std::size_t eq = line.find('=');
-        if (!current || eq == std::string_view::npos) {
-            continue;
-        }
-        std::string_view key = TrimBlanks(line.substr(0, eq));
-        std::string_view value = TrimBlanks(line.substr(eq + 1));
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-            value = value.substr(1, value.size() - 2);
-        }
-        bool known = false;
-        for (auto& e : current->entries) {
-            known = known || EqualNoCase(e.first, key);
-        }
-        if (!known) {
-            current->entries.emplace_back(std::string(key), std::string(value.substr(0, kSkinValueMax)));
-        }
-    }
-}
-
-const IniText::Section* IniText::Find(std::string_view section) const {
-    for (const auto& s : sections_) {
-        if (EqualNoCase(s.name, section)) {
-            return &s;
-        }
-    }
-    return nullptr;
-}
+IniText::IniText(std::string_view text) : document_(std::string(text)) {}
 
 std::string IniText::Get(std::string_view section, std::string_view key) const {
-    if (const Section* s = Find(section)) {
-        for (const auto& e : s->entries) {
-            if (EqualNoCase(e.first, key)) {
-                return e.second;
-            }
-        }
-    }
-    return {};
+    return document_.GetString(section, key);
 }
 
-bool IniText::HasSection(std::string_view section) const { return Find(section) != nullptr; }
+bool IniText::HasSection(std::string_view section) const {
+    return document_.HasSection(section);
+}
 
 std::vector<std::string> IniText::Keys(std::string_view section) const {
     std::vector<std::string> keys;
-    if (const Section* s = Find(section)) {
-        for (const auto& e : s->entries) {
-            keys.push_back(e.first);
+    for (std::string_view name : document_.KeyNames(section)) {
+        const bool seen =
+            std::any_of(keys.begin(), keys.end(), [&](const std::string& k) { return EqualNoCase(k, name); });
+        if (!seen && document_.Value(section, name)) {
+            keys.emplace_back(name);
         }
     }
     return keys;

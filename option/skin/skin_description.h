@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/ini_document.h"
 #include "option/skin/button_pos.h"
 
 inline constexpr char kScreenSection[] = "SCREEN";
@@ -41,23 +42,17 @@ std::string FolderOfProgram(std::string_view modulePath);
 void SetSkinFolder(std::string folder);
 const std::string& SkinFolder();
 
-// An initialisation file parsed from text by the rules of the platform's private-profile reader: section and key names
-// match without regard to case, blanks around names and values are dropped, a value in matching double quotes loses
-// them, the first of two equal sections or keys wins, lines without '=' inside a section are ignored.
+// A skin description file parsed from its text by the rules of the platform's private-profile reader, the same
+// reader the programs' files use: the picture tool then lays a skin out exactly as the program reads it.
 class IniText {
 public:
     explicit IniText(std::string_view text);
     std::string Get(std::string_view section, std::string_view key) const;
     bool HasSection(std::string_view section) const;
-    // Keys of a section in file order.
+    // The keys of the section that have a value, in file order, each name once.
     std::vector<std::string> Keys(std::string_view section) const;
     SkinValueReader Reader() const;
 
 private:
-    struct Section {
-        std::string name;
-        std::vector<std::pair<std::string, std::string>> entries;
-    };
-    const Section* Find(std::string_view section) const;
-    std::vector<Section> sections_;
+    IniDocument document_;
 };

@@ -1,5 +1,7 @@
 // The OSD message record an applet sends to Monitor by WM_COPYDATA, any identifier and any bytes of any length, on
-// its way to the display: the record's text, made one line for config.ini, then the text the OSD program shows.
+// its way to the display: the record's text, made one line and written to config.ini, then the text the OSD program
+// shows. Whatever the applet sends changes only the message's own value in config.ini.
+#include "common/ini_document.h"
 #include "common/messages.h"
 #include "common/osd_message.h"
 #include "monitor/osd_texts.h"
@@ -57,6 +59,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const std::string line = SingleLineText(text);
     FUZZ_CHECK(line.size() == text.size() && !HasControlCharacter(line));
+
+    // config.ini before and after the text is written: the other keys read as they did, and the message reads as the
+    // text (less the blanks and quotes the platform trims when it reads).
+    static const std::string kConfig = "[Setting]\r\nCurrentProfile=2\r\nDevice=1\r\n[OSDData]\r\nMessage=CPI: 540\r\n"
+                                       "[config]\r\nOSDSetting=00\r\n";
+    IniDocument config(kConfig);
+    config.SetString("OSDData", "Message", line);
+    const IniDocument written(config.Bytes());
+    FUZZ_CHECK(written.GetInt("Setting", "CurrentProfile", -1) == 2 && written.GetInt("Setting", "Device", -1) == 1);
+    FUZZ_CHECK(written.GetString("config", "OSDSetting") == "00");
+    FUZZ_CHECK(written.KeyNames("OSDData").size() == 1 && written.KeyNames("Setting").size() == 2);
+    FUZZ_CHECK(line.find(written.GetString("OSDData", "Message")) != std::string::npos);
 
     const std::string shown = OsdRequestText(50, lParam, line);
     FUZZ_CHECK(shown.size() <= kOsdTextMax && shown == line.substr(0, kOsdTextMax));

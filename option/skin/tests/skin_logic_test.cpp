@@ -91,9 +91,18 @@ TEST(SkinDescription, ScreenAndSCREENAreReadAlike) {
 TEST(SkinDescription, ReaderRulesMatchThePrivateProfileReader) {
     IniText t("; note\r\n[A]\r\nk=\"quoted\"\r\nk=second\r\nnoequals\r\n[B]\r\nx=1\r\n[a]\r\nj=2\r\n");
     EXPECT_EQ("quoted", t.Get("a", "K"));
-    EXPECT_EQ("2", t.Get("A", "j"));
+    // Only the first section of a name is searched.
+    EXPECT_EQ("", t.Get("A", "j"));
     EXPECT_EQ("", t.Get("A", "noequals"));
     EXPECT_EQ("", t.Get("C", "x"));
+    EXPECT_EQ(std::vector<std::string>{"k"}, t.Keys("a"));
+    // A lone CR ends a line; ^Z and blanks around a value do not count; single quotes are quotes too; a section name
+    // runs to the last ']'.
+    IniText odd("[SCREEN]\rMask=m.bmp\x1a\r\nNormal='n.bmp'\n[BUTTON]POS]\n1=x\n");
+    EXPECT_EQ("m.bmp", odd.Get("SCREEN", "Mask"));
+    EXPECT_EQ("n.bmp", odd.Get("SCREEN", "Normal"));
+    EXPECT_EQ("x", odd.Get("BUTTON]POS", "1"));
+    EXPECT_EQ((std::vector<std::string>{"Mask", "Normal"}), odd.Keys("screen"));
     std::string longValue(3000, 'v');
     IniText l("[S]\nk=" + longValue + "\n");
     EXPECT_EQ(kSkinValueMax, l.Get("S", "k").size());
