@@ -14,7 +14,6 @@
 #include "option/skin/tests/skin_test_support.h"
 
 using optiontest::ClickThroughWarning;
-using optiontest::ClickUntil;
 
 namespace {
 

@@ -82,7 +82,7 @@ TEST(OptionEndToEnd, OneInstanceAndProfileThreeAppliedReachesTheMouse) {
     POINT p3 = ScreenPoint(option, kProfile3.x, kProfile3.y);
     POINT p3Face = ScreenPoint(option, kProfile3.x - 26, kProfile3.y - 9);
     ASSERT_FALSE(Bluish(ScreenPixel(p3Face)));
-    ASSERT_TRUE(optiontest::ClickUntil(p3, [&] { return Bluish(ScreenPixel(p3Face)); }));
+    ASSERT_TRUE(ClickUntil(p3, [&] { return Bluish(ScreenPixel(p3Face)); }));
 
     // Apply: disabled until Monitor has written the mouse and answered.
     POINT apply = ScreenPoint(option, kApply.x, kApply.y);
@@ -90,7 +90,7 @@ TEST(OptionEndToEnd, OneInstanceAndProfileThreeAppliedReachesTheMouse) {
     ASSERT_NE(nullptr, applyButton);
     ASSERT_NE(option, applyButton);
     size_t logBefore = folder.Log().size();
-    ASSERT_TRUE(optiontest::ClickUntil(apply, [&] { return !IsWindowEnabled(applyButton); }));
+    ASSERT_TRUE(ClickUntil(apply, [&] { return !IsWindowEnabled(applyButton); }));
     EXPECT_EQ(2, folder.ConfigInt("Setting", "CurrentProfile", -1));
     ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowEnabled(applyButton) != FALSE; }, 30000));
     // By the time Option is enabled again, the whole apply-all went to the mouse.

@@ -75,15 +75,6 @@ POINT Window::CentreOf(HWND control) const {
     return ::CentreOf(control);
 }
 
-bool ClickUntil(POINT p, const std::function<bool()>& done) {
-    MouseClickAt(p.x, p.y);
-    if (PumpUntil(done, 1500)) {
-        return true;
-    }
-    MouseClickAt(p.x, p.y);
-    return PumpUntil(done, 1500);
-}
-
 HWND OtherDialogOf(DWORD thread) {
     HWND found = nullptr;
     EnumThreadWindows(

@@ -45,9 +45,7 @@ private:
     HWND hwnd_ = nullptr;
 };
 
-// Clicks and waits for what the click does; a click that shows no effect in 1.5 s is given once more (an injected
-// click is now and then lost on its way through the X server). A control that ignores clicks still fails.
-bool ClickUntil(POINT p, const std::function<bool()>& done);
+// ClickUntil of the toolkit's test support clicks and waits for what the click does.
 
 struct WarningRun {
     bool done = false;         // `done` held within 15 s, after a warning came and went
