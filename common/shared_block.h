@@ -10,6 +10,8 @@
 inline constexpr char kShareDataMappingName[] = "Korvane_ShareData";
 inline constexpr char kShareDataMutexName[] = "Korvane_Normal_Mutex_Object";
 inline constexpr DWORD kShareDataSize = sizeof(ShareData); // 166532
+// Longest wait for the block mutex before a copy gives up.
+inline constexpr DWORD kBlockLockTimeoutMs = 5000;
 
 enum class BlockResult {
     Ready,       // mapped; ReadBlock and WriteBlock work
@@ -37,9 +39,10 @@ public:
     // Option: opens the mapping and the mutex by name. Anything but Ready leaves nothing open.
     BlockResult Open();
 
-    // Whole copies under the mutex, waiting without a time-out. 1 on success, 0 when the block is not mapped or the
-    // wait did not give ownership. A mutex abandoned by a program that died holding it still gives ownership; the
-    // copy is then made (a writer repairs the block whole; every reader checks what it reads anyway) and traced.
+    // Whole copies under the mutex, waiting at most kBlockLockTimeoutMs. 1 on success, 0 when the block is not mapped
+    // or the wait did not give ownership (time-out traced, nothing copied). A mutex abandoned by a program that died
+    // holding it still gives ownership; the copy is then made (a writer repairs the block whole; every reader checks
+    // what it reads anyway) and traced.
     int ReadBlock(ShareData& out) const;
     int WriteBlock(const ShareData& in) const;
 

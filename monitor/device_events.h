@@ -19,19 +19,23 @@ uint32_t EventFromDeviceEvent(uint64_t wParam, int64_t lParam);
 // DevicePresence: wParam 1 arrival (value 1), 0 removal (value 2), anything else value 0 (no effect).
 uint32_t EventFromPresence(uint64_t wParam);
 
-inline uint16_t CommandWord(uint32_t code) { return static_cast<uint16_t>(code >> 16); }
-inline uint16_t ValueWord(uint32_t code) { return static_cast<uint16_t>(code & 0xFFFF); }
+inline uint16_t CommandWord(uint32_t code) {
+    return static_cast<uint16_t>(code >> 16);
+}
+inline uint16_t ValueWord(uint32_t code) {
+    return static_cast<uint16_t>(code & 0xFFFF);
+}
 
 enum class EventKind {
     None,
     Arrival,
     Removal,
-    ProfileSwitch,   // index = profile 0..4
-    LaunchProgram,   // index = button entry 0..14
+    ProfileSwitch, // index = profile 0..4
+    LaunchProgram, // index = button entry 0..14
     OpenOption,
-    DpiStage,        // index = Cpi_X 0..5
-    PollingRate,     // index = PollingRate 0..3
-    Sensitivity,     // sensitivityX / sensitivityY = 1..20, or 0 when that byte is out of range
+    DpiStage,    // index = Cpi_X 0..5
+    PollingRate, // index = PollingRate 0..3
+    Sensitivity, // sensitivityX / sensitivityY = 1..20, or 0 when that byte is out of range
 };
 
 struct EventAction {
@@ -44,14 +48,11 @@ struct EventAction {
 // The dispatch table, tested in its order; connectedFlag decides whether a presence code is a change.
 EventAction ClassifyEvent(uint32_t code, int connectedFlag);
 
-// Polling interval in ms reported by the mouse to PollingRate: 8, 4, 2, 1 give 0..3; anything else -1.
-int PollingRateFromInterval(int intervalMs);
-
 // What a DPI stage, polling or sensitivity action did to the active profile.
 struct SettingChange {
-    bool changed = false;    // false: no active profile or not a setting action; nothing else is to be done
-    bool dpiStage = false;   // the CPI message is due
-    std::string balloon;     // the balloon text (may be empty, the balloon is shown anyway)
+    bool changed = false;  // false: no active profile or not a setting action; nothing else is to be done
+    bool dpiStage = false; // the CPI message is due
+    std::string balloon;   // the balloon text (may be empty, the balloon is shown anyway)
 };
 
 // Stores the reported value in the active profile of data (CurrentProfile checked first).

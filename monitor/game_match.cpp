@@ -1,50 +1,49 @@
 #include "monitor/game_match.h"
 
+#include "common/text.h"
+
 #include <cctype>
 
 namespace {
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
-
 bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
+    if (a.size() != b.size()) {
         return false;
+    }
     for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
             return false;
+        }
     }
     return true;
 }
 } // namespace
 
 std::string GameFileName(const ProfileRecord& profile) {
-    std::string text(profile.GameFile, FieldLength(profile.GameFile));
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && IsBlank(text[begin]))
-        ++begin;
-    while (end > begin && IsBlank(text[end - 1]))
-        --end;
-    text = text.substr(begin, end - begin);
+    std::string text(TrimBlanks(std::string_view(profile.GameFile, FieldLength(profile.GameFile))));
     const size_t slash = text.find_last_of("\\/:");
-    if (slash != std::string::npos)
+    if (slash != std::string::npos) {
         text.erase(0, slash + 1);
+    }
     return text;
 }
 
 int MatchGameProfile(const ShareData& data, const std::string& exeName) {
-    if (exeName.empty())
+    if (exeName.empty()) {
         return -1;
+    }
     for (int i = 0; i < kProfileCount; ++i) {
         const std::string name = GameFileName(data.Profile[i]);
-        if (!name.empty() && EqualIgnoringCase(name, exeName))
+        if (!name.empty() && EqualIgnoringCase(name, exeName)) {
             return i;
+        }
     }
     return -1;
 }
 
 int ForegroundSwitchTarget(const ShareData& data, const std::string& exeName) {
     const int match = MatchGameProfile(data, exeName);
-    if (match < 0 || match == data.CurrentProfile)
+    if (match < 0 || match == data.CurrentProfile) {
         return -1;
+    }
     return match;
 }

@@ -21,16 +21,21 @@ constexpr int kTipString = 1111;
 constexpr int kMenuOpenString = 1000;
 constexpr int kMenuExitString = 1001;
 
-std::unique_ptr<ShareData> NewShareData() { return std::make_unique<ShareData>(); }
+std::unique_ptr<ShareData> NewShareData() {
+    return std::make_unique<ShareData>();
+}
 
-HWND OsdWindow() { return FindWindowA(nullptr, kOsdWindowTitle); }
+HWND OsdWindow() {
+    return FindWindowA(nullptr, kOsdWindowTitle);
+}
 } // namespace
 
 CMonitorWnd::CMonitorWnd(bool openOption) : openOption_(openOption) {}
 
 CMonitorWnd::~CMonitorWnd() {
-    if (Handle() != nullptr)
+    if (Handle() != nullptr) {
         Destroy();
+    }
 }
 
 bool CMonitorWnd::CreateHidden() {
@@ -45,8 +50,9 @@ bool CMonitorWnd::OnCreate(const CREATESTRUCTA&) {
 
     char temp[MAX_PATH + 1] = {};
     const DWORD tempLength = GetTempPathA(MAX_PATH, temp);
-    if (tempLength == 0 || tempLength > MAX_PATH)
+    if (tempLength == 0 || tempLength > MAX_PATH) {
         return true;
+    }
     WriteFirmwareImage(temp);
 
     hid_.Load(folder_);
@@ -56,8 +62,9 @@ bool CMonitorWnd::OnCreate(const CREATESTRUCTA&) {
         return 0;
     });
     OsdSettingRecord record{};
-    if (!IniFile(configPath_).GetStruct("config", "OSDSetting", record.data(), kOsdSettingSize))
+    if (!IniFile(configPath_).GetStruct("config", "OSDSetting", record.data(), kOsdSettingSize)) {
         record.fill(0);
+    }
     osd_ = ParseOsdSettings(record);
 
     {
@@ -82,16 +89,19 @@ bool CMonitorWnd::OnCreate(const CREATESTRUCTA&) {
         hid_.OpenFeatureDevice();
         present = hid_.OpenReportDevice() != 0;
     }
-    if (present)
+    if (present) {
         SetTimer(Handle(), kForegroundTimer, kForegroundPeriodMs, nullptr);
+    }
 
     tray_.Prepare(Handle(), Fetch(kTipString));
     if (present) {
         SetTimer(Handle(), kReadBackTimer, kReadBackDelayMs, nullptr);
-        if (tray_.Add())
+        if (tray_.Add()) {
             Trace("CMonitorWnd tray icon added\n");
-        if (openOption_)
+        }
+        if (openOption_) {
             OnCustomizer();
+        }
     }
     SetConnected(present ? kConnected : kAbsentSinceStart);
     WriteDevice(present ? 1 : 0);
@@ -104,16 +114,41 @@ bool CMonitorWnd::OnCreate(const CREATESTRUCTA&) {
 
 void CMonitorWnd::OnDestroy() {
     Trace("CMonitorWnd OnDestroy\n");
+    ShutDown();
+    PostQuitMessage(0);
+}
+
+LRESULT CMonitorWnd::OnQueryEndSession(WPARAM, LPARAM) {
+    return TRUE; // nothing to ask the user: Monitor ends with the session
+}
+
+// The session ends (log-off, shut-down): the process is ended without WM_DESTROY, so the shut-down order runs here.
+LRESULT CMonitorWnd::OnEndSession(WPARAM ending, LPARAM) {
+    if (ending) {
+        Trace("CMonitorWnd session ends\n");
+        ShutDown();
+    }
+    return 0;
+}
+
+void CMonitorWnd::ShutDown() {
+    if (shutDown_) {
+        return;
+    }
+    shutDown_ = true;
     KillTimer(Handle(), kForegroundTimer);
     KillTimer(Handle(), kReadBackTimer);
     KillTimer(Handle(), kBalloonTimer);
+    KillTimer(Handle(), kArrivalTimer);
+    arrivalPending_ = false;
     if (created_) {
         PostToOption(WM_CLOSE);
         CloseAppletWindows();
         // The worker ends before the transport closes, so no job ever transfers over a closing interface. Stopping
         // it clears its connected flag and ends its pauses at once: a running job stops at its next transfer.
-        if (worker_)
+        if (worker_) {
             worker_->Stop();
+        }
         Trace("CMonitorWnd OnDestroy: DeviceWorker ended\n");
         hid_.CloseFeatureDevice();
         hid_.CloseReportDevice();
@@ -131,8 +166,12 @@ void CMonitorWnd::OnDestroy() {
         RegCloseKey(mouseKey_);
         mouseKey_ = nullptr;
     }
+    // Last: an Option started after Monitor has gone must not believe the mouse is there. A Monitor refused at
+    // creation leaves the key to the one that runs.
+    if (created_) {
+        WriteDevice(0);
+    }
     Trace("CMonitorWnd OnDestroy done\n");
-    PostQuitMessage(0);
 }
 
 void CMonitorWnd::OnTimer(UINT_PTR id) {
@@ -142,8 +181,16 @@ void CMonitorWnd::OnTimer(UINT_PTR id) {
         break;
     case kReadBackTimer:
         KillTimer(Handle(), kReadBackTimer);
-        if (worker_)
+        if (worker_) {
             worker_->PostJob(kJobReadBack);
+        }
+        break;
+    case kArrivalTimer:
+        KillTimer(Handle(), kArrivalTimer);
+        if (arrivalPending_) {
+            arrivalPending_ = false;
+            OnArrivalSettled();
+        }
         break;
     case kBalloonTimer:
         KillTimer(Handle(), kBalloonTimer);
@@ -160,8 +207,9 @@ void CMonitorWnd::OnCustomizer() {
     HWND option = FindWindowA(nullptr, kOptionWindowTitle);
     if (option != nullptr) {
         Trace("CMonitorWnd OnCustomizer hWnd!=NULL\n");
-        if (IsIconic(option))
+        if (IsIconic(option)) {
             ShowWindow(option, SW_RESTORE);
+        }
         SetForegroundWindow(option);
         SetActiveWindow(option);
         return;
@@ -170,19 +218,23 @@ void CMonitorWnd::OnCustomizer() {
     OpenProgram(folder_ + "Option.exe");
 }
 
-void CMonitorWnd::OnExit() { PostMessageA(Handle(), WM_CLOSE, 0, 0); }
+void CMonitorWnd::OnExit() {
+    PostMessageA(Handle(), WM_CLOSE, 0, 0);
+}
 
 LRESULT CMonitorWnd::OnSystrayNotify(WPARAM wParam, LPARAM lParam) {
-    if (wParam != kTrayIconId)
+    if (wParam != kTrayIconId) {
         return 0;
+    }
     switch (LOWORD(lParam)) {
     case WM_LBUTTONDOWN: {
         OnCustomizer();
         // The hidden window itself is never brought forward: that would take the foreground from Option.
         HWND popup = GetLastActivePopup(Handle());
         if (popup != nullptr && popup != Handle()) {
-            if (IsIconic(popup))
+            if (IsIconic(popup)) {
                 ShowWindow(popup, SW_RESTORE);
+            }
             SetForegroundWindow(popup);
             SetActiveWindow(popup);
         }
@@ -205,8 +257,9 @@ void CMonitorWnd::ShowTrayMenu() {
     // A menu tracked for a window that is not in the foreground does not close when the user clicks elsewhere.
     SetForegroundWindow(GetLastActivePopup(Handle()));
     HMENU menu = CreatePopupMenu();
-    if (menu == nullptr)
+    if (menu == nullptr) {
         return;
+    }
     AppendMenuA(menu, MF_STRING, CmdOpenOption, Fetch(kMenuOpenString).c_str());
     SetMenuDefaultItem(menu, CmdOpenOption, FALSE);
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
@@ -222,8 +275,9 @@ LRESULT CMonitorWnd::OnApplyAllSetting(WPARAM, LPARAM lParam) {
     ReadBlockIntoCopy();
     ApplyPointer();
     const bool queued = connected_ == kConnected && worker_ && worker_->PostJob(kJobApplyAll, lParam);
-    if (!queued)
+    if (!queued) {
         PostToOption(ApplyFinished);
+    }
     return 0;
 }
 
@@ -240,11 +294,13 @@ LRESULT CMonitorWnd::OnReloadShareDataAndPointer(WPARAM, LPARAM) {
 
 LRESULT CMonitorWnd::OnCopyData(WPARAM, LPARAM lParam) {
     const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-    if (data == nullptr)
+    if (data == nullptr) {
         return 0;
+    }
     std::string text;
-    if (!ReadOsdMessage(data->dwData, data->lpData, data->cbData, text))
+    if (!ReadOsdMessage(data->dwData, data->lpData, data->cbData, text)) {
         return 0;
+    }
     IniFile(configPath_).WriteString(kOsdDataSection, kOsdDataKey, SingleLineText(text).c_str());
     if (connected_ == kConnected) {
         if (HWND osd = OsdWindow()) {
@@ -275,6 +331,16 @@ LRESULT CMonitorWnd::OnTaskbarCreated(WPARAM, LPARAM) {
 }
 
 void CMonitorWnd::Dispatch(uint32_t code) {
+    if (shutDown_) {
+        return; // the session is ending: the transport and the block are closed
+    }
+    if (arrivalPending_ && code == EventFromPresence(0)) {
+        // Gone again before its interfaces were opened: nothing was opened, nothing is to be closed.
+        KillTimer(Handle(), kArrivalTimer);
+        arrivalPending_ = false;
+        Trace("CMonitorWnd arrival cancelled\n");
+        return;
+    }
     const EventAction action = ClassifyEvent(code, connected_);
     switch (action.kind) {
     case EventKind::Arrival:
@@ -303,16 +369,27 @@ void CMonitorWnd::Dispatch(uint32_t code) {
 }
 
 void CMonitorWnd::OnArrival() {
+    if (arrivalPending_ || shutDown_) {
+        return; // the first arrival's wait runs; the mouse is opened once
+    }
     Trace("CMonitorWnd mouse arrived\n");
-    // The mouse needs a moment after it announces itself before its interfaces can be opened.
-    Sleep(1000);
+    // The mouse needs a moment after it announces itself before its interfaces can be opened. The window thread
+    // goes on meanwhile (tray, timers, Option's messages).
+    arrivalPending_ = true;
+    SetTimer(Handle(), kArrivalTimer, kArrivalDelayMs, nullptr);
+}
+
+void CMonitorWnd::OnArrivalSettled() {
+    Trace("CMonitorWnd opening the mouse\n");
     SetConnected(kConnected);
     hid_.OpenFeatureDevice();
     hid_.OpenReportDevice();
-    if (worker_)
+    if (worker_) {
         worker_->PostJob(kJobReadBack);
-    if (tray_.Add())
+    }
+    if (tray_.Add()) {
         Trace("CMonitorWnd tray icon added\n");
+    }
     WriteDevice(1);
     SetTimer(Handle(), kForegroundTimer, kForegroundPeriodMs, nullptr);
 }
@@ -334,27 +411,34 @@ void CMonitorWnd::OnSettingEvent(const EventAction& action) {
     auto copy = NewShareData();
     data_.Update([&](ShareData& d) {
         change = ApplySettingEvent(d, action);
+        if (change.changed) {
+            block_.WriteBlock(d);
+        }
         *copy = d;
         return 0;
     });
-    if (!change.changed)
+    if (!change.changed) {
         return;
-    block_.WriteBlock(*copy);
+    }
     PostToOption(DeviceSettingChanged);
-    if (change.dpiStage)
+    if (change.dpiStage) {
         ShowCpiMessage(*copy);
+    }
     ShowBalloon(change.balloon);
 }
 
 void CMonitorWnd::ShowCpiMessage(const ShareData& data) {
-    if (!osd_.cpiDisplay)
+    if (!osd_.cpiDisplay) {
         return;
+    }
     const ProfileRecord* profile = ActiveProfile(data);
-    if (profile == nullptr)
+    if (profile == nullptr) {
         return;
+    }
     const std::string text = CpiMessage(*profile);
-    if (text.empty())
+    if (text.empty()) {
         return;
+    }
     IniFile(configPath_).WriteString(kOsdDataSection, kOsdDataKey, text.c_str());
     if (HWND osd = OsdWindow()) {
         Trace("Show OSD %d\n", static_cast<int>(kOsdShowMessage));
@@ -370,18 +454,20 @@ void CMonitorWnd::ShowBalloon(const std::string& text) {
 }
 
 void CMonitorWnd::SwitchProfile(int profile) {
-    if (profile < 0 || profile >= kProfileCount)
+    if (profile < 0 || profile >= kProfileCount) {
         return;
+    }
     Trace("CMonitorWnd profile switch to %d\n", profile);
     auto copy = NewShareData();
     data_.Update([&](ShareData& d) {
         d.CurrentProfile = profile;
+        block_.WriteBlock(d);
         *copy = d;
         return 0;
     });
-    block_.WriteBlock(*copy);
-    if (worker_)
+    if (worker_) {
         worker_->PostJob(kJobProfileSwitch);
+    }
     WritePointerSettings(copy->Profile[profile]);
     ApplyPointer();
     PostToOption(ProfileSwitched);
@@ -394,16 +480,19 @@ void CMonitorWnd::SwitchProfile(int profile) {
 }
 
 void CMonitorWnd::LaunchProgram(int entry) {
-    if (entry < 0 || entry >= kMacroKeyCount)
+    if (entry < 0 || entry >= kMacroKeyCount) {
         return;
+    }
     auto copy = NewShareData();
     data_.Get(*copy);
     const ProfileRecord* profile = ActiveProfile(*copy);
-    if (profile == nullptr)
+    if (profile == nullptr) {
         return;
+    }
     const MacroKeyInfo& key = profile->MacroKey[entry];
-    if (key.FunctionCode != 99)
+    if (key.FunctionCode != 99) {
         return;
+    }
     const std::string path(key.ProgramPath, FieldLength(key.ProgramPath));
     Trace("CMonitorWnd launch entry %d\n", entry);
     OpenProgram(path);
@@ -411,15 +500,18 @@ void CMonitorWnd::LaunchProgram(int entry) {
 
 void CMonitorWnd::ForegroundProfileSwitch() {
     HWND foreground = GetForegroundWindow();
-    if (foreground == nullptr)
+    if (foreground == nullptr) {
         return;
+    }
     DWORD pid = 0;
     GetWindowThreadProcessId(foreground, &pid);
-    if (pid == 0)
+    if (pid == 0) {
         return;
+    }
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
+    if (snapshot == INVALID_HANDLE_VALUE) {
         return;
+    }
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
     std::string exeName;
@@ -432,13 +524,15 @@ void CMonitorWnd::ForegroundProfileSwitch() {
         } while (Process32Next(snapshot, &entry));
     }
     CloseHandle(snapshot);
-    if (exeName.empty())
+    if (exeName.empty()) {
         return;
+    }
     auto copy = NewShareData();
     data_.Get(*copy);
     const int target = ForegroundSwitchTarget(*copy, exeName);
-    if (target >= 0)
+    if (target >= 0) {
         SwitchProfile(target);
+    }
 }
 
 void CMonitorWnd::ApplyPointer() {
@@ -446,15 +540,17 @@ void CMonitorWnd::ApplyPointer() {
     data_.Get(*copy);
     const int index = copy->CurrentProfile;
     ProfileRecord* profile = ActiveProfile(*copy);
-    if (profile == nullptr)
+    if (profile == nullptr) {
         return;
+    }
     const int32_t before = profile->Acceleration;
     ApplyPointerSettings(*profile, mouseKey_, Handle());
     if (profile->Acceleration != before) {
         const int32_t after = profile->Acceleration;
         data_.Update([&](ShareData& d) {
-            if (d.CurrentProfile == index)
+            if (d.CurrentProfile == index) {
                 d.Profile[index].Acceleration = after;
+            }
             return 0;
         });
     }
@@ -462,21 +558,29 @@ void CMonitorWnd::ApplyPointer() {
 
 bool CMonitorWnd::ReadBlockIntoCopy() {
     auto copy = NewShareData();
-    if (block_.ReadBlock(*copy) != 1)
-        return false;
-    data_.Set(*copy);
-    return true;
+    // Under the copy's lock, so that no write of the copy into the block falls between the read and the copy.
+    return data_.Update([&](ShareData& d) {
+        if (block_.ReadBlock(*copy) != 1) {
+            return false;
+        }
+        d = *copy;
+        return true;
+    });
 }
 
-void CMonitorWnd::WriteDevice(int value) { IniFile(configPath_).WriteInt(kDeviceSection, kDeviceKey, value); }
+void CMonitorWnd::WriteDevice(int value) {
+    IniFile(configPath_).WriteInt(kDeviceSection, kDeviceKey, value);
+}
 
 void CMonitorWnd::SetConnected(int flag) {
     connected_ = flag;
-    if (worker_)
+    if (worker_) {
         worker_->SetConnected(flag == kConnected);
+    }
 }
 
 void CMonitorWnd::PostToOption(UINT message) {
-    if (HWND option = FindWindowA(nullptr, kOptionWindowTitle))
+    if (HWND option = FindWindowA(nullptr, kOptionWindowTitle)) {
         PostMessageA(option, message, 0, 0);
+    }
 }

@@ -26,6 +26,9 @@ inline constexpr UINT_PTR kReadBackTimer = 502;
 inline constexpr UINT kReadBackDelayMs = 200;
 inline constexpr UINT_PTR kBalloonTimer = 1000;
 inline constexpr UINT kBalloonPeriodMs = 1000;
+// One-shot, after an arrival: the mouse needs a moment after it announces itself before its interfaces open.
+inline constexpr UINT_PTR kArrivalTimer = 503;
+inline constexpr UINT kArrivalDelayMs = 1000;
 
 class CMonitorWnd : public Window {
 public:
@@ -39,6 +42,9 @@ public:
 private:
     bool OnCreate(const CREATESTRUCTA& create);
     void OnDestroy();
+    LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEndSession(WPARAM wParam, LPARAM lParam);
+    void ShutDown();
     void OnTimer(UINT_PTR id);
     void OnCustomizer();
     void OnExit();
@@ -53,6 +59,7 @@ private:
 
     void Dispatch(uint32_t code);
     void OnArrival();
+    void OnArrivalSettled();
     void OnRemoval();
     void OnSettingEvent(const EventAction& action);
     void SwitchProfile(int profile);
@@ -72,6 +79,8 @@ private:
     static constexpr Entry kMessageMap[] = {
         Entry::Create(&CMonitorWnd::OnCreate),
         Entry::Destroy(&CMonitorWnd::OnDestroy),
+        Entry::Raw(WM_QUERYENDSESSION, &CMonitorWnd::OnQueryEndSession),
+        Entry::Raw(WM_ENDSESSION, &CMonitorWnd::OnEndSession),
         Entry::Timer(&CMonitorWnd::OnTimer),
         Entry::CommandId(CmdOpenOption, &CMonitorWnd::OnCustomizer),
         Entry::CommandId(CmdExit, &CMonitorWnd::OnExit),
@@ -102,5 +111,7 @@ private:
     TrayIcon tray_;
     int connected_ = kAbsentSinceStart;
     bool languageLoaded_ = false;
-    bool created_ = false;   // the block and the worker exist: shut-down has work to do
+    bool created_ = false;        // the block and the worker exist: shut-down has work to do
+    bool shutDown_ = false;       // the shut-down order has run (session end or destruction)
+    bool arrivalPending_ = false; // an arrival waits for kArrivalTimer
 };

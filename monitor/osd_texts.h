@@ -1,7 +1,8 @@
 #pragma once
-// The texts Monitor shows about the mouse: balloons at its tray icon, the CPI message for the on-screen display, and
-// the OSD settings record that says which displays are wanted.
+// The texts Monitor shows about the mouse: balloons at its tray icon and the CPI message for the on-screen display.
+// The OSD settings record that says which displays are wanted is common/osd_settings.h.
 
+#include "common/osd_settings.h"
 #include "common/profile_record.h"
 
 #include <array>
@@ -19,20 +20,6 @@ std::string PollingText(int pollingRate);
 // "CPI: 2500" for the active stage of the profile (CpiLevel_X entry Cpi_X); empty when Cpi_X is outside 0..5 or
 // that level names no DPI.
 std::string CpiMessage(const ProfileRecord& profile);
-
-// The 348-byte record that the OSD program keeps under "config"/"OSDSetting" in config.ini.
-inline constexpr unsigned kOsdSettingSize = 348;
-inline constexpr size_t kOsdProfileDisplayOffset = 8;
-inline constexpr size_t kOsdCpiDisplayOffset = 24;
-using OsdSettingRecord = std::array<uint8_t, kOsdSettingSize>;
-
-struct OsdSettings {
-    bool profileDisplay = false;   // field 8 is 1
-    bool cpiDisplay = false;       // field 24 is 1
-};
-OsdSettings ParseOsdSettings(const OsdSettingRecord& record);
-// A record with both displays on and everything else zero.
-OsdSettingRecord DefaultOsdSettingRecord();
 
 // A text from another program made fit for one initialisation-file value: control characters (line breaks that
 // would start new keys or sections) become blanks.

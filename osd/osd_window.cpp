@@ -4,7 +4,7 @@
 
 #include "common/ini_file.h"
 #include "common/messages.h"
-#include "monitor/osd_texts.h"
+#include "common/osd_settings.h"
 #include "osd/osd_request.h"
 
 #include <cstdio>
@@ -20,7 +20,9 @@ constexpr int kBottomGap = 60;
 constexpr COLORREF kBackground = RGB(24, 26, 30);
 constexpr COLORREF kForeground = RGB(240, 240, 240);
 
-OsdWindow* FromHandle(HWND hwnd) { return reinterpret_cast<OsdWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)); }
+OsdWindow* FromHandle(HWND hwnd) {
+    return reinterpret_cast<OsdWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
 
 LRESULT BindOnCreate(HWND hwnd, LPARAM lParam) {
     auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
@@ -32,10 +34,12 @@ LRESULT BindOnCreate(HWND hwnd, LPARAM lParam) {
 OsdWindow::OsdWindow(std::string folder) : folder_(std::move(folder)) {}
 
 OsdWindow::~OsdWindow() {
-    if (popup_ != nullptr)
+    if (popup_ != nullptr) {
         DestroyWindow(popup_);
-    if (font_ != nullptr)
+    }
+    if (font_ != nullptr) {
         DeleteObject(font_);
+    }
 }
 
 bool OsdWindow::Create(HINSTANCE instance) {
@@ -56,8 +60,9 @@ bool OsdWindow::Create(HINSTANCE instance) {
                         CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, "Arial");
     hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW, kHiddenClass, kOsdWindowTitle, WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                             instance, this);
-    if (hwnd_ == nullptr)
+    if (hwnd_ == nullptr) {
         return false;
+    }
     popup_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_LAYERED, kPopupClass, "",
                              WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, instance, this);
     return popup_ != nullptr;
@@ -73,8 +78,9 @@ void OsdWindow::EnsureSettingRecord() const {
 }
 
 LRESULT CALLBACK OsdWindow::HiddenProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE)
+    if (message == WM_NCCREATE) {
         BindOnCreate(hwnd, lParam);
+    }
     OsdWindow* self = FromHandle(hwnd);
     if (self != nullptr) {
         switch (message) {
@@ -99,8 +105,9 @@ LRESULT CALLBACK OsdWindow::HiddenProc(HWND hwnd, UINT message, WPARAM wParam, L
 }
 
 LRESULT CALLBACK OsdWindow::PopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE)
+    if (message == WM_NCCREATE) {
         BindOnCreate(hwnd, lParam);
+    }
     OsdWindow* self = FromHandle(hwnd);
     if (self != nullptr) {
         switch (message) {
@@ -127,19 +134,22 @@ LRESULT CALLBACK OsdWindow::PopupProc(HWND hwnd, UINT message, WPARAM wParam, LP
 
 void OsdWindow::OnOsdShow(WPARAM wParam, LPARAM lParam) {
     std::string message;
-    if (wParam == kOsdShowMessage)
+    if (wParam == kOsdShowMessage) {
         message = IniFile(folder_ + "config.ini").GetString(kOsdDataSection, kOsdDataKey, "");
+    }
     const std::string text = OsdRequestText(wParam, lParam, message);
     char line[64];
     std::snprintf(line, sizeof line, "OsdShow %u %ld: ", static_cast<unsigned>(wParam), static_cast<long>(lParam));
     Log(line + text);
-    if (!text.empty())
+    if (!text.empty()) {
         ShowText(text);
+    }
 }
 
 void OsdWindow::ShowText(const std::string& text) {
-    if (popup_ == nullptr)
+    if (popup_ == nullptr) {
         return;
+    }
     text_ = text;
     // Measure the text, then centre the popup at the bottom of the work area.
     SIZE size{200, 20};
@@ -204,8 +214,9 @@ void OsdWindow::Log(const std::string& line) const {
     const std::string path = folder_ + "VexelOSD.log";
     HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    if (file == INVALID_HANDLE_VALUE) {
         return;
+    }
     const std::string text = line + "\r\n";
     DWORD written = 0;
     WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);

@@ -1,6 +1,10 @@
 #include "common/key_tables.h"
 
+#include "testing/golden.h"
+
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 #include <map>
 #include <set>
@@ -69,8 +73,9 @@ TEST(KeyName, RangesAndSingleRows) {
 }
 
 TEST(KeyName, UnnamedCodesAreEmpty) {
-    for (int vk : {0x00, 0x10, 0x11, 0x12, 0x2A, 0x3A, 0x40, 0x5E, 0x7C, 0xDF, 0xF5, 0xF7, 0xF8, 0xFF, -1, 256})
+    for (int vk : {0x00, 0x10, 0x11, 0x12, 0x2A, 0x3A, 0x40, 0x5E, 0x7C, 0xDF, 0xF5, 0xF7, 0xF8, 0xFF, -1, 256}) {
         EXPECT_EQ("", KeyName(vk)) << std::hex << vk;
+    }
 }
 
 TEST(KeyUsageTable, RowsAreConsistent) {
@@ -79,12 +84,14 @@ TEST(KeyUsageTable, RowsAreConsistent) {
     for (int i = 0; i < kKeyUsageRowCount; ++i) {
         keys.insert(rows[i].virtualKey);
         usages.insert(rows[i].usage);
-        if (i < 65)
+        if (i < 65) {
             EXPECT_NE(0, rows[i].scanCode) << "row " << i;
-        else
+        } else {
             EXPECT_EQ(0, rows[i].scanCode) << "row " << i;
-        if (rows[i].scanCode)
+        }
+        if (rows[i].scanCode) {
             scans.insert(rows[i].scanCode);
+        }
     }
     // Every key, usage and scan code appears once, so both directions are unambiguous.
     EXPECT_EQ(111u, keys.size());
@@ -92,8 +99,9 @@ TEST(KeyUsageTable, RowsAreConsistent) {
     EXPECT_EQ(65u, scans.size());
     // Every key of the table has a name except the two extra pseudo-keys.
     for (int i = 0; i < kKeyUsageRowCount; ++i) {
-        if (rows[i].virtualKey == 0xF7 || rows[i].virtualKey == 0xF8)
+        if (rows[i].virtualKey == 0xF7 || rows[i].virtualKey == 0xF8) {
             continue;
+        }
         EXPECT_NE("", KeyName(rows[i].virtualKey)) << std::hex << int(rows[i].virtualKey);
     }
 }
@@ -240,80 +248,27 @@ TEST(EventLineText, MouseButtonsShowTheirDirection) {
     EXPECT_EQ("65535 ms", DelayLineText(65535));
 }
 
-// The whole usage table in its search order, written out from the key list by groups.
+// The whole usage table in its search order and every key name, against the tables as they were reviewed.
 TEST(KeyUsageTable, EveryRowInOrder) {
-    std::vector<KeyUsageRow> expected;
-    const uint8_t letterScans[26] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32,
-                                     0x31, 0x18, 0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
-    for (int i = 0; i < 26; ++i)
-        expected.push_back({uint8_t(0x41 + i), uint8_t(0x04 + i), letterScans[i]});
-    for (int i = 0; i < 9; ++i)
-        expected.push_back({uint8_t(0x31 + i), uint8_t(0x1E + i), uint8_t(0x02 + i)});
-    expected.push_back({0x30, 0x27, 0x0B});
-    // clang-format off
-    for (KeyUsageRow r : std::vector<KeyUsageRow>{{0x0D, 0x28, 0x1C}, {0x1B, 0x29, 0x01}, {0x08, 0x2A, 0x0E},
-                                                  {0x09, 0x2B, 0x0F}, {0x20, 0x2C, 0x39}, {0xBD, 0x2D, 0x0C},
-                                                  {0xBB, 0x2E, 0x0D}, {0xDB, 0x2F, 0x1A}, {0xDD, 0x30, 0x1B},
-                                                  {0xDC, 0x31, 0x2B}, {0xBA, 0x33, 0x27}, {0xDE, 0x34, 0x28},
-                                                  {0xC0, 0x35, 0x29}, {0xBC, 0x36, 0x33}, {0xBE, 0x37, 0x34},
-                                                  {0xBF, 0x38, 0x35}, {0x14, 0x39, 0x3A}})
-        expected.push_back(r);
-    // clang-format on
-    for (int i = 0; i < 12; ++i)
-        expected.push_back({uint8_t(0x70 + i), uint8_t(0x3A + i), uint8_t(i < 10 ? 0x3B + i : 0x57 + (i - 10))});
-    const uint8_t plainKeys[31] = {0x2C, 0x91, 0x13, 0x2D, 0x24, 0x21, 0x2E, 0x23, 0x22, 0x27, 0x25,
-                                   0x28, 0x26, 0x90, 0x6F, 0x6A, 0x6D, 0x6B, 0x6C, 0x61, 0x62, 0x63,
-                                   0x64, 0x65, 0x67, 0x66, 0x68, 0x69, 0x60, 0x6E, 0x5D};
-    const uint8_t plainUsages[31] = {0x46, 0x47, 0x48, 0x49, 0x4A, 0x4B, 0x4C, 0x4D, 0x4E, 0x4F, 0x50,
-                                     0x51, 0x52, 0x53, 0x54, 0x55, 0x56, 0x57, 0x58, 0x59, 0x5A, 0x5B,
-                                     0x5C, 0x5D, 0x5F, 0x5E, 0x60, 0x61, 0x62, 0x63, 0x65};
-    for (int i = 0; i < 31; ++i)
-        expected.push_back({plainKeys[i], plainUsages[i], 0});
-    const uint8_t modifierKeys[8] = {0xA2, 0xA0, 0xA4, 0x5B, 0xA3, 0xA1, 0xA5, 0x5C};
-    for (int i = 0; i < 8; ++i)
-        expected.push_back({modifierKeys[i], uint8_t(0xE0 + i), 0});
-    for (uint8_t vk : {0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF7, 0xF8})
-        expected.push_back({vk, vk, 0});
-
-    ASSERT_EQ(size_t(kKeyUsageRowCount), expected.size());
+    std::string text = "# virtual key, HID usage, scan code (00: the layout gives it), in search order\n";
     const KeyUsageRow* rows = KeyUsageRows();
     for (int i = 0; i < kKeyUsageRowCount; ++i) {
-        EXPECT_EQ(expected[i].virtualKey, rows[i].virtualKey) << "row " << i;
-        EXPECT_EQ(expected[i].usage, rows[i].usage) << "row " << i;
-        EXPECT_EQ(expected[i].scanCode, rows[i].scanCode) << "row " << i;
+        char line[32];
+        std::snprintf(line, sizeof line, "%02X %02X %02X\n", rows[i].virtualKey, rows[i].usage, rows[i].scanCode);
+        text += line;
     }
+    EXPECT_TRUE(MatchesGolden(text, "common/tests/golden/key_usage_table.txt"));
 }
 
-TEST(KeyName, EverySingleRow) {
-    // clang-format off
-    const std::map<int, std::string> names = {
-        {0x08, "BkSpac"},        {0x09, "Tab"},          {0x0D, "Enter"},        {0x13, "Pause"},
-        {0x14, "CapsLk"},        {0x1B, "Esc"},          {0x20, "Space"},        {0x21, "PgUp"},
-        {0x22, "PgDn"},          {0x23, "End"},          {0x24, "Home"},         {0x25, "Left"},
-        {0x26, "Up"},            {0x27, "Right"},        {0x28, "Down"},         {0x29, "Select"},
-        {0x2B, "Execute"},       {0x2C, "PrtSc"},        {0x2D, "Insert"},       {0x2E, "Delete"},
-        {0x2F, "Help"},          {0x5B, "L_WIN"},        {0x5C, "R_WIN"},        {0x5D, "APP"},
-        {0x6A, "Num_*"},         {0x6B, "Num_+"},        {0x6C, "Num_ "},        {0x6D, "Num_-"},
-        {0x6E, "Num_."},         {0x6F, "Num_/"},        {0x90, "NmLk"},         {0x91, "ScrLk"},
-        {0xA0, "L_Shift"},       {0xA1, "R_Shift"},      {0xA2, "L_Ctrl"},       {0xA3, "R_Ctrl"},
-        {0xA4, "L_Alt"},         {0xA5, "R_Alt"},        {0xBA, ";"},            {0xBB, "="},
-        {0xBC, ","},             {0xBD, "-"},            {0xBE, "."},            {0xBF, "/"},
-        {0xC0, "`"},             {0xDB, "["},            {0xDC, "\\"},           {0xDD, "]"},
-        {0xDE, "'"},             {0xF0, "Left Button"},  {0xF1, "Right Button"}, {0xF2, "Wheel"},
-        {0xF3, "Side Button 1"}, {0xF4, "Side Button 2"},
-    };
-    // clang-format on
-    // Every code 0..255: the ranges, these rows, and nothing else.
+TEST(KeyName, EveryCode) {
+    std::string text = "# virtual key and its name, for every code that has one\n";
     for (int vk = 0; vk < 256; ++vk) {
-        std::string expected;
-        if ((vk >= 0x30 && vk <= 0x39) || (vk >= 0x41 && vk <= 0x5A))
-            expected = std::string(1, char(vk));
-        else if (vk >= 0x60 && vk <= 0x69)
-            expected = std::string("Num_") + char('0' + vk - 0x60);
-        else if (vk >= 0x70 && vk <= 0x7B)
-            expected = std::string("F") + std::to_string(vk - 0x6F);
-        else if (auto it = names.find(vk); it != names.end())
-            expected = it->second;
-        EXPECT_EQ(expected, KeyName(vk)) << std::hex << vk;
+        const std::string name = KeyName(vk);
+        if (!name.empty()) {
+            char code[8];
+            std::snprintf(code, sizeof code, "%02X ", vk);
+            text += code + name + "\n";
+        }
     }
+    EXPECT_TRUE(MatchesGolden(text, "common/tests/golden/key_names.txt"));
 }

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "framework/handles.h"
-#include "framework/tests/test_support.h"
 #include "framework/window.h"
+#include "testing/pump.h"
 
 namespace {
 

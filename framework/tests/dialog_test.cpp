@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/handles.h"
-#include "framework/tests/test_support.h"
+#include "testing/pump.h"
 
 namespace {
 

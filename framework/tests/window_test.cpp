@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/tests/test_support.h"
+#include "testing/pump.h"
 
 namespace {
 

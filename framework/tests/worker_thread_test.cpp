@@ -6,8 +6,8 @@
 
 #include <atomic>
 
-#include "framework/tests/test_support.h"
 #include "framework/window.h"
+#include "testing/pump.h"
 
 namespace {
 

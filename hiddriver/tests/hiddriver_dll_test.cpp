@@ -2,6 +2,8 @@
 // as a separate process against it.
 #include <windows.h>
 
+#include "testing/text_lines.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -36,15 +38,6 @@ std::string ReadFileText(const std::string& path) {
     return text.str();
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line))
-        lines.push_back(line);
-    return lines;
-}
-
 struct RunResult {
     DWORD exitCode = 0xFFFFFFFF;
     std::string output; // stdout and stderr together
@@ -55,8 +48,9 @@ RunResult RunMousectl(const std::string& arguments) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE readEnd = nullptr;
     HANDLE writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
         return result;
+    }
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA si{};
     si.cb = sizeof si;
@@ -75,10 +69,12 @@ RunResult RunMousectl(const std::string& arguments) {
     if (started) {
         char chunk[4096];
         DWORD got = 0;
-        while (ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) && got > 0)
+        while (ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) && got > 0) {
             result.output.append(chunk, got);
-        if (WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0)
+        }
+        if (WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0) {
             GetExitCodeProcess(pi.hProcess, &result.exitCode);
+        }
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
     }
@@ -104,10 +100,12 @@ protected:
 
     void TearDown() override {
         Unload();
-        if (window_)
+        if (window_) {
             DestroyWindow(window_);
-        for (const char* name : {"hiddriver.dll", "virtual-mouse.dat", "virtual-mouse.log", "virtual-mouse.dat.new"})
+        }
+        for (const char* name : {"hiddriver.dll", "virtual-mouse.dat", "virtual-mouse.log", "virtual-mouse.dat.new"}) {
             DeleteFileA((folder_ + name).c_str());
+        }
         RemoveDirectoryA(folder_.c_str());
     }
 
@@ -142,8 +140,9 @@ protected:
     }
 
     void Unload() {
-        if (!dll_)
+        if (!dll_) {
             return;
+        }
         closeFeature_();
         closeReport_();
         closeMonitor_();
@@ -157,13 +156,15 @@ protected:
         for (;;) {
             MSG msg;
             if (PeekMessageA(&msg, window_, 0, 0, PM_REMOVE)) {
-                if (msg.message == kDeviceEvent || msg.message == kDevicePresence)
+                if (msg.message == kDeviceEvent || msg.message == kDevicePresence) {
                     return msg;
+                }
                 continue;
             }
             const ULONGLONG now = GetTickCount64();
-            if (now >= end)
+            if (now >= end) {
                 return std::nullopt;
+            }
             MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLPOSTMESSAGE);
         }
     }
@@ -178,9 +179,11 @@ protected:
 
     std::vector<std::string> TransferLines() {
         std::vector<std::string> transfers;
-        for (const std::string& line : Lines(ReadFileText(folder_ + "virtual-mouse.log")))
-            if (!line.empty() && line[0] != '#')
+        for (const std::string& line : SplitLines(ReadFileText(folder_ + "virtual-mouse.log"))) {
+            if (!line.empty() && line[0] != '#') {
                 transfers.push_back(line);
+            }
+        }
         return transfers;
     }
 
@@ -226,11 +229,13 @@ TEST_F(VirtualMouseDll, LogsEveryTransferInTheExactFormat) {
         previous = ms;
     }
     // The bad report is followed by its diagnostic line.
-    const std::vector<std::string> all = Lines(ReadFileText(folder_ + "virtual-mouse.log"));
+    const std::vector<std::string> all = SplitLines(ReadFileText(folder_ + "virtual-mouse.log"));
     bool noted = false;
-    for (size_t i = 0; i + 1 < all.size(); ++i)
-        if (all[i].ends_with("SET 0B 03 08 00 00 00 00 00"))
+    for (size_t i = 0; i + 1 < all.size(); ++i) {
+        if (all[i].ends_with("SET 0B 03 08 00 00 00 00 00")) {
             noted = all[i + 1].starts_with("# checksum 00 wrong");
+        }
+    }
     EXPECT_TRUE(noted);
 }
 
@@ -255,8 +260,9 @@ TEST_F(VirtualMouseDll, TransfersNeedTheirInterfaceOpen) {
                                                "WRITE 04 06 86 26 45 47 80 80", "SET 8B 00 00 00 00 00 00 74",
                                                "GET 8B 02 00 00 00 00 00 72"};
     std::vector<std::string> transfers;
-    for (const std::string& line : TransferLines())
+    for (const std::string& line : TransferLines()) {
         transfers.push_back(line.substr(line.find(' ') + 1));
+    }
     EXPECT_EQ(expected, transfers);
 }
 

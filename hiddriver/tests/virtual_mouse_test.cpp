@@ -3,6 +3,8 @@
 #include "hiddriver/control_command.h"
 #include "hiddriver/memory_dump.h"
 
+#include "testing/text_lines.h"
+
 #include <gtest/gtest.h>
 
 #include <numeric>
@@ -28,19 +30,12 @@ std::vector<uint8_t> Pattern(uint8_t first, size_t length = kBlockBytes) {
 }
 
 bool AnyNoteContains(const Outcome& outcome, const std::string& text) {
-    for (const auto& note : outcome.notes)
-        if (note.find(text) != std::string::npos)
+    for (const auto& note : outcome.notes) {
+        if (note.find(text) != std::string::npos) {
             return true;
+        }
+    }
     return false;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line))
-        lines.push_back(line);
-    return lines;
 }
 
 } // namespace
@@ -76,9 +71,11 @@ TEST(CommandDecoding, ButtonPagesLandAtTheirOffsets) {
         EXPECT_TRUE(AnyNoteContains(second, "page " + std::to_string(p) + " written"));
     }
     const auto& table = mouse.memory().buttons;
-    for (int p = 1; p <= 4; ++p)
-        for (int i = 0; i < 64; ++i)
+    for (int p = 1; p <= 4; ++p) {
+        for (int i = 0; i < 64; ++i) {
             ASSERT_EQ(static_cast<uint8_t>(p * 64 + i), table[64 * (p - 1) + i]) << "page " << p << " byte " << i;
+        }
+    }
 
     // The page count is all the command announced: a third block is stray.
     Send(mouse, {0x12, 0x02, 0x40});
@@ -94,13 +91,16 @@ TEST(CommandDecoding, ButtonPagesLandAtTheirOffsets) {
 TEST(CommandDecoding, SlotTakesFourBlocksAndLeavesTheOthers) {
     VirtualMouse mouse;
     ASSERT_TRUE(Send(mouse, {0x13, 0x0B, 0x80}).ok);
-    for (int part = 0; part < 4; ++part)
+    for (int part = 0; part < 4; ++part) {
         Block(mouse, Pattern(static_cast<uint8_t>(32 * part + 1)));
+    }
     const auto& slots = mouse.memory().slots;
-    for (int i = 0; i < kSlotBytes; ++i)
+    for (int i = 0; i < kSlotBytes; ++i) {
         ASSERT_EQ(i + 1, slots[10][i]) << i;
-    for (int s = 0; s < 10; ++s)
+    }
+    for (int s = 0; s < 10; ++s) {
         EXPECT_EQ(FactoryMemory().slots[s], slots[s]) << s;
+    }
 
     // A new command cuts short a slot whose blocks did not all come; what came stays.
     Send(mouse, {0x13, 0x03, 0x80});
@@ -161,8 +161,9 @@ TEST(CommandDecoding, StageRequestIsAnsweredWithAValidReport) {
     EXPECT_EQ(0x8B, answer[0]);
     EXPECT_EQ(6, answer[1]);
     unsigned sum = 0;
-    for (uint8_t b : answer)
+    for (uint8_t b : answer) {
         sum += b;
+    }
     EXPECT_EQ(0xFFu, sum & 0xFF);
     // The next command ends the answer.
     Send(mouse, {0x03, 0x00, 0x0F, 0xD8, 0x40});
@@ -184,8 +185,9 @@ TEST(CommandDecoding, UnpluggedMouseTakesNothing) {
 TEST(Persistence, MemoryRoundTripsThroughTheFileImage) {
     VirtualMouse mouse;
     Send(mouse, {0x13, 0x04, 0x80});
-    for (int part = 0; part < 4; ++part)
+    for (int part = 0; part < 4; ++part) {
         Block(mouse, Pattern(static_cast<uint8_t>(7 * part)));
+    }
     Send(mouse, {0x01, 0x01});
     mouse.Plug(false);
     const std::vector<uint8_t> image = SerializeMemory(mouse.memory());
@@ -220,7 +222,7 @@ TEST(Persistence, DamagedImagesAreRefused) {
 }
 
 TEST(Dump, FactoryMemoryReadsAsAPersonExpects) {
-    const std::vector<std::string> lines = Lines(DumpMemory(FactoryMemory()));
+    const std::vector<std::string> lines = SplitLines(DumpMemory(FactoryMemory()));
     const std::vector<std::string> head = {
         "Virtual mouse memory",
         "Presence: plugged",
@@ -246,8 +248,9 @@ TEST(Dump, FactoryMemoryReadsAsAPersonExpects) {
         "  entry 07: 00 00 00 00  nothing (disabled)",
     };
     ASSERT_EQ(1u + 1 + 1 + 1 + 1 + 1 + 6 + 1 + 1 + 64 + 1 + 1, lines.size());
-    for (size_t i = 0; i < head.size(); ++i)
+    for (size_t i = 0; i < head.size(); ++i) {
         EXPECT_EQ(head[i], lines[i]);
+    }
     EXPECT_EQ("  entry 14: 04 00 01 00  wheel function 1", lines[14 + 14]);
     EXPECT_EQ("  entry 24: 00 00 00 00  nothing (disabled)", lines[14 + 24]);
     EXPECT_EQ("  entry 47: 04 00 02 00  wheel function 2", lines[14 + 47]);
@@ -271,8 +274,9 @@ TEST(Dump, UsedSlotsShowTheirKeyEventsWithPauses) {
           "  slot 1: repeat 1, 4 events, used by entry 05\n", "    bytes: 00 01 01 E0 01 06 81 06 81 E0\n",
           "    press Left Control (E0), 10 ms\n    press C (06), 10 ms\n"
           "    release C (06), 10 ms\n    release Left Control (E0), 10 ms\n",
-          "  slot 3: repeat 3, 2 events\n", "    press A (04), 50 ms\n", "    release A (04), 2000 ms\n"})
+          "  slot 3: repeat 3, 2 events\n", "    press A (04), 50 ms\n", "    release A (04), 2000 ms\n"}) {
         EXPECT_NE(std::string::npos, dump.find(line)) << line << "\n" << dump;
+    }
     EXPECT_EQ(std::string::npos, dump.find("(none used)"));
 }
 
@@ -292,8 +296,9 @@ TEST(Dump, DescriptorsOfEveryTypeAreNamed) {
         {{0x07, 0x00, 0x04, 0x02}, "DPI function 4 (cycle down), value 2"},
         {{0x5E, 0x00, 0x00, 0x00}, "unknown function type 5E"},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(c.meaning, DescribeDescriptor(c.d.data()));
+    }
 }
 
 TEST(Press, DpiFunctionsStepOverDisabledStages) {

@@ -1,5 +1,7 @@
 #include "monitor/device/device_commands.h"
 
+#include "common/polling_rate.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -33,8 +35,9 @@ void AddPause(TransferList& list, int ms) {
 
 uint8_t ReportChecksum(const CommandReport& report) {
     unsigned sum = 0;
-    for (int i = 0; i < 7; ++i)
+    for (int i = 0; i < 7; ++i) {
         sum += report[i];
+    }
     return Low(0xFF - static_cast<int>(sum & 0xFF));
 }
 
@@ -43,8 +46,9 @@ CommandReport MakeReport(uint8_t command, std::initializer_list<uint8_t> paramet
     report[0] = command;
     int i = 1;
     for (uint8_t p : parameters) {
-        if (i > 6)
+        if (i > 6) {
             break;
+        }
         report[i++] = p;
     }
     report[7] = ReportChecksum(report);
@@ -52,16 +56,9 @@ CommandReport MakeReport(uint8_t command, std::initializer_list<uint8_t> paramet
 }
 
 uint8_t PollingInterval(int32_t pollingRate) {
-    switch (pollingRate) {
-    case 0:
-        return 8;
-    case 1:
-        return 4;
-    case 3:
-        return 1;
-    default:
-        return 2;
-    }
+    // A code that names no rate gets 500 Hz, the mouse's own default.
+    const PollingRate* rate = PollingRateOfCode(pollingRate);
+    return rate != nullptr ? rate->intervalMs : 2;
 }
 
 CommandReport PollingRateReport(const ProfileRecord& profile) {
@@ -96,8 +93,9 @@ CommandReport LightingReport(const ProfileRecord& profile) {
 uint8_t StageCode(int32_t level) {
     static constexpr uint8_t kCodes[14] = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07,
                                            0x08, 0x25, 0x26, 0x27, 0x28, 0x45, 0x47};
-    if (level < 1 || level > 14)
+    if (level < 1 || level > 14) {
         return 0x06;
+    }
     return kCodes[level - 1];
 }
 
@@ -119,8 +117,9 @@ DpiStageBlock BuildDpiStageBlock(const ProfileRecord& profile) {
 }
 
 bool SelectStageReport(const ProfileRecord& profile, CommandReport& report) {
-    if (profile.Cpi_X < 0 || profile.Cpi_X >= kDpiLevelCount)
+    if (profile.Cpi_X < 0 || profile.Cpi_X >= kDpiLevelCount) {
         return false;
+    }
     report = MakeReport(kCommandSelectStage, {Low(profile.Cpi_X + 1), 0x08});
     return true;
 }
@@ -129,8 +128,9 @@ SequenceSlot FixedSequenceSlot(int code) {
     SequenceSlot slot{};
     const KeySequence keys = KeySequenceOf(code);
     const int count = std::clamp(keys.count, 0, static_cast<int>(keys.keys.size()));
-    if (count == 0)
+    if (count == 0) {
         return slot;
+    }
     slot[0] = 0x00;
     slot[1] = 0x01; // played once
     int at = kSlotHeaderBytes;
@@ -148,8 +148,9 @@ SequenceSlot FixedSequenceSlot(int code) {
 SequenceSlot MacroSequenceSlot(const MacroKeyInfo& entry) {
     SequenceSlot slot{};
     const int events = std::min<int>(entry.ContentCount, kMacroEventMax);
-    if (events == 0)
+    if (events == 0) {
         return slot;
+    }
     const uint32_t repeat = static_cast<uint32_t>(entry.RepeatCount);
     slot[0] = static_cast<uint8_t>((repeat >> 8) & 0xFF);
     slot[1] = static_cast<uint8_t>(repeat & 0xFF);
@@ -162,13 +163,15 @@ SequenceSlot MacroSequenceSlot(const MacroKeyInfo& entry) {
         const unsigned pause = static_cast<unsigned>(e[2]) | (static_cast<unsigned>(e[3]) << 8);
         const unsigned d = pause / 10;
         if (d <= 127) {
-            if (at + 2 > slot.size())
+            if (at + 2 > slot.size()) {
                 break;
+            }
             slot[at++] = static_cast<uint8_t>(d | (press ? kPressFlag : kReleaseFlag));
             slot[at++] = usage;
         } else {
-            if (at + 4 > slot.size())
+            if (at + 4 > slot.size()) {
                 break;
+            }
             slot[at++] = press ? kPressFlag : kReleaseFlag;
             slot[at++] = usage;
             slot[at++] = static_cast<uint8_t>(std::min(pause / 50, 255u));
@@ -206,8 +209,9 @@ std::array<uint8_t, 4> EntryDescriptor(const MacroKeyInfo& entry, int entryIndex
 ButtonTable BuildButtonTable(const ProfileRecord& profile) {
     ButtonTable table;
     for (int n = 0; n < kMacroKeyCount; ++n) {
-        if (n >= kFirstSkippedEntry && n <= kLastSkippedEntry)
+        if (n >= kFirstSkippedEntry && n <= kLastSkippedEntry) {
             continue;
+        }
         const MacroKeyInfo& entry = profile.MacroKey[n];
         std::array<uint8_t, 4> d = EntryDescriptor(entry, n, profile.OTGSpeed);
         if (d[0] == kDescriptorSequence && table.slots.size() < kSequenceSlotCount) {
@@ -239,8 +243,9 @@ TransferList BuildApplyAll(const ProfileRecord& profile) {
 
     // A stage index outside 0..5 (a damaged file or block) selects nothing: the mouse keeps its stage.
     CommandReport select{};
-    if (SelectStageReport(profile, select))
+    if (SelectStageReport(profile, select)) {
         AddSet(list, select);
+    }
     AddPause(list, 100);
 
     const ButtonTable table = BuildButtonTable(profile);
@@ -270,8 +275,9 @@ TransferList BuildApplyAll(const ProfileRecord& profile) {
 
 TransferList BuildApplyAll(const ShareData& data) {
     const ProfileRecord* profile = ActiveProfile(data);
-    if (profile == nullptr)
+    if (profile == nullptr) {
         return {};
+    }
     return BuildApplyAll(*profile);
 }
 
@@ -293,17 +299,20 @@ TransferList BuildReadBackTail() {
 }
 
 bool DecodeReadBack(const std::array<uint8_t, 8>& answer, int32_t& cpiX) {
-    if (answer[1] < 1 || answer[1] > kDpiLevelCount)
+    if (answer[1] < 1 || answer[1] > kDpiLevelCount) {
         return false;
+    }
     cpiX = answer[1] - 1;
     return true;
 }
 
 int TotalPauseMs(const TransferList& list) {
     int total = 0;
-    for (const Transfer& t : list)
-        if (t.kind == TransferKind::Pause)
+    for (const Transfer& t : list) {
+        if (t.kind == TransferKind::Pause) {
             total += t.ms;
+        }
+    }
     return total;
 }
 

@@ -8,33 +8,44 @@
 
 #include <algorithm>
 
+namespace {
+// Saves of a read-back that the copy may overtake before the job gives up following it (each further round needs a
+// change on the window thread during the save before it).
+constexpr int kSaveRounds = 4;
+} // namespace
+
 SleepClock::SleepClock() : interrupted_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
 void SleepClock::Pause(int ms) {
-    if (ms <= 0)
+    if (ms <= 0) {
         return;
-    if (interrupted_)
+    }
+    if (interrupted_) {
         WaitForSingleObject(interrupted_.get(), static_cast<DWORD>(ms));
-    else
+    } else {
         Sleep(static_cast<DWORD>(ms));
+    }
 }
 
 void SleepClock::Interrupt() {
-    if (interrupted_)
+    if (interrupted_) {
         SetEvent(interrupted_.get());
+    }
 }
 
 MonitorShareData::MonitorShareData() : data_(std::make_unique<ShareData>()) {
     InitShareData(*data_);
 }
 
-void MonitorShareData::Get(ShareData& out) const {
+uint64_t MonitorShareData::Get(ShareData& out) const {
     std::lock_guard<std::mutex> lock(lock_);
     out = *data_;
+    return changes_;
 }
 
 void MonitorShareData::Set(const ShareData& in) {
     std::lock_guard<std::mutex> lock(lock_);
+    ++changes_;
     *data_ = in;
 }
 
@@ -44,10 +55,11 @@ bool MonitorJobHost::PostToOption(unsigned message) {
 }
 
 void MonitorJobHost::SaveAllProfiles(const ShareData& data) {
-    if (folder_.empty())
+    if (folder_.empty()) {
         ::SaveAllProfiles(data);
-    else
+    } else {
         ::SaveAllProfiles(data, folder_);
+    }
 }
 
 void MonitorJobHost::WriteBlock(const ShareData& data) {
@@ -63,29 +75,35 @@ bool DeviceJobRunner::Execute(const TransferList& list, std::array<uint8_t, 8>* 
     for (const Transfer& t : list) {
         const int length = static_cast<int>(t.bytes.size());
         // The mouse went away (or Monitor is ending) during the job: the rest is not sent.
-        if (t.kind != TransferKind::Pause && !Connected())
+        if (t.kind != TransferKind::Pause && !Connected()) {
             return false;
+        }
         switch (t.kind) {
         case TransferKind::Pause:
             clock_.Pause(t.ms);
             break;
         case TransferKind::Set:
-            if (!transport_.SetFeature(t.bytes.data(), length, result))
+            if (!transport_.SetFeature(t.bytes.data(), length, result)) {
                 return false;
+            }
             break;
         case TransferKind::Write:
-            if (!transport_.WriteUSB(t.bytes.data(), length, result))
+            if (!transport_.WriteUSB(t.bytes.data(), length, result)) {
                 return false;
+            }
             break;
         case TransferKind::Get: {
             std::array<uint8_t, 8> buffer{};
             std::copy_n(t.bytes.begin(), std::min<size_t>(t.bytes.size(), buffer.size()), buffer.begin());
-            if (!transport_.GetFeature(buffer.data(), static_cast<int>(buffer.size()), result))
+            if (!transport_.GetFeature(buffer.data(), static_cast<int>(buffer.size()), result)) {
                 return false;
-            if (answer)
+            }
+            if (answer) {
                 *answer = buffer;
-            if (getResult)
+            }
+            if (getResult) {
                 *getResult = result;
+            }
             break;
         }
         }
@@ -101,8 +119,9 @@ void DeviceJobRunner::ApplyAll() {
     const TransferList list = BuildApplyAll(*snapshot); // empty when CurrentProfile is not 0..4
     Execute(list);
     snapshot.reset();
-    if (!host_.PostToOption(ApplyFinished))
+    if (!host_.PostToOption(ApplyFinished)) {
         host_.Trace("OnApplyAllSetting Don't find Quorra Option Dialog\n");
+    }
 }
 
 void DeviceJobRunner::ReadBack() {
@@ -112,31 +131,45 @@ void DeviceJobRunner::ReadBack() {
     int32_t stage = 0;
     const bool known = open && got != 0 && DecodeReadBack(answer, stage);
 
-    auto snapshot = std::make_unique<ShareData>();
     data_.Update([&](ShareData& d) {
-        if (known)
-            if (ProfileRecord* profile = ActiveProfile(d))
+        if (known) {
+            if (ProfileRecord* profile = ActiveProfile(d)) {
                 profile->Cpi_X = stage;
-        *snapshot = d;
+            }
+        }
+        host_.WriteBlock(d);
         return 0;
     });
-    host_.SaveAllProfiles(*snapshot);
-    host_.WriteBlock(*snapshot);
+    // The save takes a while, and the window thread may switch the profile or take a new stage meanwhile: the files
+    // and the registry must end on that newer state, not on the one the save began with.
+    auto snapshot = std::make_unique<ShareData>();
+    uint64_t saved = data_.Get(*snapshot);
+    for (int round = 0; round < kSaveRounds; ++round) {
+        host_.SaveAllProfiles(*snapshot);
+        const uint64_t now = data_.Get(*snapshot);
+        if (now == saved) {
+            break;
+        }
+        saved = now;
+    }
     host_.PostToOption(DeviceStateRead);
     snapshot.reset();
 
     // The mouse takes the fixed parameters again once it has settled; not when it has gone meanwhile.
-    if (open)
+    if (open) {
         Execute(BuildReadBackTail());
+    }
 }
 
 bool DeviceJobRunner::Run(unsigned job) {
-    if (!Connected() || (job != kJobApplyAll && job != kJobReadBack))
+    if (!Connected() || (job != kJobApplyAll && job != kJobReadBack)) {
         return false;
-    if (job == kJobApplyAll)
+    }
+    if (job == kJobApplyAll) {
         ApplyAll();
-    else
+    } else {
         ReadBack();
+    }
     return true;
 }
 
@@ -152,6 +185,7 @@ void DeviceWorker::Stop() {
 void DeviceWorker::OnJob(UINT message, WPARAM wParam, LPARAM) {
     // Anyone on the desktop can post to this thread: a wParam beyond 32 bits is no job code, however its low bits
     // read.
-    if (message == DeviceJob && wParam <= 0xFFFFFFFFu)
+    if (message == DeviceJob && wParam <= 0xFFFFFFFFu) {
         runner_.Run(static_cast<unsigned>(wParam));
+    }
 }

@@ -50,20 +50,27 @@ private:
 
 // Monitor's copy of ShareData, shared by the window thread and the DeviceWorker. The window thread replaces or
 // changes it through Update (for example `copy.Update([&](ShareData& d) { return block.ReadBlock(d); })`); a job
-// takes its own copy with Get. Keep the work under the lock short: no device or file work.
+// takes its own copy with Get. Keep the work under the lock short: no device or file work. The shared block is the
+// one exception: whoever changes the copy writes the block inside the same Update, so that the block's writes come
+// in the order of the copy's changes and an older state never lands over a newer one.
+//
+// Every Set and Update counts as a change: Get returns the number of changes so far, so that a slow piece of work on
+// a copy (saving the files) can tell whether the copy moved on meanwhile.
 class MonitorShareData {
 public:
     MonitorShareData(); // InitShareData
-    void Get(ShareData& out) const;
+    uint64_t Get(ShareData& out) const;
     void Set(const ShareData& in);
     template <typename F> auto Update(F&& change) {
         std::lock_guard<std::mutex> lock(lock_);
+        ++changes_;
         return change(*data_);
     }
 
 private:
     mutable std::mutex lock_;
     std::unique_ptr<ShareData> data_;
+    uint64_t changes_ = 0;
 };
 
 // What a job does beyond the device, so that tests can watch it.

@@ -19,8 +19,9 @@ template <typename Fn> bool Bind(HMODULE module, const char* name, Fn& out) {
 bool HidBinding::Load(const std::string& folder) {
     Unload();
     LibraryModule library(LoadLibraryA((folder + kHidDriverFileName).c_str()));
-    if (!library)
+    if (!library) {
         return false;
+    }
     HMODULE m = library.get();
     Exports e;
     const bool all =
@@ -61,32 +62,39 @@ int HidBinding::OpenDevMonitor(HWND window, UINT eventMessage, UINT presenceMess
 
 int HidBinding::OpenFeatureDevice() {
     std::lock_guard<std::mutex> lock(transferLock_);
-    if (!bound_)
+    if (!bound_) {
         return 0;
-    featureOpen_ = true;
-    return exports_.openFeatureDevice();
+    }
+    // Only an interface that opened takes transfers: the library would send them nowhere.
+    const int result = exports_.openFeatureDevice();
+    featureOpen_ = result != 0;
+    return result;
 }
 
 int HidBinding::OpenReportDevice() {
     std::lock_guard<std::mutex> lock(transferLock_);
-    if (!bound_)
+    if (!bound_) {
         return 0;
-    reportOpen_ = true;
-    return exports_.openReportDevice();
+    }
+    const int result = exports_.openReportDevice();
+    reportOpen_ = result != 0;
+    return result;
 }
 
 int HidBinding::CloseFeatureDevice() {
     std::lock_guard<std::mutex> lock(transferLock_);
-    if (!bound_)
+    if (!bound_) {
         return 0;
+    }
     featureOpen_ = false;
     return exports_.closeFeatureDevice();
 }
 
 int HidBinding::CloseReportDevice() {
     std::lock_guard<std::mutex> lock(transferLock_);
-    if (!bound_)
+    if (!bound_) {
         return 0;
+    }
     reportOpen_ = false;
     return exports_.closeReportDevice();
 }
@@ -101,8 +109,9 @@ bool HidBinding::SetFeature(const uint8_t* report, int length, int& result) {
     const int n = std::clamp(length, 0, static_cast<int>(buffer.size()));
     std::memcpy(buffer.data(), report, n);
     std::lock_guard<std::mutex> lock(transferLock_);
-    if (!bound_ || !featureOpen_)
+    if (!bound_ || !featureOpen_) {
         return false;
+    }
     result = exports_.setFeature(buffer.data(), n);
     return true;
 }
@@ -112,8 +121,9 @@ bool HidBinding::GetFeature(uint8_t* buffer, int length, int& result) {
     const int n = std::clamp(length, 0, static_cast<int>(local.size()));
     std::memcpy(local.data(), buffer, n);
     std::lock_guard<std::mutex> lock(transferLock_);
-    if (!bound_ || !featureOpen_)
+    if (!bound_ || !featureOpen_) {
         return false;
+    }
     result = exports_.getFeature(local.data(), n);
     std::memcpy(buffer, local.data(), n);
     return true;
@@ -124,8 +134,9 @@ bool HidBinding::WriteUSB(const uint8_t* block, int length, int& result) {
     const int n = std::clamp(length, 0, static_cast<int>(buffer.size()));
     std::memcpy(buffer.data(), block, n);
     std::lock_guard<std::mutex> lock(transferLock_);
-    if (!bound_ || !reportOpen_)
+    if (!bound_ || !reportOpen_) {
         return false;
+    }
     result = exports_.writeUsb(buffer.data(), n);
     return true;
 }

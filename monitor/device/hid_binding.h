@@ -49,7 +49,8 @@ public:
     // Frees the library. Call Close* first (shut-down order: feature, report, monitor, then unload).
     void Unload();
 
-    // Window thread only. Without a bound library each returns 0 and calls nothing.
+    // Window thread only. Without a bound library each returns 0 and calls nothing. An interface takes transfers only
+    // after its open returned non-zero.
     int SetVidPid(int vendorId, int productId);
     int OpenDevMonitor(HWND window, UINT eventMessage, UINT presenceMessage);
     int OpenFeatureDevice();

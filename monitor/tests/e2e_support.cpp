@@ -21,32 +21,13 @@ namespace {
 std::string WindowsPath(const std::string& unixPath) {
     std::string path = "Z:" + unixPath;
     for (char& c : path) {
-        if (c == '/')
+        if (c == '/') {
             c = '\\';
+        }
     }
     return path;
 }
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
 } // namespace
-
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    for (;;) {
-        Pump();
-        if (condition())
-            return true;
-        if (GetTickCount64() >= end)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 25, QS_ALLINPUT);
-    }
-}
 
 std::string ReadFileText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -57,8 +38,9 @@ std::string ReadFileText(const std::string& path) {
 
 std::string BinFolder() {
     const char* bin = std::getenv("KORVANE_BIN_DIR");
-    if (bin == nullptr)
+    if (bin == nullptr) {
         return {};
+    }
     return WindowsPath(bin) + "\\";
 }
 
@@ -68,30 +50,36 @@ DebugOutput::DebugOutput() {
     buffer_ = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, "DBWIN_BUFFER");
     bufferReady_ = CreateEventA(nullptr, FALSE, FALSE, "DBWIN_BUFFER_READY");
     dataReady_ = CreateEventA(nullptr, FALSE, FALSE, "DBWIN_DATA_READY");
-    if (buffer_ != nullptr && bufferReady_ != nullptr && dataReady_ != nullptr)
+    if (buffer_ != nullptr && bufferReady_ != nullptr && dataReady_ != nullptr) {
         view_ = MapViewOfFile(buffer_, FILE_MAP_READ, 0, 0, 4096);
+    }
     listening_ = view_ != nullptr;
-    if (listening_)
+    if (listening_) {
         thread_ = std::thread([this] { Run(); });
+    }
 }
 
 DebugOutput::~DebugOutput() {
     stop_ = true;
-    if (thread_.joinable())
+    if (thread_.joinable()) {
         thread_.join();
-    if (view_ != nullptr)
+    }
+    if (view_ != nullptr) {
         UnmapViewOfFile(view_);
+    }
     for (HANDLE h : {buffer_, bufferReady_, dataReady_}) {
-        if (h != nullptr)
+        if (h != nullptr) {
             CloseHandle(h);
+        }
     }
 }
 
 void DebugOutput::Run() {
     while (!stop_) {
         SetEvent(bufferReady_);
-        if (WaitForSingleObject(dataReady_, 100) != WAIT_OBJECT_0)
+        if (WaitForSingleObject(dataReady_, 100) != WAIT_OBJECT_0) {
             continue;
+        }
         const auto* bytes = static_cast<const char*>(view_);
         DWORD pid = 0;
         std::memcpy(&pid, bytes, sizeof pid);
@@ -105,19 +93,23 @@ int DebugOutput::Count(const std::string& text, DWORD pid) const {
     std::lock_guard<std::mutex> lock(lock_);
     int n = 0;
     for (const Line& line : lines_) {
-        if ((pid == 0 || line.pid == pid) && line.text.find(text) != std::string::npos)
+        if ((pid == 0 || line.pid == pid) && line.text.find(text) != std::string::npos) {
             ++n;
+        }
     }
     return n;
 }
 
-bool DebugOutput::Contains(const std::string& text, DWORD pid) const { return ArrivalOf(text, pid) != 0; }
+bool DebugOutput::Contains(const std::string& text, DWORD pid) const {
+    return ArrivalOf(text, pid) != 0;
+}
 
 ULONGLONG DebugOutput::ArrivalOf(const std::string& text, DWORD pid) const {
     std::lock_guard<std::mutex> lock(lock_);
     for (const Line& line : lines_) {
-        if ((pid == 0 || line.pid == pid) && line.text.find(text) != std::string::npos)
+        if ((pid == 0 || line.pid == pid) && line.text.find(text) != std::string::npos) {
             return line.tick;
+        }
     }
     return 0;
 }
@@ -125,8 +117,9 @@ ULONGLONG DebugOutput::ArrivalOf(const std::string& text, DWORD pid) const {
 int DebugOutput::IndexOf(const std::string& text, DWORD pid) const {
     std::lock_guard<std::mutex> lock(lock_);
     for (size_t i = 0; i < lines_.size(); ++i) {
-        if ((pid == 0 || lines_[i].pid == pid) && lines_[i].text.find(text) != std::string::npos)
+        if ((pid == 0 || lines_[i].pid == pid) && lines_[i].text.find(text) != std::string::npos) {
             return static_cast<int>(i);
+        }
     }
     return -1;
 }
@@ -139,8 +132,7 @@ OptionStandIn::OptionStandIn(const char* title) {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "KorvaneOptionStandIn";
     RegisterClassA(&wc);
-    hwnd_ = CreateWindowExA(0, wc.lpszClassName, title, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                            wc.hInstance, this);
+    hwnd_ = CreateWindowExA(0, wc.lpszClassName, title, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, this);
 }
 
 OptionStandIn::~OptionStandIn() {
@@ -152,8 +144,9 @@ OptionStandIn::~OptionStandIn() {
 
 int OptionStandIn::Count(UINT message) const {
     int n = 0;
-    for (UINT m : received_)
+    for (UINT m : received_) {
         n += m == message ? 1 : 0;
+    }
     return n;
 }
 
@@ -165,8 +158,9 @@ LRESULT CALLBACK OptionStandIn::Proc(HWND hwnd, UINT message, WPARAM wParam, LPA
     auto* self = reinterpret_cast<OptionStandIn*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (self != nullptr && (message >= WM_USER || message == WM_CLOSE)) {
         self->received_.push_back(message);
-        if (message == WM_CLOSE)
-            return 0;   // recorded; the stand-in stays for the rest of the test
+        if (message == WM_CLOSE) {
+            return 0; // recorded; the stand-in stays for the rest of the test
+        }
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
@@ -187,12 +181,14 @@ ProgramFolder::ProgramFolder() {
     const std::string bin = BinFolder();
     ready_ = !bin.empty();
     for (const char* file : {"Monitor.exe", "VexelOSD.exe", "hiddriver.dll", "mousectl.exe", "lan.dll"}) {
-        if (!CopyFileA((bin + file).c_str(), (path_ + file).c_str(), FALSE))
+        if (!CopyFileA((bin + file).c_str(), (path_ + file).c_str(), FALSE)) {
             ready_ = false;
+        }
     }
     // The config.ini that the program folder ships with.
-    if (!CopyFileA((bin + "..\\monitor\\assets\\config.ini").c_str(), (path_ + "config.ini").c_str(), FALSE))
+    if (!CopyFileA((bin + "..\\monitor\\assets\\config.ini").c_str(), (path_ + "config.ini").c_str(), FALSE)) {
         ready_ = false;
+    }
     std::ofstream(path_ + "VexelOSD.log").flush();
 }
 
@@ -219,13 +215,15 @@ void ProgramFolder::WriteMouseMemory(bool plugged, int selectedStage) {
 
 bool ProgramFolder::StartMonitor(const std::string& arguments) {
     std::string command = "\"" + path_ + "Monitor.exe\"";
-    if (!arguments.empty())
+    if (!arguments.empty()) {
         command += " " + arguments;
+    }
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, path_.c_str(), &si, &pi))
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, path_.c_str(), &si, &pi)) {
         return false;
+    }
     CloseHandle(pi.hThread);
     monitor_ = pi.hProcess;
     monitorPid_ = pi.dwProcessId;
@@ -233,7 +231,7 @@ bool ProgramFolder::StartMonitor(const std::string& arguments) {
 }
 
 bool ProgramFolder::WaitMonitorReady(DWORD timeoutMs) {
-    return WaitFor(
+    return PumpUntil(
         [] {
             return FindWindowA(nullptr, kMonitorWindowTitle) != nullptr &&
                    FindWindowExA(HWND_MESSAGE, nullptr, vmouse::kControlWindowClass, vmouse::kControlWindowTitle) !=
@@ -243,20 +241,24 @@ bool ProgramFolder::WaitMonitorReady(DWORD timeoutMs) {
 }
 
 bool ProgramFolder::StopMonitor() {
-    if (monitor_ == nullptr)
+    if (monitor_ == nullptr) {
         return true;
-    if (HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle))
+    }
+    if (HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle)) {
         PostMessageA(monitor, WM_CLOSE, 0, 0);
-    bool ended = WaitFor([&] { return WaitForSingleObject(monitor_, 0) == WAIT_OBJECT_0; }, 20000);
-    if (!ended)
+    }
+    bool ended = PumpUntil([&] { return WaitForSingleObject(monitor_, 0) == WAIT_OBJECT_0; }, 20000);
+    if (!ended) {
         TerminateProcess(monitor_, 1);
+    }
     CloseHandle(monitor_);
     monitor_ = nullptr;
     // Monitor closes the OSD program; give it the time to go, then make sure.
-    if (!WaitFor([] { return FindWindowA(nullptr, kOsdWindowTitle) == nullptr; }, 10000)) {
-        if (HWND osd = FindWindowA(nullptr, kOsdWindowTitle))
+    if (!PumpUntil([] { return FindWindowA(nullptr, kOsdWindowTitle) == nullptr; }, 10000)) {
+        if (HWND osd = FindWindowA(nullptr, kOsdWindowTitle)) {
             PostMessageA(osd, WM_CLOSE, 0, 0);
-        WaitFor([] { return FindWindowA(nullptr, kOsdWindowTitle) == nullptr; }, 5000);
+        }
+        PumpUntil([] { return FindWindowA(nullptr, kOsdWindowTitle) == nullptr; }, 5000);
         ended = false;
     }
     return ended;
@@ -267,12 +269,13 @@ int ProgramFolder::Run(const std::string& program, const std::string& arguments,
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, path_.c_str(),
-                        &si, &pi))
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, path_.c_str(), &si,
+                        &pi)) {
         return -1;
+    }
     CloseHandle(pi.hThread);
     int code = -1;
-    if (WaitFor([&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, timeoutMs)) {
+    if (PumpUntil([&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, timeoutMs)) {
         DWORD exitCode = 0;
         GetExitCodeProcess(pi.hProcess, &exitCode);
         code = static_cast<int>(exitCode);
@@ -300,18 +303,20 @@ std::string ProgramFolder::ConfigString(const char* section, const char* key) co
 PointerRegistryGuard::PointerRegistryGuard() {
     const char* mouse = "Control Panel\\Mouse";
     const char* desktop = "Control Panel\\Desktop";
-    for (const char* name : {"MouseSpeed", "MouseThreshold1", "MouseThreshold2", "MouseSensitivity",
-                             "DoubleClickSpeed"})
+    for (const char* name :
+         {"MouseSpeed", "MouseThreshold1", "MouseThreshold2", "MouseSensitivity", "DoubleClickSpeed"}) {
         values_.push_back({mouse, name, false, {}});
+    }
     values_.push_back({desktop, "WheelScrollLines", false, {}});
     for (Value& v : values_) {
         HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, v.key, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, v.key, 0, KEY_READ, &key) != ERROR_SUCCESS) {
             continue;
+        }
         char text[261] = {};
         DWORD size = 260;
-        v.present = RegQueryValueExA(key, v.name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size) ==
-                    ERROR_SUCCESS;
+        v.present =
+            RegQueryValueExA(key, v.name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size) == ERROR_SUCCESS;
         v.text = text;
         RegCloseKey(key);
     }
@@ -320,13 +325,15 @@ PointerRegistryGuard::PointerRegistryGuard() {
 PointerRegistryGuard::~PointerRegistryGuard() {
     for (const Value& v : values_) {
         HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, v.key, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, v.key, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
             continue;
-        if (v.present)
+        }
+        if (v.present) {
             RegSetValueExA(key, v.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(v.text.c_str()),
                            static_cast<DWORD>(v.text.size() + 1));
-        else
+        } else {
             RegDeleteValueA(key, v.name);
+        }
         RegCloseKey(key);
     }
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "common/profile_record.h"
+#include "testing/pump.h"
 
 #include <atomic>
 #include <functional>
@@ -17,8 +18,10 @@
 
 namespace e2e {
 
-// Pumps this thread's messages until the condition holds or the time is up; true when it held.
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
+// PumpUntil under the name that Option's end-to-end tests use.
+inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
+    return PumpUntil(condition, timeoutMs);
+}
 
 std::string ReadFileText(const std::string& path);
 
@@ -77,7 +80,7 @@ public:
     // A folder that holds the programs already (an installed one): nothing is copied; it is removed at the end too.
     explicit ProgramFolder(const std::string& existingFolder);
     ~ProgramFolder();
-    const std::string& Path() const { return path_; }   // with a trailing backslash
+    const std::string& Path() const { return path_; } // with a trailing backslash
     std::string File(const std::string& name) const { return path_ + name; }
     bool Ready() const { return ready_; }
 

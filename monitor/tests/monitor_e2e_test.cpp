@@ -18,7 +18,9 @@ using namespace e2e;
 namespace {
 constexpr DWORD kEventWait = 15000;
 
-std::unique_ptr<ShareData> NewShare() { return std::make_unique<ShareData>(); }
+std::unique_ptr<ShareData> NewShare() {
+    return std::make_unique<ShareData>();
+}
 
 // Profile n of the folder's files, reset and then changed by `change`.
 template <typename F> void WriteProfile(const ProgramFolder& folder, int n, F change) {
@@ -35,8 +37,9 @@ bool BlockHolds(const std::function<bool(const ShareData&)>& test) {
 
 std::string RegistryText(const char* key, const char* name) {
     HKEY h = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &h) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &h) != ERROR_SUCCESS) {
         return {};
+    }
     char text[261] = {};
     DWORD size = 260;
     RegQueryValueExA(h, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
@@ -60,16 +63,19 @@ std::vector<std::string> SentTransfers(const std::string& log, size_t from = 0) 
     size_t at = from;
     while (at < log.size()) {
         size_t end = log.find('\n', at);
-        if (end == std::string::npos)
+        if (end == std::string::npos) {
             end = log.size();
+        }
         std::string line = log.substr(at, end - at);
-        if (!line.empty() && line.back() == '\r')
+        if (!line.empty() && line.back() == '\r') {
             line.pop_back();
+        }
         const size_t space = line.find(' ');
         if (space != std::string::npos && line[0] != '#') {
             const std::string rest = line.substr(space + 1);
-            if (rest.rfind("SET ", 0) == 0 || rest.rfind("WRITE ", 0) == 0)
+            if (rest.rfind("SET ", 0) == 0 || rest.rfind("WRITE ", 0) == 0) {
                 lines.push_back(rest);
+            }
         }
         at = end + 1;
     }
@@ -85,17 +91,18 @@ protected:
     void StartWithMouse() {
         ASSERT_TRUE(folder_.StartMonitor());
         ASSERT_TRUE(folder_.WaitMonitorReady());
-        ASSERT_TRUE(WaitFor([&] { return debug_.Contains("CMonitorWnd started", folder_.MonitorPid()); }, kEventWait));
+        ASSERT_TRUE(
+            PumpUntil([&] { return debug_.Contains("CMonitorWnd started", folder_.MonitorPid()); }, kEventWait));
     }
     // The read-back after start: Monitor saved the profiles and told Option.
     void WaitReadBack() {
-        ASSERT_TRUE(WaitFor([&] { return option_.Count(DeviceStateRead) > 0; }, kEventWait));
+        ASSERT_TRUE(PumpUntil([&] { return option_.Count(DeviceStateRead) > 0; }, kEventWait));
     }
     // ... and its end: command 0x03 four seconds later.
     void WaitReadBackEnd() {
         WaitReadBack();
-        ASSERT_TRUE(WaitFor([&] { return folder_.Log().find("SET 03 00 0F D8 40 00 00 D5") != std::string::npos; },
-                            kEventWait));
+        ASSERT_TRUE(PumpUntil([&] { return folder_.Log().find("SET 03 00 0F D8 40 00 00 D5") != std::string::npos; },
+                              kEventWait));
     }
 
     PointerRegistryGuard registry_;
@@ -128,11 +135,11 @@ TEST_F(MonitorEndToEnd, StartWithTheMouseReadsItBackIntoTheBlock) {
     EXPECT_EQ(0, std::memcmp(image.data(), expected.data(), expected.size()));
 
     // The OSD program was started beside it.
-    EXPECT_TRUE(WaitFor([] { return FindWindowA(nullptr, kOsdWindowTitle) != nullptr; }, kEventWait));
+    EXPECT_TRUE(PumpUntil([] { return FindWindowA(nullptr, kOsdWindowTitle) != nullptr; }, kEventWait));
     EXPECT_TRUE(folder_.StopMonitor());
     EXPECT_TRUE(debug_.Contains("CMonitorWnd OnDestroy done", folder_.MonitorPid()));
     EXPECT_EQ(1, option_.Count(WM_CLOSE));
-    EXPECT_TRUE(WaitFor([&] { return applet.Count(WM_CLOSE) == 1; }, kEventWait));
+    EXPECT_TRUE(PumpUntil([&] { return applet.Count(WM_CLOSE) == 1; }, kEventWait));
     EXPECT_EQ(nullptr, FindWindowA(nullptr, kOsdWindowTitle));
 }
 
@@ -140,7 +147,8 @@ TEST_F(MonitorEndToEnd, NoWindowWhenTheBlockMutexExists) {
     HANDLE mutex = CreateMutexA(nullptr, FALSE, "Korvane_Normal_Mutex_Object");
     ASSERT_NE(nullptr, mutex);
     ASSERT_TRUE(folder_.StartMonitor());
-    EXPECT_TRUE(WaitFor([&] { return WaitForSingleObject(folder_.MonitorProcess(), 0) == WAIT_OBJECT_0; }, kEventWait));
+    EXPECT_TRUE(
+        PumpUntil([&] { return WaitForSingleObject(folder_.MonitorProcess(), 0) == WAIT_OBJECT_0; }, kEventWait));
     DWORD code = 0;
     GetExitCodeProcess(folder_.MonitorProcess(), &code);
     EXPECT_EQ(1u, code);
@@ -154,20 +162,20 @@ TEST_F(MonitorEndToEnd, StartWithoutTheMouseThenPlugAndUnplug) {
     folder_.WriteMouseMemory(false, 2);
     ASSERT_TRUE(folder_.StartMonitor());
     ASSERT_TRUE(folder_.WaitMonitorReady());
-    ASSERT_TRUE(WaitFor([&] { return debug_.Contains("CMonitorWnd started, mouse absent", folder_.MonitorPid()); },
-                        kEventWait));
+    ASSERT_TRUE(PumpUntil([&] { return debug_.Contains("CMonitorWnd started, mouse absent", folder_.MonitorPid()); },
+                          kEventWait));
     EXPECT_EQ(0, folder_.ConfigInt("Setting", "Device", -1));
     EXPECT_FALSE(debug_.Contains("tray icon added", folder_.MonitorPid()));
 
     // Without the mouse an apply ends at once and sends nothing.
     const size_t before = folder_.Log().size();
     PostMessageA(FindWindowA(nullptr, kMonitorWindowTitle), ApplyAllSetting, 0, 0);
-    EXPECT_TRUE(WaitFor([&] { return option_.Count(ApplyFinished) == 1; }, kEventWait));
+    EXPECT_TRUE(PumpUntil([&] { return option_.Count(ApplyFinished) == 1; }, kEventWait));
     EXPECT_TRUE(SentTransfers(folder_.Log(), before).empty());
 
     ASSERT_EQ(0, folder_.Mousectl("plug"));
-    EXPECT_TRUE(WaitFor([&] { return folder_.ConfigInt("Setting", "Device", -1) == 1; }, kEventWait));
-    EXPECT_TRUE(WaitFor([&] { return debug_.Contains("tray icon added", folder_.MonitorPid()); }, kEventWait));
+    EXPECT_TRUE(PumpUntil([&] { return folder_.ConfigInt("Setting", "Device", -1) == 1; }, kEventWait));
+    EXPECT_TRUE(PumpUntil([&] { return debug_.Contains("tray icon added", folder_.MonitorPid()); }, kEventWait));
     // Arrival reads the stage back.
     WaitReadBack();
     EXPECT_TRUE(BlockHolds([](const ShareData& d) { return d.Profile[0].Cpi_X == 1; }));
@@ -176,13 +184,13 @@ TEST_F(MonitorEndToEnd, StartWithoutTheMouseThenPlugAndUnplug) {
     PostMessageA(monitor, DevicePresence, 1, 0);
     // The mouse's next report is posted behind it: once it is handled, so is the second arrival.
     ASSERT_EQ(0, folder_.Mousectl("dpi 5"));
-    EXPECT_TRUE(WaitFor([] { return BlockHolds([](const ShareData& d) { return d.Profile[0].Cpi_X == 4; }); },
-                        kEventWait));
+    EXPECT_TRUE(
+        PumpUntil([] { return BlockHolds([](const ShareData& d) { return d.Profile[0].Cpi_X == 4; }); }, kEventWait));
     EXPECT_EQ(1, debug_.Count("mouse arrived", folder_.MonitorPid()));
 
     ASSERT_EQ(0, folder_.Mousectl("unplug"));
-    EXPECT_TRUE(WaitFor([&] { return folder_.ConfigInt("Setting", "Device", -1) == 0; }, kEventWait));
-    EXPECT_TRUE(WaitFor([&] { return option_.Count(WM_CLOSE) == 1; }, kEventWait));
+    EXPECT_TRUE(PumpUntil([&] { return folder_.ConfigInt("Setting", "Device", -1) == 0; }, kEventWait));
+    EXPECT_TRUE(PumpUntil([&] { return option_.Count(WM_CLOSE) == 1; }, kEventWait));
     EXPECT_TRUE(debug_.Contains("tray icon deleted", folder_.MonitorPid()));
     EXPECT_NE(std::string::npos, folder_.Log().find("Close_ReportDevice"));
 }
@@ -196,36 +204,37 @@ TEST_F(MonitorEndToEnd, MouseReportsReachTheBlockOptionAndTheDisplay) {
     WaitReadBack();
 
     ASSERT_EQ(0, folder_.Mousectl("dpi 3"));
-    EXPECT_TRUE(WaitFor([] { return BlockHolds([](const ShareData& d) { return d.Profile[0].Cpi_X == 2; }); },
-                        kEventWait));
-    EXPECT_TRUE(WaitFor([&] { return option_.Count(DeviceSettingChanged) == 1; }, kEventWait));
+    EXPECT_TRUE(
+        PumpUntil([] { return BlockHolds([](const ShareData& d) { return d.Profile[0].Cpi_X == 2; }); }, kEventWait));
+    EXPECT_TRUE(PumpUntil([&] { return option_.Count(DeviceSettingChanged) == 1; }, kEventWait));
     // Stage 3 is level 9 in a reset profile: 2500 DPI, shown by the display program.
-    EXPECT_TRUE(WaitFor([&] { return folder_.OsdLog().find("OsdShow 50 0: CPI: 2500") != std::string::npos; },
-                        kEventWait));
+    EXPECT_TRUE(
+        PumpUntil([&] { return folder_.OsdLog().find("OsdShow 50 0: CPI: 2500") != std::string::npos; }, kEventWait));
     EXPECT_EQ("CPI: 2500", folder_.ConfigString("OSDData", "Message"));
     const DWORD pid = folder_.MonitorPid();
     EXPECT_TRUE(debug_.Contains("CMonitorWnd balloon \"2500 DPI\"", pid));
-    EXPECT_TRUE(WaitFor([&] { return debug_.Count("CMonitorWnd balloon removed", pid) == 1; }, 5000));
+    EXPECT_TRUE(PumpUntil([&] { return debug_.Count("CMonitorWnd balloon removed", pid) == 1; }, 5000));
 
     ASSERT_EQ(0, folder_.Mousectl("rate 1000"));
-    EXPECT_TRUE(WaitFor([] { return BlockHolds([](const ShareData& d) { return d.Profile[0].PollingRate == 3; }); },
-                        kEventWait));
+    EXPECT_TRUE(PumpUntil([] { return BlockHolds([](const ShareData& d) { return d.Profile[0].PollingRate == 3; }); },
+                          kEventWait));
     ASSERT_EQ(0, folder_.Mousectl("sensitivity 10 12"));
-    EXPECT_TRUE(WaitFor(
+    EXPECT_TRUE(PumpUntil(
         [] {
-            return BlockHolds(
-                [](const ShareData& d) { return d.Profile[0].Sensitivity_X == 10 && d.Profile[0].Sensitivity_Y == 12; });
+            return BlockHolds([](const ShareData& d) {
+                return d.Profile[0].Sensitivity_X == 10 && d.Profile[0].Sensitivity_Y == 12;
+            });
         },
         kEventWait));
-    EXPECT_TRUE(WaitFor([&] { return option_.Count(DeviceSettingChanged) == 3; }, kEventWait));
+    EXPECT_TRUE(PumpUntil([&] { return option_.Count(DeviceSettingChanged) == 3; }, kEventWait));
     EXPECT_TRUE(debug_.Contains("CMonitorWnd balloon \"1000 Hz\"", pid));
-    EXPECT_TRUE(debug_.Contains("CMonitorWnd balloon \"\"", pid));   // sensitivity: the empty text
+    EXPECT_TRUE(debug_.Contains("CMonitorWnd balloon \"\"", pid)); // sensitivity: the empty text
 
     ASSERT_EQ(0, folder_.Mousectl("profile 4"));
-    EXPECT_TRUE(WaitFor([] { return BlockHolds([](const ShareData& d) { return d.CurrentProfile == 3; }); },
-                        kEventWait));
-    EXPECT_TRUE(WaitFor([&] { return option_.Count(ProfileSwitched) == 1; }, kEventWait));
-    EXPECT_TRUE(WaitFor([&] { return folder_.OsdLog().find("Profile 4") != std::string::npos; }, kEventWait));
+    EXPECT_TRUE(
+        PumpUntil([] { return BlockHolds([](const ShareData& d) { return d.CurrentProfile == 3; }); }, kEventWait));
+    EXPECT_TRUE(PumpUntil([&] { return option_.Count(ProfileSwitched) == 1; }, kEventWait));
+    EXPECT_TRUE(PumpUntil([&] { return folder_.OsdLog().find("Profile 4") != std::string::npos; }, kEventWait));
     // The new profile's pointer settings went to the registry before they were applied.
     EXPECT_EQ("432", RegistryText("Control Panel\\Mouse", "DoubleClickSpeed"));
     EXPECT_EQ("-1", RegistryText("Control Panel\\Desktop", "WheelScrollLines"));
@@ -240,14 +249,16 @@ TEST_F(MonitorEndToEnd, MouseReportsReachTheBlockOptionAndTheDisplay) {
     COPYDATASTRUCT text{kOsdMessageDataId, sizeof record, record};
     EXPECT_EQ(1, SendMessageA(monitor, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&text)));
     EXPECT_EQ("Mail: 3  [Setting]", folder_.ConfigString("OSDData", "Message"));
-    EXPECT_TRUE(WaitFor([&] { return folder_.OsdLog().find("Mail: 3") != std::string::npos; }, kEventWait));
+    EXPECT_TRUE(PumpUntil([&] { return folder_.OsdLog().find("Mail: 3") != std::string::npos; }, kEventWait));
 }
 
 TEST_F(MonitorEndToEnd, ForegroundProgramSwitchesToItsProfile) {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     const std::string exe = std::string(self).substr(std::string(self).find_last_of('\\') + 1);
-    WriteProfile(folder_, 2, [&](ProfileRecord& p) { std::snprintf(p.GameFile, sizeof p.GameFile, "  D:\\Games\\%s ", exe.c_str()); });
+    WriteProfile(folder_, 2, [&](ProfileRecord& p) {
+        std::snprintf(p.GameFile, sizeof p.GameFile, "  D:\\Games\\%s ", exe.c_str());
+    });
     StartWithMouse();
     EXPECT_TRUE(BlockHolds([](const ShareData& d) { return d.CurrentProfile == 0; }));
 
@@ -256,15 +267,16 @@ TEST_F(MonitorEndToEnd, ForegroundProgramSwitchesToItsProfile) {
     ASSERT_NE(nullptr, game);
     // A busy desktop can take the foreground back while the window appears: keep asking for it until Monitor's
     // two-second look at the foreground program has switched the profile.
-    EXPECT_TRUE(WaitFor(
+    EXPECT_TRUE(PumpUntil(
         [&] {
-            if (GetForegroundWindow() != game)
+            if (GetForegroundWindow() != game) {
                 SetForegroundWindow(game);
+            }
             return BlockHolds([](const ShareData& d) { return d.CurrentProfile == 2; });
         },
         15000));
-    EXPECT_TRUE(WaitFor([&] { return option_.Count(ProfileSwitched) == 1; }, kEventWait));
-    EXPECT_TRUE(WaitFor([&] { return folder_.OsdLog().find("Profile 3") != std::string::npos; }, kEventWait));
+    EXPECT_TRUE(PumpUntil([&] { return option_.Count(ProfileSwitched) == 1; }, kEventWait));
+    EXPECT_TRUE(PumpUntil([&] { return folder_.OsdLog().find("Profile 3") != std::string::npos; }, kEventWait));
     DestroyWindow(game);
 }
 
@@ -272,7 +284,7 @@ TEST_F(MonitorEndToEnd, SecondStartForwardsToTheRunningMonitorAndEnds) {
     StartWithMouse();
     const DWORD first = folder_.MonitorPid();
     EXPECT_EQ(0, folder_.Run("Monitor.exe", "1", 15000));
-    EXPECT_TRUE(WaitFor([&] { return debug_.Contains("CMonitorWnd OnCustomizer hWnd!=NULL", first); }, kEventWait));
+    EXPECT_TRUE(PumpUntil([&] { return debug_.Contains("CMonitorWnd OnCustomizer hWnd!=NULL", first); }, kEventWait));
     // The first one still runs and answers.
     EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(folder_.MonitorProcess(), 0));
     EXPECT_EQ(FindWindowA(nullptr, kMonitorWindowTitle) != nullptr, true);
@@ -293,14 +305,15 @@ TEST_F(MonitorEndToEnd, ApplyWritesTheProfileIntoTheMouse) {
     ASSERT_TRUE(WriteShare(*share));
     const size_t before = folder_.Log().size();
     PostMessageA(FindWindowA(nullptr, kMonitorWindowTitle), ApplyAllSetting, 0, 0);
-    ASSERT_TRUE(WaitFor([&] { return option_.Count(ApplyFinished) == 1; }, 30000));
+    ASSERT_TRUE(PumpUntil([&] { return option_.Count(ApplyFinished) == 1; }, 30000));
 
     std::vector<std::string> expected;
     for (const Transfer& t : BuildApplyAll(*share)) {
-        if (t.kind == TransferKind::Set)
+        if (t.kind == TransferKind::Set) {
             expected.push_back("SET " + Hex(t.bytes));
-        else if (t.kind == TransferKind::Write)
+        } else if (t.kind == TransferKind::Write) {
             expected.push_back("WRITE " + Hex(t.bytes));
+        }
     }
     ASSERT_FALSE(expected.empty());
     EXPECT_EQ("SET 01 01 00 00 00 00 00 FD", expected.front());
@@ -313,12 +326,13 @@ TEST_F(MonitorEndToEnd, ShutDownDuringAnApplyEndsTheWorkerBeforeTheTransport) {
     auto share = NewShare();
     ASSERT_TRUE(ReadShare(*share));
     size_t whole = 0;
-    for (const Transfer& t : BuildApplyAll(*share))
+    for (const Transfer& t : BuildApplyAll(*share)) {
         whole += t.kind == TransferKind::Set || t.kind == TransferKind::Write ? 1 : 0;
+    }
     const size_t before = folder_.Log().size();
     PostMessageA(FindWindowA(nullptr, kMonitorWindowTitle), ApplyAllSetting, 0, 0);
     // The apply has begun: its first command reached the mouse.
-    ASSERT_TRUE(WaitFor([&] { return !SentTransfers(folder_.Log(), before).empty(); }, kEventWait));
+    ASSERT_TRUE(PumpUntil([&] { return !SentTransfers(folder_.Log(), before).empty(); }, kEventWait));
     ASSERT_TRUE(folder_.StopMonitor());
 
     const DWORD pid = folder_.MonitorPid();
@@ -333,7 +347,7 @@ TEST_F(MonitorEndToEnd, ShutDownDuringAnApplyEndsTheWorkerBeforeTheTransport) {
     ASSERT_NE(std::string::npos, closed);
     EXPECT_TRUE(SentTransfers(log, closed).empty());
     EXPECT_LT(SentTransfers(log, before).size(), whole);
-    EXPECT_TRUE(WaitFor([&] { return option_.Count(ApplyFinished) == 1; }, kEventWait));
+    EXPECT_TRUE(PumpUntil([&] { return option_.Count(ApplyFinished) == 1; }, kEventWait));
 }
 
 TEST_F(MonitorEndToEnd, HostileBlockChangesValuesNeverMemory) {
@@ -344,10 +358,11 @@ TEST_F(MonitorEndToEnd, HostileBlockChangesValuesNeverMemory) {
     for (int round = 0; round < 4; ++round) {
         auto share = NewShare();
         auto* bytes = reinterpret_cast<uint8_t*>(share.get());
-        for (size_t i = 0; i < sizeof(ShareData); ++i)
+        for (size_t i = 0; i < sizeof(ShareData); ++i) {
             bytes[i] = static_cast<uint8_t>(random());
+        }
         if (round == 1) {
-            share->CurrentProfile = 2;   // a valid index over random profile contents
+            share->CurrentProfile = 2; // a valid index over random profile contents
             // Button entry 2 launches a program whose path has no terminator (event 0x6003 below).
             for (ProfileRecord& p : share->Profile) {
                 p.MacroKey[2].FunctionCode = 99;
@@ -357,18 +372,19 @@ TEST_F(MonitorEndToEnd, HostileBlockChangesValuesNeverMemory) {
         ASSERT_TRUE(WriteShare(*share));
         const int finished = option_.Count(ApplyFinished);
         PostMessageA(monitor, ApplyAllSetting, 0, 0);
-        ASSERT_TRUE(WaitFor([&] { return option_.Count(ApplyFinished) == finished + 1; }, 60000)) << round;
+        ASSERT_TRUE(PumpUntil([&] { return option_.Count(ApplyFinished) == finished + 1; }, 60000)) << round;
         PostMessageA(monitor, ReloadShareDataAndPointer, 0, 0);
-        for (uint32_t code : {0x07000003u, 0x05000008u, 0xC0000A0Au, 0x70000002u, 0x60030000u, 0x60010000u})
+        for (uint32_t code : {0x07000003u, 0x05000008u, 0xC0000A0Au, 0x70000002u, 0x60030000u, 0x60010000u}) {
             PostMessageA(monitor, DeviceEvent, code >> 16, code & 0xFFFF);
+        }
         ASSERT_EQ(0, folder_.Mousectl("dpi 2"));
         // The round is over once the mouse's report has reached the block: Monitor then writes nothing more of this
         // round's copy over the next round's block.
         const auto reported = [](const ShareData& d) { return d.CurrentProfile == 1 && d.Profile[1].Cpi_X == 1; };
-        ASSERT_TRUE(WaitFor([&] { return BlockHolds(reported); }, kEventWait)) << round;
+        ASSERT_TRUE(PumpUntil([&] { return BlockHolds(reported); }, kEventWait)) << round;
     }
-    EXPECT_TRUE(WaitFor([&] { return debug_.Contains("CMonitorWnd launch entry 2", folder_.MonitorPid()); },
-                        kEventWait));
+    EXPECT_TRUE(
+        PumpUntil([&] { return debug_.Contains("CMonitorWnd launch entry 2", folder_.MonitorPid()); }, kEventWait));
     // An OSD record with no terminator, and one of a single byte.
     char record[151];
     std::memset(record, 'x', sizeof record);
@@ -392,7 +408,7 @@ TEST_F(MonitorEndToEnd, TrayMenuOffersOpenAndExitAndExitEndsMonitorAndOption) {
     auto openMenu = [&] {
         PostMessageA(monitor, TrayNotify, kTrayIconId, WM_RBUTTONDOWN);
         HWND popup = nullptr;
-        WaitFor(
+        PumpUntil(
             [&] {
                 popup = FindWindowA("#32768", nullptr);
                 return popup != nullptr && IsWindowVisible(popup);
@@ -404,31 +420,35 @@ TEST_F(MonitorEndToEnd, TrayMenuOffersOpenAndExitAndExitEndsMonitorAndOption) {
     ASSERT_NE(nullptr, popup);
     PostMessageA(popup, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageA(popup, WM_KEYDOWN, VK_RETURN, 0);
-    EXPECT_TRUE(WaitFor([&] { return debug_.Contains("CMonitorWnd OnCustomizer hWnd!=NULL", pid); }, kEventWait));
-    ASSERT_TRUE(WaitFor([] { return FindWindowA("#32768", nullptr) == nullptr || !IsWindowVisible(FindWindowA("#32768", nullptr)); }, kEventWait));
+    EXPECT_TRUE(PumpUntil([&] { return debug_.Contains("CMonitorWnd OnCustomizer hWnd!=NULL", pid); }, kEventWait));
+    ASSERT_TRUE(PumpUntil(
+        [] { return FindWindowA("#32768", nullptr) == nullptr || !IsWindowVisible(FindWindowA("#32768", nullptr)); },
+        kEventWait));
 
     // A double click and the mouse's own Option button bring Option up too.
     PostMessageA(monitor, TrayNotify, kTrayIconId, WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(WaitFor([&] { return debug_.Contains("OnSystrayNotify WM_LBUTTONDBLCLK", pid); }, kEventWait));
-    EXPECT_TRUE(WaitFor([&] { return debug_.Count("CMonitorWnd OnCustomizer hWnd!=NULL", pid) == 2; }, kEventWait));
+    EXPECT_TRUE(PumpUntil([&] { return debug_.Contains("OnSystrayNotify WM_LBUTTONDBLCLK", pid); }, kEventWait));
+    EXPECT_TRUE(PumpUntil([&] { return debug_.Count("CMonitorWnd OnCustomizer hWnd!=NULL", pid) == 2; }, kEventWait));
     ASSERT_EQ(0, folder_.Mousectl("event 0xA000 0"));
-    EXPECT_TRUE(WaitFor([&] { return debug_.Count("CMonitorWnd OnCustomizer hWnd!=NULL", pid) == 3; }, kEventWait));
+    EXPECT_TRUE(PumpUntil([&] { return debug_.Count("CMonitorWnd OnCustomizer hWnd!=NULL", pid) == 3; }, kEventWait));
 
     popup = openMenu();
     ASSERT_NE(nullptr, popup);
     PostMessageA(popup, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageA(popup, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageA(popup, WM_KEYDOWN, VK_RETURN, 0);
-    EXPECT_TRUE(WaitFor([&] { return WaitForSingleObject(folder_.MonitorProcess(), 0) == WAIT_OBJECT_0; }, kEventWait));
-    EXPECT_TRUE(WaitFor([&] { return option_.Count(WM_CLOSE) == 1; }, kEventWait));
+    EXPECT_TRUE(
+        PumpUntil([&] { return WaitForSingleObject(folder_.MonitorProcess(), 0) == WAIT_OBJECT_0; }, kEventWait));
+    EXPECT_TRUE(PumpUntil([&] { return option_.Count(WM_CLOSE) == 1; }, kEventWait));
 }
 
 TEST_F(MonitorEndToEnd, AccelerationOffClearsTheRegistryRow) {
     HKEY mouse = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Mouse", 0, nullptr, 0, KEY_ALL_ACCESS,
                                              nullptr, &mouse, nullptr));
-    for (auto [name, value] : {std::pair{"MouseSpeed", "1"}, {"MouseThreshold1", "6"}, {"MouseThreshold2", "10"}})
+    for (auto [name, value] : {std::pair{"MouseSpeed", "1"}, {"MouseThreshold1", "6"}, {"MouseThreshold2", "10"}}) {
         RegSetValueExA(mouse, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), 2);
+    }
     RegCloseKey(mouse);
     // Acceleration 2 reads back as off (the registry's 1, 6, 10 match no row of the table).
     WriteProfile(folder_, 0, [](ProfileRecord& p) { p.Acceleration = 2; });
@@ -451,24 +471,24 @@ TEST_F(MonitorEndToEnd, ButtonLaunchesTheProgramOfItsEntry) {
         p.MacroKey[2].FunctionCode = 99;
         std::snprintf(p.MacroKey[2].ProgramPath, sizeof p.MacroKey[2].ProgramPath, "%s",
                       folder_.File("launch\\VexelOSD.exe").c_str());
-        p.MacroKey[3].FunctionCode = 99;   // a path that names no file: nothing starts, no error box
+        p.MacroKey[3].FunctionCode = 99; // a path that names no file: nothing starts, no error box
         std::snprintf(p.MacroKey[3].ProgramPath, sizeof p.MacroKey[3].ProgramPath, "C:\\nowhere\\none.exe");
     });
     StartWithMouse();
     // The display program of the main folder steps aside, so that the launched copy stays.
-    ASSERT_TRUE(WaitFor([] { return FindWindowA(nullptr, kOsdWindowTitle) != nullptr; }, kEventWait));
+    ASSERT_TRUE(PumpUntil([] { return FindWindowA(nullptr, kOsdWindowTitle) != nullptr; }, kEventWait));
     PostMessageA(FindWindowA(nullptr, kOsdWindowTitle), WM_CLOSE, 0, 0);
-    ASSERT_TRUE(WaitFor([] { return FindWindowA(nullptr, kOsdWindowTitle) == nullptr; }, kEventWait));
+    ASSERT_TRUE(PumpUntil([] { return FindWindowA(nullptr, kOsdWindowTitle) == nullptr; }, kEventWait));
 
-    ASSERT_EQ(0, folder_.Mousectl("event 0x6003 0x100"));   // value word too large: nothing
+    ASSERT_EQ(0, folder_.Mousectl("event 0x6003 0x100")); // value word too large: nothing
     ASSERT_EQ(0, folder_.Mousectl("event 0x6004 0"));
     ASSERT_EQ(0, folder_.Mousectl("event 0x6003 0"));
-    EXPECT_TRUE(WaitFor([] { return FindWindowA(nullptr, kOsdWindowTitle) != nullptr; }, kEventWait));
-    EXPECT_TRUE(WaitFor([&] { return !ReadFileText(launched).empty(); }, kEventWait));
+    EXPECT_TRUE(PumpUntil([] { return FindWindowA(nullptr, kOsdWindowTitle) != nullptr; }, kEventWait));
+    EXPECT_TRUE(PumpUntil([&] { return !ReadFileText(launched).empty(); }, kEventWait));
     EXPECT_TRUE(debug_.Contains("CMonitorWnd launch entry 3", folder_.MonitorPid()));
     EXPECT_TRUE(debug_.Contains("CMonitorWnd launch entry 2", folder_.MonitorPid()));
     // No modal box of the missing program holds up Monitor.
     DWORD_PTR answer = 0;
-    EXPECT_NE(0, SendMessageTimeoutA(FindWindowA(nullptr, kMonitorWindowTitle), WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
-                                     5000, &answer));
+    EXPECT_NE(0, SendMessageTimeoutA(FindWindowA(nullptr, kMonitorWindowTitle), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000,
+                                     &answer));
 }

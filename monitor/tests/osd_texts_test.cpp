@@ -23,7 +23,7 @@ TEST(OsdTexts, CpiMessageShowsTheChosenStage) {
     auto data = std::make_unique<ShareData>();
     ResetAll(*data);
     ProfileRecord& p = data->Profile[0];
-    p.CpiStep = 1;   // the stage index that once fed this message; it must not matter
+    p.CpiStep = 1; // the stage index that once fed this message; it must not matter
     p.Cpi_X = 2;
     EXPECT_EQ("CPI: 2500", CpiMessage(p));
     p.Cpi_X = 5;
@@ -34,20 +34,6 @@ TEST(OsdTexts, CpiMessageShowsTheChosenStage) {
     EXPECT_EQ("", CpiMessage(p));
     p.Cpi_X = -1;
     EXPECT_EQ("", CpiMessage(p));
-}
-
-TEST(OsdSettingRecord, FieldsEightAndTwentyFourMustBeOne) {
-    OsdSettingRecord record{};
-    EXPECT_FALSE(ParseOsdSettings(record).profileDisplay);
-    EXPECT_FALSE(ParseOsdSettings(record).cpiDisplay);
-    record = DefaultOsdSettingRecord();
-    EXPECT_TRUE(ParseOsdSettings(record).profileDisplay);
-    EXPECT_TRUE(ParseOsdSettings(record).cpiDisplay);
-    EXPECT_EQ(1, record[8]);
-    EXPECT_EQ(1, record[24]);
-    record[25] = 1;   // 257 is not 1
-    EXPECT_FALSE(ParseOsdSettings(record).cpiDisplay);
-    EXPECT_TRUE(ParseOsdSettings(record).profileDisplay);
 }
 
 TEST(StructEncoding, HexPairsAndChecksum) {

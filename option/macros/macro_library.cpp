@@ -1,12 +1,15 @@
 #include "option/macros/macro_library.h"
 
+#include "common/text.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
+// A macro name without blanks (spaces, tabs) at either end: the form in which names are compared and copied.
+std::string TrimmedName(std::string_view name) {
+    return std::string(TrimBlanks(name, kBlanks));
 }
 
 char FoldCase(char c) {
@@ -34,35 +37,28 @@ std::string MacroNameOf(const MacroRecord& record) {
     return std::string(record.Name, FieldLength(record.Name));
 }
 
-std::string TrimBlanks(std::string_view text) {
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && IsBlank(text[begin]))
-        ++begin;
-    while (end > begin && IsBlank(text[end - 1]))
-        --end;
-    return std::string(text.substr(begin, end - begin));
-}
-
 bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
+    if (a.size() != b.size()) {
         return false;
+    }
     for (size_t i = 0; i < a.size(); ++i) {
-        if (FoldCase(a[i]) != FoldCase(b[i]))
+        if (FoldCase(a[i]) != FoldCase(b[i])) {
             return false;
+        }
     }
     return true;
 }
 
 MacroRecord* MacroAt(const MacroLibrary& library, int index) {
-    if (index < 0 || static_cast<size_t>(index) >= library.size())
+    if (index < 0 || static_cast<size_t>(index) >= library.size()) {
         return nullptr;
+    }
     return library[static_cast<size_t>(index)].get();
 }
 
 bool MacroNameExists(const MacroLibrary& library, std::string_view name) {
     return std::any_of(library.begin(), library.end(), [&](const std::unique_ptr<MacroRecord>& record) {
-        return SameNameIgnoringCase(TrimBlanks(MacroNameOf(*record)), name);
+        return SameNameIgnoringCase(TrimmedName(MacroNameOf(*record)), name);
     });
 }
 
@@ -71,8 +67,9 @@ MacroLookup FindMacroEntry(const MacroLibrary& library, const MacroKeyInfo& entr
     const std::string name = EntryNameOf(entry);
     for (size_t i = 0; i < library.size(); ++i) {
         const MacroRecord& record = *library[i];
-        if (!SameNameIgnoringCase(TrimBlanks(MacroNameOf(record)), name))
+        if (!SameNameIgnoringCase(TrimmedName(MacroNameOf(record)), name)) {
             continue;
+        }
         result.index = static_cast<int>(i);
         const int count = EventCountOf(record);
         result.identical = count == entry.ContentCount &&
@@ -85,7 +82,7 @@ MacroLookup FindMacroEntry(const MacroLibrary& library, const MacroKeyInfo& entr
 void CopyMacroIntoEntry(const MacroRecord& record, MacroKeyInfo& entry) {
     entry.ContentCount = static_cast<uint16_t>(EventCountOf(record));
     // The entry's name is what finds the macro again, and the library side of that lookup is trimmed: store it so.
-    const std::string name = TrimBlanks(MacroNameOf(record));
+    const std::string name = TrimmedName(MacroNameOf(record));
     std::memset(entry.MacroName, 0, sizeof entry.MacroName);
     std::memcpy(entry.MacroName, name.data(), std::min(name.size(), kMacroNameMax));
     static_assert(sizeof entry.Data == sizeof record.Events);
@@ -95,7 +92,7 @@ void CopyMacroIntoEntry(const MacroRecord& record, MacroKeyInfo& entry) {
 
 MacroForEntry MacroForEntryOf(const MacroRecord& record) {
     MacroForEntry macro;
-    macro.name = TrimBlanks(MacroNameOf(record)).substr(0, kMacroNameMax);
+    macro.name = TrimmedName(MacroNameOf(record)).substr(0, kMacroNameMax);
     macro.repeatCount = record.RepeatCount;
     macro.eventCount = EventCountOf(record);
     static_assert(sizeof macro.events == sizeof record.Events);
@@ -110,16 +107,19 @@ bool SyncedEntry(int entryIndex) {
 void SyncMacroEntries(ShareData& working, const MacroLibrary& library) {
     for (ProfileRecord& profile : working.Profile) {
         for (int e = 0; e < kMacroKeyCount; ++e) {
-            if (!SyncedEntry(e))
+            if (!SyncedEntry(e)) {
                 continue;
+            }
             MacroKeyInfo& entry = profile.MacroKey[e];
-            if (entry.FunctionCode != kCodeMacro || FieldLength(entry.MacroName) == 0)
+            if (entry.FunctionCode != kCodeMacro || FieldLength(entry.MacroName) == 0) {
                 continue;
+            }
             const MacroLookup found = FindMacroEntry(library, entry);
-            if (found.index < 0)
+            if (found.index < 0) {
                 entry.FunctionCode = kCodeDisabled;
-            else
+            } else {
                 CopyMacroIntoEntry(*library[static_cast<size_t>(found.index)], entry);
+            }
         }
     }
 }
@@ -133,39 +133,45 @@ std::unique_ptr<MacroRecord> NewMacroRecord(std::string_view name) {
 }
 
 bool RemoveMacroAt(MacroLibrary& library, int index) {
-    if (!MacroAt(library, index))
+    if (!MacroAt(library, index)) {
         return false;
+    }
     library.erase(library.begin() + index);
     return true;
 }
 
 std::string UniqueMacroName(const MacroLibrary& library, std::string_view name) {
     const std::string_view base = name.substr(0, kMacroNameMax);
-    if (!MacroNameExists(library, base))
+    if (!MacroNameExists(library, base)) {
         return std::string(base);
+    }
     // Candidates with the same number of digits differ from each other, so a finite library always leaves one free.
     for (unsigned long long c = 1;; ++c) {
         const std::string digits = std::to_string(c);
         std::string candidate(base.substr(0, kMacroNameMax - std::min(digits.size(), kMacroNameMax)));
         candidate += digits;
-        if (!MacroNameExists(library, candidate))
+        if (!MacroNameExists(library, candidate)) {
             return candidate;
+        }
     }
 }
 
 MacroRecord& AddLoadedMacro(MacroLibrary& library, const MacroRecord& record) {
     auto copy = std::make_unique<MacroRecord>(record);
+    copy->RepeatCount = std::clamp(copy->RepeatCount, kMacroRepeatMin, kMacroRepeatMax);
     // A record written by us never has a longer name; keep its bytes exactly, and cut only one that would not fit.
-    if (FieldLength(copy->Name) > kMacroNameMax)
+    if (FieldLength(copy->Name) > kMacroNameMax) {
         SetMacroName(*copy, std::string(copy->Name, kMacroNameMax));
+    }
     library.push_back(std::move(copy));
     return *library.back();
 }
 
 MacroRecord& AddImportedMacro(MacroLibrary& library, const MacroRecord& record) {
     auto copy = std::make_unique<MacroRecord>(record);
-    const std::string trimmed = TrimBlanks(MacroNameOf(record));
-    SetMacroName(*copy, UniqueMacroName(library, TrimBlanks(std::string_view(trimmed).substr(0, kMacroNameMax))));
+    copy->RepeatCount = std::clamp(copy->RepeatCount, kMacroRepeatMin, kMacroRepeatMax);
+    const std::string trimmed = TrimmedName(MacroNameOf(record));
+    SetMacroName(*copy, UniqueMacroName(library, TrimmedName(std::string_view(trimmed).substr(0, kMacroNameMax))));
     library.push_back(std::move(copy));
     return *library.back();
 }

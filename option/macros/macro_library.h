@@ -21,8 +21,6 @@ inline constexpr size_t kMacroNameMax = 19;
 int EventCountOf(const MacroRecord& record);
 // The name within its field (never past the 52 bytes, terminated or not).
 std::string MacroNameOf(const MacroRecord& record);
-// The text without blanks (spaces, tabs) at either end.
-std::string TrimBlanks(std::string_view text);
 // Letter case ignored (ASCII letters).
 bool SameNameIgnoringCase(std::string_view a, std::string_view b);
 
@@ -58,7 +56,9 @@ bool RemoveMacroAt(MacroLibrary& library, int index);
 // The name itself when no library name clashes with it, else name followed by 1, 2, 3 ... (the first free one), the
 // name shortened so that name and digits still fit 19 characters.
 std::string UniqueMacroName(const MacroLibrary& library, std::string_view name);
-// Appends a record read from the sequence file; a name that would not fit an entry is cut to 19 characters.
+// Appends a record read from the sequence file; a name that would not fit an entry is cut to 19 characters. Like
+// AddImportedMacro it keeps the repeat count in 1..255, so that a damaged file cannot make the mouse play a macro
+// thousands of times.
 MacroRecord& AddLoadedMacro(MacroLibrary& library, const MacroRecord& record);
 // Appends a record read from a macro file: the name trimmed, cut to 19 characters and made unique.
 MacroRecord& AddImportedMacro(MacroLibrary& library, const MacroRecord& record);

@@ -16,6 +16,10 @@ inline constexpr uint8_t kMacroWheelButton = 0xF2;
 inline constexpr uint8_t kMacroSideButton1 = 0xF3;
 inline constexpr uint8_t kMacroSideButton2 = 0xF4;
 
+// The repeat counts the editor offers; a record read from a file is kept in this range.
+inline constexpr int32_t kMacroRepeatMin = 1;
+inline constexpr int32_t kMacroRepeatMax = 255;
+
 inline constexpr uint8_t kMacroPress = 1;
 inline constexpr uint8_t kMacroRelease = 2;
 

@@ -1,18 +1,18 @@
 #include "option/skin/button_pos.h"
 
+#include "common/text.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdint>
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
-
 // Reads one "%d" at pos: leading blanks, an optional sign, digits. Saturates instead of overflowing, so a damaged
 // file cannot make the arithmetic below undefined.
 bool ReadInt(std::string_view s, std::size_t& pos, int& out) {
     std::size_t i = pos;
-    while (i < s.size() && IsBlank(s[i])) {
+    while (i < s.size() && kWhiteSpace.find(s[i]) != std::string_view::npos) {
         ++i;
     }
     bool negative = false;
@@ -41,16 +41,6 @@ bool ReadInt(std::string_view s, std::size_t& pos, int& out) {
 int SaturatedAdd(int a, int b) {
     int64_t sum = static_cast<int64_t>(a) + b;
     return static_cast<int>(sum < INT_MIN ? INT_MIN : sum > INT_MAX ? INT_MAX : sum);
-}
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && IsBlank(s.back())) {
-        s.remove_suffix(1);
-    }
-    return s;
 }
 
 } // namespace
@@ -82,6 +72,6 @@ ButtonPos ParseButtonPos(std::string_view value) {
     pos.bottom = SaturatedAdd(numbers[1], numbers[3]);
 
     std::size_t lastComma = value.rfind(',');
-    pos.tooltip = std::string(Trim(value.substr(lastComma + 1)).substr(0, kButtonTooltipMax));
+    pos.tooltip = std::string(TrimBlanks(value.substr(lastComma + 1)).substr(0, kButtonTooltipMax));
     return pos;
 }

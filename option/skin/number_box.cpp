@@ -1,5 +1,7 @@
 #include "option/skin/number_box.h"
 
+#include "common/text.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -20,17 +22,6 @@ int64_t Snap(int64_t v, int64_t step) { return step * ((v + step / 2) / step); }
 int64_t Clamp(int64_t v, const SpinRange& r) {
     // An owner that sets the ends the wrong way round still gets a value inside them.
     return std::clamp<int64_t>(v, std::min(r.minimum, r.maximum), std::max(r.minimum, r.maximum));
-}
-
-std::string_view Trim(std::string_view s) {
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; };
-    while (!s.empty() && blank(s.front())) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && blank(s.back())) {
-        s.remove_suffix(1);
-    }
-    return s;
 }
 
 } // namespace
@@ -110,7 +101,7 @@ std::optional<int> SpinDown(int v, const SpinRange& r) {
 }
 
 int SpinSettledValue(std::string_view text, const SpinRange& r) {
-    int64_t v = LeadingNumber(Trim(text));
+    int64_t v = LeadingNumber(TrimBlanks(text));
     return Saturate(Clamp(Snap(v, StepOf(r)), r));
 }
 

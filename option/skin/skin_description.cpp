@@ -1,5 +1,7 @@
 #include "option/skin/skin_description.h"
 
+#include "common/text.h"
+
 #include <cctype>
 #include <string>
 
@@ -15,16 +17,6 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
         }
     }
     return true;
-}
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) {
-        s.remove_suffix(1);
-    }
-    return s;
 }
 
 std::string g_skinFolder;
@@ -72,14 +64,14 @@ IniText::IniText(std::string_view text) {
     Section* current = nullptr;
     while (!text.empty()) {
         std::size_t end = text.find('\n');
-        std::string_view line = Trim(text.substr(0, end));
+        std::string_view line = TrimBlanks(text.substr(0, end));
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         if (line.empty()) {
             continue;
         }
         if (line.front() == '[') {
             std::size_t close = line.find(']');
-            std::string_view name = Trim(line.substr(1, close == std::string_view::npos ? line.npos : close - 1));
+            std::string_view name = TrimBlanks(line.substr(1, close == std::string_view::npos ? line.npos : close - 1));
             current = nullptr;
             for (auto& s : sections_) {
                 if (EqualNoCase(s.name, name)) {
@@ -97,8 +89,8 @@ IniText::IniText(std::string_view text) {
         if (!current || eq == std::string_view::npos) {
             continue;
         }
-        std::string_view key = Trim(line.substr(0, eq));
-        std::string_view value = Trim(line.substr(eq + 1));
+        std::string_view key = TrimBlanks(line.substr(0, eq));
+        std::string_view value = TrimBlanks(line.substr(eq + 1));
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
             value = value.substr(1, value.size() - 2);
         }

@@ -3,7 +3,8 @@
 
 #include "common/ini_file.h"
 #include "common/messages.h"
-#include "monitor/osd_texts.h"
+#include "common/osd_settings.h"
+#include "testing/pump.h"
 
 #include <gtest/gtest.h>
 
@@ -15,17 +16,6 @@
 #include <string>
 
 namespace {
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (condition())
-            return true;
-        if (GetTickCount64() >= end)
-            return false;
-        Sleep(20);
-    }
-}
-
 std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
@@ -33,7 +23,9 @@ std::string ReadText(const std::string& path) {
     return text.str();
 }
 
-HWND Popup() { return FindWindowA("KorvaneOsdPopup", nullptr); }
+HWND Popup() {
+    return FindWindowA("KorvaneOsdPopup", nullptr);
+}
 
 class OsdProgram : public ::testing::Test {
 protected:
@@ -44,15 +36,17 @@ protected:
         std::filesystem::create_directories(folder_);
         std::string bin = std::string("Z:") + (std::getenv("KORVANE_BIN_DIR") ? std::getenv("KORVANE_BIN_DIR") : "");
         for (char& c : bin) {
-            if (c == '/')
+            if (c == '/') {
                 c = '\\';
+            }
         }
         ASSERT_TRUE(CopyFileA((bin + "\\VexelOSD.exe").c_str(), (folder_ + "VexelOSD.exe").c_str(), FALSE));
         std::ofstream(folder_ + "VexelOSD.log").flush();
     }
     void TearDown() override {
-        if (HWND osd = FindWindowA(nullptr, kOsdWindowTitle))
+        if (HWND osd = FindWindowA(nullptr, kOsdWindowTitle)) {
             PostMessageA(osd, WM_CLOSE, 0, 0);
+        }
         if (process_ != nullptr) {
             EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(process_, 10000));
             CloseHandle(process_);
@@ -65,12 +59,13 @@ protected:
         STARTUPINFOA si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
-        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &si, &pi))
+        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &si, &pi)) {
             return nullptr;
+        }
         CloseHandle(pi.hThread);
         process_ = pi.hProcess;
         HWND osd = nullptr;
-        WaitFor([&] { return (osd = FindWindowA(nullptr, kOsdWindowTitle)) != nullptr; }, 10000);
+        PumpUntil([&] { return (osd = FindWindowA(nullptr, kOsdWindowTitle)) != nullptr; }, 10000);
         return osd;
     }
 
@@ -105,7 +100,7 @@ TEST_F(OsdProgram, ShowsRequestsAtTheBottomCentreAndFadesOut) {
     ASSERT_NE(nullptr, osd);
     HWND before = GetForegroundWindow();
     PostMessageA(osd, OsdShow, kOsdShowMessage, 0);
-    ASSERT_TRUE(WaitFor([] { return Popup() != nullptr && IsWindowVisible(Popup()); }, 5000));
+    ASSERT_TRUE(PumpUntil([] { return Popup() != nullptr && IsWindowVisible(Popup()); }, 5000));
     const LONG_PTR exStyle = GetWindowLongPtrA(Popup(), GWL_EXSTYLE);
     EXPECT_NE(0, exStyle & WS_EX_TOPMOST);
     EXPECT_NE(0, exStyle & WS_EX_NOACTIVATE);
@@ -118,11 +113,11 @@ TEST_F(OsdProgram, ShowsRequestsAtTheBottomCentreAndFadesOut) {
     EXPECT_GT(rc.top, (work.top + work.bottom) / 2);
     // A new request replaces the shown one.
     PostMessageA(osd, OsdShow, kOsdShowProfile, 2 << 16);
-    PostMessageA(osd, OsdShow, kOsdShowProfile, 9 << 16);   // no such profile: nothing shown
-    ASSERT_TRUE(WaitFor([&] { return ReadText(folder_ + "VexelOSD.log").find("Profile 3") != std::string::npos; },
-                        5000));
+    PostMessageA(osd, OsdShow, kOsdShowProfile, 9 << 16); // no such profile: nothing shown
+    ASSERT_TRUE(
+        PumpUntil([&] { return ReadText(folder_ + "VexelOSD.log").find("Profile 3") != std::string::npos; }, 5000));
     // Held about 1.5 s, then faded out.
-    EXPECT_TRUE(WaitFor([] { return !IsWindowVisible(Popup()); }, 6000));
+    EXPECT_TRUE(PumpUntil([] { return !IsWindowVisible(Popup()); }, 6000));
     const std::string log = ReadText(folder_ + "VexelOSD.log");
     EXPECT_NE(std::string::npos, log.find("OsdShow 50 0: CPI: 2500"));
     EXPECT_NE(std::string::npos, log.find("OsdShow 40 589824: \r\n"));
@@ -134,7 +129,8 @@ TEST_F(OsdProgram, OneDisplayPerSession) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &si, &pi));
+    ASSERT_TRUE(
+        CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &si, &pi));
     EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(pi.hProcess, 10000));
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "monitor/device/device_worker.h"
+#include "testing/text_lines.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -32,8 +33,9 @@ public:
         std::unique_lock<std::mutex> lock(lock_);
         return changed_.wait_for(lock, limit, [&] {
             int n = 0;
-            for (const std::string& l : lines_)
+            for (const std::string& l : lines_) {
                 n += l == line;
+            }
             return n >= times;
         });
     }
@@ -54,16 +56,6 @@ inline std::string HexLine(const char* kind, const uint8_t* bytes, int length) {
     return line;
 }
 
-// FormatTransfers output as separate lines.
-inline std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line))
-        out.push_back(line);
-    return out;
-}
-
 class FakeTransport : public DeviceTransport {
 public:
     explicit FakeTransport(Recorder& recorder) : recorder_(recorder) {}
@@ -74,8 +66,9 @@ public:
         return Step("WRITE", block, length, result);
     }
     bool GetFeature(uint8_t* buffer, int length, int& result) override {
-        if (!Step("GET", buffer, length, result))
+        if (!Step("GET", buffer, length, result)) {
             return false;
+        }
         std::copy_n(answer.begin(), std::min<int>(length, 8), buffer);
         result = getResult;
         return true;
@@ -87,10 +80,12 @@ public:
 
 private:
     bool Step(const char* kind, const uint8_t* bytes, int length, int& result) {
-        if (refuseAfter == 0)
+        if (refuseAfter == 0) {
             return false;
-        if (refuseAfter > 0)
+        }
+        if (refuseAfter > 0) {
             --refuseAfter;
+        }
         recorder_.Add(HexLine(kind, bytes, length));
         result = 1;
         return true;
@@ -104,8 +99,9 @@ public:
     void Pause(int ms) override {
         recorder_.Add("PAUSE " + std::to_string(ms));
         ++pauses_;
-        if (onPause)
+        if (onPause) {
             onPause(pauses_);
+        }
     }
     std::function<void(int pauseNumber)> onPause; // on the worker thread
 
@@ -118,8 +114,9 @@ class FakeHost : public DeviceJobHost {
 public:
     explicit FakeHost(Recorder& recorder) : recorder_(recorder) {}
     bool PostToOption(unsigned message) override {
-        if (!optionPresent)
+        if (!optionPresent) {
             return false;
+        }
         recorder_.Add("POST " + std::to_string(message));
         return true;
     }

@@ -3,12 +3,14 @@
 #include "monitor/device/device_worker.h"
 
 #include "common/messages.h"
+#include "common/profile_store.h"
 #include "monitor/device/tests/device_fakes.h"
 #include "monitor/device/tests/test_profiles.h"
 #include "monitor/device/tests/virtual_mouse_run.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <future>
 #include <thread>
 
@@ -39,21 +41,22 @@ TEST_F(WorkerFixture, JobsRunOneAtATimeInArrivalOrderAndOthersAreDropped) {
     DeviceWorker worker(transport, data, host, clock);
     worker.SetConnected(true);
     ASSERT_TRUE(worker.Start());
-    for (unsigned job : {kJobApplyAll, kJobProfileSwitch, kJobReadBack, 0u, 7u, kJobApplyAll})
+    for (unsigned job : {kJobApplyAll, kJobProfileSwitch, kJobReadBack, 0u, 7u, kJobApplyAll}) {
         ASSERT_TRUE(worker.PostJob(job));
+    }
     ASSERT_TRUE(recorder.WaitForCount(kApplyFinished, 2));
     worker.Stop();
 
-    std::vector<std::string> expected = Lines(FormatTransfers(BuildApplyAll(*initial)));
+    std::vector<std::string> expected = SplitLines(FormatTransfers(BuildApplyAll(*initial)));
     expected.push_back(kApplyFinished);
-    Append(expected, Lines(FormatTransfers(BuildReadBack())));
-    expected.push_back("SAVE profile 1 cpi 4");
+    Append(expected, SplitLines(FormatTransfers(BuildReadBack())));
     expected.push_back("BLOCK profile 1 cpi 4");
+    expected.push_back("SAVE profile 1 cpi 4");
     expected.push_back(kDeviceStateRead);
-    Append(expected, Lines(FormatTransfers(BuildReadBackTail())));
+    Append(expected, SplitLines(FormatTransfers(BuildReadBackTail())));
     // The read-back changed Monitor's copy: the second apply-all selects stage 5.
     initial->Profile[1].Cpi_X = 4;
-    Append(expected, Lines(FormatTransfers(BuildApplyAll(*initial))));
+    Append(expected, SplitLines(FormatTransfers(BuildApplyAll(*initial))));
     expected.push_back(kApplyFinished);
     EXPECT_EQ(expected, recorder.Lines());
 
@@ -75,7 +78,7 @@ TEST_F(WorkerFixture, JobCodesBeyondThirtyTwoBitsAreDropped) {
     ASSERT_TRUE(worker.PostJob(kJobApplyAll));
     ASSERT_TRUE(recorder.WaitForCount(kApplyFinished, 1));
     worker.Stop();
-    std::vector<std::string> expected = Lines(FormatTransfers(BuildApplyAll(*DefaultData())));
+    std::vector<std::string> expected = SplitLines(FormatTransfers(BuildApplyAll(*DefaultData())));
     expected.push_back(kApplyFinished);
     EXPECT_EQ(expected, recorder.Lines());
 }
@@ -125,17 +128,18 @@ TEST_F(WorkerFixture, AJobWorksOnTheProfileAsItWasWhenTheJobStarted) {
     data.Set(*initial);
     // The window thread replaces Monitor's copy while the job runs.
     clock.onPause = [&](int n) {
-        if (n == 2)
+        if (n == 2) {
             data.Update([](ShareData& d) {
                 d.CurrentProfile = 2;
                 d.Profile[2].PollingRate = 0;
                 d.Profile[0].MacroKey[3].FunctionCode = 35;
                 return 0;
             });
+        }
     };
     runner.SetConnected(true);
     runner.Run(kJobApplyAll);
-    std::vector<std::string> expected = Lines(FormatTransfers(BuildApplyAll(*initial)));
+    std::vector<std::string> expected = SplitLines(FormatTransfers(BuildApplyAll(*initial)));
     expected.push_back(kApplyFinished);
     EXPECT_EQ(expected, recorder.Lines());
 }
@@ -146,7 +150,7 @@ TEST_F(WorkerFixture, ClosedInterfacesOrRemovalStopTheJob) {
     runner.SetConnected(true);
     transport.refuseAfter = 3; // closed after the lighting command
     runner.Run(kJobApplyAll);
-    std::vector<std::string> all = Lines(FormatTransfers(BuildApplyAll(*initial)));
+    std::vector<std::string> all = SplitLines(FormatTransfers(BuildApplyAll(*initial)));
     std::vector<std::string> expected(all.begin(), all.begin() + 6); // three commands and their pauses
     expected.push_back(kApplyFinished);
     EXPECT_EQ(expected, recorder.Lines());
@@ -160,7 +164,7 @@ TEST_F(WorkerFixture, ClosedInterfacesOrRemovalStopTheJob) {
     DeviceJobRunner runner2(closed, data, host2, clock2);
     runner2.SetConnected(true);
     runner2.Run(kJobReadBack);
-    EXPECT_EQ((std::vector<std::string>{"SAVE profile 0 cpi 1", "BLOCK profile 0 cpi 1", kDeviceStateRead}),
+    EXPECT_EQ((std::vector<std::string>{"BLOCK profile 0 cpi 1", "SAVE profile 0 cpi 1", kDeviceStateRead}),
               second.Lines());
 
     // Removal during a pause: nothing more is sent.
@@ -170,8 +174,9 @@ TEST_F(WorkerFixture, ClosedInterfacesOrRemovalStopTheJob) {
     FakeHost host3(third);
     DeviceJobRunner runner3(open, data, host3, clock3);
     clock3.onPause = [&](int n) {
-        if (n == 4)
+        if (n == 4) {
             runner3.SetConnected(false);
+        }
     };
     runner3.SetConnected(true);
     runner3.Run(kJobApplyAll);
@@ -272,7 +277,106 @@ TEST(MonitorJobHost, ReadBackSavesWritesTheBlockAndTellsOption) {
     EXPECT_TRUE(PeekMessageA(&msg, option, ApplyFinished, ApplyFinished, PM_REMOVE));
     DestroyWindow(option);
     EXPECT_FALSE(host.PostToOption(ApplyFinished));
-    for (int n = 0; n < 5; ++n)
+    for (int n = 0; n < 5; ++n) {
         DeleteFileA((folder.Path() + "config\\Default" + std::to_string(n) + ".tvp").c_str());
+    }
+    RemoveDirectoryA((folder.Path() + "config").c_str());
+}
+
+namespace {
+
+std::string DoubleClickSpeedInRegistry() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Mouse", 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return {};
+    }
+    char text[64] = {};
+    DWORD size = sizeof text - 1;
+    RegQueryValueExA(key, "DoubleClickSpeed", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+    RegCloseKey(key);
+    return text;
+}
+
+void SetDoubleClickSpeedInRegistry(const std::string& text) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Mouse", 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+        RegSetValueExA(key, "DoubleClickSpeed", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>(text.size() + 1));
+        RegCloseKey(key);
+    }
+}
+
+// The program's host whose first save lets something else happen first, as the window thread may while the
+// DeviceWorker saves.
+class HostWithSwitchDuringSave : public MonitorJobHost {
+public:
+    using MonitorJobHost::MonitorJobHost;
+    void SaveAllProfiles(const ShareData& data) override {
+        if (duringSave) {
+            auto now = std::move(duringSave);
+            duringSave = nullptr;
+            now();
+        }
+        ++saves;
+        MonitorJobHost::SaveAllProfiles(data);
+    }
+    std::function<void()> duringSave;
+    int saves = 0;
+};
+
+} // namespace
+
+TEST(MonitorJobHost, AProfileSwitchDuringTheReadBackSaveSurvivesInTheBlockTheFilesAndTheRegistry) {
+    const std::string registryBefore = DoubleClickSpeedInRegistry();
+    TempFolder folder;
+    ASSERT_TRUE(CreateDirectoryA((folder.Path() + "config").c_str(), nullptr));
+    auto initial = DefaultData();
+    initial->Profile[0].DbleClickSpeed = 410;
+    initial->Profile[3].DbleClickSpeed = 530;
+    SharedBlock block;
+    ASSERT_EQ(BlockResult::Ready, block.Create(*initial));
+    MonitorShareData data;
+    data.Set(*initial);
+
+    Recorder recorder;
+    FakeTransport transport(recorder);
+    transport.answer = {0x8B, 4, 0, 0, 0, 0, 0, 0x70}; // stage 4
+    FakeClock clock(recorder);
+    HostWithSwitchDuringSave host(block, folder.Path());
+    // The window thread's switch to profile 4, as it makes one: its copy, the block and the pointer values at once.
+    host.duringSave = [&] {
+        data.Update([&](ShareData& d) {
+            d.CurrentProfile = 3;
+            block.WriteBlock(d);
+            return 0;
+        });
+        WritePointerSettings(initial->Profile[3]);
+    };
+    DeviceJobRunner runner(transport, data, host, clock);
+    runner.SetConnected(true);
+    ASSERT_TRUE(runner.Run(kJobReadBack));
+
+    auto read = std::make_unique<ShareData>();
+    ASSERT_EQ(1, block.ReadBlock(*read));
+    EXPECT_EQ(3, read->CurrentProfile);
+    EXPECT_EQ(3, read->Profile[0].Cpi_X); // the stage read back stays with the profile it was read for
+    EXPECT_EQ(2, host.saves);
+    EXPECT_EQ(3, static_cast<int>(
+                     GetPrivateProfileIntA("Setting", "CurrentProfile", -1, (folder.Path() + "config.ini").c_str())));
+    ProfileRecord saved{};
+    ReadProfileFile(saved, ProfileFilePath(folder.Path(), 0));
+    EXPECT_EQ(3, saved.Cpi_X);
+    EXPECT_EQ("530", DoubleClickSpeedInRegistry());
+
+    // Without a change during the save, one save is all.
+    host.saves = 0;
+    ASSERT_TRUE(runner.Run(kJobReadBack));
+    EXPECT_EQ(1, host.saves);
+
+    SetDoubleClickSpeedInRegistry(registryBefore);
+    for (int n = 0; n < 5; ++n) {
+        DeleteFileA(ProfileFilePath(folder.Path(), n).c_str());
+    }
+    DeleteFileA((folder.Path() + "config.ini").c_str());
     RemoveDirectoryA((folder.Path() + "config").c_str());
 }

@@ -24,12 +24,14 @@ struct StubLibrary {
     int (*callCount)() = nullptr;
 
     explicit StubLibrary(const char* stubName) {
-        if (!folder.CopyFrom(ProgramFolderOfThisExe() + stubName, kHidDriverFileName))
+        if (!folder.CopyFrom(ProgramFolderOfThisExe() + stubName, kHidDriverFileName)) {
             return;
+        }
         held.reset(LoadLibraryA((folder.Path() + kHidDriverFileName).c_str()));
-        if (held)
+        if (held) {
             callCount =
                 reinterpret_cast<int (*)()>(reinterpret_cast<void*>(GetProcAddress(held.get(), "Stub_CallCount")));
+        }
     }
 };
 
@@ -169,18 +171,20 @@ protected:
         binding_.CloseReportDevice();
         binding_.CloseDevMonitor();
         binding_.Unload();
-        if (window_)
+        if (window_) {
             DestroyWindow(window_);
+        }
     }
 
     std::string Control(const std::string& arguments, int* exitCode = nullptr) {
         std::string output;
         const int code = RunProgram("\"" + folder_.Path() + "mousectl.exe\" " + arguments,
                                     folder_.Path() + "mousectl-" + std::to_string(++controlRuns_) + ".txt", output);
-        if (exitCode)
+        if (exitCode) {
             *exitCode = code;
-        else
+        } else {
             EXPECT_EQ(0, code) << "mousectl " << arguments << ":\n" << output;
+        }
         return output;
     }
 
@@ -203,8 +207,9 @@ std::vector<std::string> DumpLines(const std::string& dump) {
     std::istringstream in(dump);
     std::string line;
     while (std::getline(in, line)) {
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) {
             line.pop_back();
+        }
         const size_t first = line.find_first_not_of(' ');
         out.push_back(first == std::string::npos ? "" : line.substr(first));
     }
@@ -212,9 +217,11 @@ std::vector<std::string> DumpLines(const std::string& dump) {
 }
 
 std::string LineStartingWith(const std::vector<std::string>& lines, const std::string& start) {
-    for (const std::string& l : lines)
-        if (l.rfind(start, 0) == 0)
+    for (const std::string& l : lines) {
+        if (l.rfind(start, 0) == 0) {
             return l;
+        }
+    }
     return "";
 }
 
@@ -233,9 +240,11 @@ TEST_F(VirtualMouseTest, ApplyAllReachesTheMouseExactlyAsEncoded) {
     // The mouse logged every transfer, in order, with the bytes that were sent.
     const TransferList list = BuildApplyAll(*profile);
     std::vector<std::string> expected;
-    for (const std::string& line : Lines(FormatTransfers(list)))
-        if (line.rfind("PAUSE", 0) != 0)
+    for (const std::string& line : SplitLines(FormatTransfers(list))) {
+        if (line.rfind("PAUSE", 0) != 0) {
             expected.push_back(line);
+        }
+    }
     EXPECT_EQ(expected, Log());
     EXPECT_EQ(2900 + 3 * 400, clock_.total);
 
@@ -277,9 +286,11 @@ TEST_F(VirtualMouseTest, ApplyAllReachesTheMouseExactlyAsEncoded) {
     // The macro's pauses as the mouse plays them: 50 ms, 2000 ms, 0 ms and 20000 ms cut to 12750 ms. Bit 0 of a short
     // event's flag byte is also the lowest bit of its pause in 10 ms, so the mouse plays the 0 ms pause as 10 ms.
     int slot2 = -1;
-    for (size_t i = 0; i < lines.size(); ++i)
-        if (lines[i].rfind("slot 2:", 0) == 0)
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].rfind("slot 2:", 0) == 0) {
             slot2 = static_cast<int>(i);
+        }
+    }
     ASSERT_GE(slot2, 0) << dump;
     const char* pauses[4] = {", 50 ms", ", 2000 ms", ", 10 ms", ", 12750 ms"};
     const char* kinds[4] = {"press", "release", "press", "release"};
@@ -320,8 +331,19 @@ TEST_F(VirtualMouseTest, UnpluggedMouseRefusesTheOpen) {
     Control("unplug");
     binding_.CloseFeatureDevice();
     binding_.CloseReportDevice();
-    binding_.OpenFeatureDevice();
+    EXPECT_EQ(0, binding_.OpenFeatureDevice());
     EXPECT_EQ(0, binding_.OpenReportDevice());
+    // Interfaces that did not open take no transfer: the library is not even asked.
+    const std::string before = ReadWholeFile(folder_.Path() + "virtual-mouse.log");
+    uint8_t report[8] = {0x8B, 0, 0, 0, 0, 0, 0, 0x74};
+    int result = 0;
+    EXPECT_FALSE(binding_.SetFeature(report, 8, result));
+    EXPECT_FALSE(binding_.GetFeature(report, 8, result));
+    EXPECT_FALSE(binding_.WriteUSB(report, 8, result));
+    EXPECT_EQ(before, ReadWholeFile(folder_.Path() + "virtual-mouse.log"));
+
     Control("plug");
+    EXPECT_NE(0, binding_.OpenFeatureDevice());
     EXPECT_NE(0, binding_.OpenReportDevice()) << ReadWholeFile(folder_.Path() + "virtual-mouse.log");
+    EXPECT_TRUE(binding_.SetFeature(report, 8, result));
 }

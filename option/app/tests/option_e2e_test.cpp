@@ -75,8 +75,15 @@ TEST(OptionEndToEnd, OneInstanceAndProfileThreeAppliedReachesTheMouse) {
 
     SetForegroundWindow(option);
     ASSERT_TRUE(e2e::WaitFor([&] { return GetForegroundWindow() == option; }, 5000));
-    // Wait for Monitor's read-back to settle before the edit: it refreshes Option from the block.
-    PumpFor(500);
+    // Wait for Monitor's read-back to end before the edit: its DeviceStateRead refreshes Option from the block, and
+    // the read-back ends with command 0x03 four seconds after that message.
+    ASSERT_TRUE(e2e::WaitFor(
+        [&] {
+            const std::string log = folder.Log();
+            const size_t get = log.find("GET 8B");
+            return get != std::string::npos && log.find("SET 03 00 0F D8 40 00 00 D5", get) != std::string::npos;
+        },
+        30000));
 
     // Profile 3, with a real click: its button turns to the pressed (blue) face.
     POINT p3 = ScreenPoint(option, kProfile3.x, kProfile3.y);

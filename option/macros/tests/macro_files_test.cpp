@@ -6,6 +6,8 @@
 
 #include "common/ini_file.h"
 
+#include "testing/macro_records.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -16,20 +18,6 @@
 #include <vector>
 
 namespace {
-
-MacroRecord Record(const char* name, int count, uint8_t seed, int repeat = 1) {
-    MacroRecord r;
-    std::memset(&r, 0, sizeof r);
-    std::strncpy(r.Name, name, sizeof r.Name - 1);
-    r.RepeatCount = repeat;
-    r.EventCount = count;
-    for (int i = 0; i < count && i < kMacroRecordEvents; ++i) {
-        r.Events[i].MacroCode = static_cast<uint8_t>(0x04 + (seed + i) % 0x60);
-        r.Events[i].Action = (i % 2) ? kMacroRelease : kMacroPress;
-        r.Events[i].Delay = static_cast<uint16_t>(seed * 1000 + i * 7);
-    }
-    return r;
-}
 
 std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -53,15 +41,17 @@ std::vector<KeyValue> MacroKeys(const std::string& path) {
     std::string line;
     bool inSection = false;
     while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
+        if (!line.empty() && line.back() == '\r') {
             line.pop_back();
+        }
         if (!line.empty() && line.front() == '[') {
             inSection = line == "[Macros]";
             continue;
         }
         size_t eq = line.find('=');
-        if (inSection && eq != std::string::npos)
+        if (inSection && eq != std::string::npos) {
             keys.push_back({line.substr(0, eq), line.substr(eq + 1)});
+        }
     }
     return keys;
 }
@@ -83,8 +73,9 @@ std::string Encoded(const MacroRecord& record) {
 
 MacroLibrary Library(std::initializer_list<MacroRecord> records) {
     MacroLibrary library;
-    for (const MacroRecord& r : records)
+    for (const MacroRecord& r : records) {
         library.push_back(std::make_unique<MacroRecord>(r));
+    }
     return library;
 }
 
@@ -96,12 +87,14 @@ bool Same(const MacroRecord& a, const MacroRecord& b) {
 std::string SourcePath(const std::string& relative) {
     const char* root = std::getenv("KORVANE_SOURCE_DIR");
     std::string path = root ? root : "";
-    if (!path.empty() && path.front() == '/')
+    if (!path.empty() && path.front() == '/') {
         path = "Z:" + path;
+    }
     path += "/" + relative;
     for (char& c : path) {
-        if (c == '/')
+        if (c == '/') {
             c = '\\';
+        }
     }
     return path;
 }
@@ -122,8 +115,9 @@ protected:
         HANDLE find = FindFirstFileA((folder + "*").c_str(), &found);
         if (find != INVALID_HANDLE_VALUE) {
             do {
-                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
                     DeleteFileA((folder + found.cFileName).c_str());
+                }
             } while (FindNextFileA(find, &found));
             FindClose(find);
         }
@@ -137,7 +131,8 @@ protected:
 } // namespace
 
 TEST_F(MacroFiles, SavedLibraryHasExactlyItsKeysInOrderAndLoadsBackTheSame) {
-    MacroLibrary library = Library({Record("Aim", 3, 1, 2), Record("Burst", 50, 2, 255), Record("Crouch", 1, 3)});
+    MacroLibrary library =
+        Library({TestMacro("Aim", 3, 1, 2), TestMacro("Burst", 50, 2, 255), TestMacro("Crouch", 1, 3)});
     EXPECT_TRUE(SaveMacroLibrary(library, sequence));
 
     std::vector<KeyValue> keys = MacroKeys(sequence);
@@ -153,13 +148,14 @@ TEST_F(MacroFiles, SavedLibraryHasExactlyItsKeysInOrderAndLoadsBackTheSame) {
     MacroLibrary loaded;
     LoadMacroLibrary(loaded, sequence);
     ASSERT_EQ(loaded.size(), 3u);
-    for (size_t i = 0; i < 3; ++i)
+    for (size_t i = 0; i < 3; ++i) {
         EXPECT_TRUE(Same(*loaded[i], *library[i])) << i;
+    }
 }
 
 TEST_F(MacroFiles, SavingAShorterLibraryLeavesNoOldKeys) {
-    MacroLibrary library =
-        Library({Record("A", 1, 1), Record("B", 2, 2), Record("C", 3, 3), Record("D", 4, 4), Record("E", 5, 5)});
+    MacroLibrary library = Library(
+        {TestMacro("A", 1, 1), TestMacro("B", 2, 2), TestMacro("C", 3, 3), TestMacro("D", 4, 4), TestMacro("E", 5, 5)});
     SaveMacroLibrary(library, sequence);
     ASSERT_EQ(MacroKeys(sequence).size(), 6u);
     ASSERT_TRUE(RemoveMacroAt(library, 3));
@@ -169,8 +165,9 @@ TEST_F(MacroFiles, SavingAShorterLibraryLeavesNoOldKeys) {
     std::vector<KeyValue> keys = MacroKeys(sequence);
     ASSERT_EQ(keys.size(), 4u);
     EXPECT_EQ(keys[0].value, "3");
-    for (const KeyValue& kv : keys)
+    for (const KeyValue& kv : keys) {
         EXPECT_TRUE(kv.key != "3" && kv.key != "4") << kv.key;
+    }
     MacroLibrary loaded;
     LoadMacroLibrary(loaded, sequence);
     ASSERT_EQ(loaded.size(), 3u);
@@ -187,7 +184,7 @@ TEST_F(MacroFiles, SavingAShorterLibraryLeavesNoOldKeys) {
 }
 
 TEST_F(MacroFiles, NoPositiveNumberLoadsNothing) {
-    const std::string record = "0=" + Encoded(Record("Aim", 2, 1)) + "\r\n";
+    const std::string record = "0=" + Encoded(TestMacro("Aim", 2, 1)) + "\r\n";
     for (const std::string& head : {std::string("number=0\r\n"), std::string("number=-2\r\n"), std::string()}) {
         WriteText(sequence, "[Macros]\r\n" + head + record);
         MacroLibrary loaded;
@@ -200,8 +197,8 @@ TEST_F(MacroFiles, NoPositiveNumberLoadsNothing) {
 }
 
 TEST_F(MacroFiles, DamagedRecordsAreSkippedAndTheOthersKeepTheirOrder) {
-    const MacroRecord a = Record("Aim", 2, 1), b = Record("Burst", 3, 2), c = Record("Crouch", 4, 3),
-                      d = Record("Duck", 5, 4), e = Record("Evade", 6, 5);
+    const MacroRecord a = TestMacro("Aim", 2, 1), b = TestMacro("Burst", 3, 2), c = TestMacro("Crouch", 4, 3),
+                      d = TestMacro("Duck", 5, 4), e = TestMacro("Evade", 6, 5);
     std::string badChecksum = Encoded(b);
     badChecksum[10] = badChecksum[10] == '0' ? '1' : '0';
     std::string shortValue = Encoded(c).substr(0, 520);
@@ -235,7 +232,7 @@ TEST_F(MacroFiles, DamagedRecordsAreSkippedAndTheOthersKeepTheirOrder) {
 }
 
 TEST_F(MacroFiles, AnEmptyMacroIsStoredLoadedAndCopiedLikeAnyOther) {
-    MacroLibrary library = Library({Record("Nothing", 0, 0, 4), Record("Aim", 2, 1)});
+    MacroLibrary library = Library({TestMacro("Nothing", 0, 0, 4), TestMacro("Aim", 2, 1)});
     SaveMacroLibrary(library, sequence);
     MacroLibrary loaded;
     LoadMacroLibrary(loaded, sequence);
@@ -253,8 +250,8 @@ TEST_F(MacroFiles, AnEmptyMacroIsStoredLoadedAndCopiedLikeAnyOther) {
 }
 
 TEST_F(MacroFiles, SavingIntoAMissingFolderReportsFailure) {
-    EXPECT_FALSE(SaveMacroLibrary(Library({Record("Aim", 1, 1)}), folder + "absent\\sequence.dat"));
-    EXPECT_FALSE(ExportMacro(folder + "absent\\a.macro", Record("Aim", 1, 1)));
+    EXPECT_FALSE(SaveMacroLibrary(Library({TestMacro("Aim", 1, 1)}), folder + "absent\\sequence.dat"));
+    EXPECT_FALSE(ExportMacro(folder + "absent\\a.macro", TestMacro("Aim", 1, 1)));
 }
 
 TEST_F(MacroFiles, ExportedMacroFileMatchesItsGoldenFile) {
@@ -273,8 +270,9 @@ TEST_F(MacroFiles, ExportedMacroFileMatchesItsGoldenFile) {
     EXPECT_TRUE(ExportMacro(path, burst));
     const std::string golden = ReadText(SourcePath("option/macros/tests/golden/burst.macro"));
     const std::string written = ReadText(path);
-    if (golden.empty())
+    if (golden.empty()) {
         WriteText(SourcePath("option/macros/tests/golden/burst.macro.new"), written);
+    }
     ASSERT_FALSE(golden.empty()) << "golden file missing; the output was written as burst.macro.new beside it";
     EXPECT_EQ(written, golden);
 
@@ -286,8 +284,8 @@ TEST_F(MacroFiles, ExportedMacroFileMatchesItsGoldenFile) {
 
 TEST_F(MacroFiles, ImportMakesTheNameUniqueAndRefusesUnreadableFiles) {
     const std::string path = folder + "jump.macro";
-    ExportMacro(path, Record("Jump", 4, 7, 5));
-    MacroLibrary library = Library({Record("jUMP", 1, 1), Record("Jump1", 1, 2)});
+    ExportMacro(path, TestMacro("Jump", 4, 7, 5));
+    MacroLibrary library = Library({TestMacro("jUMP", 1, 1), TestMacro("Jump1", 1, 2)});
     ASSERT_TRUE(ImportMacro(library, path));
     ASSERT_EQ(library.size(), 3u);
     EXPECT_EQ(MacroNameOf(*library[2]), "Jump2");
@@ -295,20 +293,49 @@ TEST_F(MacroFiles, ImportMakesTheNameUniqueAndRefusesUnreadableFiles) {
     EXPECT_EQ(library[2]->RepeatCount, 5);
 
     const std::string longPath = folder + "long.macro";
-    ExportMacro(longPath, Record("A name far too long for a button", 1, 1));
+    ExportMacro(longPath, TestMacro("A name far too long for a button", 1, 1));
     ASSERT_TRUE(ImportMacro(library, longPath));
     ASSERT_TRUE(ImportMacro(library, longPath));
     EXPECT_EQ(MacroNameOf(*library[3]), "A name far too long");
     EXPECT_EQ(MacroNameOf(*library[4]), "A name far too lon1");
 
-    std::string damaged = Encoded(Record("Bad", 1, 1));
+    std::string damaged = Encoded(TestMacro("Bad", 1, 1));
     damaged[0] = 'G';
     WriteText(folder + "bad.macro", "[Macros]\r\n0=" + damaged + "\r\n");
-    WriteText(folder + "sequence.macro", "[Macros]\r\nnumber=1\r\n1=" + Encoded(Record("Bad", 1, 1)) + "\r\n");
+    WriteText(folder + "sequence.macro", "[Macros]\r\nnumber=1\r\n1=" + Encoded(TestMacro("Bad", 1, 1)) + "\r\n");
     EXPECT_FALSE(ImportMacro(library, folder + "bad.macro"));
     EXPECT_FALSE(ImportMacro(library, folder + "sequence.macro"));
     EXPECT_FALSE(ImportMacro(library, folder + "missing.macro"));
     EXPECT_EQ(library.size(), 5u);
+}
+
+TEST_F(MacroFiles, RepeatCountsFromFilesStayWithinTheEditorsRange) {
+    // A damaged sequence file: counts the editor never writes, next to ones it does.
+    const MacroRecord huge = TestMacro("Huge", 2, 1, 65535), zero = TestMacro("Zero", 2, 2, 0),
+                      negative = TestMacro("Negative", 2, 3, -7), top = TestMacro("Top", 2, 4, 255);
+    WriteText(sequence, "[Macros]\r\nnumber=4\r\n0=" + Encoded(huge) + "\r\n1=" + Encoded(zero) +
+                            "\r\n2=" + Encoded(negative) + "\r\n3=" + Encoded(top) + "\r\n");
+    MacroLibrary loaded;
+    LoadMacroLibrary(loaded, sequence);
+    ASSERT_EQ(loaded.size(), 4u);
+    EXPECT_EQ(loaded[0]->RepeatCount, 255);
+    EXPECT_EQ(loaded[1]->RepeatCount, 1);
+    EXPECT_EQ(loaded[2]->RepeatCount, 1);
+    EXPECT_EQ(loaded[3]->RepeatCount, 255);
+    // The copy that reaches the mouse carries the kept count.
+    MacroKeyInfo entry;
+    std::memset(&entry, 0, sizeof entry);
+    CopyMacroIntoEntry(*loaded[0], entry);
+    EXPECT_EQ(entry.RepeatCount, 255);
+
+    // A macro file likewise.
+    const std::string path = folder + "huge.macro";
+    ASSERT_TRUE(ExportMacro(path, TestMacro("Spam", 1, 5, 100000)));
+    ASSERT_TRUE(ImportMacro(loaded, path));
+    EXPECT_EQ(loaded.back()->RepeatCount, 255);
+    ASSERT_TRUE(ExportMacro(path, TestMacro("Never", 1, 6, 0)));
+    ASSERT_TRUE(ImportMacro(loaded, path));
+    EXPECT_EQ(loaded.back()->RepeatCount, 1);
 }
 
 TEST(MacroFilePaths, SequenceFileIsInTheConfigFolderBesideTheProgram) {

@@ -2,30 +2,19 @@
 
 #include "option/macros/macro_library.h"
 
+#include "testing/macro_records.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 namespace {
 
-MacroRecord Record(const char* name, int count, uint8_t seed, int repeat = 1) {
-    MacroRecord r;
-    std::memset(&r, 0, sizeof r);
-    std::strncpy(r.Name, name, sizeof r.Name - 1);
-    r.RepeatCount = repeat;
-    r.EventCount = count;
-    for (int i = 0; i < kMacroRecordEvents; ++i) {
-        r.Events[i].MacroCode = static_cast<uint8_t>(seed + i);
-        r.Events[i].Action = (i % 2) ? kMacroRelease : kMacroPress;
-        r.Events[i].Delay = static_cast<uint16_t>(seed * 100 + i);
-    }
-    return r;
-}
-
 MacroLibrary Library(std::initializer_list<MacroRecord> records) {
     MacroLibrary library;
-    for (const MacroRecord& r : records)
+    for (const MacroRecord& r : records) {
         library.push_back(std::make_unique<MacroRecord>(r));
+    }
     return library;
 }
 
@@ -47,7 +36,7 @@ std::string EntryName(const MacroKeyInfo& e) {
 } // namespace
 
 TEST(MacroNames, LookupIsTrimmedOnTheLibrarySideOnlyAndCaseBlind) {
-    MacroLibrary library = Library({Record("Aim", 2, 1), Record(" Jump\t ", 4, 2)});
+    MacroLibrary library = Library({TestMacro("Aim", 2, 1), TestMacro(" Jump\t ", 4, 2)});
     EXPECT_TRUE(MacroNameExists(library, "jump"));
     EXPECT_TRUE(MacroNameExists(library, "JUMP"));
     EXPECT_TRUE(MacroNameExists(library, "aIM"));
@@ -64,26 +53,28 @@ TEST(MacroNames, LookupIsTrimmedOnTheLibrarySideOnlyAndCaseBlind) {
 }
 
 TEST(MacroNames, ImportedNamesAreMadeUniqueAndFitAnEntry) {
-    MacroLibrary library = Library({Record("jump", 0, 1), Record("Jump1", 0, 2)});
+    MacroLibrary library = Library({TestMacro("jump", 0, 1), TestMacro("Jump1", 0, 2)});
     EXPECT_EQ(UniqueMacroName(library, "Jump"), "Jump2");
     EXPECT_EQ(UniqueMacroName(library, "Crouch"), "Crouch");
     EXPECT_EQ(UniqueMacroName(library, "Jump1"), "Jump11");
 
     // A clash on a full-length name shortens the base, by one more character once the digits grow.
     const std::string full = "ABCDEFGHIJKLMNOPQRS"; // 19 characters
-    MacroLibrary longNames = Library({Record(full.c_str(), 0, 1)});
+    MacroLibrary longNames = Library({TestMacro(full.c_str(), 0, 1)});
     EXPECT_EQ(UniqueMacroName(longNames, full), "ABCDEFGHIJKLMNOPQR1");
-    for (int c = 1; c <= 9; ++c)
+    for (int c = 1; c <= 9; ++c) {
         longNames.push_back(
-            std::make_unique<MacroRecord>(Record((full.substr(0, 18) + std::to_string(c)).c_str(), 0, 1)));
+            std::make_unique<MacroRecord>(TestMacro((full.substr(0, 18) + std::to_string(c)).c_str(), 0, 1)));
+    }
     EXPECT_EQ(UniqueMacroName(longNames, full), "ABCDEFGHIJKLMNOPQ10");
 
     // Import trims, cuts to 19 characters and suffixes; every byte after the name is zero; the rest is kept.
-    MacroRecord imported = Record("  ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 ", 7, 9, 12);
+    MacroRecord imported = TestMacro("  ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 ", 7, 9, 12);
     MacroRecord& added = AddImportedMacro(longNames, imported);
     EXPECT_EQ(MacroNameOf(added), "ABCDEFGHIJKLMNOPQ10");
-    for (size_t i = 19; i < sizeof added.Name; ++i)
+    for (size_t i = 19; i < sizeof added.Name; ++i) {
         EXPECT_EQ(added.Name[i], 0) << i;
+    }
     EXPECT_EQ(added.RepeatCount, 12);
     EXPECT_EQ(added.EventCount, 7);
     EXPECT_EQ(std::memcmp(added.Events, imported.Events, sizeof added.Events), 0);
@@ -91,16 +82,17 @@ TEST(MacroNames, ImportedNamesAreMadeUniqueAndFitAnEntry) {
 
     // A cut that ends in a blank is trimmed again.
     MacroLibrary empty;
-    EXPECT_EQ(MacroNameOf(AddImportedMacro(empty, Record("Fire at will now    and then", 0, 1))), "Fire at will now");
+    EXPECT_EQ(MacroNameOf(AddImportedMacro(empty, TestMacro("Fire at will now    and then", 0, 1))),
+              "Fire at will now");
 }
 
 TEST(MacroNames, LoadedRecordsKeepTheirBytesUnlessTheNameIsTooLong) {
     MacroLibrary library;
-    MacroRecord normal = Record("Aim", 3, 1);
+    MacroRecord normal = TestMacro("Aim", 3, 1);
     normal.Name[40] = 'x'; // junk after the terminator is kept as read
     EXPECT_EQ(std::memcmp(&AddLoadedMacro(library, normal), &normal, sizeof normal), 0);
 
-    MacroRecord unterminated = Record("", 3, 1);
+    MacroRecord unterminated = TestMacro("", 3, 1);
     std::memset(unterminated.Name, 'Q', sizeof unterminated.Name);
     MacroRecord& cut = AddLoadedMacro(library, unterminated);
     EXPECT_EQ(MacroNameOf(cut), std::string(19, 'Q'));
@@ -127,14 +119,15 @@ TEST(MacroLibraryList, IndexingNewAndRemove) {
 }
 
 TEST(MacroEntryCopy, WritesOnlyTheMacroFieldsAndFindsItsMacroAgain) {
-    MacroRecord r = Record("  Burst ", 5, 4, 17);
+    MacroRecord r = TestMacro("  Burst ", 5, 4, 17);
     MacroKeyInfo e = Entry("a much longer name!");
     MacroKeyInfo before = e;
     CopyMacroIntoEntry(r, e);
 
     EXPECT_EQ(EntryName(e), "Burst");
-    for (size_t i = 5; i < sizeof e.MacroName; ++i)
+    for (size_t i = 5; i < sizeof e.MacroName; ++i) {
         EXPECT_EQ(e.MacroName[i], 0) << i;
+    }
     EXPECT_EQ(e.ContentCount, 5);
     EXPECT_EQ(e.RepeatCount, 17);
     EXPECT_EQ(std::memcmp(e.Data, r.Events, sizeof e.Data), 0); // all 50 slots, byte for byte
@@ -165,7 +158,7 @@ TEST(MacroEntryCopy, WritesOnlyTheMacroFieldsAndFindsItsMacroAgain) {
 }
 
 TEST(MacroEntryCopy, CountsOutsideZeroToFiftyAreClamped) {
-    MacroRecord many = Record("Many", 70, 1);
+    MacroRecord many = TestMacro("Many", 70, 1);
     MacroKeyInfo e = Entry("Many");
     CopyMacroIntoEntry(many, e);
     EXPECT_EQ(e.ContentCount, 50);
@@ -173,7 +166,7 @@ TEST(MacroEntryCopy, CountsOutsideZeroToFiftyAreClamped) {
     EXPECT_TRUE(FindMacroEntry(library, e).identical);
     EXPECT_EQ(MacroForEntryOf(many).eventCount, 50);
 
-    MacroRecord negative = Record("Neg", -3, 1);
+    MacroRecord negative = TestMacro("Neg", -3, 1);
     CopyMacroIntoEntry(negative, e);
     EXPECT_EQ(e.ContentCount, 0);
     EXPECT_EQ(EventCountOf(negative), 0);
@@ -185,7 +178,7 @@ TEST(MacroEntryCopy, CountsOutsideZeroToFiftyAreClamped) {
 }
 
 TEST(MacroEntryCopy, AnEmptyMacroIsCopiedLikeAnyOther) {
-    MacroRecord empty = Record("Nothing", 0, 0, 3);
+    MacroRecord empty = TestMacro("Nothing", 0, 0, 3);
     std::memset(empty.Events, 0, sizeof empty.Events);
     MacroKeyInfo e = Entry("Nothing");
     std::memset(e.Data, 0xAB, sizeof e.Data);
@@ -193,8 +186,9 @@ TEST(MacroEntryCopy, AnEmptyMacroIsCopiedLikeAnyOther) {
     CopyMacroIntoEntry(empty, e);
     EXPECT_EQ(e.ContentCount, 0);
     EXPECT_EQ(e.RepeatCount, 3);
-    for (uint8_t b : e.Data)
+    for (uint8_t b : e.Data) {
         EXPECT_EQ(b, 0);
+    }
     MacroLibrary library = Library({empty});
     EXPECT_TRUE(FindMacroEntry(library, e).identical);
 }
@@ -202,7 +196,7 @@ TEST(MacroEntryCopy, AnEmptyMacroIsCopiedLikeAnyOther) {
 TEST(MacroEntryCopy, AnEntryNameWithoutTerminatorIsReadWithinItsField) {
     MacroKeyInfo e = Entry("");
     std::memset(e.MacroName, 'z', sizeof e.MacroName);
-    MacroLibrary library = Library({Record(std::string(20, 'Z').c_str(), 0, 1)});
+    MacroLibrary library = Library({TestMacro(std::string(20, 'Z').c_str(), 0, 1)});
     // The library name has 20 characters here only because the test built it so; no entry can name it.
     EXPECT_EQ(FindMacroEntry(library, e).index, 0);
 }
@@ -212,7 +206,7 @@ protected:
     void SetUp() override {
         working = std::make_unique<ShareData>();
         ResetAll(*working);
-        library = Library({Record("Aim", 3, 1), Record("Burst", 4, 2)});
+        library = Library({TestMacro("Aim", 3, 1), TestMacro("Burst", 4, 2)});
     }
     MacroKeyInfo& At(int profile, int entry) { return working->Profile[profile].MacroKey[entry]; }
     void Assign(int profile, int entry, int index) {

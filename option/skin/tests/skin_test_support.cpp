@@ -22,29 +22,6 @@ void UseBuildSkins() {
     LoadLanguageLibraryFrom(TestProgramFolder() + "lan.dll");
 }
 
-bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        if (pred()) {
-            return true;
-        }
-        DWORD spent = GetTickCount() - start;
-        if (spent >= timeoutMs) {
-            return false;
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(20, timeoutMs - spent), QS_ALLINPUT);
-    }
-}
-
-void PumpFor(DWORD ms) {
-    PumpUntil([] { return false; }, ms);
-}
-
 namespace {
 
 void SendMouse(DWORD flags, int x = 0, int y = 0) {

@@ -1,8 +1,10 @@
 #pragma once
-// Helpers of the toolkit's Windows tests: the build's skins folder, message pumping with a time limit, and real
-// input through SendInput.
+// Helpers of the toolkit's Windows tests: the build's skins folder and real input through SendInput. Message
+// pumping with a time limit (PumpUntil, PumpFor) comes from testing/pump.h.
 
 #include <windows.h>
+
+#include "testing/pump.h"
 
 #include <functional>
 #include <string>
@@ -11,11 +13,6 @@
 std::string TestProgramFolder();
 // Points the toolkit at bin\skins\ and loads bin\lan.dll.
 void UseBuildSkins();
-
-// Dispatches this thread's messages until pred() holds or the time is up; returns pred().
-bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs = 3000);
-// Dispatches what is queued now (and what that posts) for a short while.
-void PumpFor(DWORD ms);
 
 // Absolute mouse input at a screen point.
 void MouseMoveTo(int x, int y);

@@ -1,0 +1,138 @@
+// Monitor.exe under stress, end to end under Wine with the virtual mouse: arrivals that come and go, another process
+// holding the block's mutex, and the end of the session.
+#include <windows.h>
+
+#include "common/messages.h"
+#include "common/shared_block.h"
+#include "monitor/tests/e2e_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace e2e;
+
+namespace {
+constexpr DWORD kEventWait = 15000;
+
+int CountOf(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) {
+        ++n;
+    }
+    return n;
+}
+
+class MonitorStress : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder_.Ready()) << "the built programs were not found in KORVANE_BIN_DIR";
+        ASSERT_TRUE(debug_.Listening());
+    }
+    void Start(bool plugged) {
+        folder_.WriteMouseMemory(plugged, 2);
+        ASSERT_TRUE(folder_.StartMonitor());
+        ASSERT_TRUE(folder_.WaitMonitorReady());
+        ASSERT_TRUE(
+            PumpUntil([&] { return debug_.Contains("CMonitorWnd started", folder_.MonitorPid()); }, kEventWait));
+    }
+    bool Traced(const std::string& text, int times = 1) {
+        return PumpUntil([&] { return debug_.Count(text, folder_.MonitorPid()) >= times; }, kEventWait);
+    }
+    // Monitor's window answers a sent message within the time (waiting the whole time even when the window looks
+    // hung meanwhile).
+    static bool Answers(DWORD withinMs) {
+        DWORD_PTR answer = 0;
+        return SendMessageTimeoutA(FindWindowA(nullptr, kMonitorWindowTitle), WM_NULL, 0, 0, SMTO_NORMAL, withinMs,
+                                   &answer) != 0;
+    }
+
+    PointerRegistryGuard registry_;
+    DebugOutput debug_;
+    ProgramFolder folder_;
+    OptionStandIn option_;
+};
+} // namespace
+
+TEST_F(MonitorStress, ArrivalWaitsWithoutStoppingTheWindowAndOpensTheMouseOnce) {
+    Start(false);
+    HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle);
+
+    ASSERT_EQ(0, folder_.Mousectl("plug"));
+    ASSERT_TRUE(Traced("CMonitorWnd mouse arrived"));
+    // The mouse gets its second before it is opened, and the window goes on answering meanwhile.
+    EXPECT_TRUE(Answers(500));
+    PostMessageA(monitor, DevicePresence, 1, 0); // a second arrival during the wait
+    ASSERT_TRUE(Traced("CMonitorWnd tray icon added"));
+    EXPECT_TRUE(PumpUntil([&] { return option_.Count(DeviceStateRead) == 1; }, kEventWait));
+    EXPECT_EQ(1, CountOf(folder_.Log(), "Open_ReportDevice 1"));
+    EXPECT_EQ(1, debug_.Count("CMonitorWnd opening the mouse", folder_.MonitorPid()));
+    EXPECT_EQ(1, folder_.ConfigInt("Setting", "Device", -1));
+
+    ASSERT_EQ(0, folder_.Mousectl("unplug"));
+    ASSERT_TRUE(Traced("CMonitorWnd mouse removed"));
+    EXPECT_EQ(0, folder_.ConfigInt("Setting", "Device", -1));
+
+    // An arrival that is taken back before its second is over opens nothing and closes nothing.
+    const int closes = CountOf(folder_.Log(), "Close_ReportDevice");
+    PostMessageA(monitor, DevicePresence, 1, 0);
+    ASSERT_TRUE(Traced("CMonitorWnd mouse arrived", 2));
+    PostMessageA(monitor, DevicePresence, 0, 0);
+    ASSERT_TRUE(Traced("CMonitorWnd arrival cancelled"));
+    // A real arrival afterwards: had the cancelled wait still been running, its opens would come first.
+    ASSERT_EQ(0, folder_.Mousectl("plug"));
+    ASSERT_TRUE(Traced("CMonitorWnd tray icon added", 2));
+    EXPECT_EQ(2, debug_.Count("CMonitorWnd opening the mouse", folder_.MonitorPid()));
+    EXPECT_EQ(2, CountOf(folder_.Log(), "Open_FeatureDevice 1"));
+    EXPECT_EQ(1, CountOf(folder_.Log(), "Open_FeatureDevice 0 (unplugged)")); // only the one at start-up
+    EXPECT_EQ(closes, CountOf(folder_.Log(), "Close_ReportDevice"));
+    EXPECT_EQ(1, folder_.ConfigInt("Setting", "Device", -1));
+}
+
+TEST_F(MonitorStress, AProcessHoldingTheBlockMutexCannotFreezeMonitor) {
+    Start(true);
+    ASSERT_TRUE(PumpUntil([&] { return option_.Count(DeviceStateRead) == 1; }, kEventWait));
+    HANDLE mutex = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kShareDataMutexName);
+    ASSERT_NE(nullptr, mutex);
+    ASSERT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(mutex, kEventWait));
+
+    // A stage from the mouse: Monitor would write the block, gives up after its wait and goes on.
+    ASSERT_EQ(0, folder_.Mousectl("dpi 3"));
+    EXPECT_TRUE(Traced("SharedBlock: mutex wait timed out"));
+    EXPECT_TRUE(Answers(kEventWait));
+    EXPECT_TRUE(Traced("CMonitorWnd balloon \"2500 DPI\""));
+    // Option's Apply finds no block to read, and is still answered.
+    PostMessageA(FindWindowA(nullptr, kMonitorWindowTitle), ApplyAllSetting, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return option_.Count(ApplyFinished) == 1; }, 2 * kEventWait));
+
+    // It shuts down in order with the mutex still held, and the mouse is then no longer there for anyone.
+    EXPECT_TRUE(folder_.StopMonitor());
+    EXPECT_TRUE(debug_.Contains("CMonitorWnd OnDestroy done", folder_.MonitorPid()));
+    EXPECT_EQ(0, folder_.ConfigInt("Setting", "Device", -1));
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+}
+
+TEST_F(MonitorStress, TheEndOfTheSessionRunsTheShutDownOrder) {
+    Start(true);
+    ASSERT_TRUE(PumpUntil([&] { return option_.Count(DeviceStateRead) == 1; }, kEventWait));
+    ASSERT_TRUE(PumpUntil([] { return FindWindowA(nullptr, kOsdWindowTitle) != nullptr; }, kEventWait));
+    EXPECT_EQ(1, folder_.ConfigInt("Setting", "Device", -1));
+    HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle);
+
+    EXPECT_NE(0, SendMessageA(monitor, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+    EXPECT_EQ(1, folder_.ConfigInt("Setting", "Device", -1)); // asking is not ending
+    SendMessageA(monitor, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(0, folder_.ConfigInt("Setting", "Device", -1));
+    EXPECT_TRUE(debug_.Contains("CMonitorWnd OnDestroy done", folder_.MonitorPid()));
+    EXPECT_TRUE(PumpUntil([&] { return option_.Count(WM_CLOSE) == 1; }, kEventWait));
+    EXPECT_TRUE(PumpUntil([] { return FindWindowA(nullptr, kOsdWindowTitle) == nullptr; }, kEventWait));
+    EXPECT_NE(std::string::npos, folder_.Log().find("Close_DevMonitor"));
+
+    // Nothing reaches the closed transport afterwards, and the window still ends in order.
+    ASSERT_EQ(1, folder_.Mousectl("dpi 4")); // no virtual mouse runs any more
+    EXPECT_TRUE(Answers(kEventWait));
+    EXPECT_TRUE(folder_.StopMonitor());
+    EXPECT_EQ(1, option_.Count(WM_CLOSE));
+    EXPECT_EQ(0, folder_.ConfigInt("Setting", "Device", -1));
+}

@@ -1,0 +1,14 @@
+#pragma once
+// Waiting in a test without sleeping a fixed time: this thread's messages are pumped while it waits, so windows of
+// the thread keep working and posted replies arrive.
+
+#include <windows.h>
+
+#include <functional>
+
+inline constexpr DWORD kPumpTimeoutMs = 5000;
+
+// Pumps this thread's messages until the condition holds or the time is up; true when it held.
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = kPumpTimeoutMs);
+// Pumps this thread's messages for the given time (for a look at what a window does on its own meanwhile).
+void PumpFor(DWORD ms);
