@@ -245,7 +245,7 @@ void DrawDigits(Canvas& c, float x, float y, float height, const std::string& di
             continue;
         }
         unsigned char m = kSegments[ch - '0'];
-        const float seg[7][4] = {{0, 0, w, 0}, {w, 0, w, h}, {w, h, w, 2 * h}, {0, 2 * h, w, 2 * h},
+        const float seg[7][4] = {{0, 0, w, 0},     {w, 0, w, h}, {w, h, w, 2 * h}, {0, 2 * h, w, 2 * h},
                                  {0, h, 0, 2 * h}, {0, 0, 0, h}, {0, h, w, h}};
         for (int i = 0; i < 7; ++i) {
             if (m & (1 << i)) {
@@ -529,12 +529,13 @@ void Generate(const fs::path& file, const fs::path& out) {
             Box b = BoxOf(control.pos);
             std::string badge = skin.ini.Get("PAINT", "Badge" + key);
             if (!badge.empty() && control.pos.Width() > 0) {
-                DrawMarker(c, b.x0 + 12, (b.y0 + b.y1) / 2, badge, state == State::Over ? theme::kHover : theme::kBorder);
+                DrawMarker(c, b.x0 + 12, (b.y0 + b.y1) / 2, badge,
+                           state == State::Over ? theme::kHover : theme::kBorder);
             }
             std::string label = skin.ini.Get("PAINT", "Label" + key);
             if (!label.empty() && control.pos.Width() > 0) {
                 float h = std::min(10.0f, b.y1 - b.y0 - 8);
-                Rgb colour = state == State::Over ? theme::kHover
+                Rgb colour = state == State::Over      ? theme::kHover
                              : state == State::Disable ? theme::kDisabled
                                                        : theme::kCaption;
                 DrawDigits(c, (b.x0 + b.x1 - DigitsWidth(label, h)) / 2, (b.y0 + b.y1 - h) / 2, h, label, colour);
