@@ -81,10 +81,14 @@ HWND OtherDialogOf(DWORD thread) {
         thread,
         [](HWND w, LPARAM l) -> BOOL {
             char name[16] = {};
-            char title[64] = {};
+            wchar_t title[64] = {};
             GetClassNameA(w, name, sizeof name);
-            GetWindowTextA(w, title, sizeof title);
-            if (IsWindowVisible(w) && lstrcmpA(name, "#32770") == 0 && lstrcmpA(title, kOptionWindowTitle) != 0) {
+            // Not GetWindowText: for a window of another thread of this process it sends WM_GETTEXT, which waits for
+            // ever once that thread is joining the driver that asks.
+            InternalGetWindowText(w, title, 64);
+            char narrow[64] = {};
+            WideCharToMultiByte(CP_ACP, 0, title, -1, narrow, sizeof narrow, nullptr, nullptr);
+            if (IsWindowVisible(w) && lstrcmpA(name, "#32770") == 0 && lstrcmpA(narrow, kOptionWindowTitle) != 0) {
                 *reinterpret_cast<HWND*>(l) = w;
                 return FALSE;
             }
