@@ -1,9 +1,36 @@
 #pragma once
+// Files of the programs: whole-file reads and replacements for the files this program alone writes (profile files,
+// the macro library, exported files), and IniFile for config.ini, which four writers (both programs, the on-screen
+// display program, the device worker) update key by key, so that one never undoes another's key.
+
+#include "common/ini_document.h"
+
+#include <string>
+#include <string_view>
+
+// The most of a file that is read: 64 MB, about 120 000 macros; a real profile file has 67 KB. The rest of a larger
+// file (a damaged one) is not read, so it can neither exhaust memory nor stall the program.
+inline constexpr size_t kMaxReadBytes = size_t{64} << 20;
+
+enum class FileRead { Done, Missing, Failed };
+// Reads the file, at most limit bytes of it. Missing when there is no such file; Failed when it exists but cannot be
+// read (locked, no access, a folder).
+FileRead ReadWholeFile(const std::string& path, std::string& bytes, size_t limit = kMaxReadBytes);
+
+// Writes the bytes to a temporary file in the same folder, flushes it and moves it over path in one step, so that at
+// every instant the file on disk is the old one or the new one, whole. A hidden file stays hidden. False, with the
+// old file unchanged, when the folder is missing or read-only, the file read-only, or the disk full.
+bool ReplaceFileContents(const std::string& path, std::string_view bytes);
+// The temporary file ReplaceFileContents writes first: beside path, named after the calling process and thread.
+std::string TemporaryPathFor(const std::string& path);
+
+// An initialisation file read whole: an empty document when the file is missing; false when it exists but cannot be
+// read.
+bool LoadIniDocument(const std::string& path, IniDocument& document);
+
 // An initialisation file read and written through the platform's private-profile functions. Each call opens, reads
 // or updates and closes the file; nothing is cached. Paths must be full paths (a relative name would go to the
 // Windows folder).
-
-#include <string>
 
 class IniFile {
 public:
@@ -13,9 +40,10 @@ public:
 
     // Reads into a 2048-byte buffer, as the programs always have.
     std::string GetString(const char* section, const char* key, const char* defaultText) const;
-    void WriteString(const char* section, const char* key, const char* text) const;
+    // False when the write failed (a missing folder, a read-only file).
+    bool WriteString(const char* section, const char* key, const char* text) const;
     int GetInt(const char* section, const char* key, int defaultValue) const;
-    void WriteInt(const char* section, const char* key, int value) const;
+    bool WriteInt(const char* section, const char* key, int value) const;
     // True when the key exists with a non-empty value (an empty value reads as its default anyway).
     bool HasKey(const char* section, const char* key) const;
     // The platform's structure format: two upper-case hex digits per byte and a checksum byte. False when the value

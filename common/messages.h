@@ -51,7 +51,7 @@ inline constexpr unsigned kOsdShowMessage = 50;    // wParam; lParam 0: a text w
 inline constexpr unsigned DeviceJob = kWmUser + 625; // 1649
 inline constexpr unsigned kJobApplyAll = 1;          // from ApplyAllSetting
 inline constexpr unsigned kJobReadBack = 2;          // mouse arrived; 200 ms after a start that found the mouse
-inline constexpr unsigned kJobProfileSwitch = 3;     // posted on every profile switch, not acted upon
+inline constexpr unsigned kJobProfileSwitch = 3;     // on every profile switch: writes the current profile
 
 // Connection state in config.ini: "Setting"/"Device" is 1 while the mouse is present, 0 while it is absent.
 inline constexpr char kDeviceSection[] = "Setting";

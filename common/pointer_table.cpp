@@ -38,6 +38,24 @@ int WheelScrollLinesToWrite(int scrollWheelSpeed, int scrollWheelFlag) {
     return scrollWheelFlag == 1 ? -1 : scrollWheelSpeed;
 }
 
+PointerValues PointerValuesToWrite(const ProfileRecord& p) {
+    PointerValues values;
+    if (p.DbleClickSpeed >= 0) {
+        values.doubleClickSpeed = p.DbleClickSpeed;
+    }
+    if (p.MouseSpeed >= 0) {
+        values.mouseSensitivity = p.MouseSpeed;
+    }
+    // Acceleration off writes row 0 whatever the row; on, the row must be known.
+    if (p.AccelerationFlag == 0 || (p.AccelerationFlag > 0 && p.Acceleration >= 0)) {
+        values.acceleration = AccelerationRowToWrite(p.Acceleration, p.AccelerationFlag);
+    }
+    if (p.ScrollWheelFlag == 1 || (p.ScrollWheelFlag >= 0 && p.ScrollWheelSpeed >= 0)) {
+        values.wheelScrollLines = WheelScrollLinesToWrite(p.ScrollWheelSpeed, p.ScrollWheelFlag);
+    }
+    return values;
+}
+
 void ApplyWheelScrollLines(int lines, int32_t& scrollWheelSpeed, int32_t& scrollWheelFlag) {
     if (lines == -1) {
         scrollWheelSpeed = 0;

@@ -2,7 +2,10 @@
 // The system pointer settings as the registry keeps them, and how a profile's fields map onto them. No platform
 // calls here: profile_store.cpp reads and writes the registry values, this file decides what they are.
 
+#include "common/profile_record.h"
+
 #include <cstdint>
+#include <optional>
 
 // One row of the acceleration table: the registry's "MouseSpeed", "MouseThreshold1" and "MouseThreshold2".
 struct AccelerationRow {
@@ -31,6 +34,17 @@ void ApplyAccelerationValues(int speed, int threshold1, int threshold2, int32_t&
 
 // "WheelScrollLines" for a profile: -1 (one screen per notch) when the flag is 1, else the lines per notch.
 int WheelScrollLinesToWrite(int scrollWheelSpeed, int scrollWheelFlag);
+
+// The registry values WritePointerSettings writes for a profile; a value left out is not written. A field that
+// holds -1 came from a key missing in the profile's file (a damaged file): whatever depends on it is left out, so
+// the system keeps its own value. Negative times, speeds and line counts mean nothing to the system either.
+struct PointerValues {
+    std::optional<int> doubleClickSpeed;         // "DoubleClickSpeed"
+    std::optional<int> mouseSensitivity;         // "MouseSensitivity"
+    std::optional<AccelerationRow> acceleration; // "MouseSpeed", "MouseThreshold1", "MouseThreshold2"
+    std::optional<int> wheelScrollLines;         // "WheelScrollLines"
+};
+PointerValues PointerValuesToWrite(const ProfileRecord& profile);
 
 // Takes "WheelScrollLines" into the profile: -1 gives lines 0 with one-screen scrolling on, any other value those
 // lines with one-screen scrolling off.

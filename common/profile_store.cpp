@@ -4,6 +4,7 @@
 
 #include "common/ini_file.h"
 #include "common/pointer_table.h"
+#include "common/profile_file.h"
 
 #include <cstdio>
 #include <cstring>
@@ -11,110 +12,6 @@
 namespace {
 
 constexpr const char* kSection = "Setting";
-
-struct IntKey {
-    const char* name;
-    int32_t ProfileRecord::*field;
-};
-
-// The pointer and sensor values, in the order they are written.
-constexpr IntKey kWrittenSettings[] = {
-    {"DbleClickSpeed", &ProfileRecord::DbleClickSpeed},
-    {"ScrollWheelSpeed", &ProfileRecord::ScrollWheelSpeed},
-    {"ScrollWheelFlag", &ProfileRecord::ScrollWheelFlag},
-    {"MouseSpeed", &ProfileRecord::MouseSpeed},
-    {"Acceleration", &ProfileRecord::Acceleration},
-    {"AccelerationFlag", &ProfileRecord::AccelerationFlag},
-    {"TiltSpeed", &ProfileRecord::TiltSpeed},
-    {"MediaOption", &ProfileRecord::MediaOption},
-    {"Orientation", &ProfileRecord::Orientation},
-    {"LightSwitch", &ProfileRecord::LightSwitch},
-    {"LightType", &ProfileRecord::LightType},
-    {"ColorOptions", &ProfileRecord::ColorOptions},
-    {"XYSynchronous", &ProfileRecord::XYSynchronous},
-    {"Sensitivity_X", &ProfileRecord::Sensitivity_X},
-    {"Sensitivity_Y", &ProfileRecord::Sensitivity_Y},
-    {"Sensitivity", &ProfileRecord::Sensitivity},
-    {"Cpi_X", &ProfileRecord::Cpi_X},
-    {"Cpi_Y", &ProfileRecord::Cpi_Y},
-    {"XYCpiFlag", &ProfileRecord::XYCpiFlag},
-};
-
-// The same keys in the order the programs have always read them (Orientation after the lighting values).
-constexpr IntKey kReadSettings[] = {
-    {"DbleClickSpeed", &ProfileRecord::DbleClickSpeed},
-    {"ScrollWheelSpeed", &ProfileRecord::ScrollWheelSpeed},
-    {"ScrollWheelFlag", &ProfileRecord::ScrollWheelFlag},
-    {"MouseSpeed", &ProfileRecord::MouseSpeed},
-    {"Acceleration", &ProfileRecord::Acceleration},
-    {"AccelerationFlag", &ProfileRecord::AccelerationFlag},
-    {"TiltSpeed", &ProfileRecord::TiltSpeed},
-    {"MediaOption", &ProfileRecord::MediaOption},
-    {"LightSwitch", &ProfileRecord::LightSwitch},
-    {"LightType", &ProfileRecord::LightType},
-    {"ColorOptions", &ProfileRecord::ColorOptions},
-    {"Orientation", &ProfileRecord::Orientation},
-    {"XYSynchronous", &ProfileRecord::XYSynchronous},
-    {"Sensitivity_X", &ProfileRecord::Sensitivity_X},
-    {"Sensitivity_Y", &ProfileRecord::Sensitivity_Y},
-    {"Sensitivity", &ProfileRecord::Sensitivity},
-    {"Cpi_X", &ProfileRecord::Cpi_X},
-    {"Cpi_Y", &ProfileRecord::Cpi_Y},
-    {"XYCpiFlag", &ProfileRecord::XYCpiFlag},
-};
-
-// Device and lighting values, written and read in this order; ModeStatus follows them.
-constexpr IntKey kDeviceSettings[] = {
-    {"CpiStep", &ProfileRecord::CpiStep},         {"OTGSpeed", &ProfileRecord::OTGSpeed},
-    {"PollingRate", &ProfileRecord::PollingRate}, {"Brightness", &ProfileRecord::Brightness},
-    {"BreathSpeed", &ProfileRecord::BreathSpeed}, {"LoopColor", &ProfileRecord::LoopColor},
-    {"BTNDelay", &ProfileRecord::BTNDelay},       {"B2WSens", &ProfileRecord::B2WSens},
-    {"W2BDelay", &ProfileRecord::W2BDelay},       {"B2TSens", &ProfileRecord::B2TSens},
-    {"LedColor", &ProfileRecord::LedColor},       {"LedLPColor", &ProfileRecord::LedLPColor},
-};
-
-std::string KeyName(const char* format, int i) {
-    char key[48];
-    std::snprintf(key, sizeof key, format, i);
-    return key;
-}
-
-// A text field may lack its terminator (a damaged block); a line break would end the value early and turn the rest
-// into lines of its own. Write only what the field holds, up to the first line break.
-template <size_t N> std::string FieldText(const char (&field)[N]) {
-    std::string text(field, FieldLength(field));
-    size_t end = text.find_first_of("\r\n");
-    if (end != std::string::npos)
-        text.resize(end);
-    return text;
-}
-
-// A text from the file cut to fit its field, with its terminator; the rest of the field is zero.
-template <size_t N> void CopyToField(char (&field)[N], const std::string& text) {
-    std::memset(field, 0, N);
-    std::memcpy(field, text.data(), text.size() < N ? text.size() : N - 1);
-}
-
-void WriteInts(const IniFile& ini, const char* format, const int32_t* values, int count) {
-    for (int i = 0; i < count; ++i)
-        ini.WriteInt(kSection, KeyName(format, i).c_str(), values[i]);
-}
-
-void ReadInts(const IniFile& ini, const char* format, int32_t* values, int count) {
-    for (int i = 0; i < count; ++i)
-        values[i] = ini.GetInt(kSection, KeyName(format, i).c_str(), -1);
-}
-
-uint8_t ReadByte(const IniFile& ini, const char* key) {
-    return static_cast<uint8_t>(ini.GetInt(kSection, key, -1));
-}
-
-// What ResetProfile gives button entry n.
-void ResetMacroKey(MacroKeyInfo& entry, int n) {
-    std::memset(&entry, 0, sizeof entry);
-    entry.ButtonNumber = static_cast<uint8_t>(n);
-    entry.FunctionCode = static_cast<uint8_t>(DefaultFunctionCode(n));
-}
 
 // A registry key under HKEY_CURRENT_USER, opened with full access or created; closed when it goes.
 class RegistryKey {
@@ -176,62 +73,45 @@ std::string ConfigFilePath(const std::string& folder) {
 }
 
 std::string ProfileFilePath(const std::string& folder, int n) {
-    return folder + "config\\" + KeyName("Default%d", n) + ".tvp";
+    char name[32];
+    std::snprintf(name, sizeof name, "Default%d.tvp", n);
+    return folder + "config\\" + name;
 }
 
-int WriteProfileFile(const ProfileRecord& r, const std::string& path) {
-    IniFile ini(path);
-    ini.WriteString(kSection, "ProFileName", FieldText(r.ProFileName).c_str());
-    ini.WriteString(kSection, "GameFile", FieldText(r.GameFile).c_str());
-    for (const IntKey& k : kWrittenSettings)
-        ini.WriteInt(kSection, k.name, r.*k.field);
-    WriteInts(ini, "CpiLevel_X%d", r.CpiLevel_X, 6);
-    WriteInts(ini, "CpiLevel_Y%d", r.CpiLevel_Y, 6);
-    for (const IntKey& k : kDeviceSettings)
-        ini.WriteInt(kSection, k.name, r.*k.field);
-    ini.WriteInt(kSection, "ModeStatus", r.ModeStatus);
-    WriteInts(ini, "LedDPIColor%d", r.LedDPIColor, 4);
-    WriteInts(ini, "8SLEDColor%d", r.SLEDColor8, 8);
-    WriteInts(ini, "ColorFlag%d", r.ColorFlag, 8);
-    WriteInts(ini, "dpiStepFlag%d", r.dpiStepFlag, 8);
-    for (int i = 0; i < 10; ++i)
-        ini.WriteInt(kSection, KeyName("dpiIndicator%d", i).c_str(), r.dpiIndicator[i]);
-    ini.WriteInt(kSection, "DpiIndicationType", r.DpiIndicationType);
-    for (int n = 0; n < kMacroKeyCount; ++n)
-        ini.WriteStruct(kSection, KeyName("MacroKeyInfo%d", n).c_str(), &r.MacroKey[n], sizeof(MacroKeyInfo));
-    return 1;
+bool IsProfileFile(const std::string& path) {
+    std::string bytes;
+    return ReadWholeFile(path, bytes) == FileRead::Done && IsProfileText(std::move(bytes));
 }
 
-int ReadProfileFile(ProfileRecord& r, const std::string& path) {
-    IniFile ini(path);
-    CopyToField(r.ProFileName, ini.GetString(kSection, "ProFileName", ""));
-    CopyToField(r.GameFile, ini.GetString(kSection, "GameFile", ""));
-    for (const IntKey& k : kReadSettings)
-        r.*k.field = ini.GetInt(kSection, k.name, -1);
-    ReadInts(ini, "CpiLevel_X%d", r.CpiLevel_X, 6);
-    ReadInts(ini, "CpiLevel_Y%d", r.CpiLevel_Y, 6);
-    for (const IntKey& k : kDeviceSettings)
-        r.*k.field = ini.GetInt(kSection, k.name, -1);
-    r.ModeStatus = ReadByte(ini, "ModeStatus");
-    ReadInts(ini, "LedDPIColor%d", r.LedDPIColor, 4);
-    ReadInts(ini, "8SLEDColor%d", r.SLEDColor8, 8);
-    ReadInts(ini, "ColorFlag%d", r.ColorFlag, 8);
-    ReadInts(ini, "dpiStepFlag%d", r.dpiStepFlag, 8);
-    // The indicators are written as "dpiIndicator%d"; files of older versions hold "dpibyDpiIndicator%d" only.
-    for (int i = 0; i < 10; ++i) {
-        std::string key = KeyName("dpiIndicator%d", i);
-        if (!ini.HasKey(kSection, key.c_str())) {
-            std::string older = KeyName("dpibyDpiIndicator%d", i);
-            if (ini.HasKey(kSection, older.c_str()))
-                key = older;
-        }
-        r.dpiIndicator[i] = ReadByte(ini, key.c_str());
+int WriteProfileFile(const ProfileRecord& record, const std::string& path) {
+    // Rewritten over what is there: other sections and unknown keys stay. A file that exists but cannot be read is
+    // left alone rather than replaced by one without them.
+    IniDocument file;
+    std::string bytes;
+    const FileRead read = ReadWholeFile(path, bytes);
+    if (read == FileRead::Failed) {
+        return 0;
     }
-    r.DpiIndicationType = ReadByte(ini, "DpiIndicationType");
-    for (int n = 0; n < kMacroKeyCount; ++n) {
-        if (!ini.GetStruct(kSection, KeyName("MacroKeyInfo%d", n).c_str(), &r.MacroKey[n], sizeof(MacroKeyInfo)))
-            ResetMacroKey(r.MacroKey[n], n);
+    if (read == FileRead::Done) {
+        file = IniDocument(std::move(bytes));
     }
+    WriteProfile(record, file);
+    if (read == FileRead::Done && !file.Changed()) {
+        return 1;
+    }
+    return ReplaceFileContents(path, file.Bytes()) ? 1 : 0;
+}
+
+int ReadProfileFile(ProfileRecord& record, const std::string& path) {
+    std::string bytes;
+    if (ReadWholeFile(path, bytes) != FileRead::Done) {
+        return 0;
+    }
+    const IniDocument file(std::move(bytes));
+    if (!IsProfileText(file)) {
+        return 0;
+    }
+    ReadProfile(record, file);
     return 1;
 }
 
@@ -240,16 +120,18 @@ int LoadAllProfiles(ShareData& data) {
 }
 
 int LoadAllProfiles(ShareData& data, const std::string& folder) {
-    IniFile config(ConfigFilePath(folder));
+    // config.ini is read whole too (bounded); its keys are still written one by one.
+    IniDocument config;
+    LoadIniDocument(ConfigFilePath(folder), config);
     data.CurrentProfile = config.GetInt(kSection, "CurrentProfile", -1);
     data.MouseType = config.GetInt(kSection, "MouseType", -1);
     data.LedType = config.GetInt(kSection, "LedType", -1);
+    // A missing file, and one that is no profile file (empty, cut before its first key, something else), give the
+    // reset profile.
     for (int n = 0; n < kProfileCount; ++n) {
-        std::string path = ProfileFilePath(folder, n);
-        if (FileExists(path))
-            ReadProfileFile(data.Profile[n], path);
-        else
+        if (!ReadProfileFile(data.Profile[n], ProfileFilePath(folder, n))) {
             ResetProfile(data.Profile[n], n);
+        }
     }
     // The system's own pointer settings win over the file for the active profile.
     if (ProfileRecord* active = ActiveProfile(data))
@@ -262,15 +144,19 @@ int SaveAllProfiles(const ShareData& data) {
 }
 
 int SaveAllProfiles(const ShareData& data, const std::string& folder) {
-    if (const ProfileRecord* active = ActiveProfile(data))
+    if (const ProfileRecord* active = ActiveProfile(data)) {
         WritePointerSettings(*active);
+    }
     IniFile config(ConfigFilePath(folder));
-    config.WriteInt(kSection, "CurrentProfile", data.CurrentProfile);
-    config.WriteInt(kSection, "MouseType", data.MouseType);
-    config.WriteInt(kSection, "LedType", data.LedType);
-    for (int n = 0; n < kProfileCount; ++n)
-        WriteProfileFile(data.Profile[n], ProfileFilePath(folder, n));
-    return 1;
+    bool ok = config.WriteInt(kSection, "CurrentProfile", data.CurrentProfile);
+    ok = config.WriteInt(kSection, "MouseType", data.MouseType) && ok;
+    ok = config.WriteInt(kSection, "LedType", data.LedType) && ok;
+    // The programs are installed with config\, but a user may have removed it.
+    CreateDirectoryA((folder + "config").c_str(), nullptr);
+    for (int n = 0; n < kProfileCount; ++n) {
+        ok = WriteProfileFile(data.Profile[n], ProfileFilePath(folder, n)) == 1 && ok;
+    }
+    return ok ? 1 : 0;
 }
 
 int ReadPointerSettings(ProfileRecord& r) {
@@ -298,21 +184,31 @@ int ReadPointerSettings(ProfileRecord& r) {
 }
 
 int WritePointerSettings(const ProfileRecord& r) {
+    const PointerValues values = PointerValuesToWrite(r);
     {
         RegistryKey mouse(kMouseKey);
-        if (!mouse.IsOpen())
+        if (!mouse.IsOpen()) {
             return -1;
-        mouse.WriteNumber("DoubleClickSpeed", r.DbleClickSpeed);
-        mouse.WriteNumber("MouseSensitivity", r.MouseSpeed);
-        AccelerationRow row = AccelerationRowToWrite(r.Acceleration, r.AccelerationFlag);
-        mouse.WriteNumber("MouseSpeed", row.speed);
-        mouse.WriteNumber("MouseThreshold1", row.threshold1);
-        mouse.WriteNumber("MouseThreshold2", row.threshold2);
+        }
+        if (values.doubleClickSpeed) {
+            mouse.WriteNumber("DoubleClickSpeed", *values.doubleClickSpeed);
+        }
+        if (values.mouseSensitivity) {
+            mouse.WriteNumber("MouseSensitivity", *values.mouseSensitivity);
+        }
+        if (values.acceleration) {
+            mouse.WriteNumber("MouseSpeed", values.acceleration->speed);
+            mouse.WriteNumber("MouseThreshold1", values.acceleration->threshold1);
+            mouse.WriteNumber("MouseThreshold2", values.acceleration->threshold2);
+        }
     }
     RegistryKey desktop(kDesktopKey);
-    if (!desktop.IsOpen())
+    if (!desktop.IsOpen()) {
         return -1;
-    desktop.WriteNumber("WheelScrollLines", WheelScrollLinesToWrite(r.ScrollWheelSpeed, r.ScrollWheelFlag));
+    }
+    if (values.wheelScrollLines) {
+        desktop.WriteNumber("WheelScrollLines", *values.wheelScrollLines);
+    }
     return 1;
 }
 

@@ -11,12 +11,21 @@
 std::string ConfigFilePath(const std::string& folder);
 std::string ProfileFilePath(const std::string& folder, int n);
 
-// Both return 1. Reading overwrites every field of the record: a missing integer key gives -1 (255 for the byte
-// fields), a missing text an empty one, and a button entry whose value is missing or damaged its reset content.
+// True when the file can be read and is a profile file: its "Setting" section holds at least one key of a profile
+// with a value (profile_file.h). An empty file, one cut before its first key, or another kind of file is not.
+bool IsProfileFile(const std::string& path);
+
+// Reads the file once and overwrites every field of the record (profile_file.h: a missing integer key gives -1, 255
+// for the byte fields). Returns 1; 0, with the record untouched, when the file cannot be read or is no profile file.
 int ReadProfileFile(ProfileRecord& record, const std::string& path);
+// Composes the file in memory over what is there (other sections and unknown keys stay) and replaces it in one step;
+// a file whose values are all the same already is left as it is. Returns 1; 0, with the old file whole, when it
+// cannot be written (missing or read-only folder, read-only file, full disk).
 int WriteProfileFile(const ProfileRecord& record, const std::string& path);
 
-// The program folder's files; the overloads with a folder serve other folders (tests). Both return 1.
+// The program folder's files; the overloads with a folder serve other folders (tests). Loading returns 1; a missing
+// profile file, and one that is no profile file, gives the reset profile. Saving creates config\ when it is missing
+// and returns 1, or 0 when a file could not be written.
 int LoadAllProfiles(ShareData& data);
 int LoadAllProfiles(ShareData& data, const std::string& folder);
 int SaveAllProfiles(const ShareData& data);
@@ -24,7 +33,8 @@ int SaveAllProfiles(const ShareData& data, const std::string& folder);
 
 // The registry under HKEY_CURRENT_USER. Reading returns 1, 0 when "Control Panel\Mouse" can neither be opened nor
 // created, -1 when "Control Panel\Desktop" cannot; a missing value keeps the profile's field. Writing returns 1, or
-// -1 when either key can neither be opened nor created.
+// -1 when either key can neither be opened nor created; it leaves out the values a damaged profile does not know
+// (PointerValuesToWrite).
 int ReadPointerSettings(ProfileRecord& record);
 int WritePointerSettings(const ProfileRecord& record);
 

@@ -40,6 +40,25 @@ int MatchGameProfile(const ShareData& data, const std::string& exeName) {
     return -1;
 }
 
+int ForegroundSwitcher::OnForeground(const ShareData& data, const std::string& exeName, bool ours, bool returnEnabled) {
+    if (exeName.empty()) {
+        return -1;
+    }
+    const int target = ForegroundSwitchTarget(data, exeName);
+    if (target >= 0) {
+        if (previous_ < 0 && data.CurrentProfile >= 0 && data.CurrentProfile < kProfileCount) {
+            previous_ = data.CurrentProfile;
+        }
+        return target;
+    }
+    if (MatchGameProfile(data, exeName) >= 0 || ours || !returnEnabled || previous_ < 0) {
+        return -1;
+    }
+    const int back = previous_;
+    previous_ = -1;
+    return back == data.CurrentProfile ? -1 : back;
+}
+
 int ForegroundSwitchTarget(const ShareData& data, const std::string& exeName) {
     const int match = MatchGameProfile(data, exeName);
     if (match < 0 || match == data.CurrentProfile) {

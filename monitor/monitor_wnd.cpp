@@ -20,6 +20,9 @@ constexpr char kMouseKeyPath[] = "HKEY_CURRENT_USER\\Control Panel\\Mouse";
 constexpr int kTipString = 1111;
 constexpr int kMenuOpenString = 1000;
 constexpr int kMenuExitString = 1001;
+constexpr int kMenuReturnString = 1160;
+// Our own programs: in the foreground they never cause the return to the previous profile.
+constexpr const char* kOwnProgramFiles[] = {"Option.exe", "Monitor.exe", "VexelOSD.exe"};
 
 std::unique_ptr<ShareData> NewShareData() {
     return std::make_unique<ShareData>();
@@ -46,6 +49,7 @@ bool CMonitorWnd::OnCreate(const CREATESTRUCTA&) {
     folder_ = ProgramFolder();
     languageLoaded_ = LoadLanguageLibrary();
     configPath_ = ConfigFilePath(folder_);
+    returnToPrevious_ = IniFile(configPath_).GetInt(kDeviceSection, kReturnToPreviousKey, 0) == 1;
     mouseKey_ = OpenRegistryPath(kMouseKeyPath);
 
     char temp[MAX_PATH + 1] = {};
@@ -262,6 +266,9 @@ void CMonitorWnd::ShowTrayMenu() {
     }
     AppendMenuA(menu, MF_STRING, CmdOpenOption, Fetch(kMenuOpenString).c_str());
     SetMenuDefaultItem(menu, CmdOpenOption, FALSE);
+    AppendMenuA(menu, MF_STRING | (returnToPrevious_ ? MF_CHECKED : MF_UNCHECKED), kCmdReturnToPrevious,
+                Fetch(kMenuReturnString).c_str());
+    Trace("CMonitorWnd tray menu, return to the previous profile %s\n", returnToPrevious_ ? "checked" : "unchecked");
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, CmdExit, Fetch(kMenuExitString).c_str());
     POINT cursor{};
@@ -269,6 +276,12 @@ void CMonitorWnd::ShowTrayMenu() {
     TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_LEFTBUTTON, cursor.x, cursor.y, 0, Handle(), nullptr);
     PostMessageA(Handle(), WM_NULL, 0, 0);
     DestroyMenu(menu);
+}
+
+void CMonitorWnd::OnReturnToPrevious() {
+    returnToPrevious_ = !returnToPrevious_;
+    IniFile(configPath_).WriteInt(kDeviceSection, kReturnToPreviousKey, returnToPrevious_ ? 1 : 0);
+    Trace("CMonitorWnd return to the previous profile %s\n", returnToPrevious_ ? "on" : "off");
 }
 
 LRESULT CMonitorWnd::OnApplyAllSetting(WPARAM, LPARAM lParam) {
@@ -350,6 +363,7 @@ void CMonitorWnd::Dispatch(uint32_t code) {
         OnRemoval();
         break;
     case EventKind::ProfileSwitch:
+        foreground_.Forget(); // the user chose it with the mouse's profile button
         SwitchProfile(action.index);
         break;
     case EventKind::LaunchProgram:
@@ -527,12 +541,42 @@ void CMonitorWnd::ForegroundProfileSwitch() {
     if (exeName.empty()) {
         return;
     }
+    const bool ours = OwnProgram(pid, exeName);
     auto copy = NewShareData();
     data_.Get(*copy);
-    const int target = ForegroundSwitchTarget(*copy, exeName);
+    const int target = foreground_.OnForeground(*copy, exeName, ours, returnToPrevious_);
+    // Traced when another program comes to the foreground, with what it did.
+    const std::string seen = exeName + (ours ? " (ours)" : "");
+    if (seen != lastForeground_) {
+        lastForeground_ = seen;
+        if (target >= 0) {
+            Trace("CMonitorWnd foreground program %s: switch to profile %d\n", seen.c_str(), target + 1);
+        } else {
+            Trace("CMonitorWnd foreground program %s: profile stays\n", seen.c_str());
+        }
+    }
     if (target >= 0) {
         SwitchProfile(target);
     }
+}
+
+bool CMonitorWnd::OwnProgram(DWORD pid, const std::string& exeName) {
+    for (const char* file : kOwnProgramFiles) {
+        if (lstrcmpiA(exeName.c_str(), file) == 0) {
+            return true;
+        }
+    }
+    // Also under another file name: the process that owns one of our windows.
+    for (const char* title : {kOptionWindowTitle, kMonitorWindowTitle, kOsdWindowTitle}) {
+        DWORD owner = 0;
+        if (HWND window = FindWindowA(nullptr, title)) {
+            GetWindowThreadProcessId(window, &owner);
+        }
+        if (owner == pid) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void CMonitorWnd::ApplyPointer() {
@@ -558,14 +602,22 @@ void CMonitorWnd::ApplyPointer() {
 
 bool CMonitorWnd::ReadBlockIntoCopy() {
     auto copy = NewShareData();
+    bool profileChanged = false;
     // Under the copy's lock, so that no write of the copy into the block falls between the read and the copy.
-    return data_.Update([&](ShareData& d) {
+    const bool read = data_.Update([&](ShareData& d) {
         if (block_.ReadBlock(*copy) != 1) {
             return false;
         }
+        profileChanged = copy->CurrentProfile != d.CurrentProfile;
         d = *copy;
         return true;
     });
+    // A profile chosen in Option: the one before a game is no longer the one to return to. Editing the game's own
+    // profile keeps it.
+    if (profileChanged) {
+        foreground_.Forget();
+    }
+    return read;
 }
 
 void CMonitorWnd::WriteDevice(int value) {

@@ -11,6 +11,7 @@
 #include "monitor/device/device_worker.h"
 #include "monitor/device/hid_binding.h"
 #include "monitor/device_events.h"
+#include "monitor/game_match.h"
 #include "monitor/osd_texts.h"
 #include "monitor/tray_icon.h"
 
@@ -26,6 +27,10 @@ inline constexpr UINT_PTR kReadBackTimer = 502;
 inline constexpr UINT kReadBackDelayMs = 200;
 inline constexpr UINT_PTR kBalloonTimer = 1000;
 inline constexpr UINT kBalloonPeriodMs = 1000;
+// The tray menu's item for the return to the previous profile, and where its choice is kept.
+inline constexpr unsigned kCmdReturnToPrevious = 6003;
+inline constexpr char kReturnToPreviousKey[] = "ReturnToPreviousProfile"; // section "Setting" of config.ini
+
 // One-shot, after an arrival: the mouse needs a moment after it announces itself before its interfaces open.
 inline constexpr UINT_PTR kArrivalTimer = 503;
 inline constexpr UINT kArrivalDelayMs = 1000;
@@ -48,6 +53,7 @@ private:
     void OnTimer(UINT_PTR id);
     void OnCustomizer();
     void OnExit();
+    void OnReturnToPrevious();
     LRESULT OnSystrayNotify(WPARAM wParam, LPARAM lParam);
     LRESULT OnApplyAllSetting(WPARAM wParam, LPARAM lParam);
     LRESULT OnReloadShareData(WPARAM wParam, LPARAM lParam);
@@ -65,6 +71,7 @@ private:
     void SwitchProfile(int profile);
     void LaunchProgram(int entry);
     void ForegroundProfileSwitch();
+    static bool OwnProgram(DWORD pid, const std::string& exeName);
     void ShowCpiMessage(const ShareData& data);
     void ShowBalloon(const std::string& text);
     void ShowTrayMenu();
@@ -84,6 +91,7 @@ private:
         Entry::Timer(&CMonitorWnd::OnTimer),
         Entry::CommandId(CmdOpenOption, &CMonitorWnd::OnCustomizer),
         Entry::CommandId(CmdExit, &CMonitorWnd::OnExit),
+        Entry::CommandId(kCmdReturnToPrevious, &CMonitorWnd::OnReturnToPrevious),
         Entry::Raw(TrayNotify, &CMonitorWnd::OnSystrayNotify),
         Entry::Raw(ApplyAllSetting, &CMonitorWnd::OnApplyAllSetting),
         Entry::Raw(ReloadShareData, &CMonitorWnd::OnReloadShareData),
@@ -111,7 +119,10 @@ private:
     TrayIcon tray_;
     int connected_ = kAbsentSinceStart;
     bool languageLoaded_ = false;
-    bool created_ = false;        // the block and the worker exist: shut-down has work to do
-    bool shutDown_ = false;       // the shut-down order has run (session end or destruction)
-    bool arrivalPending_ = false; // an arrival waits for kArrivalTimer
+    bool created_ = false;          // the block and the worker exist: shut-down has work to do
+    bool shutDown_ = false;         // the shut-down order has run (session end or destruction)
+    bool arrivalPending_ = false;   // an arrival waits for kArrivalTimer
+    bool returnToPrevious_ = false; // "ReturnToPreviousProfile" = 1
+    ForegroundSwitcher foreground_;
+    std::string lastForeground_; // the foreground program last seen by timer 500, for the trace
 };

@@ -6,7 +6,8 @@ PointerPlan PlanPointerSettings(const ProfileRecord& profile, int registrySpeed,
     int a = registrySpeed;
     int t1 = threshold1;
     int t2 = threshold2;
-    if (profile.AccelerationFlag != 1 && (a != 0 || t1 != 0 || t2 != 0)) {
+    const bool accelerationOff = profile.AccelerationFlag >= 0 && profile.AccelerationFlag != 1;
+    if (accelerationOff && (a != 0 || t1 != 0 || t2 != 0)) {
         plan.zeroRegistry = true;
         plan.zeroAcceleration = true;
         a = t1 = t2 = 0;
@@ -15,7 +16,15 @@ PointerPlan PlanPointerSettings(const ProfileRecord& profile, int registrySpeed,
     plan.mouse[1] = t2;
     plan.mouse[2] = a;
     // The system takes speeds 1..20 only; a damaged profile must not leave the pointer unusable.
+    plan.applySpeed = profile.MouseSpeed >= 0;
     plan.speed = profile.MouseSpeed < 1 ? 1 : (profile.MouseSpeed > 20 ? 20 : profile.MouseSpeed);
-    plan.wheelLines = profile.ScrollWheelFlag != 0 ? -1 : profile.ScrollWheelSpeed;
+    if (profile.ScrollWheelFlag < 0) {
+        plan.applyWheel = false;
+    } else if (profile.ScrollWheelFlag != 0) {
+        plan.wheelLines = -1;
+    } else {
+        plan.applyWheel = profile.ScrollWheelSpeed >= 0;
+        plan.wheelLines = profile.ScrollWheelSpeed;
+    }
     return plan;
 }

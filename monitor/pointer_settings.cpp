@@ -83,12 +83,17 @@ void ApplyPointerSettings(ProfileRecord& profile, HKEY mouseKey, HWND self) {
     SendMessageA(self, WM_SETTINGCHANGE, SPI_SETMOUSE, reinterpret_cast<LPARAM>(mouse));
     Sleep(300);
 
-    // Windows takes the speed from pvParam, Wine from uiParam: pass it in both.
-    SystemParametersInfoA(SPI_SETMOUSESPEED, static_cast<UINT>(plan.speed),
-                          reinterpret_cast<void*>(static_cast<INT_PTR>(plan.speed)), flags);
-    Sleep(300);
-    SendMessageA(self, WM_SETTINGCHANGE, SPI_SETMOUSESPEED, 0);
+    if (plan.applySpeed) {
+        // Windows takes the speed from pvParam, Wine from uiParam: pass it in both.
+        SystemParametersInfoA(SPI_SETMOUSESPEED, static_cast<UINT>(plan.speed),
+                              reinterpret_cast<void*>(static_cast<INT_PTR>(plan.speed)), flags);
+        Sleep(300);
+        SendMessageA(self, WM_SETTINGCHANGE, SPI_SETMOUSESPEED, 0);
+    }
 
+    if (!plan.applyWheel) {
+        return;
+    }
     const UINT lines = plan.wheelLines < 0 ? WHEEL_PAGESCROLL : static_cast<UINT>(plan.wheelLines);
     SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, lines, nullptr, flags);
     DWORD_PTR ignored = 0;

@@ -21,24 +21,33 @@ protected:
 // Every number the programs fetch (function menu and captions aside: those come from the function table).
 std::vector<int> UsedNumbers() {
     std::vector<int> n;
-    for (int i = 100; i <= 111; ++i)
+    for (int i = 100; i <= 111; ++i) {
         n.push_back(i);
-    for (int i = 150; i <= 158; ++i)
+    }
+    for (int i = 150; i <= 158; ++i) {
         n.push_back(i);
-    for (int i = 200; i <= 215; ++i)
+    }
+    for (int i = 200; i <= 215; ++i) {
         n.push_back(i);
-    for (int i : {251, 252, 254, 256, 258, 260, 262, 263})
+    }
+    for (int i : {251, 252, 254, 256, 258, 260, 262, 263}) {
         n.push_back(i);
-    for (int i = 265; i <= 271; ++i)
+    }
+    for (int i = 265; i <= 271; ++i) {
         n.push_back(i);
-    for (int i = 300; i <= 304; ++i)
+    }
+    for (int i = 300; i <= 304; ++i) {
         n.push_back(i);
-    for (int i : {311, 312, 1000, 1001, 1111, 1090, 1091, 1092})
+    }
+    for (int i : {311, 312, 1000, 1001, 1160, 1111, 1090, 1091, 1092}) {
         n.push_back(i);
-    for (int i = 1063; i <= 1076; ++i)
+    }
+    for (int i = 1063; i <= 1076; ++i) {
         n.push_back(i);
-    for (int i : {1124, 1125, 1126, 1139, 1140, 1141, 1144, 1145, 1146, 1147})
+    }
+    for (int i : {1124, 1125, 1126, 1139, 1140, 1141, 1144, 1145, 1146, 1147}) {
         n.push_back(i);
+    }
     return n;
 }
 
@@ -62,8 +71,9 @@ TEST_F(Language, LoadsFromTheProgramFolder) {
 
 TEST_F(Language, MissingNumbersAreEmpty) {
     ASSERT_TRUE(LoadLanguageLibraryFrom(Bin("lan.dll")));
-    for (int number : {0, 1, 99, 112, 1002, 1061, 1077, 1200, 65535, -1, 70000})
+    for (int number : {0, 1, 99, 119, 1002, 1061, 1077, 1200, 65535, -1, 70000}) {
         EXPECT_EQ("", Fetch(number)) << number;
+    }
 }
 
 TEST_F(Language, FailedLoadDropsThePreviousLibrary) {
@@ -76,8 +86,9 @@ TEST_F(Language, LongTextsAreCutAt259Characters) {
     ASSERT_TRUE(LoadLanguageLibraryFrom(Bin("lan_long_texts.dll")));
     std::string cut = Fetch(1);
     ASSERT_EQ(259u, cut.size());
-    for (size_t i = 0; i < cut.size(); ++i)
+    for (size_t i = 0; i < cut.size(); ++i) {
         ASSERT_EQ(char('a' + i % 26), cut[i]) << i;
+    }
     std::string exact = Fetch(2);
     ASSERT_EQ(259u, exact.size());
     EXPECT_EQ('A' + 258 % 26, exact.back());

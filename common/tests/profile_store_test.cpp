@@ -42,12 +42,14 @@ private:
         if (find != INVALID_HANDLE_VALUE) {
             do {
                 std::string name = found.cFileName;
-                if (name == "." || name == "..")
+                if (name == "." || name == "..") {
                     continue;
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                }
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                     Remove(folder + name + "\\");
-                else
+                } else {
                     DeleteFileA((folder + name).c_str());
+                }
             } while (FindNextFileA(find, &found));
             FindClose(find);
         }
@@ -63,13 +65,16 @@ constexpr const char* kDesktop = "Control Panel\\Desktop";
 bool RegText(const char* key, const char* name, std::string& text, DWORD* type = nullptr, DWORD* size = nullptr) {
     char buffer[256];
     DWORD t = 0, s = sizeof buffer;
-    if (RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_ANY | RRF_NOEXPAND, &t, buffer, &s) != ERROR_SUCCESS)
+    if (RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_ANY | RRF_NOEXPAND, &t, buffer, &s) != ERROR_SUCCESS) {
         return false;
+    }
     text.assign(buffer, s && buffer[s - 1] == '\0' ? s - 1 : s);
-    if (type)
+    if (type) {
         *type = t;
-    if (size)
+    }
+    if (size) {
         *size = s;
+    }
     return true;
 }
 
@@ -91,15 +96,17 @@ protected:
         std::string text;
     };
     void SetUp() override {
-        for (Saved& s : saved_)
+        for (Saved& s : saved_) {
             s.present = RegText(s.key, s.name, s.text);
+        }
     }
     void TearDown() override {
         for (const Saved& s : saved_) {
-            if (s.present)
+            if (s.present) {
                 SetRegText(s.key, s.name, s.text);
-            else
+            } else {
                 DeleteRegValue(s.key, s.name);
+            }
         }
     }
     Saved saved_[6] = {{kMouse, "DoubleClickSpeed", false, {}}, {kMouse, "MouseSensitivity", false, {}},
@@ -136,22 +143,26 @@ std::unique_ptr<ProfileRecord> EveryFieldSet() {
     int k = 0;
     for (size_t off = offsetof(ProfileRecord, DbleClickSpeed); off < offsetof(ProfileRecord, MacroKey); off += 4) {
         if (off >= offsetof(ProfileRecord, dpiIndicator) && off < offsetof(ProfileRecord, Brightness)) {
-            for (int b = 0; b < 4; ++b)
+            for (int b = 0; b < 4; ++b) {
                 bytes[off + b] = static_cast<unsigned char>(120 + 11 * (k + b)); // crosses 127
+            }
         } else {
             int32_t v = (k % 3 == 0 ? -1 : 1) * (1000 * k + 7);
-            if (k == 5)
+            if (k == 5) {
                 v = INT_MIN;
-            if (k == 6)
+            }
+            if (k == 6) {
                 v = INT_MAX;
+            }
             std::memcpy(bytes + off, &v, 4);
         }
         ++k;
     }
     r->dpiIndicator[9] = 200;
     auto* keys = reinterpret_cast<unsigned char*>(r->MacroKey);
-    for (size_t i = 0; i < sizeof r->MacroKey; ++i)
+    for (size_t i = 0; i < sizeof r->MacroKey; ++i) {
         keys[i] = static_cast<unsigned char>((i * 37 + 11) ^ (i >> 9));
+    }
     return r;
 }
 
@@ -201,8 +212,9 @@ TEST(IniFileTest, StructValueIsCheckedAndLeavesTheBufferOnFailure) {
     ini.WriteString("S", "Odd", "01A0FF10B00");
     EXPECT_FALSE(ini.GetStruct("S", "Odd", untouched, 4));
     EXPECT_FALSE(ini.GetStruct("S", "Missing", untouched, 4));
-    for (unsigned char b : untouched)
+    for (unsigned char b : untouched) {
         EXPECT_EQ(9, b);
+    }
 }
 
 TEST(IniFileTest, ProgramFolderAndFileExists) {
@@ -275,11 +287,14 @@ TEST(ProfileFile, MatchesTheGoldenFile) {
     // Under Wine the source tree's Unix path is reached through drive Z:.
     std::string golden =
         std::string(source[0] == '/' ? "Z:" : "") + source + "/common/tests/golden/default_profile.tvp";
-    for (char& c : golden)
-        if (c == '/')
+    for (char& c : golden) {
+        if (c == '/') {
             c = '\\';
-    if (std::getenv("KORVANE_UPDATE_GOLDEN"))
+        }
+    }
+    if (std::getenv("KORVANE_UPDATE_GOLDEN")) {
         std::ofstream(golden, std::ios::binary) << produced;
+    }
     std::string expected = FileBytes(golden);
     ASSERT_FALSE(expected.empty()) << golden;
     EXPECT_EQ(expected.size(), produced.size());
@@ -304,22 +319,25 @@ TEST(ProfileFile, MissingKeysGiveMinusOneAndResetEntries) {
     EXPECT_EQ(255, r->ModeStatus);
     EXPECT_EQ(255, r->DpiIndicationType);
     EXPECT_EQ(255, r->dpiIndicator[0]);
-    for (int n = 0; n < kMacroKeyCount; ++n)
+    for (int n = 0; n < kMacroKeyCount; ++n) {
         ExpectResetEntry(r->MacroKey[n], n);
+    }
 }
 
 TEST(ProfileFile, OlderIndicatorKeysAreReadWhenAlone) {
     TempFolder folder;
     std::string path = folder.Path() + "older.tvp";
     IniFile ini(path);
-    for (int i = 0; i < 10; ++i)
+    for (int i = 0; i < 10; ++i) {
         ini.WriteInt("Setting", (std::string("dpibyDpiIndicator") + std::to_string(i)).c_str(), 10 + i);
+    }
     // Where both exist, the key the writer produces wins.
     ini.WriteInt("Setting", "dpiIndicator4", 99);
     auto r = std::make_unique<ProfileRecord>();
     ReadProfileFile(*r, path);
-    for (int i = 0; i < 10; ++i)
+    for (int i = 0; i < 10; ++i) {
         EXPECT_EQ(i == 4 ? 99 : 10 + i, r->dpiIndicator[i]) << i;
+    }
 }
 
 TEST(ProfileFile, OverlongTextsAreCutToTheirFields) {
@@ -374,10 +392,12 @@ TEST(ProfileFile, DamagedButtonEntriesGetTheirResetContent) {
     auto back = std::make_unique<ProfileRecord>();
     std::memset(back.get(), 0xEE, sizeof *back);
     ReadProfileFile(*back, path);
-    for (int n : {3, 4, 20, 21, 63})
+    for (int n : {3, 4, 20, 21, 63}) {
         ExpectResetEntry(back->MacroKey[n], n);
-    for (int n : {0, 5, 22, 62})
+    }
+    for (int n : {0, 5, 22, 62}) {
         EXPECT_EQ(0, std::memcmp(&r->MacroKey[n], &back->MacroKey[n], sizeof(MacroKeyInfo))) << n;
+    }
 }
 
 TEST(ProfileFile, DeviceKeyOfConfigIni) {
@@ -394,8 +414,9 @@ TEST_F(RegistryTest, MissingFilesGiveResetProfilesAndNoRegistryRead) {
     std::memset(data.get(), 0xAB, sizeof *data);
     auto expected = std::make_unique<ShareData>();
     std::memcpy(expected.get(), data.get(), sizeof *data);
-    for (int n = 0; n < kProfileCount; ++n)
+    for (int n = 0; n < kProfileCount; ++n) {
         ResetProfile(expected->Profile[n], n);
+    }
 
     EXPECT_EQ(1, LoadAllProfiles(*data, folder_.Path()));
     EXPECT_EQ(-1, data->CurrentProfile);
@@ -418,8 +439,9 @@ TEST_F(RegistryTest, SaveAllWritesConfigFilesAndTheActiveProfilesPointerValues) 
     data->CurrentProfile = 2;
     data->MouseType = 7;
     data->LedType = 3;
-    for (int n = 0; n < kProfileCount; ++n)
+    for (int n = 0; n < kProfileCount; ++n) {
         data->Profile[n].Brightness = 20 + n;
+    }
     ProfileRecord& active = data->Profile[2];
     active.DbleClickSpeed = 432;
     active.MouseSpeed = 14;
@@ -433,8 +455,9 @@ TEST_F(RegistryTest, SaveAllWritesConfigFilesAndTheActiveProfilesPointerValues) 
     EXPECT_EQ(7, config.GetInt("Setting", "MouseType", -9));
     EXPECT_EQ(3, config.GetInt("Setting", "LedType", -9));
     EXPECT_EQ(folder_.Path() + "config\\Default4.tvp", ProfileFilePath(folder_.Path(), 4));
-    for (int n = 0; n < kProfileCount; ++n)
+    for (int n = 0; n < kProfileCount; ++n) {
         EXPECT_TRUE(FileExists(ProfileFilePath(folder_.Path(), n))) << n;
+    }
     std::string text;
     ASSERT_TRUE(RegText(kMouse, "DoubleClickSpeed", text));
     EXPECT_EQ("432", text);
@@ -582,8 +605,9 @@ TEST_F(RegistryTest, NoActiveProfileLeavesTheRegistryAlone) {
         std::memset(data.get(), 0, sizeof *data);
         ResetAll(*data);
         data->CurrentProfile = current;
-        for (int n = 0; n < kProfileCount; ++n)
+        for (int n = 0; n < kProfileCount; ++n) {
             data->Profile[n].DbleClickSpeed = 400 + n;
+        }
         EXPECT_EQ(1, SaveAllProfiles(*data, folder_.Path()));
         std::string text;
         ASSERT_TRUE(RegText(kMouse, "DoubleClickSpeed", text));
@@ -595,8 +619,9 @@ TEST_F(RegistryTest, NoActiveProfileLeavesTheRegistryAlone) {
         auto back = std::make_unique<ShareData>();
         EXPECT_EQ(1, LoadAllProfiles(*back, folder_.Path()));
         EXPECT_EQ(current, back->CurrentProfile);
-        for (int n = 0; n < kProfileCount; ++n)
+        for (int n = 0; n < kProfileCount; ++n) {
             EXPECT_EQ(400 + n, back->Profile[n].DbleClickSpeed) << current << " " << n;
+        }
     }
 }
 
@@ -613,4 +638,206 @@ TEST_F(RegistryTest, MissingConfigKeysGiveMinusOne) {
     EXPECT_EQ(-1, data->LedType);
     EXPECT_EQ(1, ReadDevice(config.Path()));
     EXPECT_STREQ("Default5", data->Profile[4].ProFileName);
+}
+
+namespace {
+
+// The platform's own key-by-key writes of a profile, replayed in order from the lines of a newly written file (which
+// come in the writer's order): what the one-step writer must leave over any existing file.
+void WriteKeyByKey(const std::string& newFile, const std::string& path) {
+    std::istringstream lines(FileBytes(newFile));
+    std::string line;
+    std::getline(lines, line); // [Setting]
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        const size_t equals = line.find('=');
+        ASSERT_NE(std::string::npos, equals) << line;
+        WritePrivateProfileStringA("Setting", line.substr(0, equals).c_str(), line.substr(equals + 1).c_str(),
+                                   path.c_str());
+    }
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+} // namespace
+
+TEST(ProfileFile, OneStepWriterLeavesTheBytesOfKeyByKeyWrites) {
+    TempFolder folder;
+    auto record = EveryFieldSet();
+    const std::string fresh = folder.Path() + "fresh.tvp";
+    ASSERT_EQ(1, WriteProfileFile(*record, fresh));
+
+    std::string sameValuesLf = FileBytes(fresh);
+    for (size_t at = sameValuesLf.find('\r'); at != std::string::npos; at = sameValuesLf.find('\r', at)) {
+        sameValuesLf.erase(at, 1);
+    }
+    const std::string existing[] = {
+        // Other sections and unknown keys, keys in another order and case, the section in another case.
+        "[Other]\r\nx=1\r\n[setting]\r\nUnknown=7\r\nmousespeed=3\r\nDbleClickSpeed = 400\r\nMACROKEYINFO5=00\r\n"
+        "ProFileName=Old\r\n[Tail]\r\ny=2\r\n",
+        // Keys before any section, blank lines, LF line ends, a key without a value, a duplicate, no final line end.
+        "top=1\n\n[Setting]\n\nCpi_X\nCpi_X=2\nCpi_X=3\n  GameFile =  old.exe  \n[Setting]\nLate=1",
+        // A file of an older version, its indicators under their older names.
+        "[Setting]\r\ndpibyDpiIndicator0=4\r\nModeStatus=1\r\n",
+        // Every value already the same: left exactly as it is.
+        sameValuesLf,
+        "",
+    };
+    int n = 0;
+    for (const std::string& bytes : existing) {
+        const std::string ours = folder.Path() + "ours" + std::to_string(n) + ".tvp";
+        const std::string platform = folder.Path() + "platform" + std::to_string(n) + ".tvp";
+        WriteBytes(ours, bytes);
+        WriteBytes(platform, bytes);
+        EXPECT_EQ(1, WriteProfileFile(*record, ours));
+        WriteKeyByKey(fresh, platform);
+        EXPECT_TRUE(FileBytes(platform) == FileBytes(ours)) << "existing file " << n << ":\n" << FileBytes(ours);
+        ++n;
+    }
+    EXPECT_EQ(sameValuesLf, FileBytes(folder.Path() + "ours3.tvp"));
+    // And over no file at all.
+    const std::string created = folder.Path() + "created.tvp";
+    WriteKeyByKey(fresh, created);
+    EXPECT_TRUE(FileBytes(created) == FileBytes(fresh));
+}
+
+TEST_F(RegistryTest, DamagedProfileFilesLoadAsResetProfilesAndNothingNegativeReachesTheRegistry) {
+    auto data = std::make_unique<ShareData>();
+    std::memset(data.get(), 0, sizeof *data);
+    ResetAll(*data);
+    data->CurrentProfile = 2;
+    for (int n = 0; n < kProfileCount; ++n) {
+        std::memset(data->Profile[n].ProFileName, 0, sizeof data->Profile[n].ProFileName);
+        std::snprintf(data->Profile[n].ProFileName, sizeof data->Profile[n].ProFileName, "Mine%d", n);
+        data->Profile[n].DbleClickSpeed = 430 + n;
+        data->Profile[n].MouseSpeed = 14;
+        data->Profile[n].Brightness = 20 + n;
+    }
+    ASSERT_EQ(1, SaveAllProfiles(*data, folder_.Path()));
+    const std::string whole = FileBytes(ProfileFilePath(folder_.Path(), 3));
+    WriteBytes(ProfileFilePath(folder_.Path(), 0), "");
+    WriteBytes(ProfileFilePath(folder_.Path(), 1), "[Setting]\r\nProFil");
+    // Cut in the middle: the name, the game and the double-click time are there, the rest is lost.
+    WriteBytes(ProfileFilePath(folder_.Path(), 3), whole.substr(0, whole.find("ScrollWheelSpeed=")));
+    EXPECT_FALSE(IsProfileFile(ProfileFilePath(folder_.Path(), 0)));
+    EXPECT_FALSE(IsProfileFile(ProfileFilePath(folder_.Path(), 1)));
+    EXPECT_TRUE(IsProfileFile(ProfileFilePath(folder_.Path(), 3)));
+
+    SetPointerRegistry("610", "3", "1", "6", "0", "7");
+    auto back = std::make_unique<ShareData>();
+    EXPECT_EQ(1, LoadAllProfiles(*back, folder_.Path()));
+    for (int n : {0, 1}) {
+        auto reset = std::make_unique<ProfileRecord>();
+        ResetProfile(*reset, n);
+        EXPECT_EQ(0, std::memcmp(reset.get(), &back->Profile[n], sizeof *reset)) << n;
+    }
+    EXPECT_EQ(0, std::memcmp(&data->Profile[4], &back->Profile[4], sizeof(ProfileRecord)));
+    const ProfileRecord& cut = back->Profile[3];
+    EXPECT_STREQ("Mine3", cut.ProFileName);
+    EXPECT_EQ(433, cut.DbleClickSpeed);
+    EXPECT_EQ(-1, cut.MouseSpeed);
+    EXPECT_EQ(-1, cut.ScrollWheelFlag);
+    EXPECT_EQ(-1, cut.AccelerationFlag);
+    EXPECT_EQ(-1, cut.Brightness);
+
+    // Switching to the cut profile writes what it knows and nothing else: the system keeps its own values.
+    EXPECT_EQ(1, WritePointerSettings(cut));
+    const struct {
+        const char* key;
+        const char* name;
+        const char* text;
+    } expected[] = {{kMouse, "DoubleClickSpeed", "433"}, {kMouse, "MouseSensitivity", "3"},
+                    {kMouse, "MouseSpeed", "1"},         {kMouse, "MouseThreshold1", "6"},
+                    {kMouse, "MouseThreshold2", "0"},    {kDesktop, "WheelScrollLines", "7"}};
+    for (const auto& e : expected) {
+        std::string text;
+        ASSERT_TRUE(RegText(e.key, e.name, text)) << e.name;
+        EXPECT_EQ(e.text, text) << e.name;
+    }
+
+    // Saved again as the active profile, it takes the system's values and still writes nothing negative.
+    back->CurrentProfile = 3;
+    back->Profile[3].Acceleration = -1;
+    EXPECT_EQ(1, SaveAllProfiles(*back, folder_.Path()));
+    auto again = std::make_unique<ShareData>();
+    EXPECT_EQ(1, LoadAllProfiles(*again, folder_.Path()));
+    EXPECT_EQ(3, again->CurrentProfile);
+    EXPECT_EQ(433, again->Profile[3].DbleClickSpeed);
+    EXPECT_EQ(3, again->Profile[3].MouseSpeed);
+    EXPECT_EQ(7, again->Profile[3].ScrollWheelSpeed);
+    for (const auto& e : expected) {
+        std::string text;
+        ASSERT_TRUE(RegText(e.key, e.name, text)) << e.name;
+        EXPECT_EQ(e.text, text) << e.name;
+    }
+}
+
+// Wine run as root writes into read-only folders and over read-only files alike, so a save that cannot write is made
+// here by a folder standing where the temporary file of each profile file would go.
+TEST(ProfileFile, ASaveThatCannotWriteReportsFailureAndLeavesTheOldFilesWhole) {
+    TempFolder folder;
+    auto data = std::make_unique<ShareData>();
+    std::memset(data.get(), 0, sizeof *data);
+    ResetAll(*data);
+    data->CurrentProfile = -1;
+    ASSERT_EQ(1, SaveAllProfiles(*data, folder.Path()));
+    std::string before[kProfileCount];
+    for (int n = 0; n < kProfileCount; ++n) {
+        before[n] = FileBytes(ProfileFilePath(folder.Path(), n));
+        ASSERT_TRUE(CreateDirectoryA(TemporaryPathFor(ProfileFilePath(folder.Path(), n)).c_str(), nullptr));
+        data->Profile[n].Brightness = 31;
+    }
+    EXPECT_EQ(0, SaveAllProfiles(*data, folder.Path()));
+    for (int n = 0; n < kProfileCount; ++n) {
+        EXPECT_TRUE(before[n] == FileBytes(ProfileFilePath(folder.Path(), n))) << n;
+        EXPECT_EQ(0, WriteProfileFile(data->Profile[n], ProfileFilePath(folder.Path(), n)));
+        RemoveDirectoryA(TemporaryPathFor(ProfileFilePath(folder.Path(), n)).c_str());
+    }
+    // A program folder that is gone: nothing can be written, and that is said.
+    EXPECT_EQ(0, SaveAllProfiles(*data, folder.Path() + "gone\\"));
+    // Once it can write again, config\ comes back when it is missing.
+    EXPECT_EQ(1, SaveAllProfiles(*data, folder.Path()));
+    EXPECT_TRUE(RemoveDirectoryA((folder.Path() + "config").c_str()) == FALSE);
+    TempFolder bare;
+    RemoveDirectoryA((bare.Path() + "config").c_str());
+    EXPECT_EQ(1, SaveAllProfiles(*data, bare.Path()));
+    auto back = std::make_unique<ShareData>();
+    LoadAllProfiles(*back, bare.Path());
+    EXPECT_EQ(31, back->Profile[4].Brightness);
+}
+
+// A damaged file of a million keys or of 100 MB loads without exhausting memory: at most 64 MB of it is read.
+TEST(ProfileFile, HugeFilesAreReadWithinTheirBound) {
+    TempFolder folder;
+    const std::string path = ProfileFilePath(folder.Path(), 0);
+    std::string text = "[Setting]\r\nProFileName=Big\r\nMouseSpeed=7\r\n";
+    text.reserve(110u << 20);
+    for (int i = 0; i < 1000000; ++i) {
+        text += "Junk" + std::to_string(i) + "=1\r\n";
+    }
+    text += "Brightness=12\r\n";
+    WriteBytes(path, text);
+    auto record = std::make_unique<ProfileRecord>();
+    ASSERT_EQ(1, ReadProfileFile(*record, path));
+    EXPECT_STREQ("Big", record->ProFileName);
+    EXPECT_EQ(7, record->MouseSpeed);
+    EXPECT_EQ(12, record->Brightness);
+
+    // 100 MB: what lies beyond the first 64 MB is not read.
+    text.append((100u << 20) - text.size(), 'x');
+    text += "\r\nCpiStep=4\r\n";
+    WriteBytes(path, text);
+    ASSERT_EQ(1, ReadProfileFile(*record, path));
+    EXPECT_EQ(7, record->MouseSpeed);
+    EXPECT_EQ(-1, record->CpiStep);
+    // The profile's keys after 100 MB of something else: no profile file as far as the bound reaches.
+    WriteBytes(path, std::string(100u << 20, ';') + "\r\n[Setting]\r\nMouseSpeed=7\r\n");
+    EXPECT_FALSE(IsProfileFile(path));
+    auto data = std::make_unique<ShareData>();
+    LoadAllProfiles(*data, folder.Path());
+    EXPECT_STREQ("Default1", data->Profile[0].ProFileName);
 }

@@ -111,14 +111,18 @@ bool DeviceJobRunner::Execute(const TransferList& list, std::array<uint8_t, 8>* 
     return true;
 }
 
-void DeviceJobRunner::ApplyAll() {
+void DeviceJobRunner::WriteProfile() {
     // One consistent profile for the whole job, however the window thread changes its copy meanwhile. The copy is
     // on the heap: the worker's stack is small.
     auto snapshot = std::make_unique<ShareData>();
     data_.Get(*snapshot);
     const TransferList list = BuildApplyAll(*snapshot); // empty when CurrentProfile is not 0..4
-    Execute(list);
     snapshot.reset();
+    Execute(list);
+}
+
+void DeviceJobRunner::ApplyAll() {
+    WriteProfile();
     if (!host_.PostToOption(ApplyFinished)) {
         host_.Trace("OnApplyAllSetting Don't find Quorra Option Dialog\n");
     }
@@ -162,15 +166,27 @@ void DeviceJobRunner::ReadBack() {
 }
 
 bool DeviceJobRunner::Run(unsigned job) {
-    if (!Connected() || (job != kJobApplyAll && job != kJobReadBack)) {
+    if (!Connected()) {
         return false;
     }
-    if (job == kJobApplyAll) {
+    switch (job) {
+    case kJobApplyAll:
         ApplyAll();
-    } else {
+        return true;
+    case kJobReadBack:
         ReadBack();
+        return true;
+    case kJobProfileSwitch:
+        host_.Trace("DeviceWorker profile write\n");
+        WriteProfile();
+        return true;
+    default:
+        return false;
     }
-    return true;
+}
+
+void DeviceJobRunner::Trace(const char* line) {
+    host_.Trace(line);
 }
 
 void DeviceWorker::Stop() {
@@ -182,10 +198,36 @@ void DeviceWorker::Stop() {
     WorkerThread::Stop();
 }
 
+bool DeviceWorker::PostJob(unsigned job, LPARAM lParam) {
+    if (job != kJobProfileSwitch) {
+        return Post(DeviceJob, job, lParam);
+    }
+    profileWrites_.fetch_add(1);
+    if (Post(DeviceJob, job, lParam)) {
+        return true;
+    }
+    TakeProfileWrite();
+    return false;
+}
+
+int DeviceWorker::TakeProfileWrite() {
+    int waiting = profileWrites_.load();
+    // A job 3 posted by another program was never counted: the count does not go below zero.
+    while (waiting > 0 && !profileWrites_.compare_exchange_weak(waiting, waiting - 1)) {
+    }
+    return waiting > 0 ? waiting - 1 : 0;
+}
+
 void DeviceWorker::OnJob(UINT message, WPARAM wParam, LPARAM) {
     // Anyone on the desktop can post to this thread: a wParam beyond 32 bits is no job code, however its low bits
     // read.
-    if (message == DeviceJob && wParam <= 0xFFFFFFFFu) {
-        runner_.Run(static_cast<unsigned>(wParam));
+    if (message != DeviceJob || wParam > 0xFFFFFFFFu) {
+        return;
     }
+    const unsigned job = static_cast<unsigned>(wParam);
+    if (job == kJobProfileSwitch && TakeProfileWrite() > 0) {
+        runner_.Trace("DeviceWorker profile write dropped: a later one follows\n");
+        return;
+    }
+    runner_.Run(job);
 }

@@ -1,7 +1,12 @@
 #pragma once
 // The DeviceWorker: the one thread that talks to the mouse. It takes numbered jobs (DeviceJob thread messages,
-// wParam 1 = apply-all, 2 = read-back; anything else is dropped) one at a time in arrival order, and runs a job only
-// while the mouse is connected. Each job works on one consistent copy of Monitor's ShareData, taken when it starts.
+// wParam 1 = apply-all, 2 = read-back, 3 = profile write after a switch; anything else is dropped) one at a time in
+// arrival order, and runs a job only while the mouse is connected. Each job works on one consistent copy of Monitor's
+// ShareData, taken when it starts.
+//
+// Profile writes coalesce: job 3 writes whatever profile is current when it starts, so a job 3 that still waits while
+// a later job 3 is queued behind it is dropped (the later one writes the newer state). Quick switches thus cost one
+// or two writes. Jobs 1 and 2 are never dropped, and job 1 always answers ApplyFinished.
 //
 // Keeping closes away from transfers: the window thread opens and closes the HID interfaces (hid_binding.h); every
 // transfer holds the binding's lock for the length of its library call, and a closed interface refuses transfers. A
@@ -109,9 +114,12 @@ public:
     void SetConnected(bool connected) { connected_.store(connected); }
     bool Connected() const { return connected_.load(); }
 
-    // Runs job 1 or 2 while connected and returns true; other jobs, and jobs while absent, are dropped (false).
+    // Runs job 1, 2 or 3 while connected and returns true; other jobs, and jobs while absent, are dropped (false).
     bool Run(unsigned job);
     void ApplyAll();
+    // The apply-all's transfers for the current profile, with nothing posted afterwards (job 3).
+    void WriteProfile();
+    void Trace(const char* line);
     void ReadBack();
 
     // Carries the steps out in order; false as soon as the connected flag is clear or the transport refuses a step
@@ -140,7 +148,8 @@ public:
     void Stop();
 
     // Posts DeviceJob with the job as wParam; false when the post fails (Monitor then answers ApplyFinished itself).
-    bool PostJob(unsigned job, LPARAM lParam = 0) { return Post(DeviceJob, job, lParam); }
+    // Profile writes (job 3) are counted, so that a queued one can see that a later one follows.
+    bool PostJob(unsigned job, LPARAM lParam = 0);
 
     void SetConnected(bool connected) { runner_.SetConnected(connected); }
     bool Connected() const { return runner_.Connected(); }
@@ -150,6 +159,10 @@ protected:
     void OnJob(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // One profile write fewer is waiting; the number still waiting after it.
+    int TakeProfileWrite();
+
     DeviceJobRunner runner_;
     PauseClock& clock_;
+    std::atomic<int> profileWrites_{0}; // job 3 posted through PostJob and not yet taken
 };

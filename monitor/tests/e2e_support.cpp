@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 namespace e2e {
@@ -193,8 +194,9 @@ ProgramFolder::ProgramFolder() {
 }
 
 ProgramFolder::ProgramFolder(const std::string& existingFolder) : path_(existingFolder) {
-    if (!path_.empty() && path_.back() != '\\')
+    if (!path_.empty() && path_.back() != '\\') {
         path_ += '\\';
+    }
     ready_ = GetFileAttributesA((path_ + "Monitor.exe").c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
@@ -341,6 +343,11 @@ PointerRegistryGuard::~PointerRegistryGuard() {
 bool ReadShare(ShareData& out) {
     SharedBlock block;
     return block.Open() == BlockResult::Ready && block.ReadBlock(out) == 1;
+}
+
+bool BlockHolds(const std::function<bool(const ShareData&)>& test) {
+    auto share = std::make_unique<ShareData>();
+    return ReadShare(*share) && test(*share);
 }
 
 bool WriteShare(const ShareData& in) {

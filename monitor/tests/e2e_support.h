@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "common/profile_record.h"
+#include "common/profile_store.h"
 #include "testing/pump.h"
 
 #include <atomic>
@@ -134,6 +135,16 @@ private:
 // Whole copies of the shared block, opened for each call.
 bool ReadShare(ShareData& out);
 bool WriteShare(const ShareData& in);
+// True when the block could be read and holds what `test` asks for.
+bool BlockHolds(const std::function<bool(const ShareData&)>& test);
+
+// Profile n of the folder's files, reset and then changed by `change`.
+template <typename F> void WriteProfile(const ProgramFolder& folder, int n, F change) {
+    ProfileRecord record{};
+    ResetProfile(record, n);
+    change(record);
+    WriteProfileFile(record, ProfileFilePath(folder.Path(), n));
+}
 
 // The build's bin folder as a Windows path with a trailing backslash.
 std::string BinFolder();

@@ -85,8 +85,39 @@ TEST(PointerPlan, AccelerationOnAppliesTheRegistryAsItIs) {
     EXPECT_EQ(20, plan.speed);
     EXPECT_EQ(321, plan.doubleClickTime);
     p.ScrollWheelFlag = 0;
-    p.MouseSpeed = -5;
+    p.MouseSpeed = 0;
     plan = PlanPointerSettings(p, 2, 4, 13);
+    EXPECT_TRUE(plan.applyWheel);
     EXPECT_EQ(7, plan.wheelLines);
+    EXPECT_TRUE(plan.applySpeed);
     EXPECT_EQ(1, plan.speed);
+}
+
+// A profile cut in the middle reads -1 for the keys it lost: the system keeps its own values for them.
+TEST(PointerPlan, ValuesMissingFromADamagedFileAreNotApplied) {
+    ProfileRecord p{};
+    ResetProfile(p, 0);
+    p.DbleClickSpeed = -1;
+    p.MouseSpeed = -1;
+    p.AccelerationFlag = -1;
+    p.Acceleration = -1;
+    p.ScrollWheelFlag = -1;
+    p.ScrollWheelSpeed = 5;
+    auto plan = PlanPointerSettings(p, 1, 6, 10);
+    EXPECT_LE(plan.doubleClickTime, 0);
+    EXPECT_FALSE(plan.applySpeed);
+    EXPECT_FALSE(plan.applyWheel);
+    EXPECT_FALSE(plan.zeroRegistry);
+    EXPECT_FALSE(plan.zeroAcceleration);
+    EXPECT_EQ(6, plan.mouse[0]); // the registry's own row, as it is
+    EXPECT_EQ(10, plan.mouse[1]);
+    EXPECT_EQ(1, plan.mouse[2]);
+
+    // One-screen scrolling known, lines lost: one screen; lines lost with scrolling by lines: nothing.
+    p.ScrollWheelFlag = 1;
+    p.ScrollWheelSpeed = -1;
+    EXPECT_EQ(-1, PlanPointerSettings(p, 0, 0, 0).wheelLines);
+    EXPECT_TRUE(PlanPointerSettings(p, 0, 0, 0).applyWheel);
+    p.ScrollWheelFlag = 0;
+    EXPECT_FALSE(PlanPointerSettings(p, 0, 0, 0).applyWheel);
 }

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <commdlg.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -12,6 +11,7 @@
 #include "common/language.h"
 #include "common/messages.h"
 #include "common/profile_store.h"
+#include "framework/file_dialog.h"
 #include "framework/trace.h"
 #include "option/app/option_files.h"
 #include "option/macros/macro_files.h"
@@ -64,41 +64,9 @@ void MakePictureButton(SkinButton& b, HWND parent, const ButtonPos& p, const Ski
     }
 }
 
-// The MFC-style filter with '|' separators, as the platform wants it: '\0' separators and a double '\0' at the end.
-std::vector<char> FilterOf(const char* text) {
-    std::vector<char> filter(text, text + std::strlen(text) + 1);
-    for (char& c : filter) {
-        if (c == '|') {
-            c = '\0';
-        }
-    }
-    filter.push_back('\0');
-    return filter;
-}
-
 constexpr char kProfileFilter[] = "Tarvex Profile(*.tvp)|*.tvp|";
-
-// A file dialog over the program's config folder; empty when the user cancels.
-std::string ChooseProfileFile(HWND owner, const std::string& folder, bool save) {
-    char file[MAX_PATH] = {};
-    std::snprintf(file, sizeof file, "%sconfig\\.tvp", folder.c_str());
-    std::vector<char> filter = FilterOf(kProfileFilter);
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = filter.data();
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    // The platform appends at most three characters of the default extension; "tvp" is what "*.tvp" means.
-    ofn.lpstrDefExt = "tvp";
-    ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR;
-    if (save) {
-        ofn.Flags |= OFN_OVERWRITEPROMPT;
-        return GetSaveFileNameA(&ofn) ? std::string(file) : std::string();
-    }
-    ofn.Flags |= OFN_FILEMUSTEXIST;
-    return GetOpenFileNameA(&ofn) ? std::string(file) : std::string();
-}
+// The platform appends at most three characters of the default extension: "tvp" is what "*.tvp" means.
+constexpr char kProfileExtension[] = "tvp";
 
 } // namespace
 
@@ -205,6 +173,7 @@ void MainWindow::ShowPage(int page) {
 }
 
 void MainWindow::SelectProfile(int index) {
+    Trace("Option profile %d\n", index);
     context_.working.CurrentProfile = index;
     RefreshPages();
 }
@@ -238,6 +207,7 @@ void MainWindow::Apply() {
     context_.block.WriteBlock(context_.working);
     context_.shadow = context_.working;
     HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle);
+    Trace("Option Apply, profile %d, %s\n", context_.working.CurrentProfile, monitor ? "to Monitor" : "files only");
     if (monitor) {
         PostMessageA(monitor, ApplyAllSetting, 0, 0);
     }
@@ -359,16 +329,19 @@ void MainWindow::TakeBlock() {
 }
 
 LRESULT MainWindow::OnDeviceStateRead(WPARAM, LPARAM) {
+    Trace("Option DeviceStateRead\n");
     TakeBlock();
     return 0;
 }
 
 LRESULT MainWindow::OnProfileSwitched(WPARAM, LPARAM) {
+    Trace("Option ProfileSwitched\n");
     TakeBlock();
     return 0;
 }
 
 LRESULT MainWindow::OnDeviceSettingChanged(WPARAM, LPARAM) {
+    Trace("Option DeviceSettingChanged\n");
     ShareData read;
     if (context_.block.ReadBlock(read)) {
         context_.shadow = read;
@@ -385,6 +358,7 @@ LRESULT MainWindow::OnDeviceSettingChanged(WPARAM, LPARAM) {
 }
 
 LRESULT MainWindow::OnApplyFinished(WPARAM, LPARAM) {
+    Trace("Option ApplyFinished\n");
     EndBusy();
     return 0;
 }
@@ -412,7 +386,8 @@ void MainWindow::ImportProfile() {
     if (!context_.Active()) {
         return;
     }
-    std::string chosen = ChooseProfileFile(Handle(), context_.programFolder, false);
+    std::string chosen = ChooseFileToOpen(Handle(), context_.programFolder + "config\\.tvp", kProfileFilter,
+                                          kProfileExtension);
     if (!chosen.empty()) {
         ImportProfileFrom(chosen);
     }
@@ -422,7 +397,8 @@ void MainWindow::ExportProfile() {
     if (!context_.Active()) {
         return;
     }
-    std::string chosen = ChooseProfileFile(Handle(), context_.programFolder, true);
+    std::string chosen = ChooseFileToSave(Handle(), context_.programFolder + "config\\.tvp", kProfileFilter,
+                                          kProfileExtension);
     if (!chosen.empty()) {
         ExportProfileTo(chosen);
     }
@@ -459,8 +435,9 @@ void MainWindow::OnFirstPaint() {
     double ms = static_cast<double>(ticks(now) - ticks(created)) / 10000.0;
     Trace("Option: main window painted %.1f ms after the start\n", ms);
     if (measureStart_) {
-        // The start-up time, then the skin builds of the window and its pages, and the picture loading within them.
-        double build = BuildMilliseconds() + buttonPage_.BuildMilliseconds() + advancedPage_.BuildMilliseconds();
+        // The start-up time, then the skin build of the window (its pages are built within it), and the picture
+        // loading of the window and its pages.
+        double build = BuildMilliseconds();
         double pictures = LoadMilliseconds() + buttonPage_.LoadMilliseconds() + advancedPage_.LoadMilliseconds();
         std::printf("%.1f %.1f %.1f\n", ms, build, pictures);
         std::fflush(stdout);

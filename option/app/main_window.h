@@ -26,6 +26,7 @@ public:
     void SelectProfile(int index);
     void RefreshPages() override;
     void Apply() override;
+    void RefreshButtonPage() override { buttonPage_.Refresh(); }
     // Apply, then the window closes without waiting for Monitor's answer.
     void Ok();
     void ImportProfile();

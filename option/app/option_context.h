@@ -17,6 +17,8 @@ public:
     virtual void RefreshPages() = 0;
     // Hands the working copy to Monitor, the block, the registry and the files.
     virtual void Apply() = 0;
+    // Shows the working copy again on the button page only (after the macros changed).
+    virtual void RefreshButtonPage() = 0;
 
 protected:
     ~OptionShell() = default;

@@ -23,20 +23,6 @@ std::string FullPath(const std::string& path) {
     return n > 0 && n < sizeof full ? std::string(full) : path;
 }
 
-// A "Setting" section with at least one key that a profile file holds.
-bool IsProfileFile(const std::string& path) {
-    static const char* const kKeys[] = {"ProFileName", "Cpi_X", "PollingRate", "MouseSpeed", "ModeStatus",
-                                        "CpiLevel_X0", "MacroKeyInfo0", "LightType", "GameFile"};
-    char value[8];
-    for (const char* key : kKeys) {
-        GetPrivateProfileStringA("Setting", key, "\x01", value, sizeof value, path.c_str());
-        if (value[0] != '\x01') {
-            return true;
-        }
-    }
-    return false;
-}
-
 } // namespace
 
 bool SameFile(const std::string& a, const std::string& b) {

@@ -1,8 +1,7 @@
 #pragma once
-// The two macro file formats, both initialisation files in section "Macros" with each record stored as one value in
-// the platform's structure encoding (522 upper-case hex characters: the 260 bytes and their checksum):
-//  - the sequence file "config\sequence.dat" in the program folder: "number" = N, then keys "0" .. "N-1";
-//  - a macro file ("*.macro"): the single key "0", no "number".
+// The sequence file and macro files on disk (their formats: macro_formats.h). Each file is read once, and written
+// whole to a temporary file that then replaces it in one step: a crash, a log-off or a full disk leaves the old
+// file or the new one, never half of one.
 
 #include "option/macros/macro_library.h"
 
@@ -16,8 +15,8 @@ std::string SequenceFilePath();
 void LoadMacroLibrary(MacroLibrary& library);
 void LoadMacroLibrary(MacroLibrary& library, const std::string& path);
 
-// Replaces the sequence file with the whole library. The callers do not examine the result (false when a write
-// failed, for instance into a missing folder).
+// Replaces the sequence file with the whole library; the version without a path creates config\ when it is missing.
+// False, with the old file whole, when it cannot be written (a missing or read-only folder, a full disk).
 bool SaveMacroLibrary(const MacroLibrary& library);
 bool SaveMacroLibrary(const MacroLibrary& library, const std::string& path);
 
@@ -25,5 +24,5 @@ bool SaveMacroLibrary(const MacroLibrary& library, const std::string& path);
 // added, when the file holds no readable record.
 bool ImportMacro(MacroLibrary& library, const std::string& path);
 
-// Replaces the file at path with a macro file holding the record.
+// Replaces the file at path with a macro file holding the record; false, with the old file whole, when it cannot.
 bool ExportMacro(const std::string& path, const MacroRecord& record);

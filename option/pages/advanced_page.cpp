@@ -39,6 +39,9 @@ constexpr PaintedString kStrings[] = {
     {202, 16, {52, 313, 459, 353}, false},  {204, 16, {490, 89, 611, 120}, true},
     {205, 16, {612, 89, 740, 120}, true},   {206, 16, {741, 89, 902, 120}, true},
     {207, 14, {744, 220, 902, 245}, false}, {203, 25, {494, 25, 902, 88}, true},
+    // The macro half's headings.
+    {217, 14, {32, 408, 232, 426}, false},  {218, 14, {248, 408, 508, 426}, false},
+    {216, 14, {790, 408, 890, 426}, false},
 };
 
 RECT PosRect(const ButtonPos& p) {
@@ -70,7 +73,8 @@ void MakeSlider(CclickHSlider& slider, HWND parent, int number, const ButtonPos&
 
 } // namespace
 
-AdvancedPage::AdvancedPage(OptionContext& context) : SkinnedDialog("skin_advance_setting.ini"), context_(context) {}
+AdvancedPage::AdvancedPage(OptionContext& context)
+    : SkinnedDialog("skin_advance_setting.ini"), context_(context), editor_(context) {}
 
 void AdvancedPage::CreateControls(const SkinScreens& s) {
     HWND hwnd = Handle();
@@ -99,6 +103,8 @@ void AdvancedPage::CreateControls(const SkinScreens& s) {
     restore_.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
     restore_.SetCaption(Fetch(210));
     restore_.SetTooltip(Fetch(210), true);
+
+    editor_.CreateControls(hwnd, s, [this](int key) { return Position(key); });
 }
 
 void AdvancedPage::Refresh() {
@@ -119,6 +125,7 @@ void AdvancedPage::Refresh() {
     sensitivityX_.SetValue(PositionFromSpeed(p->Sensitivity_X));
     sensitivityY_.SetValue(PositionFromSpeed(p->Sensitivity_Y));
     together_.SetChecked(p->XYSynchronous == 1);
+    editor_.FillMacroList();
 }
 
 void AdvancedPage::SetWheelEnabled(bool on) {
@@ -203,7 +210,31 @@ LRESULT AdvancedPage::OnNumber(WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
+LRESULT AdvancedPage::OnKeyCaptured(WPARAM wParam, LPARAM lParam) {
+    editor_.OnKeyCaptured(static_cast<int>(wParam), (lParam & kKeyCapturedRelease) != 0);
+    return 0;
+}
+
+LRESULT AdvancedPage::OnListRightClick(WPARAM, LPARAM lParam) {
+    editor_.OnListRightClick(static_cast<int>(lParam));
+    return 0;
+}
+
+LRESULT AdvancedPage::OnEditDone(WPARAM wParam, LPARAM lParam) {
+    editor_.OnEditDone(static_cast<int>(wParam), static_cast<int>(lParam));
+    return 0;
+}
+
+LRESULT AdvancedPage::OnEditKillFocus(WPARAM, LPARAM) {
+    // The repeat-count box is the page's only field of its own; the number boxes' fields report to their box.
+    editor_.OnRepeatBoxDone();
+    return 0;
+}
+
 void AdvancedPage::OnCommand(int, int code, HWND control) {
+    if (editor_.OnCommand(control, code)) {
+        return;
+    }
     if (!control || code != BN_CLICKED) {
         return;
     }

@@ -7,6 +7,10 @@
 #include <windows.h>
 
 #include "option/app/option_context.h"
+#include "option/macros/editable_list.h"
+#include "option/macros/key_capture_hook.h"
+#include "option/macros/macro_editor.h"
+#include "option/skin/bitmap_edit.h"
 #include "option/skin/click_slider.h"
 #include "option/skin/skin_button.h"
 #include "option/skin/skinned_dialog.h"
@@ -39,6 +43,7 @@ public:
     SkinButton& OneScreen() { return oneScreen_; }
     SkinButton& XYTogether() { return together_; }
     SkinButton& RestoreDefaults() { return restore_; }
+    MacroEditor& Macros() { return editor_; }
 
     // What a slider or number box reports, as their messages deliver it (tests call these too).
     void SliderMoved(int control, int position);
@@ -53,6 +58,10 @@ private:
     void OnCommand(int id, int code, HWND control);
     LRESULT OnSlider(WPARAM wParam, LPARAM lParam);
     LRESULT OnNumber(WPARAM wParam, LPARAM lParam);
+    LRESULT OnKeyCaptured(WPARAM wParam, LPARAM lParam);
+    LRESULT OnListRightClick(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEditDone(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEditKillFocus(WPARAM wParam, LPARAM lParam);
     void OnRestoreDefaults();
     void SetWheelEnabled(bool on);
     void SetSystemDoubleClick(int milliseconds);
@@ -62,10 +71,15 @@ private:
         Entry::Command(&AdvancedPage::OnCommand),
         Entry::Raw(kSliderChanged, &AdvancedPage::OnSlider),
         Entry::Raw(kSpinEditChanged, &AdvancedPage::OnNumber),
+        Entry::Raw(KeyCaptured, &AdvancedPage::OnKeyCaptured),
+        Entry::Raw(ListRightClick, &AdvancedPage::OnListRightClick),
+        Entry::Raw(EditDone, &AdvancedPage::OnEditDone),
+        Entry::Registered(kBitmapEditKillFocus, &AdvancedPage::OnEditKillFocus),
     };
 
     OptionContext& context_;
     CclickHSlider speed_, wheel_, doubleClick_, sensitivityX_, sensitivityY_;
     SpinEdit speedBox_, wheelBox_;
     SkinButton acceleration_, oneScreen_, together_, restore_;
+    MacroEditor editor_;
 };

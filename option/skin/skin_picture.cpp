@@ -61,9 +61,32 @@ SIZE BitmapSize(HBITMAP bitmap) {
     return {info.bmWidth, info.bmHeight};
 }
 
+namespace {
+
+// True when the file starts like a Windows bitmap file.
+bool IsBmpFile(const std::string& path) {
+    KernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    char magic[2] = {};
+    DWORD read = 0;
+    return file && ReadFile(file.get(), magic, 2, &read, nullptr) && read == 2 && magic[0] == 'B' && magic[1] == 'M';
+}
+
+} // namespace
+
 bool LoadSkinPicture(const std::string& path, GdiBitmap& bitmap, SIZE& size) {
     bitmap.reset();
     size = {0, 0};
+    // Windows bitmaps, which every skin of ours ships, load several times faster from the file than through the
+    // picture loader; what the file loader refuses still goes the picture loader's way.
+    if (IsBmpFile(path)) {
+        bitmap.reset(static_cast<HBITMAP>(
+            LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+        if (bitmap) {
+            size = BitmapSize(bitmap.get());
+            return true;
+        }
+    }
     EnsureCom();
     HGLOBAL block = ReadFileToGlobal(path);
     if (!block) {

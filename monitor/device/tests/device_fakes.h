@@ -40,6 +40,12 @@ public:
         });
     }
 
+    // Waits until at least `count` lines have been recorded; false after the time limit.
+    bool WaitForLines(size_t count, std::chrono::milliseconds limit = std::chrono::seconds(30)) {
+        std::unique_lock<std::mutex> lock(lock_);
+        return changed_.wait_for(lock, limit, [&] { return lines_.size() >= count; });
+    }
+
 private:
     mutable std::mutex lock_;
     std::condition_variable changed_;

@@ -18,6 +18,8 @@ namespace {
 
 const std::string kApplyFinished = "POST " + std::to_string(ApplyFinished);
 const std::string kDeviceStateRead = "POST " + std::to_string(DeviceStateRead);
+const std::string kProfileWrite = "TRACE DeviceWorker profile write\n";
+const std::string kProfileWriteDropped = "TRACE DeviceWorker profile write dropped: a later one follows\n";
 
 void Append(std::vector<std::string>& to, const std::vector<std::string>& more) {
     to.insert(to.end(), more.begin(), more.end());
@@ -49,6 +51,9 @@ TEST_F(WorkerFixture, JobsRunOneAtATimeInArrivalOrderAndOthersAreDropped) {
 
     std::vector<std::string> expected = SplitLines(FormatTransfers(BuildApplyAll(*initial)));
     expected.push_back(kApplyFinished);
+    // The profile write after a switch: the same transfers, and nothing for Option.
+    expected.push_back(kProfileWrite);
+    Append(expected, SplitLines(FormatTransfers(BuildApplyAll(*initial))));
     Append(expected, SplitLines(FormatTransfers(BuildReadBack())));
     expected.push_back("BLOCK profile 1 cpi 4");
     expected.push_back("SAVE profile 1 cpi 4");
@@ -63,6 +68,58 @@ TEST_F(WorkerFixture, JobsRunOneAtATimeInArrivalOrderAndOthersAreDropped) {
     ShareData after;
     data.Get(after);
     EXPECT_EQ(4, after.Profile[1].Cpi_X);
+}
+
+TEST_F(WorkerFixture, QuickProfileSwitchesCostAtMostTwoWritesAndAnApplyIsNeverDropped) {
+    auto initial = DefaultData();
+    for (int p = 0; p < kProfileCount; ++p) {
+        initial->Profile[p].PollingRate = p % 4; // each profile's write starts with its own polling command
+        initial->Profile[p].CpiLevel_X[0] = p + 1;
+    }
+    data.Set(*initial);
+    // The first write waits at its first pause until the later switches and an Apply are queued behind it.
+    std::promise<void> queued;
+    std::shared_future<void> released = queued.get_future().share();
+    clock.onPause = [&](int n) {
+        if (n == 1) {
+            released.wait();
+        }
+    };
+    DeviceWorker worker(transport, data, host, clock);
+    worker.SetConnected(true);
+    ASSERT_TRUE(worker.Start());
+    const auto switchTo = [&](int profile) {
+        data.Update([&](ShareData& d) {
+            d.CurrentProfile = profile;
+            return 0;
+        });
+        return worker.PostJob(kJobProfileSwitch);
+    };
+    ASSERT_TRUE(switchTo(1));
+    ASSERT_TRUE(recorder.WaitForCount("PAUSE 100", 1));
+    ASSERT_TRUE(switchTo(2));
+    ASSERT_TRUE(worker.PostJob(kJobApplyAll));
+    ASSERT_TRUE(switchTo(3));
+    ASSERT_TRUE(switchTo(4));
+    queued.set_value();
+
+    auto latest = DefaultData();
+    data.Get(*latest);
+    auto first = DefaultData();
+    data.Get(*first);
+    first->CurrentProfile = 1;
+    std::vector<std::string> expected{kProfileWrite};
+    Append(expected, SplitLines(FormatTransfers(BuildApplyAll(*first))));
+    expected.push_back(kProfileWriteDropped);
+    Append(expected, SplitLines(FormatTransfers(BuildApplyAll(*latest))));
+    expected.push_back(kApplyFinished);
+    expected.push_back(kProfileWriteDropped);
+    expected.push_back(kProfileWrite);
+    Append(expected, SplitLines(FormatTransfers(BuildApplyAll(*latest))));
+    ASSERT_TRUE(recorder.WaitForLines(expected.size()));
+    worker.Stop();
+    EXPECT_EQ(expected, recorder.Lines());
+    ASSERT_NE(BuildApplyAll(*first).front().bytes, BuildApplyAll(*latest).front().bytes);
 }
 
 TEST_F(WorkerFixture, JobCodesBeyondThirtyTwoBitsAreDropped) {
@@ -86,8 +143,9 @@ TEST_F(WorkerFixture, JobCodesBeyondThirtyTwoBitsAreDropped) {
 TEST_F(WorkerFixture, JobsWhileTheMouseIsAbsentAreDropped) {
     EXPECT_FALSE(runner.Run(kJobApplyAll));
     EXPECT_FALSE(runner.Run(kJobReadBack));
-    runner.SetConnected(true);
     EXPECT_FALSE(runner.Run(kJobProfileSwitch));
+    runner.SetConnected(true);
+    EXPECT_FALSE(runner.Run(7));
     EXPECT_TRUE(recorder.Lines().empty());
 
     DeviceWorker worker(transport, data, host, clock);

@@ -1,5 +1,5 @@
 // Monitor.exe under stress, end to end under Wine with the virtual mouse: arrivals that come and go, another process
-// holding the block's mutex, and the end of the session.
+// holding the block's mutex, the end of the session, and a block written with random bytes.
 #include <windows.h>
 
 #include "common/messages.h"
@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
+#include <random>
 #include <string>
 
 using namespace e2e;
@@ -70,8 +73,9 @@ TEST_F(MonitorStress, ArrivalWaitsWithoutStoppingTheWindowAndOpensTheMouseOnce) 
     EXPECT_EQ(1, folder_.ConfigInt("Setting", "Device", -1));
 
     ASSERT_EQ(0, folder_.Mousectl("unplug"));
+    // "Device" is written after the removal's trace lines.
     ASSERT_TRUE(Traced("CMonitorWnd mouse removed"));
-    EXPECT_EQ(0, folder_.ConfigInt("Setting", "Device", -1));
+    EXPECT_TRUE(PumpUntil([&] { return folder_.ConfigInt("Setting", "Device", -1) == 0; }, kEventWait));
 
     // An arrival that is taken back before its second is over opens nothing and closes nothing.
     const int closes = CountOf(folder_.Log(), "Close_ReportDevice");
@@ -86,7 +90,7 @@ TEST_F(MonitorStress, ArrivalWaitsWithoutStoppingTheWindowAndOpensTheMouseOnce) 
     EXPECT_EQ(2, CountOf(folder_.Log(), "Open_FeatureDevice 1"));
     EXPECT_EQ(1, CountOf(folder_.Log(), "Open_FeatureDevice 0 (unplugged)")); // only the one at start-up
     EXPECT_EQ(closes, CountOf(folder_.Log(), "Close_ReportDevice"));
-    EXPECT_EQ(1, folder_.ConfigInt("Setting", "Device", -1));
+    EXPECT_TRUE(PumpUntil([&] { return folder_.ConfigInt("Setting", "Device", -1) == 1; }, kEventWait));
 }
 
 TEST_F(MonitorStress, AProcessHoldingTheBlockMutexCannotFreezeMonitor) {
@@ -135,4 +139,53 @@ TEST_F(MonitorStress, TheEndOfTheSessionRunsTheShutDownOrder) {
     EXPECT_TRUE(folder_.StopMonitor());
     EXPECT_EQ(1, option_.Count(WM_CLOSE));
     EXPECT_EQ(0, folder_.ConfigInt("Setting", "Device", -1));
+}
+
+TEST_F(MonitorStress, HostileBlockChangesValuesNeverMemory) {
+    Start(true);
+    ASSERT_TRUE(PumpUntil([&] { return option_.Count(DeviceStateRead) == 1; }, kEventWait));
+    std::mt19937 random(20261208);
+    HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle);
+    for (int round = 0; round < 4; ++round) {
+        auto share = std::make_unique<ShareData>();
+        auto* bytes = reinterpret_cast<uint8_t*>(share.get());
+        for (size_t i = 0; i < sizeof(ShareData); ++i) {
+            bytes[i] = static_cast<uint8_t>(random());
+        }
+        if (round == 1) {
+            share->CurrentProfile = 2; // a valid index over random profile contents
+            // Button entry 2 launches a program whose path has no terminator (event 0x6003 below).
+            for (ProfileRecord& p : share->Profile) {
+                p.MacroKey[2].FunctionCode = 99;
+                std::memset(p.MacroKey[2].ProgramPath, 'x', sizeof p.MacroKey[2].ProgramPath);
+            }
+        }
+        ASSERT_TRUE(WriteShare(*share));
+        const int finished = option_.Count(ApplyFinished);
+        PostMessageA(monitor, ApplyAllSetting, 0, 0);
+        ASSERT_TRUE(PumpUntil([&] { return option_.Count(ApplyFinished) == finished + 1; }, 60000)) << round;
+        PostMessageA(monitor, ReloadShareDataAndPointer, 0, 0);
+        for (uint32_t code : {0x07000003u, 0x05000008u, 0xC0000A0Au, 0x70000002u, 0x60030000u, 0x60010000u}) {
+            PostMessageA(monitor, DeviceEvent, code >> 16, code & 0xFFFF);
+        }
+        ASSERT_EQ(0, folder_.Mousectl("dpi 2"));
+        // The round is over once the mouse's report has reached the block: Monitor then writes nothing more of this
+        // round's copy over the next round's block.
+        const auto reported = [](const ShareData& d) { return d.CurrentProfile == 1 && d.Profile[1].Cpi_X == 1; };
+        ASSERT_TRUE(PumpUntil([&] { return BlockHolds(reported); }, kEventWait)) << round;
+    }
+    EXPECT_TRUE(
+        PumpUntil([&] { return debug_.Contains("CMonitorWnd launch entry 2", folder_.MonitorPid()); }, kEventWait));
+    // An OSD record with no terminator, and one of a single byte.
+    char record[151];
+    std::memset(record, 'x', sizeof record);
+    COPYDATASTRUCT text{kOsdMessageDataId, sizeof record, record};
+    EXPECT_EQ(1, SendMessageA(monitor, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&text)));
+    COPYDATASTRUCT tiny{kOsdMessageDataId, 1, record};
+    EXPECT_EQ(1, SendMessageA(monitor, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&tiny)));
+
+    DWORD_PTR answer = 0;
+    EXPECT_NE(0, SendMessageTimeoutA(monitor, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &answer));
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(folder_.MonitorProcess(), 0));
+    EXPECT_TRUE(folder_.StopMonitor());
 }

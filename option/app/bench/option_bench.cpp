@@ -41,13 +41,16 @@ bool RunOption(const std::string& folder, Sample& out) {
         CloseHandle(readEnd);
         return false;
     }
+    // Wait for the process, not for the pipe's end: a helper process that Wine starts with the first window of a
+    // session inherits the pipe and keeps it open.
+    WaitForSingleObject(pi.hProcess, 20000);
     std::string text;
     char buffer[256];
-    DWORD n = 0;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0) {
+    DWORD available = 0, n = 0;
+    while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
+           ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0) {
         text.append(buffer, n);
     }
-    WaitForSingleObject(pi.hProcess, 20000);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     CloseHandle(readEnd);

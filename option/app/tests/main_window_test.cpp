@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <functional>
+#include <thread>
 
 #include "common/profile_store.h"
 #include "common/shared_block.h"
@@ -226,12 +229,14 @@ TEST_F(OptionWindow, RestoreDefaultsAsksFirstThenResetsAndApplies) {
 
 TEST_F(OptionWindow, DeviceMissingWarningOnceRightAfterTheWindowShows) {
     folder.SetDevice(0);
-    optiontest::Window w(folder.Path());
-    optiontest::WarningRun run = ClickThroughWarning([&] { w.Open(); }, true, [] { return true; });
-    EXPECT_TRUE(run.Clean());
-    EXPECT_TRUE(run.ownerVisible);
-    EXPECT_TRUE(w.Main().DeviceWarningShown());
-    EXPECT_FALSE(w.Closed()); // the window stays open whatever the answer
+    {
+        optiontest::Window w(folder.Path());
+        optiontest::WarningRun run = ClickThroughWarning([&] { w.Open(); }, true, [] { return true; });
+        EXPECT_TRUE(run.Clean());
+        EXPECT_TRUE(run.ownerVisible);
+        EXPECT_TRUE(w.Main().DeviceWarningShown());
+        EXPECT_FALSE(w.Closed()); // the window stays open whatever the answer
+    }
 
     // With the mouse there, no warning.
     folder.SetDevice(1);
@@ -239,7 +244,7 @@ TEST_F(OptionWindow, DeviceMissingWarningOnceRightAfterTheWindowShows) {
     ASSERT_TRUE(quiet.Open());
     PumpFor(300);
     EXPECT_FALSE(quiet.Main().DeviceWarningShown());
-    EXPECT_EQ(nullptr, optiontest::OtherDialogOf(GetCurrentThreadId()));
+    EXPECT_EQ(nullptr, optiontest::DialogOverOption(GetCurrentThreadId()));
 }
 
 TEST_F(OptionWindow, ApplyWaitsForMonitorKeepsEditsOnItsReportsAndStopsWaitingAlone) {
@@ -372,6 +377,70 @@ TEST_F(OptionWindow, ImportReplacesTheActiveFileHiddenExceptItselfOrJunkAndExpor
     EXPECT_EQ(folder.Bytes("fresh.tvp"), folder.Bytes("out.tvp"));
     EXPECT_EQ(std::string::npos, folder.Bytes("out.tvp").find("Stale"));
     EXPECT_NE(std::string::npos, folder.Bytes("out.tvp").find("MouseSpeed=12"));
+}
+
+// Drives the file dialog a click opens: checks its file name and first filter, types `path` and presses OK.
+struct FileDialogRun {
+    std::string initialName;
+    std::string filter;
+};
+FileDialogRun DriveFileDialog(POINT opener, const std::string& path, const std::function<bool()>& done) {
+    DWORD thread = GetCurrentThreadId();
+    FileDialogRun run;
+    std::atomic<bool> finished{false};
+    std::thread driver([&] {
+        DWORD start = GetTickCount();
+        while (!finished && GetTickCount() - start < 15000) {
+            HWND dialog = optiontest::DialogOverOption(thread);
+            HWND name = dialog ? GetDlgItem(dialog, 0x47C) : nullptr; // the file name box of the explorer dialog
+            if (!name) {
+                Sleep(20);
+                continue;
+            }
+            char text[MAX_PATH] = {};
+            GetWindowTextA(name, text, sizeof text);
+            run.initialName = text;
+            char first[128] = {};
+            SendMessageA(GetDlgItem(dialog, 0x470), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first));
+            run.filter = first;
+            SetWindowTextA(name, path.c_str());
+            PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+            break;
+        }
+    });
+    MouseClickAt(opener.x, opener.y);
+    PumpUntil(done, 15000);
+    finished = true;
+    driver.join();
+    return run;
+}
+
+TEST_F(OptionWindow, ImportAndExportButtonsOpenTheirFileDialogsInTheConfigFolder) {
+    ASSERT_EQ(1, SaveAllProfiles(EditedProfiles(1), folder.Path()));
+    ShareData other = EditedProfiles(0);
+    std::strcpy(other.Profile[0].ProFileName, "From a file");
+    ASSERT_EQ(1, WriteProfileFile(other.Profile[0], folder.File("shared.tvp")));
+    optiontest::Window w(folder.Path());
+    ASSERT_TRUE(w.Open());
+    MainWindow& main = w.Main();
+
+    FileDialogRun in = DriveFileDialog(w.CentreOf(main.ImportButton().Handle()), folder.File("shared.tvp"), [&] {
+        return std::string(w.Context().working.Profile[1].ProFileName) == "From a file";
+    });
+    EXPECT_STREQ("From a file", w.Context().working.Profile[1].ProFileName);
+    EXPECT_EQ(".tvp", in.initialName);
+    EXPECT_EQ("Tarvex Profile(*.tvp)", in.filter);
+
+    // A name without extension gets ".tvp".
+    w.Context().working.Profile[1].MouseSpeed = 16;
+    FileDialogRun out = DriveFileDialog(w.CentreOf(main.ExportButton().Handle()), folder.File("mine"),
+                                        [&] { return GetFileAttributesA(folder.File("mine.tvp").c_str()) !=
+                                                     INVALID_FILE_ATTRIBUTES; });
+    EXPECT_EQ(".tvp", out.initialName);
+    ProfileRecord exported{};
+    ReadProfileFile(exported, folder.File("mine.tvp"));
+    EXPECT_EQ(16, exported.MouseSpeed);
+    EXPECT_STREQ("From a file", exported.ProFileName);
 }
 
 } // namespace

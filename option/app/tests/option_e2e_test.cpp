@@ -4,12 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "common/profile_store.h"
-#include "hiddriver/memory_dump.h"
-#include "hiddriver/virtual_mouse.h"
 #include "option/app/tests/option_test_support.h"
 #include "option/skin/tests/skin_test_support.h"
 
@@ -36,16 +31,9 @@ bool Bluish(COLORREF c) {
     return GetBValue(c) > GetRValue(c) + 40;
 }
 
-// The mouse's memory as `mousectl dump` shows it.
-std::string MouseDump(const e2e::ProgramFolder& folder) {
-    std::ifstream in(folder.File("virtual-mouse.dat"), std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    auto memory = vmouse::DeserializeMemory(bytes);
-    return memory ? vmouse::DumpMemory(*memory) : std::string();
-}
-
 TEST(OptionEndToEnd, OneInstanceAndProfileThreeAppliedReachesTheMouse) {
     e2e::PointerRegistryGuard registry;
+    e2e::DebugOutput debug;
     optiontest::Folder folder;
     ASSERT_TRUE(folder.Ready());
     ASSERT_TRUE(folder.AddOption());
@@ -85,11 +73,13 @@ TEST(OptionEndToEnd, OneInstanceAndProfileThreeAppliedReachesTheMouse) {
         },
         30000));
 
-    // Profile 3, with a real click: its button turns to the pressed (blue) face.
+    // Profile 3, with a real click; its button turning to the pressed (blue) face tells that the click arrived,
+    // which Apply below proves in the files and the mouse.
     POINT p3 = ScreenPoint(option, kProfile3.x, kProfile3.y);
     POINT p3Face = ScreenPoint(option, kProfile3.x - 26, kProfile3.y - 9);
-    ASSERT_FALSE(Bluish(ScreenPixel(p3Face)));
-    ASSERT_TRUE(ClickUntil(p3, [&] { return Bluish(ScreenPixel(p3Face)); }));
+    EXPECT_FALSE(Bluish(ScreenPixel(p3Face)));
+    ASSERT_TRUE(ClickUntil(p3, [&] { return debug.Contains("Option profile 2"); }));
+    EXPECT_TRUE(e2e::WaitFor([&] { return Bluish(ScreenPixel(p3Face)); }, 2000));
 
     // Apply: disabled until Monitor has written the mouse and answered.
     POINT apply = ScreenPoint(option, kApply.x, kApply.y);
@@ -97,13 +87,15 @@ TEST(OptionEndToEnd, OneInstanceAndProfileThreeAppliedReachesTheMouse) {
     ASSERT_NE(nullptr, applyButton);
     ASSERT_NE(option, applyButton);
     size_t logBefore = folder.Log().size();
-    ASSERT_TRUE(ClickUntil(apply, [&] { return !IsWindowEnabled(applyButton); }));
+    ASSERT_TRUE(ClickUntil(apply, [&] { return debug.Contains("Option Apply, profile 2, to Monitor"); }));
+    EXPECT_FALSE(IsWindowEnabled(applyButton));
+    ASSERT_TRUE(e2e::WaitFor([&] { return debug.Contains("Option ApplyFinished"); }, 30000));
+    ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowEnabled(applyButton) != FALSE; }, 5000));
     EXPECT_EQ(2, folder.ConfigInt("Setting", "CurrentProfile", -1));
-    ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowEnabled(applyButton) != FALSE; }, 30000));
     // By the time Option is enabled again, the whole apply-all went to the mouse.
     EXPECT_GT(folder.Log().size(), logBefore);
 
-    std::string dump = MouseDump(folder);
+    std::string dump = folder.MouseDump();
     for (int i = 0; i < kDpiLevelCount; ++i) {
         std::string line = "stage " + std::to_string(i + 1) + ": " + dpi[i];
         EXPECT_NE(std::string::npos, dump.find(line)) << line << "\n" << dump;

@@ -45,8 +45,6 @@ private:
     HWND hwnd_ = nullptr;
 };
 
-// ClickUntil of the toolkit's test support clicks and waits for what the click does.
-
 struct WarningRun {
     bool done = false;         // `done` held within 15 s, after a warning came and went
     int warnings = 0;          // warnings the driver saw
@@ -58,8 +56,10 @@ struct WarningRun {
 // (ok true) or Cancel with real input.
 WarningRun ClickThroughWarning(const std::function<void()>& open, bool ok, const std::function<bool()>& done);
 WarningRun ClickThroughWarning(POINT opener, bool ok, const std::function<bool()>& done);
+// The same for any skinned dialog: the driver clicks `button` (a point of the dialog's client area).
+WarningRun ClickThroughDialog(const std::function<void()>& open, POINT button, const std::function<bool()>& done);
 
 // A showing dialog window of the thread other than Option's main window, or null.
-HWND OtherDialogOf(DWORD thread);
+HWND DialogOverOption(DWORD thread);
 
 } // namespace optiontest

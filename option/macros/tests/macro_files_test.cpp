@@ -254,6 +254,43 @@ TEST_F(MacroFiles, SavingIntoAMissingFolderReportsFailure) {
     EXPECT_FALSE(ExportMacro(folder + "absent\\a.macro", TestMacro("Aim", 1, 1)));
 }
 
+// Wine run as root writes into read-only folders, so a save that cannot write is made by a folder standing where its
+// temporary file would go. The old file stays whole, and no temporary file is left.
+TEST_F(MacroFiles, ASaveThatCannotWriteLeavesTheOldFileWhole) {
+    const MacroLibrary old = Library({TestMacro("Aim", 3, 1), TestMacro("Burst", 5, 2)});
+    ASSERT_TRUE(SaveMacroLibrary(old, sequence));
+    const std::string before = ReadText(sequence);
+    const std::string exported = folder + "aim.macro";
+    ASSERT_TRUE(ExportMacro(exported, *old[0]));
+    const std::string exportedBefore = ReadText(exported);
+    ASSERT_TRUE(CreateDirectoryA(TemporaryPathFor(sequence).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(TemporaryPathFor(exported).c_str(), nullptr));
+    EXPECT_FALSE(SaveMacroLibrary(Library({TestMacro("Crouch", 1, 3)}), sequence));
+    EXPECT_FALSE(ExportMacro(exported, TestMacro("Crouch", 1, 3)));
+    EXPECT_EQ(before, ReadText(sequence));
+    EXPECT_EQ(exportedBefore, ReadText(exported));
+    RemoveDirectoryA(TemporaryPathFor(sequence).c_str());
+    RemoveDirectoryA(TemporaryPathFor(exported).c_str());
+    EXPECT_TRUE(SaveMacroLibrary(Library({TestMacro("Crouch", 1, 3)}), sequence));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(TemporaryPathFor(sequence).c_str()));
+}
+
+// A damaged library of a million keys loads what it holds, in time that grows with the file, not with "number".
+TEST_F(MacroFiles, AMillionKeysLoadWhatTheyHold) {
+    std::string text = "[Macros]\r\nnumber=2000000000\r\n0=" + Encoded(TestMacro("Aim", 2, 1)) + "\r\n";
+    text.reserve(16u << 20);
+    for (int i = 0; i < 1000000; ++i) {
+        text += std::to_string(i + 5) + "=" + std::to_string(i) + "\r\n";
+    }
+    text += "1=" + Encoded(TestMacro("Burst", 3, 2)) + "\r\n";
+    WriteText(sequence, text);
+    MacroLibrary loaded;
+    LoadMacroLibrary(loaded, sequence);
+    ASSERT_EQ(2u, loaded.size());
+    EXPECT_EQ("Aim", MacroNameOf(*loaded[0]));
+    EXPECT_EQ("Burst", MacroNameOf(*loaded[1]));
+}
+
 TEST_F(MacroFiles, ExportedMacroFileMatchesItsGoldenFile) {
     // The input of tests/golden/burst.macro: see burst.macro.txt beside it.
     MacroRecord burst;

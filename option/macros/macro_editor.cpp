@@ -1,0 +1,509 @@
+#include "option/macros/macro_editor.h"
+
+#include <windows.h>
+
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "common/text.h"
+#include "common/key_tables.h"
+#include "common/language.h"
+#include "framework/file_dialog.h"
+#include "framework/trace.h"
+#include "option/macros/insert_delay_dialog.h"
+#include "option/macros/key_capture_hook.h"
+#include "option/macros/macro_files.h"
+#include "option/macros/macro_library.h"
+#include "option/skin/number_box.h"
+#include "option/skin/skin_picture.h"
+#include "option/skin/warning_dialog.h"
+
+namespace {
+
+// "BUTTONPOS" keys of the macro half.
+enum Key {
+    kNewKey = 10,
+    kDeleteKey = 11,
+    kSpareKey = 12,
+    kMacroListKey = 13,
+    kEventListKey = 14,
+    kRecordKey = 15,
+    kStopKey = 16,
+    kRepeatKey = 17,
+    kDelaysKey = 19,
+    kImportKey = 23,
+    kExportKey = 24,
+};
+
+// Commands of the steps' right-click menu.
+enum Command : UINT {
+    kRecordBefore = 1001,
+    kRecordAfter = 1002,
+    kInsertDelay = 1003,
+    kEditPause = 1004,
+    kDeleteStep = 1005,
+    kFirstMouseCommand = 1020,
+    kLastMouseCommand = 1034,
+};
+
+constexpr COLORREF kListText = RGB(230, 230, 230);
+constexpr COLORREF kListSelection = RGB(18, 72, 158);
+
+RECT PosRect(const ButtonPos& p) {
+    return {p.left, p.top, p.right, p.bottom};
+}
+
+void MakeButton(SkinButton& b, HWND page, const ButtonPos& p, const SkinScreens& s, int text, bool toggle) {
+    b.Create(page, PosRect(p));
+    b.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
+    b.SetToggle(toggle);
+    if (text > 0) {
+        b.SetCaption(Fetch(text));
+        b.SetTooltip(Fetch(text), true);
+        b.SetCaptionColours(0xE6E6E6, 0xE60000, 0xE6E6E6, 0x969696);
+    }
+}
+
+// The platform appends at most three characters of a default extension: "macro" is what "*.macro" means.
+constexpr char kMacroExtension[] = "macro";
+
+} // namespace
+
+MacroEditor::MacroEditor(OptionContext& context) : context_(context), tick_([] { return GetTickCount(); }) {}
+
+MacroEditor::~MacroEditor() {
+    if (recorder_.Recording()) {
+        RemoveKeyCapture();
+    }
+}
+
+void MacroEditor::CreateControls(HWND page, const SkinScreens& s, const std::function<ButtonPos(int)>& position) {
+    page_ = page;
+    MakeButton(new_, page, position(kNewKey), s, 214, false);
+    MakeButton(delete_, page, position(kDeleteKey), s, 215, false);
+    MakeButton(spare_, page, position(kSpareKey), s, 0, false);
+    MakeButton(record_, page, position(kRecordKey), s, 211, true);
+    MakeButton(stop_, page, position(kStopKey), s, 212, false);
+    repeat_.Create(page, PosRect(position(kRepeatKey)), kRepeatBoxId, ES_NUMBER | ES_CENTER);
+    repeat_.SetColours(0x000000, RGB(230, 230, 230));
+    SendMessageA(repeat_.Handle(), EM_LIMITTEXT, 3, 0);
+    macroList_.Create(page, kMacroListId, PosRect(position(kMacroListKey)));
+    macroList_.SetColours(kListText, kListText, RGB(0, 0, 0), kListSelection);
+    eventList_.Create(page, kEventListId, PosRect(position(kEventListKey)));
+    eventList_.SetColours(kListText, RGB(0, 0, 0), RGB(0, 0, 0), kListSelection);
+    MakeButton(delays_, page, position(kDelaysKey), s, 213, true);
+    delays_.SetPlacement(7);
+    delays_.SetCaptionColours(0xE6E6E6, 0xFFFFFF, 0xE6E6E6, 0x969696);
+    MakeButton(import_, page, position(kImportKey), s, 112, false);
+    MakeButton(export_, page, position(kExportKey), s, 113, false);
+    menuFont_.reset(CreateSkinFont(15, 6));
+    FillMacroList();
+}
+
+MacroRecord* MacroEditor::Current() const {
+    return MacroAt(context_.macros, shown_);
+}
+
+bool MacroEditor::NeedMacro() {
+    if (Current()) {
+        return true;
+    }
+    ShowWarning(context_.mainWindow ? context_.mainWindow : page_, WarningVariant::D);
+    return false;
+}
+
+void MacroEditor::FillMacroList() {
+    if (!macroList_.Handle() || recorder_.Recording()) {
+        return;
+    }
+    macroList_.Clear();
+    for (const auto& record : context_.macros) {
+        macroList_.AddLine(MacroNameOf(*record), 0);
+    }
+    shown_ = -1;
+    if (!context_.macros.empty()) {
+        macroList_.Select(0);
+    }
+    ShowMacro(context_.macros.empty() ? -1 : 0);
+}
+
+void MacroEditor::ShowMacro(int index) {
+    shown_ = index;
+    int repeat = 1;
+    if (MacroRecord* r = Current()) {
+        events_ = MacroEvents::Of(*r);
+        repeat = r->RepeatCount;
+    } else {
+        shown_ = -1;
+        events_ = MacroEvents{};
+    }
+    lineToShow_ = events_.count - 1;
+    RefreshEvents();
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", repeat < 1 ? 1 : repeat);
+    if (repeat_.Handle()) {
+        SetWindowTextA(repeat_.Handle(), text);
+    }
+}
+
+void MacroEditor::RefreshEvents() {
+    if (!eventList_.Handle()) {
+        return;
+    }
+    std::vector<EventLine> lines = EventLines(events_);
+    SendMessageA(eventList_.Handle(), WM_SETREDRAW, FALSE, 0);
+    eventList_.Clear();
+    for (const EventLine& line : lines) {
+        eventList_.AddLine(line.text, line.itemData);
+    }
+    int n = static_cast<int>(lines.size());
+    int k = lineToShow_ >= 0 ? LineOfEvent(lines, lineToShow_) : n - 1;
+    int caret = CaretLineFor(k, n);
+    if (caret >= 0) {
+        SendMessageA(eventList_.Handle(), LB_SETCARETINDEX, static_cast<WPARAM>(caret), FALSE);
+        eventList_.Select(std::clamp(k, 0, n - 1));
+    }
+    SendMessageA(eventList_.Handle(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(eventList_.Handle(), nullptr, TRUE);
+}
+
+void MacroEditor::CommitEvents() {
+    if (MacroRecord* r = Current()) {
+        events_.CopyInto(*r);
+        SyncMacroEntries(context_.working, context_.macros);
+    }
+}
+
+void MacroEditor::AfterLibraryChange() {
+    SyncMacroEntries(context_.working, context_.macros);
+    if (context_.shell) {
+        context_.shell->RefreshButtonPage();
+    }
+}
+
+void MacroEditor::SetRecordingControls(bool recording) {
+    for (SkinButton* b : {&new_, &delete_, &spare_}) {
+        EnableWindow(b->Handle(), recording ? FALSE : TRUE);
+    }
+    EnableWindow(macroList_.Handle(), recording ? FALSE : TRUE);
+    EnableWindow(eventList_.Handle(), recording ? FALSE : TRUE);
+}
+
+void MacroEditor::Record() {
+    if (!NeedMacro()) {
+        record_.SetChecked(false);
+        return;
+    }
+    record_.SetChecked(true);
+    if (recorder_.Recording()) {
+        return;
+    }
+    events_ = MacroEvents{};
+    eventList_.Clear();
+    recorder_.insertPosition = -1;
+    StartRecording();
+}
+
+void MacroEditor::StartRecording() {
+    recorder_.recordDelays = delays_.Checked();
+    recorder_.Start();
+    record_.SetChecked(true);
+    if (!InstallKeyCapture(page_)) {
+        Trace("Option: the key capture could not be installed\n");
+    }
+    SetRecordingControls(true);
+    SetFocus(page_);
+}
+
+void MacroEditor::StopRecording() {
+    recorder_.Stop();
+    record_.SetChecked(false);
+    RemoveKeyCapture();
+    SetRecordingControls(false);
+    if (MacroRecord* r = Current()) {
+        events_.CopyInto(*r);
+    }
+    AfterLibraryChange();
+}
+
+void MacroEditor::Stop() {
+    // Stop while idle: the same steps; nothing was recorded, so the macro stays as it was.
+    bool wasRecording = recorder_.Recording();
+    StopRecording();
+    if (!wasRecording) {
+        return;
+    }
+    lineToShow_ = events_.count - 1;
+    RefreshEvents();
+}
+
+void MacroEditor::OnKeyCaptured(int virtualKey, bool released) {
+    if (!recorder_.Recording()) {
+        return;
+    }
+    if (!recorder_.OnKey(events_, virtualKey, released, tick_())) {
+        return;
+    }
+    lineToShow_ = recorder_.LastInserted();
+    if (!recorder_.Recording()) {
+        StopRecording(); // the fiftieth event
+    }
+    RefreshEvents();
+}
+
+void MacroEditor::NewMacro() {
+    if (macroList_.Editing()) {
+        return;
+    }
+    macroList_.BeginAddItem();
+}
+
+void MacroEditor::SelectAfterRemoval() {
+    int count = macroList_.Count();
+    int index = count == 0 ? -1 : std::min(shown_ < 0 ? 0 : shown_, count - 1);
+    if (index >= 0) {
+        macroList_.Select(index);
+    }
+    ShowMacro(index);
+}
+
+void MacroEditor::DeleteMacro() {
+    int line = macroList_.Selected();
+    if (line < 0) {
+        return;
+    }
+    if (ShowWarning(context_.mainWindow ? context_.mainWindow : page_, WarningVariant::A) != IDOK) {
+        return;
+    }
+    macroList_.DeleteLine(line);
+    RemoveMacroAt(context_.macros, line);
+    shown_ = line;
+    SelectAfterRemoval();
+    AfterLibraryChange();
+}
+
+void MacroEditor::OnEditDone(int line, int listId) {
+    if (listId == kMacroListId) {
+        std::string text = macroList_.Text(line);
+        std::string trimmed{TrimBlanks(text, kBlanks)};
+        bool clash = false;
+        for (int i = 0; i < macroList_.Count(); ++i) {
+            if (i != line && SameNameIgnoringCase(TrimBlanks(macroList_.Text(i), kBlanks), trimmed)) {
+                clash = true;
+            }
+        }
+        if (trimmed.empty() || clash || MacroNameExists(context_.macros, trimmed)) {
+            macroList_.DeleteLine(line);
+            shown_ = macroList_.Count() == 0 ? -1 : std::min(shown_, macroList_.Count() - 1);
+            if (shown_ >= 0) {
+                macroList_.Select(shown_);
+            }
+            ShowMacro(shown_);
+            return;
+        }
+        context_.macros.push_back(NewMacroRecord(text));
+        int index = static_cast<int>(context_.macros.size()) - 1;
+        macroList_.Select(index);
+        ShowMacro(index);
+        return;
+    }
+    if (listId == kEventListId && editedEvent_ >= 0 && editedEvent_ < events_.count) {
+        std::string text = eventList_.Text(line);
+        int value = PauseFromText(text);
+        if (LeadingNumber(text) != value) {
+            int data = eventList_.ItemData(line);
+            eventList_.DeleteLine(line);
+            std::string shown = DelayLineText(value);
+            SendMessageA(eventList_.Handle(), LB_INSERTSTRING, static_cast<WPARAM>(line),
+                         reinterpret_cast<LPARAM>(shown.c_str()));
+            SendMessageA(eventList_.Handle(), LB_SETITEMDATA, static_cast<WPARAM>(line), data);
+        }
+        events_.events[editedEvent_].Delay = static_cast<uint16_t>(value);
+        editedEvent_ = -1;
+        CommitEvents();
+    }
+}
+
+void MacroEditor::OnRepeatBoxDone() {
+    char text[16] = {};
+    GetWindowTextA(repeat_.Handle(), text, sizeof text);
+    int value = RepeatCountFromText(text);
+    char shown[16];
+    std::snprintf(shown, sizeof shown, "%d", value);
+    if (std::strcmp(text, shown) != 0) {
+        SetWindowTextA(repeat_.Handle(), shown);
+    }
+    if (MacroRecord* r = Current()) {
+        if (r->RepeatCount != value) {
+            r->RepeatCount = value;
+            SyncMacroEntries(context_.working, context_.macros);
+        }
+    }
+}
+
+void MacroEditor::OnListRightClick(int listId) {
+    if (listId != kEventListId || recorder_.Recording()) {
+        return;
+    }
+    SkinMenu menu(menuFont_.get());
+    SkinMenu mouse(menuFont_.get());
+    std::unique_ptr<SkinMenu> buttons[5];
+    menu.SetMinimumWidth(120);
+    mouse.SetMinimumWidth(80);
+    menu.AppendItem(kRecordBefore, Fetch(1063));
+    menu.AppendItem(kRecordAfter, Fetch(1064));
+    menu.AppendItem(kInsertDelay, Fetch(1065));
+    for (int b = 0; b < 5; ++b) {
+        buttons[b] = std::make_unique<SkinMenu>(menuFont_.get());
+        buttons[b]->SetMinimumWidth(40);
+        for (int kind = 0; kind < 3; ++kind) {
+            buttons[b]->AppendItem(kFirstMouseCommand + 3 * b + kind, Fetch(1074 + kind));
+        }
+        mouse.AppendSubmenu(*buttons[b], Fetch(1069 + b));
+    }
+    menu.AppendSubmenu(mouse, Fetch(1068));
+    menu.AppendItem(kEditPause, Fetch(1066));
+    menu.AppendItem(kDeleteStep, Fetch(1067));
+    POINT at{};
+    GetCursorPos(&at);
+    UINT command = menu.Track(page_, at.x, at.y);
+    if (command != 0) {
+        RunMenuCommand(command);
+    }
+}
+
+void MacroEditor::RunMenuCommand(UINT command) {
+    if (command < kRecordBefore || command > kLastMouseCommand || !NeedMacro()) {
+        return;
+    }
+    int line = eventList_.Selected();
+    int data = line >= 0 ? eventList_.ItemData(line) : 0;
+    EventLine selected{line >= 0 ? eventList_.Text(line) : std::string(), data};
+    int event = line >= 0 ? selected.Event() : -1;
+    switch (command) {
+    case kRecordBefore:
+    case kRecordAfter:
+        recorder_.insertPosition = line < 0 ? -1 : command == kRecordBefore ? event : event + 1;
+        StartRecording();
+        return;
+    case kInsertDelay: {
+        int target = -1;
+        if (line < 0 || !InsertDelayTarget(events_, selected, target)) {
+            return;
+        }
+        InsertDelayDialog dialog;
+        if (dialog.Show(context_.mainWindow ? context_.mainWindow : page_) != IDOK) {
+            return;
+        }
+        events_.events[target].Delay = static_cast<uint16_t>(dialog.Value());
+        lineToShow_ = target;
+        RefreshEvents();
+        CommitEvents();
+        return;
+    }
+    case kEditPause:
+        if (line >= 0 && selected.IsPause()) {
+            editedEvent_ = event;
+            eventList_.BeginEditItem();
+        }
+        return;
+    case kDeleteStep:
+        if (line < 0 || event < 0 || event >= events_.count) {
+            return;
+        }
+        if (selected.IsPause()) {
+            events_.events[event].Delay = 0;
+        } else {
+            RemoveEvent(events_, event);
+        }
+        lineToShow_ = event;
+        CommitEvents();
+        RefreshEvents();
+        return;
+    default:
+        if (InsertMouseCommand(events_, static_cast<int>(command), event)) {
+            lineToShow_ = event < 0 ? events_.count - 1 : event;
+            RefreshEvents();
+            CommitEvents();
+        }
+        return;
+    }
+}
+
+bool MacroEditor::ImportMacroFrom(const std::string& path) {
+    if (!::ImportMacro(context_.macros, path)) {
+        return false;
+    }
+    int index = static_cast<int>(context_.macros.size()) - 1;
+    macroList_.AddLine(MacroNameOf(*context_.macros.back()), 0);
+    SendMessageA(macroList_.Handle(), LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+    macroList_.Select(index);
+    ShowMacro(index);
+    return true;
+}
+
+bool MacroEditor::ExportMacroTo(const std::string& path) {
+    MacroRecord* r = Current();
+    return r && ::ExportMacro(path, *r);
+}
+
+void MacroEditor::ImportMacro() {
+    std::string path = ChooseFileToOpen(context_.mainWindow ? context_.mainWindow : page_,
+                                        context_.programFolder + "config\\.macro", "Macro(*.macro)|*.MACRO|",
+                                        kMacroExtension);
+    if (!path.empty()) {
+        ImportMacroFrom(path);
+    }
+}
+
+void MacroEditor::ExportMacro() {
+    // Without a macro there is nothing to write: refused before the file dialog, so no chosen file is touched.
+    if (!NeedMacro()) {
+        return;
+    }
+    std::string path = ChooseFileToSave(context_.mainWindow ? context_.mainWindow : page_,
+                                        context_.programFolder + "config\\.macro", "Macro(*.macro)|*.macro|",
+                                        kMacroExtension);
+    if (!path.empty()) {
+        ExportMacroTo(path);
+    }
+}
+
+bool MacroEditor::OnCommand(HWND control, int code) {
+    if (!control) {
+        return false;
+    }
+    if (control == macroList_.Handle()) {
+        if (code == LBN_SELCHANGE && !recorder_.Recording()) {
+            ShowMacro(macroList_.Selected());
+        }
+        return true;
+    }
+    if (control == eventList_.Handle() || control == repeat_.Handle()) {
+        return true;
+    }
+    if (code != BN_CLICKED) {
+        return false;
+    }
+    if (control == new_.Handle()) {
+        NewMacro();
+    } else if (control == delete_.Handle()) {
+        DeleteMacro();
+    } else if (control == record_.Handle()) {
+        Record();
+    } else if (control == stop_.Handle()) {
+        Stop();
+    } else if (control == import_.Handle()) {
+        ImportMacro();
+    } else if (control == export_.Handle()) {
+        ExportMacro();
+    } else if (control == delays_.Handle()) {
+        recorder_.recordDelays = delays_.Checked();
+    } else {
+        return control == spare_.Handle();
+    }
+    return true;
+}

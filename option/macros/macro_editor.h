@@ -1,0 +1,97 @@
+#pragma once
+// The macro half of the advanced page: the library's names, the shown macro's steps, its repeat count, a new or
+// deleted macro, the recorder, the steps' right-click menu, and import and export of single macros. Every change is
+// written into the shown macro at once and spread to the button entries that use it; recording writes when it stops.
+// The page creates the controls in its skin and forwards their messages here.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "option/app/option_context.h"
+#include "option/macros/editable_list.h"
+#include "option/macros/macro_editing.h"
+#include "option/skin/bitmap_edit.h"
+#include "option/skin/button_pos.h"
+#include "option/skin/skin_button.h"
+#include "option/skin/skin_menu.h"
+#include "option/skin/skinned_dialog.h"
+
+class MacroEditor {
+public:
+    explicit MacroEditor(OptionContext& context);
+    ~MacroEditor();
+
+    static constexpr int kMacroListId = 4096;
+    static constexpr int kEventListId = 4097;
+    static constexpr int kRepeatBoxId = 4010;
+
+    // In the page's creation, in its order; `position` reads the page's "BUTTONPOS".
+    void CreateControls(HWND page, const SkinScreens& screens, const std::function<ButtonPos(int)>& position);
+    // The page's opening and every refresh of the main window's pages.
+    void FillMacroList();
+    void ShowMacro(int index);
+    void RefreshEvents();
+    void CommitEvents();
+
+    // What the page forwards; true when the message was the editor's.
+    bool OnCommand(HWND control, int code);
+    void OnKeyCaptured(int virtualKey, bool released);
+    void OnListRightClick(int listId);
+    // Runs a command of the right-click menu on the selected step (tests call it directly).
+    void RunMenuCommand(UINT command);
+    void OnEditDone(int line, int listId);
+    void OnRepeatBoxDone();
+
+    void Record();
+    void StartRecording();
+    void StopRecording();
+    void Stop();
+    void NewMacro();
+    void DeleteMacro();
+    void ImportMacro();
+    void ExportMacro();
+    bool ImportMacroFrom(const std::string& path);
+    bool ExportMacroTo(const std::string& path);
+
+    // The tick the recorder measures pauses with (tests give their own).
+    void SetTick(std::function<uint32_t()> tick) { tick_ = std::move(tick); }
+
+    int ShownIndex() const { return shown_; }
+    const MacroEvents& Events() const { return events_; }
+    bool Recording() const { return recorder_.Recording(); }
+    MacroRecorder& Recorder() { return recorder_; }
+    EditableList& MacroList() { return macroList_; }
+    EditableList& EventList() { return eventList_; }
+    BitmapEdit& RepeatBox() { return repeat_; }
+    SkinButton& NewButton() { return new_; }
+    SkinButton& DeleteButton() { return delete_; }
+    SkinButton& RecordButton() { return record_; }
+    SkinButton& StopButton() { return stop_; }
+    SkinButton& DelaysBox() { return delays_; }
+    SkinButton& ImportButton() { return import_; }
+    SkinButton& ExportButton() { return export_; }
+
+private:
+    MacroRecord* Current() const;
+    // Warning D when no macro is shown; true when there is one.
+    bool NeedMacro();
+    void AfterLibraryChange();
+    void SelectAfterRemoval();
+    void SetRecordingControls(bool recording);
+
+    OptionContext& context_;
+    HWND page_ = nullptr;
+    EditableList macroList_, eventList_;
+    BitmapEdit repeat_;
+    SkinButton new_, delete_, spare_, record_, stop_, delays_, import_, export_;
+    GdiFont menuFont_;
+    MacroEvents events_;
+    MacroRecorder recorder_;
+    int shown_ = -1;
+    int lineToShow_ = -1; // event whose line comes into view at the next refresh
+    int editedEvent_ = -1;
+    std::function<uint32_t()> tick_;
+};
