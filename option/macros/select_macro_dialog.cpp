@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "common/text.h"
 #include "common/language.h"
+#include "common/text.h"
 #include "option/skin/band_text.h"
 #include "option/skin/dialog_parts.h"
 #include "option/skin/skin_menu.h"
@@ -51,7 +51,7 @@ bool SelectMacroDialog::OnSkinInit() {
     ShowOption();
     // A preselected macro shows its name, so the user sees what OK keeps.
     const MacroRecord* preselected = MacroAt(library_, chosen_);
-    macroButton_.SetCaption(preselected ? std::string(TrimBlanks(MacroNameOf(*preselected))) : std::string());
+    macroButton_.SetCaption(preselected ? std::string(TrimBlanks(MacroNameOf(*preselected), kBlanks)) : "");
     CentreOverOwner();
     return true;
 }
@@ -81,7 +81,8 @@ void SelectMacroDialog::OpenMacroMenu() {
     SkinMenu menu(font.get());
     menu.SetMinimumWidth(kMacroMenuItemWidth);
     for (size_t i = 0; i < library_.size(); ++i) {
-        menu.AppendItem(kCommandMacroBase + static_cast<UINT>(i), std::string(TrimBlanks(MacroNameOf(*library_[i]))));
+        menu.AppendItem(kCommandMacroBase + static_cast<UINT>(i),
+                        std::string(TrimBlanks(MacroNameOf(*library_[i]), kBlanks)));
     }
     RECT r{};
     GetWindowRect(macroButton_.Handle(), &r);
@@ -91,7 +92,7 @@ void SelectMacroDialog::OpenMacroMenu() {
     int index = static_cast<int>(command) - kCommandMacroBase;
     if (command >= static_cast<UINT>(kCommandMacroBase) && MacroAt(library_, index)) {
         chosen_ = index;
-        macroButton_.SetCaption(std::string(TrimBlanks(MacroNameOf(*library_[index]))));
+        macroButton_.SetCaption(std::string(TrimBlanks(MacroNameOf(*library_[index]), kBlanks)));
         InvalidateRect(macroButton_.Handle(), nullptr, FALSE);
     }
 }

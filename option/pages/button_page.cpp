@@ -2,16 +2,502 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <vector>
+
+#include "common/language.h"
+#include "option/macros/select_macro_dialog.h"
+#include "option/pages/button_page_rules.h"
+#include "option/pages/colour_dialog.h"
+#include "option/pages/fire_button_dialog.h"
+#include "option/pages/shortcut_dialog.h"
+#include "option/skin/band_text.h"
+#include "option/skin/dialog_parts.h"
+#include "option/skin/menu_metrics.h"
+#include "option/skin/skin_menu.h"
+#include "option/skin/skin_picture.h"
+#include "option/skin/warning_dialog.h"
+
+namespace {
+
+constexpr COLORREF kPageText = 0xE6E6E6;
+
+// "BUTTONPOS" keys of the controls. Entry i is key i + 1.
+constexpr int kSet1Key = 65, kSet2Key = 66, kResetKey = 67, kRateKey = 68;
+constexpr int kDpiToggleKeys[6] = {72, 73, 74, 75, 106, 107};
+constexpr int kDpiSelectKeys[6] = {76, 77, 78, 79, 108, 109};
+constexpr int kDpiValueKeys[6] = {80, 81, 82, 83, 110, 111};
+constexpr int kLightSwitchKey = 84, kLevelKey = 85, kLightTypeKey = 86, kSwatchKey = 88, kColourOptionKey = 96;
+
+// A click that closed a page menu must not open the next one.
+constexpr DWORD kMenuGuardMs = 201;
+
+struct PaintedText {
+    int string;
+    int fontHeight;
+    RECT band;
+    UINT align;
+};
+constexpr PaintedText kTexts[] = {
+    {150, 18, {281, 16, 489, 59}, DT_CENTER},  {151, 18, {530, 16, 890, 59}, DT_LEFT},
+    {152, 18, {530, 160, 700, 208}, DT_LEFT},  {153, 18, {715, 160, 850, 208}, DT_LEFT},
+    {154, 15, {715, 209, 780, 232}, DT_RIGHT}, {155, 15, {715, 239, 780, 262}, DT_RIGHT},
+};
+
+// Faces from the four screen images; `disable` may be another image (toggles use the pressed one).
+void Faces(SkinButton& b, const ButtonPos& p, HBITMAP normal, HBITMAP over, HBITMAP down, HBITMAP disable) {
+    b.SetFaces(p.left, p.top, p.right, p.bottom, normal, over, down, disable);
+}
+
+// A page menu with its submenus and the one font they share, alive while it is tracked.
+struct PageMenu {
+    GdiFont font{CreateSkinFont(15, 6)};
+    std::vector<std::unique_ptr<SkinMenu>> menus;
+
+    SkinMenu& Add(int minimumWidth) {
+        menus.push_back(std::make_unique<SkinMenu>(font.get()));
+        if (minimumWidth > 0) {
+            menus.back()->SetMinimumWidth(minimumWidth);
+        }
+        return *menus.back();
+    }
+    SkinMenu& Root() { return *menus.front(); }
+};
+
+RECT ScreenRect(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+
+} // namespace
+
 // The page's skin asks for its pictures under "Screen".
 ButtonPage::ButtonPage(OptionContext& context) : SkinnedDialog("skin_button_page.ini", "Screen"), context_(context) {}
+
+void ButtonPage::CreateControls(const SkinScreens& s) {
+    HWND hwnd = Handle();
+    auto make = [&](SkinButton& b, int key, HBITMAP disable, bool tooltip) -> ButtonPos {
+        ButtonPos p = Position(key);
+        b.Create(hwnd, PosRect(p));
+        Faces(b, p, s.normal, s.over, s.down, disable);
+        if (tooltip) {
+            b.SetTooltip(p.tooltip, true);
+        }
+        return p;
+    };
+    for (int i = 0; i < kMacroKeyCount; ++i) {
+        make(entries_[i], i + 1, s.disable, true);
+        entries_[i].SetPlacement(6);
+        entries_[i].SetFontSize(15, 0);
+        entries_[i].SetCaptionColours(kPageText, kPageText, kPageText, kPageText);
+    }
+    static constexpr int kSetCaptions[] = {156, 157, 158};
+    SkinButton* sets[] = {&set1_, &set2_, &reset_};
+    for (int i = 0; i < 3; ++i) {
+        make(*sets[i], kSet1Key + i, s.disable, true);
+        sets[i]->SetCaption(Fetch(kSetCaptions[i]));
+        sets[i]->SetFontSize(15, 0);
+        // Light on the pressed face too: the checked set shows its caption on the dark blue.
+        sets[i]->SetCaptionColours(kPageText, 0xE60000, kPageText, 0x969696);
+    }
+    for (int i = 0; i < 4; ++i) {
+        make(rates_[i], kRateKey + i, s.disable, true);
+    }
+    for (int i = 0; i < kDpiLevels; ++i) {
+        make(dpiToggle_[i], kDpiToggleKeys[i], s.down, true);
+        dpiToggle_[i].SetToggle(true);
+    }
+    for (int i = 0; i < kDpiLevels; ++i) {
+        make(dpiSelect_[i], kDpiSelectKeys[i], s.disable, false);
+    }
+    for (int i = 0; i < kDpiLevels; ++i) {
+        make(dpiValue_[i], kDpiValueKeys[i], s.normal, true);
+        dpiValue_[i].SetPlacement(5);
+        dpiValue_[i].SetCaptionColours(kPageText, kPageText, kPageText, kPageText);
+    }
+    for (int i = 0; i < 8; ++i) {
+        make(swatches_[i], kSwatchKey + i, s.disable, true);
+        swatches_[i].SetChecked(false);
+    }
+    for (int i = 0; i < 8; ++i) {
+        make(colourOptions_[i], kColourOptionKey + i, s.disable, false);
+    }
+    for (SkinButton* b : {&lightSwitch_, &level_, &lightType_}) {
+        int key = b == &lightSwitch_ ? kLightSwitchKey : b == &level_ ? kLevelKey : kLightTypeKey;
+        make(*b, key, s.disable, true);
+        b->SetPlacement(5);
+        b->SetCaptionColours(kPageText, kPageText, kPageText, kPageText);
+    }
+}
+
+bool ButtonPage::OnSkinInit() {
+    selectedEntry_ = 0;
+    menuClosedAt_ = 0;
+    return true;
+}
 
 void ButtonPage::Refresh() {
     if (!Handle()) {
         return;
     }
-    InvalidateRect(Handle(), nullptr, FALSE);
+    ProfileRecord* profile = context_.Active();
+    if (!profile) {
+        return;
+    }
+    ShowEntries();
+    ShowSet(profile->ModeStatus == 2 ? 2 : 1);
+    ShowRate();
+    ShowDpi();
+    ShowDpiCaptions();
+    ShowColourOption();
+    ShowLighting();
+    ShowSwatches();
+}
+
+void ButtonPage::Redraw(SkinButton& button) {
+    InvalidateRect(button.Handle(), nullptr, FALSE);
+}
+
+void ButtonPage::ShowEntries() {
+    ProfileRecord* profile = context_.Active();
+    if (!profile) {
+        return;
+    }
+    RebuildCaptions(*profile, *this);
+    // A second-set button whose first-set twin switches sets holds the switch too and is not edited on its own.
+    for (int i = 0; i < kBankSize; ++i) {
+        EnableEntryButton(i + 2 * kBankSize, profile->MacroKey[i].FunctionCode != kCodeSetSwitch);
+    }
+}
+
+void ButtonPage::ShowSet(int set) {
+    set1_.SetChecked(set == 1);
+    set2_.SetChecked(set == 2);
+    for (int i = 0; i < kBankSize; ++i) {
+        ShowWindow(entries_[i].Handle(), set == 1 ? SW_SHOW : SW_HIDE);
+        ShowWindow(entries_[i + 2 * kBankSize].Handle(), set == 2 ? SW_SHOW : SW_HIDE);
+    }
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void ButtonPage::ShowRate() {
+    if (ProfileRecord* profile = context_.Active()) {
+        for (int i = 0; i < 4; ++i) {
+            rates_[i].SetChecked(i == profile->PollingRate);
+        }
+    }
+}
+
+void ButtonPage::ShowDpi() {
+    ProfileRecord* profile = context_.Active();
+    if (!profile) {
+        return;
+    }
+    DpiLook look = DpiRule(*profile);
+    for (int i = 0; i < kDpiLevels; ++i) {
+        dpiToggle_[i].SetChecked(look.toggleChecked[i]);
+        EnableWindow(dpiSelect_[i].Handle(), look.selectEnabled[i]);
+    }
+    for (int i = 0; i < kDpiLevels; ++i) {
+        dpiSelect_[i].SetChecked(look.selectChecked[i]);
+        EnableWindow(dpiToggle_[i].Handle(), look.toggleEnabled[i]);
+        Redraw(dpiToggle_[i]);
+        Redraw(dpiSelect_[i]);
+    }
+}
+
+void ButtonPage::ShowDpiCaptions() {
+    ProfileRecord* profile = context_.Active();
+    if (!profile) {
+        return;
+    }
+    for (int i = 0; i < kDpiLevels; ++i) {
+        int string = DpiTextString(profile->CpiLevel_X[i]);
+        dpiValue_[i].SetCaption(string ? Fetch(string) : "");
+        Redraw(dpiValue_[i]);
+    }
+}
+
+void ButtonPage::ShowColourOption() {
+    if (ProfileRecord* profile = context_.Active()) {
+        for (int i = 0; i < 8; ++i) {
+            colourOptions_[i].SetChecked(i == profile->ColorOptions);
+        }
+    }
+}
+
+void ButtonPage::ShowLighting() {
+    ProfileRecord* profile = context_.Active();
+    if (!profile) {
+        return;
+    }
+    TextSource text = [](int n) { return Fetch(n); };
+    lightSwitch_.SetCaption(LightSwitchCaption(*profile, text));
+    level_.SetCaption(LevelCaption(*profile, text));
+    lightType_.SetCaption(LightTypeCaption(*profile, text));
+    for (SkinButton* b : {&lightSwitch_, &level_, &lightType_}) {
+        Redraw(*b);
+    }
+}
+
+void ButtonPage::ShowSwatches() {
+    if (ProfileRecord* profile = context_.Active()) {
+        for (int i = 0; i < 8; ++i) {
+            swatches_[i].SetColour(static_cast<COLORREF>(profile->SLEDColor8[i]) & 0xFFFFFF);
+        }
+    }
+}
+
+void ButtonPage::PaintContent(HDC work) {
+    for (const PaintedText& t : kTexts) {
+        DrawBandText(work, Fetch(t.string), t.band, t.fontHeight, kPageText, t.align);
+    }
+}
+
+void ButtonPage::OnCommand(int, int code, HWND control) {
+    if (control && code == BN_CLICKED) {
+        OnButton(control);
+    }
+}
+
+bool ButtonPage::MenuGuardHolds() const {
+    return GetTickCount() - menuClosedAt_ < kMenuGuardMs;
+}
+
+bool ButtonPage::OnButton(HWND control) {
+    ProfileRecord* profile = context_.Active();
+    if (!profile) {
+        return false;
+    }
+    if (control == reset_.Handle()) {
+        ResetEntries(*profile);
+        ShowEntries();
+        return true;
+    }
+    for (int i = 0; i < kMacroKeyCount; ++i) {
+        if (control == entries_[i].Handle()) {
+            if (!MenuGuardHolds()) {
+                OpenFunctionMenu(i);
+            }
+            return true;
+        }
+    }
+    for (SkinButton* b : {&lightSwitch_, &level_, &lightType_}) {
+        if (control == b->Handle()) {
+            if (!MenuGuardHolds()) {
+                OpenLightingMenu(*b);
+            }
+            return true;
+        }
+    }
+    if (control == set1_.Handle() || control == set2_.Handle()) {
+        int set = control == set1_.Handle() ? 1 : 2;
+        profile->ModeStatus = static_cast<uint8_t>(set);
+        ShowSet(set);
+        return true;
+    }
+    for (int i = 0; i < 4; ++i) {
+        if (control == rates_[i].Handle()) {
+            profile->PollingRate = i;
+            ShowRate();
+            return true;
+        }
+    }
+    for (int i = 0; i < kDpiLevels; ++i) {
+        if (control == dpiToggle_[i].Handle()) {
+            profile->dpiStepFlag[i] = dpiToggle_[i].Checked() ? 1 : 0;
+            ShowDpi();
+            return true;
+        }
+        if (control == dpiSelect_[i].Handle()) {
+            profile->Cpi_X = i;
+            ShowDpi();
+            return true;
+        }
+        if (control == dpiValue_[i].Handle()) {
+            if (!MenuGuardHolds()) {
+                OpenDpiMenu(i);
+            }
+            return true;
+        }
+    }
+    for (int i = 0; i < 8; ++i) {
+        if (control == swatches_[i].Handle()) {
+            ColourDialog dialog(swatches_[i].Colour());
+            if (dialog.Show(Handle()) == IDOK) {
+                profile->SLEDColor8[i] = static_cast<int32_t>(dialog.Colour());
+                swatches_[i].SetColour(dialog.Colour());
+            }
+            Redraw(swatches_[i]);
+            return true;
+        }
+        if (control == colourOptions_[i].Handle()) {
+            profile->ColorOptions = i;
+            ShowColourOption();
+            return true;
+        }
+    }
+    return false;
+}
+
+void ButtonPage::MenuClosed(SkinButton& opener) {
+    PostMessageA(Handle(), WM_NULL, 0, 0);
+    menuClosedAt_ = GetTickCount();
+    Redraw(opener);
+}
+
+void ButtonPage::OpenFunctionMenu(int entry) {
+    selectedEntry_ = entry;
+    FunctionMenuLayout layout = FunctionMenuFor(entry);
+    PageMenu menu;
+    SkinMenu& root = menu.Add(kFunctionMenuMinWidth);
+    for (const MenuItemText& item : layout.top) {
+        root.AppendItem(static_cast<UINT>(item.command), Fetch(item.text));
+    }
+    for (const FunctionSubmenu& sub : layout.submenus) {
+        SkinMenu& submenu = menu.Add(kFunctionMenuMinWidth);
+        for (const MenuItemText& item : sub.items) {
+            submenu.AppendItem(static_cast<UINT>(item.command), Fetch(item.text));
+        }
+        root.AppendSubmenu(submenu, Fetch(sub.title));
+    }
+    SkinButton& button = entries_[entry];
+    RECT r = ScreenRect(button.Handle());
+    ++menusOpened_;
+    UINT command = root.Track(Handle(), r.left + 1, r.bottom - 1);
+    menu.menus.clear();
+    button.ClearHover();
+    MenuClosed(button);
+    SetFocus(Handle());
+    ProfileRecord* profile = context_.Active();
+    if (command != 0 && profile) {
+        AssignFunction(*profile, entry, static_cast<int>(command), *this);
+    }
+}
+
+void ButtonPage::OpenDpiMenu(int level) {
+    selectedLevel_ = level;
+    PageMenu menu;
+    SkinMenu& root = menu.Add(0);
+    for (const MenuItemText& item : DpiValueMenu()) {
+        root.AppendItem(static_cast<UINT>(item.command), Fetch(item.text));
+    }
+    RECT r = ScreenRect(dpiValue_[level].Handle());
+    ++menusOpened_;
+    UINT command = root.Track(Handle(), r.left, r.bottom - 1);
+    menu.menus.clear();
+    MenuClosed(dpiValue_[level]);
+    ProfileRecord* profile = context_.Active();
+    if (command != 0 && profile) {
+        profile->CpiLevel_X[selectedLevel_] = DpiCodeFromCommand(static_cast<int>(command));
+        ShowDpiCaptions();
+    }
+}
+
+void ButtonPage::OpenLightingMenu(SkinButton& opener) {
+    ProfileRecord* profile = context_.Active();
+    if (!profile) {
+        return;
+    }
+    std::vector<MenuItemText> items = &opener == &lightSwitch_ ? LightSwitchMenu()
+                                      : &opener == &level_     ? LevelMenu()
+                                                               : LightTypeMenu(*profile);
+    PageMenu menu;
+    SkinMenu& root = menu.Add(0);
+    for (const MenuItemText& item : items) {
+        root.AppendItem(static_cast<UINT>(item.command), Fetch(item.text));
+    }
+    RECT r = ScreenRect(opener.Handle());
+    ++menusOpened_;
+    UINT command = root.Track(Handle(), r.left + 1, r.bottom - 1);
+    menu.menus.clear();
+    MenuClosed(opener);
+    profile = context_.Active();
+    if (command == 0 || !profile) {
+        return;
+    }
+    if (&opener == &lightSwitch_) {
+        StoreLightSwitch(*profile, static_cast<int>(command));
+    } else if (&opener == &level_) {
+        StoreLevel(*profile, static_cast<int>(command));
+    } else {
+        StoreLightType(*profile, static_cast<int>(command));
+    }
+    ShowLighting();
+}
+
+bool ButtonPage::RunShortcutDialog(uint8_t& key, std::array<bool, 5>& flags) {
+    ShortcutDialog dialog(key, flags);
+    if (dialog.Show(Handle()) != IDOK) {
+        return false;
+    }
+    key = dialog.Key();
+    flags = dialog.Flags();
+    return true;
+}
+
+bool ButtonPage::RunFireDialog(uint8_t& key, int32_t& valueA, int32_t& valueB) {
+    FireButtonDialog dialog(key, valueA, valueB);
+    if (dialog.Show(Handle()) != IDOK) {
+        return false;
+    }
+    key = dialog.Key();
+    valueA = dialog.ValueA();
+    valueB = dialog.ValueB();
+    return true;
+}
+
+bool ButtonPage::RunMacroSelectionDialog(int32_t& macroOption, int& chosenIndex) {
+    SelectMacroDialog dialog(context_.macros, macroOption, chosenIndex);
+    if (dialog.Show(Handle()) != IDOK) {
+        return false;
+    }
+    macroOption = dialog.MacroOption();
+    chosenIndex = dialog.ChosenIndex();
+    return true;
+}
+
+int ButtonPage::FindMacroIndex(const MacroKeyInfo& entry) {
+    return FindMacroEntry(context_.macros, entry).index;
+}
+
+bool ButtonPage::MacroAt(int index, MacroForEntry& macro) {
+    const MacroRecord* record = ::MacroAt(context_.macros, index);
+    if (!record) {
+        return false;
+    }
+    macro = MacroForEntryOf(*record);
+    return true;
+}
+
+void ButtonPage::ShowLeftClickWarning() {
+    ShowWarning(Handle(), WarningVariant::B);
+}
+
+void ButtonPage::EnableEntryButton(int entryIndex, bool enabled) {
+    if (entryIndex >= 0 && entryIndex < kMacroKeyCount) {
+        EnableWindow(entries_[entryIndex].Handle(), enabled);
+    }
+}
+
+void ButtonPage::SetEntryCaption(int entryIndex, const std::string& caption) {
+    if (entryIndex >= 0 && entryIndex < kMacroKeyCount) {
+        entries_[entryIndex].SetCaption(caption);
+        Redraw(entries_[entryIndex]);
+    }
+}
+
+std::string ButtonPage::Text(int number) {
+    return Fetch(number);
 }
 
 bool ButtonPage::ProcessMessage(WindowMessage& m) {
-    return SkinnedDialog::ProcessMessage(m);
+    if (m.message == WM_LBUTTONDOWN) {
+        // The page fills the main window: a press on its background moves the main window.
+        POINT p = MessagePoint();
+        PostMessageA(GetParent(Handle()), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(p.x, p.y));
+        return true;
+    }
+    return RouteMessage(*this, kMessageMap, m) || SkinnedDialog::ProcessMessage(m);
 }

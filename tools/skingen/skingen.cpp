@@ -8,7 +8,9 @@
 // spin, slider, area).
 // Section "PAINT", which the programs do not read, carries what only the painter needs:
 //   Size=w,h  Radius=r  PanelN=x,y,w,h  LineN=x0,y0,x1,y1  FrameN=x,y,w,h (a ring)  DotN=x,y,r,RRGGBB
-//   Icon=warning,x,y,size  HueField=x,y,w,h (hue across, lightness down)
+//   Icon=warning,x,y,size  HueField=x,y,w,h (hue across, lightness down)  Picture=mouse,x,y,w,h (a mouse from above)
+//   MarkerN=x,y,n (a numbered ring)  BadgeK=n (a number at the left of control K)  LabelK=digits (centred on K)
+// Kinds radio and dropdown draw a round choice and a face with an open-list arrow.
 //   MaskK=file.bmp (outline of region button K)  ThumbK=file.bmp (thumb of slider K)
 
 #include <algorithm>
@@ -233,6 +235,77 @@ void DrawHueField(Canvas& c, int x, int y, int w, int h) {
     c.StrokeRoundRect({x - 1.0f, y - 1.0f, float(x + w + 1), float(y + h + 1)}, 1, 1, theme::kPanelEdge);
 }
 
+// Digits as seven segments (a, b, c, d, e, f, g), so the pictures need no font.
+void DrawDigits(Canvas& c, float x, float y, float height, const std::string& digits, Rgb colour) {
+    static const unsigned char kSegments[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F};
+    float w = height * 0.5f, h = height / 2, stroke = std::max(1.2f, height * 0.13f);
+    for (char ch : digits) {
+        if (ch < '0' || ch > '9') {
+            x += w * 0.8f;
+            continue;
+        }
+        unsigned char m = kSegments[ch - '0'];
+        const float seg[7][4] = {{0, 0, w, 0},     {w, 0, w, h}, {w, h, w, 2 * h}, {0, 2 * h, w, 2 * h},
+                                 {0, h, 0, 2 * h}, {0, 0, 0, h}, {0, h, w, h}};
+        for (int i = 0; i < 7; ++i) {
+            if (m & (1 << i)) {
+                c.Line(x + seg[i][0], y + seg[i][1], x + seg[i][2], y + seg[i][3], stroke, colour);
+            }
+        }
+        x += w + height * 0.3f;
+    }
+}
+
+float DigitsWidth(const std::string& digits, float height) {
+    return digits.empty() ? 0 : float(digits.size()) * (height * 0.8f) - height * 0.3f;
+}
+
+// A numbered ring: where a button sits on the mouse, and the same number on its entry button.
+void DrawMarker(Canvas& c, float cx, float cy, const std::string& number, Rgb ring) {
+    c.FillCircle(cx, cy, 9, ring);
+    c.FillCircle(cx, cy, 7.6f, theme::kField);
+    float h = 8;
+    DrawDigits(c, cx - DigitsWidth(number, h) / 2, cy - h / 2, h, number, theme::kCaption);
+}
+
+// A mouse seen from above: body, the two main buttons, the wheel and a side panel.
+void DrawMouse(Canvas& c, Box b) {
+    float w = b.x1 - b.x0, h = b.y1 - b.y0, cx = (b.x0 + b.x1) / 2;
+    Box body{b.x0, b.y0, b.x1, b.y1};
+    c.FillRoundRectV(body, w * 0.46f, Hex(0x343945), Hex(0x1c1f25));
+    c.StrokeRoundRect(body, w * 0.46f, 1.5f, theme::kFaceEdge);
+    float split = b.y0 + h * 0.36f;
+    c.Line(cx, b.y0 + 2, cx, split, 1.5f, Hex(0x0b0c0f));
+    c.Line(b.x0 + w * 0.04f, split, b.x1 - w * 0.04f, split, 1.5f, Hex(0x0b0c0f), 0.8f);
+    Box wheel{cx - w * 0.06f, b.y0 + h * 0.07f, cx + w * 0.06f, b.y0 + h * 0.24f};
+    c.FillRoundRectV(wheel, w * 0.06f, Hex(0x5a6273), Hex(0x2a2e36));
+    for (int i = 1; i < 6; ++i) {
+        float y = wheel.y0 + (wheel.y1 - wheel.y0) * i / 6.0f;
+        c.Line(wheel.x0 + 2, y, wheel.x1 - 2, y, 1, Hex(0x15171b), 0.7f);
+    }
+    // The accent strip of the lighting along the back.
+    c.FillRoundRect({cx - w * 0.2f, b.y1 - h * 0.1f, cx + w * 0.2f, b.y1 - h * 0.07f}, 2, theme::kBorder, 0.9f);
+    // Side panel on the thumb side.
+    c.FillRoundRect({b.x0 - 3, b.y0 + h * 0.42f, b.x0 + w * 0.12f, b.y0 + h * 0.8f}, 4, Hex(0x23262d));
+    c.StrokeRoundRect({b.x0 - 3, b.y0 + h * 0.42f, b.x0 + w * 0.12f, b.y0 + h * 0.8f}, 4, 1, theme::kFaceEdge);
+}
+
+void DrawRadio(Canvas& c, Box b, State s) {
+    float cx = (b.x0 + b.x1) / 2, cy = (b.y0 + b.y1) / 2, r = std::min(b.x1 - b.x0, b.y1 - b.y0) / 2 - 1;
+    Rgb edge = s == State::Disable ? theme::kOffEdge : s == State::Over ? theme::kHover : theme::kBorder;
+    c.FillCircle(cx, cy, r, edge);
+    c.FillCircle(cx, cy, r - 1.5f, s == State::Disable ? theme::kOffFace : theme::kField);
+    if (s == State::Down) {
+        c.FillCircle(cx, cy, r * 0.45f, theme::kCaption);
+    }
+}
+
+void DrawDropdown(Canvas& c, Box b, State s) {
+    DrawFace(c, b, 4, s);
+    float cx = b.x1 - 12, cy = (b.y0 + b.y1) / 2;
+    c.FillTriangle(cx - 4, cy - 2, cx + 4, cy - 2, cx, cy + 3, GlyphColour(s));
+}
+
 // A warning sign in the title colour: a rounded triangle with an exclamation mark.
 void DrawWarningIcon(Canvas& c, float x, float y, float size) {
     float cx = x + size / 2;
@@ -273,7 +346,7 @@ void DrawBackground(Canvas& c, const Skin& skin, float radius) {
     c.Line(radius + 8, 1.5f, skin.width - radius - 8, 1.5f, 2, theme::kBorder, 0.9f);
     c.StrokeRoundRect(all, radius, 1, theme::kBorder);
     c.StrokeRoundRect({1, 1, all.x1 - 1, all.y1 - 1}, radius - 1, 1, Hex(0xffffff), 0.04f);
-    for (int i = 1; i <= 20; ++i) {
+    for (int i = 1; i <= 40; ++i) {
         std::vector<int> p = Numbers(skin.ini.Get("PAINT", "Panel" + std::to_string(i)));
         if (p.size() == 4) {
             Box b{float(p[0]), float(p[1]), float(p[0] + p[2]), float(p[1] + p[3])};
@@ -295,6 +368,24 @@ void DrawBackground(Canvas& c, const Skin& skin, float radius) {
             uint32_t rgb =
                 static_cast<uint32_t>(std::strtoul(dot.substr(dot.find_last_of(',') + 1).c_str(), nullptr, 16));
             c.FillCircle(float(d[0]), float(d[1]), float(d[2]), Hex(rgb));
+        }
+    }
+    std::vector<std::string> picture;
+    {
+        std::stringstream s(skin.ini.Get("PAINT", "Picture"));
+        std::string part;
+        while (std::getline(s, part, ',')) {
+            picture.push_back(part);
+        }
+    }
+    if (picture.size() == 5 && Lower(picture[0]) == "mouse") {
+        DrawMouse(c, {std::stof(picture[1]), std::stof(picture[2]), std::stof(picture[1]) + std::stof(picture[3]),
+                      std::stof(picture[2]) + std::stof(picture[4])});
+    }
+    for (int i = 1; i <= 40; ++i) {
+        std::vector<int> m = Numbers(skin.ini.Get("PAINT", "Marker" + std::to_string(i)));
+        if (m.size() == 3) {
+            DrawMarker(c, float(m[0]), float(m[1]), std::to_string(m[2]), theme::kBorder);
         }
     }
     std::vector<int> hue = Numbers(skin.ini.Get("PAINT", "HueField"));
@@ -334,6 +425,10 @@ void DrawControl(Canvas& c, const std::string& kind, const ButtonPos& p, State s
         DrawWeb(c, b, s);
     } else if (kind == "check") {
         DrawCheckBox(c, b, s);
+    } else if (kind == "radio") {
+        DrawRadio(c, b, s);
+    } else if (kind == "dropdown") {
+        DrawDropdown(c, b, s);
     } else if (kind == "color") {
         DrawColorFrame(c, b, s);
     } else if (kind == "edit") {
@@ -431,6 +526,20 @@ void Generate(const fs::path& file, const fs::path& out) {
         DrawBackground(c, skin, radius);
         for (const auto& [key, control] : controls) {
             DrawControl(c, control.kind, control.pos, state);
+            Box b = BoxOf(control.pos);
+            std::string badge = skin.ini.Get("PAINT", "Badge" + key);
+            if (!badge.empty() && control.pos.Width() > 0) {
+                DrawMarker(c, b.x0 + 12, (b.y0 + b.y1) / 2, badge,
+                           state == State::Over ? theme::kHover : theme::kBorder);
+            }
+            std::string label = skin.ini.Get("PAINT", "Label" + key);
+            if (!label.empty() && control.pos.Width() > 0) {
+                float h = std::min(10.0f, b.y1 - b.y0 - 8);
+                Rgb colour = state == State::Over      ? theme::kHover
+                             : state == State::Disable ? theme::kDisabled
+                                                       : theme::kCaption;
+                DrawDigits(c, (b.x0 + b.x1 - DigitsWidth(label, h)) / 2, (b.y0 + b.y1 - h) / 2, h, label, colour);
+            }
         }
         if (!c.SaveBmp((out / name).string())) {
             Fail("cannot write " + name);

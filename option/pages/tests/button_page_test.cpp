@@ -1,0 +1,474 @@
+// The basic page in a popup of its own over a working copy, driven with real input: its menus, the assignment with its
+// dialogs, the button sets, DPI levels, lighting, colours and reset.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/key_tables.h"
+#include "common/language.h"
+#include "common/profile_store.h"
+#include "option/pages/button_page.h"
+#include "option/pages/button_page_rules.h"
+#include "option/skin/tests/skin_test_support.h"
+
+namespace {
+
+// From the driver thread: waits for a condition.
+bool Await(const std::function<bool()>& pred, int ms = 3000) {
+    for (int i = 0; i < ms / 10; ++i) {
+        if (pred()) {
+            return true;
+        }
+        Sleep(10);
+    }
+    return pred();
+}
+
+// The showing menu window of the thread whose menu is `menu` (any showing one for null).
+HWND MenuWindowShowing(DWORD thread, HMENU menu) {
+    struct Find {
+        HMENU menu;
+        HWND found;
+    } find{menu, nullptr};
+    EnumThreadWindows(
+        thread,
+        [](HWND w, LPARAM l) -> BOOL {
+            auto* f = reinterpret_cast<Find*>(l);
+            char name[16] = {};
+            GetClassNameA(w, name, sizeof name);
+            if (IsWindowVisible(w) && lstrcmpA(name, "#32768") == 0 &&
+                (!f->menu || reinterpret_cast<HMENU>(SendMessageA(w, MN_GETHMENU, 0, 0)) == f->menu)) {
+                f->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&find));
+    return find.found;
+}
+
+// From the driver thread: the menu a click opened, given once more when no menu shows in two seconds.
+HMENU AwaitMenu(DWORD thread, POINT opener) {
+    for (int i = 0; i < 400; ++i) {
+        if (HWND w = MenuWindowShowing(thread, nullptr)) {
+            return reinterpret_cast<HMENU>(SendMessageA(w, MN_GETHMENU, 0, 0));
+        }
+        if (i == 200) {
+            MouseClickAt(opener.x, opener.y);
+        }
+        Sleep(10);
+    }
+    return nullptr;
+}
+
+POINT ItemPoint(HMENU menu, int position) {
+    RECT r{};
+    GetMenuItemRect(nullptr, menu, static_cast<UINT>(position), &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// From the driver thread: clicks item `position` of a showing menu; with `subPosition` >= 0 the item opens a submenu
+// and its item at that position is clicked.
+void ClickItem(DWORD thread, HMENU menu, int position, int subPosition = -1) {
+    POINT p = ItemPoint(menu, position);
+    MouseMoveTo(p.x, p.y);
+    Sleep(60);
+    if (subPosition < 0) {
+        ClickToClose(p, MenuWindowShowing(thread, menu));
+        return;
+    }
+    HMENU sub = GetSubMenu(menu, position);
+    MouseClickAt(p.x, p.y);
+    if (!Await([&] { return MenuWindowShowing(thread, sub) != nullptr; })) {
+        return;
+    }
+    POINT q = ItemPoint(sub, subPosition);
+    MouseMoveTo(q.x, q.y);
+    Sleep(60);
+    ClickToClose(q, MenuWindowShowing(thread, sub));
+}
+
+int PositionOf(const std::vector<MenuItemText>& items, int command) {
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i].command == command) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+class Page : public ::testing::Test {
+protected:
+    void SetUp() override {
+        UseBuildSkins();
+        InitShareData(context.working);
+        ResetAll(context.working);
+        context.working.CurrentProfile = 2;
+        hwnd = page.CreatePopup(nullptr);
+        ASSERT_NE(nullptr, hwnd);
+        page.Refresh();
+        SetForegroundWindow(hwnd);
+        UpdateWindow(hwnd);
+        ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == hwnd; }));
+        thread = GetCurrentThreadId();
+    }
+    void TearDown() override {
+        MouseMoveTo(2, 700);
+        page.Destroy();
+        PumpFor(50);
+    }
+    ProfileRecord& Profile() { return context.working.Profile[2]; }
+    POINT Centre(SkinButton& b) { return CentreOf(b.Handle()); }
+
+    // Opens a control's menu with a click on this thread and runs `steps` on the menu from the driver thread; true
+    // when the menu closed again and `done` held.
+    ModalRun WithMenu(SkinButton& opener, const std::function<void(HMENU)>& steps, const std::function<bool()>& done) {
+        POINT at = Centre(opener);
+        int before = page.MenusOpened();
+        return DriveModal(
+            hwnd, at,
+            [&] {
+                HMENU menu = AwaitMenu(thread, at);
+                if (menu) {
+                    steps(menu);
+                }
+            },
+            [&] { return page.MenusOpened() > before && !MenuWindowShowing(thread, nullptr) && done(); });
+    }
+
+    // An entry's FunctionMenu: chooses `command` (looked up in the entry's layout), then `dialogSteps` drive the
+    // dialog the command opens (null for none).
+    ModalRun Assign(int entry, int command, const std::function<void(HWND)>& dialogSteps,
+                    const std::function<bool()>& done) {
+        FunctionMenuLayout layout = FunctionMenuFor(entry);
+        int top = PositionOf(layout.top, command), sub = -1;
+        for (size_t s = 0; top < 0 && s < layout.submenus.size(); ++s) {
+            int at = PositionOf(layout.submenus[s].items, command);
+            if (at >= 0) {
+                top = static_cast<int>(layout.top.size() + s);
+                sub = at;
+            }
+        }
+        POINT at = Centre(page.EntryButton(entry));
+        return DriveModal(
+            hwnd, at,
+            [&] {
+                HMENU menu = AwaitMenu(thread, at);
+                if (!menu) {
+                    return;
+                }
+                ClickItem(thread, menu, top, sub);
+                if (dialogSteps) {
+                    HWND dialog = nullptr;
+                    Await([&] { return (dialog = OtherDialogOf(thread, hwnd)) != nullptr; });
+                    if (dialog) {
+                        SetForegroundWindow(dialog);
+                        Sleep(100);
+                        dialogSteps(dialog);
+                    }
+                }
+            },
+            [&] { return !OtherDialogOf(thread, hwnd) && !MenuWindowShowing(thread, nullptr) && done(); });
+    }
+
+    OptionContext context;
+    ButtonPage page{context};
+    HWND hwnd = nullptr;
+    DWORD thread = 0;
+};
+
+POINT WindowPoint(HWND window, int x, int y) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return {r.left + x, r.top + y};
+}
+
+} // namespace
+
+TEST_F(Page, FunctionMenusShowEachEntrysItemsAndTheirCaptions) {
+    for (int entry : {0, 8, 14}) {
+        std::atomic<int> count{-1}, submenuItems{-1}, firstSubmenuId{-1};
+        std::string first;
+        ModalRun run = WithMenu(
+            page.EntryButton(entry),
+            [&](HMENU menu) {
+                count = GetMenuItemCount(menu);
+                // The fourth submenu, Windows keys ("1015"), lacks Alt+Tab for entries 8 and 9.
+                HMENU keys = GetSubMenu(menu, static_cast<int>(FunctionMenuFor(entry).top.size()) + 3);
+                submenuItems = GetMenuItemCount(keys);
+                firstSubmenuId = static_cast<int>(GetMenuItemID(keys, 0));
+                PostMessageA(MenuWindowShowing(thread, menu), WM_KEYDOWN, VK_ESCAPE, 0);
+            },
+            [] { return true; });
+        EXPECT_FALSE(run.rescued) << entry;
+        EXPECT_TRUE(run.done) << entry;
+        EXPECT_EQ(entry, page.SelectedEntry());
+        // 11 items and 7 submenus; entry 14 has neither the set switch nor the macro submenu.
+        EXPECT_EQ(entry == 14 ? 16 : 18, count.load()) << entry;
+        EXPECT_EQ(entry == 8 ? 5 : 6, submenuItems.load()) << entry;
+        EXPECT_EQ(entry == 8 ? 1022 : 1020, firstSubmenuId.load()) << entry;
+        PumpFor(250); // past the guard of the closed menu
+    }
+}
+
+TEST_F(Page, LeftClickGuardWarnsAndTheSetSwitchTwinFollows) {
+    // Entry 0 is the set's only left click: giving it the right click is refused with warning B.
+    std::atomic<bool> warningAtCorner{false};
+    ModalRun run = Assign(
+        0, 1005,
+        [&](HWND warning) {
+            RECT r{};
+            GetWindowRect(warning, &r);
+            warningAtCorner = r.left == 0 && r.top == 0;
+            ClickToClose({r.left + 138, r.top + 233}, warning);
+        },
+        [&] { return true; });
+    EXPECT_FALSE(run.rescued);
+    EXPECT_TRUE(run.done);
+    EXPECT_TRUE(warningAtCorner);
+    EXPECT_EQ(1, Profile().MacroKey[0].FunctionCode);
+    EXPECT_EQ(Fetch(1003), page.EntryButton(0).Caption());
+    PumpFor(250);
+
+    // The set switch on entry 3 puts it on the second set's twin, whose button is then disabled...
+    run = Assign(3, 1059, nullptr, [&] { return Profile().MacroKey[3].FunctionCode == 84; });
+    EXPECT_FALSE(run.rescued);
+    EXPECT_TRUE(run.done);
+    EXPECT_EQ(84, Profile().MacroKey[35].FunctionCode);
+    EXPECT_FALSE(IsWindowEnabled(page.EntryButton(35).Handle()));
+    PumpFor(250);
+    // ...and any other function gives the twin back its default and its button.
+    run = Assign(3, 1005, nullptr, [&] { return Profile().MacroKey[3].FunctionCode == 2; });
+    EXPECT_FALSE(run.rescued);
+    EXPECT_TRUE(run.done);
+    EXPECT_EQ(9, Profile().MacroKey[35].FunctionCode);
+    EXPECT_TRUE(IsWindowEnabled(page.EntryButton(35).Handle()));
+    EXPECT_EQ(Fetch(1005), page.EntryButton(3).Caption());
+}
+
+TEST_F(Page, ShortcutAndFireDialogsStoreOnOkAndKeepTheEntryOnCancel) {
+    // Shortcut: Ctrl, then C through the hook, Shift and Ctrl buttons: key C with the byte 6.
+    ModalRun run = Assign(
+        4, 1060,
+        [&](HWND dialog) {
+            KeyPress(VK_CONTROL);
+            KeyPress('C');
+            Sleep(200);
+            // Modifier buttons Shift and Ctrl ("6" and "7" of the skin), then OK.
+            MouseClickAt(WindowPoint(dialog, 128, 194).x, WindowPoint(dialog, 128, 194).y);
+            Sleep(150);
+            MouseClickAt(WindowPoint(dialog, 200, 194).x, WindowPoint(dialog, 200, 194).y);
+            Sleep(150);
+            ClickToClose(WindowPoint(dialog, 138, 243), dialog);
+        },
+        [&] { return Profile().MacroKey[4].FunctionCode == 5; });
+    EXPECT_FALSE(run.rescued);
+    ASSERT_TRUE(run.done);
+    const MacroKeyInfo& shortcut = Profile().MacroKey[4];
+    EXPECT_EQ(0x06, shortcut.Data[0]);
+    EXPECT_EQ(0x06, shortcut.Data[1]);
+    EXPECT_EQ(1, shortcut.ContentCount);
+    EXPECT_EQ("Shift+Ctrl+C", page.EntryButton(4).Caption());
+    PumpFor(250);
+
+    // Cancel leaves the entry as it was.
+    MacroKeyInfo before = Profile().MacroKey[4];
+    run = Assign(
+        4, 1060,
+        [&](HWND dialog) {
+            KeyPress('X');
+            Sleep(150);
+            ClickToClose(WindowPoint(dialog, 262, 243), dialog);
+        },
+        [] { return true; });
+    EXPECT_FALSE(run.rescued);
+    EXPECT_TRUE(run.done);
+    EXPECT_EQ(0, std::memcmp(&before, &Profile().MacroKey[4], sizeof before));
+    PumpFor(250);
+
+    // Fire without a key: OK gives the entry its default function.
+    run = Assign(
+        5, 1054, [&](HWND dialog) { ClickToClose(WindowPoint(dialog, 138, 297), dialog); }, [&] { return true; });
+    EXPECT_FALSE(run.rescued);
+    EXPECT_TRUE(run.done);
+    EXPECT_EQ(7, Profile().MacroKey[5].FunctionCode);
+    PumpFor(250);
+    // With a key: Space, values 0 and 5 as opened.
+    run = Assign(
+        5, 1054,
+        [&](HWND dialog) {
+            KeyPress(VK_SPACE);
+            Sleep(200);
+            ClickToClose(WindowPoint(dialog, 138, 297), dialog);
+        },
+        [&] { return Profile().MacroKey[5].FunctionCode == 67; });
+    EXPECT_FALSE(run.rescued);
+    ASSERT_TRUE(run.done);
+    EXPECT_EQ(0x2C, Profile().MacroKey[5].Data[0]);
+    EXPECT_EQ(0, Profile().MacroKey[5].Param1);
+    EXPECT_EQ(5, Profile().MacroKey[5].Param2);
+    EXPECT_EQ(Fetch(1054) + " + " + KeyName(VK_SPACE), page.EntryButton(5).Caption());
+}
+
+TEST_F(Page, MacroFromTheLibraryIsCopiedIntoTheEntry) {
+    for (const char* name : {"Aim", "Burst"}) {
+        auto r = NewMacroRecord(name);
+        r->EventCount = 2;
+        r->RepeatCount = 3;
+        r->Events[0] = {0x05, kMacroPress, 40};
+        r->Events[1] = {0x05, kMacroRelease, 0};
+        context.macros.push_back(std::move(r));
+    }
+    ModalRun run = Assign(
+        6, 1049,
+        [&](HWND dialog) {
+            // The macro button ("4" at 40,150), the second macro of its menu, the second option ("6"), OK.
+            POINT opener = WindowPoint(dialog, 102, 164);
+            MouseClickAt(opener.x, opener.y);
+            HMENU menu = AwaitMenu(thread, opener);
+            if (!menu) {
+                return;
+            }
+            ClickItem(thread, menu, 1);
+            Sleep(150);
+            MouseClickAt(WindowPoint(dialog, 198, 161).x, WindowPoint(dialog, 198, 161).y);
+            Sleep(150);
+            ClickToClose(WindowPoint(dialog, 138, 265), dialog);
+        },
+        [&] { return Profile().MacroKey[6].FunctionCode == 6; });
+    EXPECT_FALSE(run.rescued);
+    ASSERT_TRUE(run.done);
+    const MacroKeyInfo& e = Profile().MacroKey[6];
+    EXPECT_STREQ("Burst", e.MacroName);
+    EXPECT_EQ(2, e.ContentCount);
+    EXPECT_EQ(3, e.RepeatCount);
+    EXPECT_EQ(1, e.MacroOption);
+    EXPECT_EQ(0x05, e.Data[0]);
+    EXPECT_EQ(40, e.Data[2]);
+    EXPECT_EQ("Burst", page.EntryButton(6).Caption());
+}
+
+TEST_F(Page, SetsRateDpiAndColourOptionsWriteThroughAtOnce) {
+    ASSERT_TRUE(ClickUntil(Centre(page.SetButton(2)), [&] { return Profile().ModeStatus == 2; }));
+    EXPECT_FALSE(IsWindowVisible(page.EntryButton(0).Handle()));
+    EXPECT_FALSE(IsWindowVisible(page.EntryButton(15).Handle()));
+    EXPECT_TRUE(IsWindowVisible(page.EntryButton(32).Handle()));
+    EXPECT_TRUE(IsWindowVisible(page.EntryButton(47).Handle()));
+    EXPECT_TRUE(page.SetButton(2).Checked());
+    EXPECT_FALSE(page.SetButton(1).Checked());
+    ASSERT_TRUE(ClickUntil(Centre(page.SetButton(1)), [&] { return Profile().ModeStatus == 1; }));
+    EXPECT_TRUE(IsWindowVisible(page.EntryButton(0).Handle()));
+    EXPECT_FALSE(IsWindowVisible(page.EntryButton(32).Handle()));
+
+    ASSERT_TRUE(ClickUntil(Centre(page.RateButton(3)), [&] { return Profile().PollingRate == 3; }));
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(i == 3, page.RateButton(i).Checked()) << i;
+    }
+
+    // The reset profile's current level is 1: its toggle cannot be switched off.
+    ASSERT_EQ(1, Profile().Cpi_X);
+    EXPECT_FALSE(IsWindowEnabled(page.DpiToggle(1).Handle()));
+    ASSERT_TRUE(ClickUntil(Centre(page.DpiToggle(3)), [&] { return Profile().dpiStepFlag[3] == 0; }));
+    EXPECT_FALSE(IsWindowEnabled(page.DpiSelect(3).Handle()));
+    EXPECT_FALSE(page.DpiToggle(3).Checked());
+    ASSERT_TRUE(ClickUntil(Centre(page.DpiSelect(4)), [&] { return Profile().Cpi_X == 4; }));
+    EXPECT_TRUE(page.DpiSelect(4).Checked());
+    EXPECT_FALSE(page.DpiSelect(1).Checked());
+    EXPECT_FALSE(IsWindowEnabled(page.DpiToggle(4).Handle()));
+    EXPECT_TRUE(IsWindowEnabled(page.DpiToggle(1).Handle()));
+
+    ASSERT_TRUE(ClickUntil(Centre(page.ColourOption(5)), [&] { return Profile().ColorOptions == 5; }));
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(i == 5, page.ColourOption(i).Checked()) << i;
+    }
+}
+
+TEST_F(Page, DpiAndLightingMenusStoreAndCaptionAndTheGuardHoldsOffTheNextClick) {
+    // Level 3 to 3500 DPI (the reset profile holds 2500 there).
+    ASSERT_EQ(9, Profile().CpiLevel_X[2]);
+    ModalRun run = WithMenu(
+        page.DpiValue(2), [&](HMENU menu) { ClickItem(thread, menu, 10); },
+        [&] { return Profile().CpiLevel_X[2] == 11; });
+    EXPECT_FALSE(run.rescued);
+    EXPECT_TRUE(run.done);
+    EXPECT_EQ(Fetch(1122), page.DpiValue(2).Caption());
+
+    // At once after a menu closed, a drop-down click opens nothing.
+    int opened = page.MenusOpened();
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(page.DpiValue(0).Handle()));
+    EXPECT_EQ(opened, page.MenusOpened());
+    EXPECT_LT(GetTickCount() - page.MenuClosedAt(), 201u);
+    PumpFor(250);
+
+    // "Off" (3001) stores 0 and the level shows "0%".
+    run = WithMenu(
+        page.LightSwitchButton(), [&](HMENU menu) { ClickItem(thread, menu, 3); },
+        [&] { return Profile().LightSwitch == 0; });
+    EXPECT_FALSE(run.rescued);
+    EXPECT_TRUE(run.done);
+    EXPECT_EQ("0%", page.LevelButton().Caption());
+    EXPECT_EQ(Fetch(1144), page.LightSwitchButton().Caption());
+    EXPECT_EQ("", page.LightTypeButton().Caption());
+    PumpFor(250);
+
+    // With the light off the type menu has no items and changes nothing.
+    int lightType = Profile().LightType;
+    opened = page.MenusOpened();
+    MouseClickAt(Centre(page.LightTypeButton()).x, Centre(page.LightTypeButton()).y);
+    ASSERT_TRUE(PumpUntil([&] { return page.MenusOpened() > opened; }));
+    PumpFor(100);
+    EXPECT_EQ(lightType, Profile().LightType);
+    EXPECT_EQ(nullptr, MenuWindowShowing(thread, nullptr));
+}
+
+TEST_F(Page, ColourDialogCancelKeepsTheSwatchAndOkStoresIt) {
+    COLORREF before = static_cast<COLORREF>(Profile().SLEDColor8[2]);
+    POINT swatch = Centre(page.Swatch(2));
+    ModalRun run = DriveWarning(
+        hwnd, swatch,
+        [&](HWND dialog, const RECT& r) {
+            (void)r;
+            ClickToClose(WindowPoint(dialog, 262, 251), dialog); // Cancel
+        },
+        [&] { return !OtherDialogOf(thread, hwnd); });
+    EXPECT_FALSE(run.rescued);
+    EXPECT_TRUE(run.done);
+    EXPECT_EQ(before, static_cast<COLORREF>(Profile().SLEDColor8[2]));
+    EXPECT_EQ(before & 0xFFFFFF, page.Swatch(2).Colour());
+
+    run = DriveWarning(
+        hwnd, swatch,
+        [&](HWND dialog, const RECT& r) {
+            (void)r;
+            // A pick in the palette, then OK.
+            POINT pick = WindowPoint(dialog, 80, 120);
+            MouseClickAt(pick.x, pick.y);
+            Sleep(200);
+            ClickToClose(WindowPoint(dialog, 138, 251), dialog);
+        },
+        [&] { return static_cast<COLORREF>(Profile().SLEDColor8[2]) != before; });
+    EXPECT_FALSE(run.rescued);
+    EXPECT_TRUE(run.done);
+    EXPECT_EQ(static_cast<COLORREF>(Profile().SLEDColor8[2]), page.Swatch(2).Colour());
+}
+
+TEST_F(Page, ResetGivesEveryEntryItsDefault) {
+    Profile().MacroKey[14].FunctionCode = 7;
+    Profile().MacroKey[40].FunctionCode = 99;
+    std::strcpy(Profile().MacroKey[40].ProgramPath, "C:\\games\\run.exe");
+    std::memset(Profile().MacroKey[2].Data, 0x55, sizeof Profile().MacroKey[2].Data);
+    page.Refresh();
+    EXPECT_EQ("run.exe", page.EntryButton(40).Caption());
+    ASSERT_TRUE(ClickUntil(Centre(page.ResetButton()), [&] { return Profile().MacroKey[40].FunctionCode == 7; }));
+    EXPECT_EQ(Fetch(1016), page.EntryButton(14).Caption());
+    EXPECT_EQ(Fetch(1017), page.EntryButton(15).Caption());
+    EXPECT_EQ(Fetch(1058), page.EntryButton(40).Caption());
+    EXPECT_EQ(0, Profile().MacroKey[2].Data[0]);
+    EXPECT_EQ(40, Profile().MacroKey[40].ButtonNumber);
+}
