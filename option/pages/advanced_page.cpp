@@ -5,6 +5,7 @@
 #include "common/language.h"
 #include "framework/trace.h"
 #include "option/pages/pointer_mapping.h"
+#include "option/skin/band_text.h"
 #include "option/skin/skin_picture.h"
 #include "option/skin/warning_dialog.h"
 
@@ -279,21 +280,8 @@ void AdvancedPage::OnRestoreDefaults() {
 
 void AdvancedPage::PaintContent(HDC dc) {
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, 0xE6E6E6);
     for (const PaintedString& s : kStrings) {
-        std::string text = Fetch(s.number);
-        GdiFont font(CreateSkinFont(s.height, 0));
-        SelectObjectGuard use(dc, font.get());
-        UINT align = s.centred ? DT_CENTER : DT_LEFT;
-        RECT measure = s.band;
-        DrawTextA(dc, text.c_str(), -1, &measure, align | DT_WORDBREAK | DT_CALCRECT);
-        RECT place = s.band;
-        int bandHeight = s.band.bottom - s.band.top;
-        int textHeight = measure.bottom - measure.top;
-        if (textHeight < bandHeight) {
-            place.top += (bandHeight - textHeight) / 2;
-        }
-        DrawTextA(dc, text.c_str(), -1, &place, align | DT_WORDBREAK);
+        DrawBandText(dc, Fetch(s.number), s.band, s.height, 0xE6E6E6, s.centred ? DT_CENTER : DT_LEFT);
     }
 }
 

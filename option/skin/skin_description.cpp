@@ -71,11 +71,11 @@ bool IniText::HasSection(std::string_view section) const {
 
 std::vector<std::string> IniText::Keys(std::string_view section) const {
     std::vector<std::string> keys;
-    for (std::string_view name : document_.KeyNames(section)) {
+    for (const IniDocument::Key& key : document_.Keys(section)) {
         const bool seen =
-            std::any_of(keys.begin(), keys.end(), [&](const std::string& k) { return EqualNoCase(k, name); });
-        if (!seen && document_.Value(section, name)) {
-            keys.emplace_back(name);
+            std::any_of(keys.begin(), keys.end(), [&](const std::string& k) { return EqualNoCase(k, key.name); });
+        if (!seen && document_.Value(section, key.name)) {
+            keys.emplace_back(key.name);
         }
     }
     return keys;

@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const IniDocument written(config.Bytes());
     FUZZ_CHECK(written.GetInt("Setting", "CurrentProfile", -1) == 2 && written.GetInt("Setting", "Device", -1) == 1);
     FUZZ_CHECK(written.GetString("config", "OSDSetting") == "00");
-    FUZZ_CHECK(written.KeyNames("OSDData").size() == 1 && written.KeyNames("Setting").size() == 2);
+    FUZZ_CHECK(written.Keys("OSDData").size() == 1 && written.Keys("Setting").size() == 2);
     FUZZ_CHECK(line.find(written.GetString("OSDData", "Message")) != std::string::npos);
 
     const std::string shown = OsdRequestText(50, lParam, line);
