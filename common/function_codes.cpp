@@ -123,21 +123,25 @@ bool InFirstSet(int entry) {
 
 // Entries 0-15 while ModeStatus is 1, 32-47 while it is 2; -1 for any other ModeStatus.
 int FirstEntryOfEditedSet(const ProfileRecord& profile) {
-    if (profile.ModeStatus == 1)
+    if (profile.ModeStatus == 1) {
         return 0;
-    if (profile.ModeStatus == 2)
+    }
+    if (profile.ModeStatus == 2) {
         return 2 * kBankSize;
+    }
     return -1;
 }
 
 bool SetKeepsLeftClick(const ProfileRecord& profile, int entry, int newCode) {
     int first = FirstEntryOfEditedSet(profile);
-    if (first < 0)
+    if (first < 0) {
         return false;
+    }
     for (int i = first; i < first + kBankSize; ++i) {
         int code = i == entry ? newCode : profile.MacroKey[i].FunctionCode;
-        if (code == kCodeLeftClick)
+        if (code == kCodeLeftClick) {
             return true;
+        }
     }
     return false;
 }
@@ -157,60 +161,70 @@ bool RunDialog(MacroKeyInfo& entry, int entryIndex, int command, int& code, Assi
     if (command == kCommandShortcut) {
         uint8_t key = entry.Data[0];
         std::array<bool, 5> flags{};
-        for (int i = 0; i < 5; ++i)
+        for (int i = 0; i < 5; ++i) {
             flags[i] = (entry.Data[1] >> i) & 1;
-        if (!host.RunShortcutDialog(key, flags))
+        }
+        if (!host.RunShortcutDialog(key, flags)) {
             return false;
+        }
         uint8_t bits = 0;
         for (int i = 0; i < 5; ++i) {
-            if (flags[i])
+            if (flags[i]) {
                 bits |= uint8_t(1u << i);
-            if (flags[0])
+            }
+            if (flags[0]) {
                 break; // "no modifier" is then the only bit
+            }
         }
         entry.ContentCount = 1;
         entry.Data[0] = key;
         entry.Data[1] = bits;
         std::memset(entry.MacroName, 0, sizeof entry.MacroName);
-        if (key == 0)
+        if (key == 0) {
             code = DefaultFunctionCode(entryIndex);
+        }
         return true;
     }
     if (command == kCommandFire) {
         uint8_t key = entry.Data[0];
         int32_t valueA = entry.FunctionCode == kCodeFire ? entry.Param1 : 0;
         int32_t valueB = entry.FunctionCode == kCodeFire ? entry.Param2 : 5;
-        if (!host.RunFireDialog(key, valueA, valueB))
+        if (!host.RunFireDialog(key, valueA, valueB)) {
             return false;
+        }
         entry.ContentCount = 1;
         entry.Param1 = valueA;
         entry.Param2 = valueB;
         entry.Data[0] = key;
         std::memset(entry.MacroName, 0, sizeof entry.MacroName);
-        if (key == 0)
+        if (key == 0) {
             code = DefaultFunctionCode(entryIndex);
+        }
         return true;
     }
     if (command == kCommandMacro) {
         int32_t option = entry.MacroOption;
         int chosen = entry.FunctionCode == kCodeMacro ? host.FindMacroIndex(entry) : -1;
-        if (!host.RunMacroSelectionDialog(option, chosen))
+        if (!host.RunMacroSelectionDialog(option, chosen)) {
             return false;
+        }
         entry.MacroOption = option;
         MacroForEntry macro;
-        if (chosen >= 0 && host.MacroAt(chosen, macro))
+        if (chosen >= 0 && host.MacroAt(chosen, macro)) {
             CopyMacro(entry, macro);
-        else
+        } else {
             code = DefaultFunctionCode(entryIndex);
+        }
         return true;
     }
     if (command >= kCommandMacroBase) {
         // A macro chosen directly by its library position: copied as the selection dialog's OK would.
         MacroForEntry macro;
-        if (host.MacroAt(command - kCommandMacroBase, macro))
+        if (host.MacroAt(command - kCommandMacroBase, macro)) {
             CopyMacro(entry, macro);
-        else
+        } else {
             code = DefaultFunctionCode(entryIndex);
+        }
     }
     return true;
 }
@@ -222,24 +236,30 @@ std::span<const FunctionInfo> FunctionTable() {
 }
 
 const FunctionInfo* FindFunction(int code) {
-    for (const auto& f : kFunctions)
-        if (f.code == code)
+    for (const auto& f : kFunctions) {
+        if (f.code == code) {
             return &f;
+        }
+    }
     return nullptr;
 }
 
 const FunctionInfo* FindFunctionByCommand(int command) {
-    if (command <= 0)
+    if (command <= 0) {
         return nullptr;
-    for (const auto& f : kFunctions)
-        if (f.command == command)
+    }
+    for (const auto& f : kFunctions) {
+        if (f.command == command) {
             return &f;
+        }
+    }
     return nullptr;
 }
 
 bool OfferedForEntry(const FunctionInfo& function, int entryIndex) {
-    if (function.submenu == kNotInMenu || entryIndex < 0 || entryIndex >= kMacroKeyCount)
+    if (function.submenu == kNotInMenu || entryIndex < 0 || entryIndex >= kMacroKeyCount) {
         return false;
+    }
     switch (function.rule) {
     case EntryRule::AnyEntry:
         return true;
@@ -255,11 +275,13 @@ bool OfferedForEntry(const FunctionInfo& function, int entryIndex) {
 
 std::array<uint8_t, 4> FunctionDescriptor(int code, int entryIndex) {
     const FunctionInfo* f = FindFunction(code);
-    if (!f || !f->hasDescriptor)
+    if (!f || !f->hasDescriptor) {
         return {0, 0, 0, 0};
+    }
     std::array<uint8_t, 4> d = f->descriptor;
-    if (code == kCodeLaunch)
+    if (code == kCodeLaunch) {
         d[3] = static_cast<uint8_t>(entryIndex + 1);
+    }
     return d;
 }
 
@@ -281,12 +303,14 @@ std::string ProgramFileName(const MacroKeyInfo& entry) {
 std::string EntryCaption(const MacroKeyInfo& entry, const TextSource& text) {
     switch (entry.FunctionCode) {
     case kCodeShortcut:
-        if (entry.ContentCount == 0)
+        if (entry.ContentCount == 0) {
             return "";
+        }
         return KeyCombinationText(entry.Data[0], entry.Data[1]);
     case kCodeFire:
-        if (entry.ContentCount == 0)
+        if (entry.ContentCount == 0) {
             return "";
+        }
         return text(1054) + " + " + KeyName(UsageToVirtualKey(entry.Data[0]));
     case kCodeMacro:
         return std::string(entry.MacroName, FieldLength(entry.MacroName));
@@ -296,26 +320,30 @@ std::string EntryCaption(const MacroKeyInfo& entry, const TextSource& text) {
         break;
     }
     const FunctionInfo* f = FindFunction(entry.FunctionCode);
-    if (!f || f->caption == 0)
+    if (!f || f->caption == 0) {
         return "";
+    }
     return text(f->caption);
 }
 
 void RebuildCaptions(const ProfileRecord& profile, AssignmentHost& host) {
     TextSource text = [&host](int number) { return host.Text(number); };
-    for (int i = 0; i < kMacroKeyCount; ++i)
+    for (int i = 0; i < kMacroKeyCount; ++i) {
         host.SetEntryCaption(i, EntryCaption(profile.MacroKey[i], text));
+    }
 }
 
 AssignResult AssignFunction(ProfileRecord& profile, int entryIndex, int command, AssignmentHost& host) {
-    if (entryIndex < 0 || entryIndex >= kMacroKeyCount)
+    if (entryIndex < 0 || entryIndex >= kMacroKeyCount) {
         return AssignResult::Refused;
+    }
 
     int code = 0;
-    if (command >= kCommandMacroBase)
+    if (command >= kCommandMacroBase) {
         code = kCodeMacro;
-    else if (const FunctionInfo* f = FindFunctionByCommand(command))
+    } else if (const FunctionInfo* f = FindFunctionByCommand(command)) {
         code = f->code;
+    }
 
     if (!SetKeepsLeftClick(profile, entryIndex, code)) {
         host.ShowLeftClickWarning();

@@ -73,26 +73,33 @@ bool FollowsLayout(int usage) {
 }
 
 const KeyUsageRow* RowOfVirtualKey(int virtualKey) {
-    for (const auto& row : kRows)
-        if (row.virtualKey == virtualKey)
+    for (const auto& row : kRows) {
+        if (row.virtualKey == virtualKey) {
             return &row;
+        }
+    }
     return nullptr;
 }
 
 const KeyUsageRow* RowOfUsage(int usage) {
-    for (const auto& row : kRows)
-        if (row.usage == usage)
+    for (const auto& row : kRows) {
+        if (row.usage == usage) {
             return &row;
+        }
+    }
     return nullptr;
 }
 
 // Scan code 0 means "none": rows without a scan code must never match it.
 const KeyUsageRow* RowOfScanCode(unsigned scanCode) {
-    if (scanCode == 0)
+    if (scanCode == 0) {
         return nullptr;
-    for (const auto& row : kRows)
-        if (row.scanCode == scanCode)
+    }
+    for (const auto& row : kRows) {
+        if (row.scanCode == scanCode) {
             return &row;
+        }
+    }
     return nullptr;
 }
 
@@ -131,8 +138,9 @@ const KeyUsageRow* KeyUsageRows() {
 
 std::string KeyName(int virtualKey) {
     char text[8];
-    if ((virtualKey >= 0x30 && virtualKey <= 0x39) || (virtualKey >= 0x41 && virtualKey <= 0x5A))
+    if ((virtualKey >= 0x30 && virtualKey <= 0x39) || (virtualKey >= 0x41 && virtualKey <= 0x5A)) {
         return std::string(1, static_cast<char>(virtualKey));
+    }
     if (virtualKey >= 0x60 && virtualKey <= 0x69) {
         std::snprintf(text, sizeof text, "Num_%d", virtualKey - 0x60);
         return text;
@@ -141,22 +149,26 @@ std::string KeyName(int virtualKey) {
         std::snprintf(text, sizeof text, "F%d", virtualKey - 0x70 + 1);
         return text;
     }
-    for (const auto& key : kNamedKeys)
-        if (key.virtualKey == virtualKey)
+    for (const auto& key : kNamedKeys) {
+        if (key.virtualKey == virtualKey) {
             return key.name;
+        }
+    }
     return "";
 }
 
 bool VirtualKeyToUsage(int virtualKey, int& usage, const KeyboardLayout& layout) {
     usage = 0;
     const KeyUsageRow* row = RowOfVirtualKey(virtualKey);
-    if (!row)
+    if (!row) {
         return false;
+    }
     usage = row->usage;
     if (FollowsLayout(usage)) {
         // The key's physical place decides: on a French layout the key labelled A sits where US has Q.
-        if (const KeyUsageRow* placed = RowOfScanCode(layout.VirtualKeyToScanCode(static_cast<unsigned>(virtualKey))))
+        if (const KeyUsageRow* placed = RowOfScanCode(layout.VirtualKeyToScanCode(static_cast<unsigned>(virtualKey)))) {
             usage = placed->usage;
+        }
     }
     return true;
 }
@@ -168,14 +180,16 @@ bool VirtualKeyToUsage(int virtualKey, int& usage) {
 bool UsageToVirtualKey(int usage, int& virtualKey, const KeyboardLayout& layout) {
     virtualKey = 0;
     const KeyUsageRow* row = RowOfUsage(usage);
-    if (!row)
+    if (!row) {
         return false;
+    }
     virtualKey = row->virtualKey;
     if (FollowsLayout(usage)) {
         // A layout without a key at that place keeps the table's key rather than showing nothing.
         unsigned placed = layout.ScanCodeToVirtualKey(row->scanCode);
-        if (placed != 0 && placed <= 0xFF)
+        if (placed != 0 && placed <= 0xFF) {
             virtualKey = static_cast<int>(placed);
+        }
     }
     return true;
 }
@@ -193,14 +207,18 @@ int UsageToVirtualKey(int usage) {
 std::string KeyCombinationText(int usage, int flags, const KeyboardLayout& layout) {
     std::string text;
     if (!(flags & kModifierNone)) {
-        if (flags & kModifierShift)
+        if (flags & kModifierShift) {
             text += "Shift+";
-        if (flags & kModifierCtrl)
+        }
+        if (flags & kModifierCtrl) {
             text += "Ctrl+";
-        if (flags & kModifierAlt)
+        }
+        if (flags & kModifierAlt) {
             text += "Alt+";
-        if (flags & kModifierWin)
+        }
+        if (flags & kModifierWin) {
             text += "Win+";
+        }
     }
     int virtualKey = 0;
     UsageToVirtualKey(usage, virtualKey, layout);
@@ -214,8 +232,9 @@ std::string KeyCombinationText(int usage, int flags) {
 std::string EventLineText(int usage, bool down) {
     int virtualKey = UsageToVirtualKey(usage);
     std::string text = KeyName(virtualKey);
-    if (virtualKey >= 0xF0 && virtualKey <= 0xF4)
+    if (virtualKey >= 0xF0 && virtualKey <= 0xF4) {
         text += down ? " Down" : " Up";
+    }
     return text;
 }
 

@@ -21,24 +21,28 @@ bool LoadLanguageLibraryFrom(const std::string& path) {
 
 bool LoadLanguageLibrary() {
     std::string folder = ProgramFolder();
-    if (folder.empty())
+    if (folder.empty()) {
         return false;
+    }
     return LoadLanguageLibraryFrom(folder + "lan.dll");
 }
 
 void FreeLanguageLibrary() {
-    if (HMODULE module = languageModule.exchange(nullptr))
+    if (HMODULE module = languageModule.exchange(nullptr)) {
         FreeLibrary(module);
+    }
 }
 
 std::string Fetch(int number) {
     HMODULE module = languageModule.load();
     // Without a module LoadString would read the program's own strings.
-    if (!module || number < 0 || number > 0xFFFF)
+    if (!module || number < 0 || number > 0xFFFF) {
         return std::string();
+    }
     char text[kTextBuffer] = {};
     int n = LoadStringA(module, static_cast<UINT>(number), text, kTextBuffer);
-    if (n <= 0)
+    if (n <= 0) {
         return std::string();
+    }
     return std::string(text, static_cast<size_t>(n < kTextBuffer ? n : kTextBuffer - 1));
 }

@@ -7,11 +7,13 @@
 
 bool ReadOsdMessage(uintptr_t dataId, const void* data, size_t size, std::string& text) {
     text.clear();
-    if (dataId != kOsdMessageDataId)
+    if (dataId != kOsdMessageDataId) {
         return false;
+    }
     const size_t end = std::min(size, kOsdMessageRecordSize);
-    if (data == nullptr || end <= kOsdMessageTextOffset)
+    if (data == nullptr || end <= kOsdMessageTextOffset) {
         return true;
+    }
     const char* first = static_cast<const char*>(data) + kOsdMessageTextOffset;
     const size_t room = end - kOsdMessageTextOffset;
     const void* nul = std::memchr(first, '\0', room);

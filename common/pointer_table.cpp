@@ -3,12 +3,15 @@
 #include <climits>
 
 AccelerationRow AccelerationTableRow(int row) {
-    if (row <= 0)
+    if (row <= 0) {
         return {0, 0, 0};
-    if (row >= kAccelerationRowCount)
+    }
+    if (row >= kAccelerationRowCount) {
         row = kAccelerationRowCount - 1;
-    if (row <= 10)
+    }
+    if (row <= 10) {
         return {1, 14 - row, 0};
+    }
     return {2, 4, 24 - row};
 }
 
@@ -20,8 +23,9 @@ int FindAccelerationRow(int speed, int threshold1, int threshold2) {
     int found = -1;
     for (int row = 0; row < kAccelerationRowCount; ++row) {
         AccelerationRow r = AccelerationTableRow(row);
-        if (r.speed == speed && r.threshold1 >= threshold1 && r.threshold2 >= threshold2)
+        if (r.speed == speed && r.threshold1 >= threshold1 && r.threshold2 >= threshold2) {
             found = row;
+        }
     }
     return found;
 }
@@ -29,8 +33,9 @@ int FindAccelerationRow(int speed, int threshold1, int threshold2) {
 void ApplyAccelerationValues(int speed, int threshold1, int threshold2, int32_t& acceleration,
                              int32_t& accelerationFlag) {
     int row = FindAccelerationRow(speed, threshold1, threshold2);
-    if (row >= 0)
+    if (row >= 0) {
         acceleration = row;
+    }
     accelerationFlag = acceleration >= 4 ? 1 : 0;
 }
 
@@ -67,11 +72,13 @@ void ApplyWheelScrollLines(int lines, int32_t& scrollWheelSpeed, int32_t& scroll
 }
 
 int RegistryTextToInt(const char* text) {
-    if (!text)
+    if (!text) {
         return 0;
+    }
     const char* p = text;
-    while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n' || *p == '\v' || *p == '\f')
+    while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n' || *p == '\v' || *p == '\f') {
         ++p;
+    }
     bool negative = false;
     if (*p == '+' || *p == '-') {
         negative = *p == '-';
@@ -80,14 +87,18 @@ int RegistryTextToInt(const char* text) {
     long long value = 0;
     for (; *p >= '0' && *p <= '9'; ++p) {
         value = value * 10 + (*p - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1)
+        if (value > static_cast<long long>(INT_MAX) + 1) {
             value = static_cast<long long>(INT_MAX) + 1; // held there; further digits change nothing
+        }
     }
-    if (negative)
+    if (negative) {
         value = -value;
-    if (value > INT_MAX)
+    }
+    if (value > INT_MAX) {
         value = INT_MAX;
-    if (value < INT_MIN)
+    }
+    if (value < INT_MIN) {
         value = INT_MIN;
+    }
     return static_cast<int>(value);
 }

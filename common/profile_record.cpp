@@ -13,8 +13,9 @@ constexpr int32_t kDefaultLedColors[8] = {0x0000FF, 0x00FF00, 0xFF0000, 0x00FFFF
 } // namespace
 
 int DefaultFunctionCode(int entry) {
-    if (entry < 0 || entry >= kMacroKeyCount)
+    if (entry < 0 || entry >= kMacroKeyCount) {
         return 0;
+    }
     return kDefaultCodes[entry % kBankSize];
 }
 
@@ -60,14 +61,16 @@ void ResetProfile(ProfileRecord& r, int index) {
         r.ColorFlag[i] = i < 7 ? 1 : 0;
         r.SLEDColor8[i] = kDefaultLedColors[i];
     }
-    for (int i = 0; i < 10; ++i)
+    for (int i = 0; i < 10; ++i) {
         r.dpiIndicator[i] = kDefaultIndicators[i];
+    }
     for (int i = 0; i < kDpiLevelCount; ++i) {
         r.CpiLevel_X[i] = kDefaultDpiLevels[i];
         r.CpiLevel_Y[i] = kDefaultDpiLevels[i];
     }
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         r.LedDPIColor[i] = kDefaultDpiColors[i];
+    }
 
     // LedColor and LedLPColor keep what the record held.
     std::memset(r.MacroKey, 0, sizeof r.MacroKey);
@@ -79,8 +82,9 @@ void ResetProfile(ProfileRecord& r, int index) {
 
 void ResetAll(ShareData& data) {
     data.CurrentProfile = 0;
-    for (int i = 0; i < kProfileCount; ++i)
+    for (int i = 0; i < kProfileCount; ++i) {
         ResetProfile(data.Profile[i], i);
+    }
 }
 
 void InitShareData(ShareData& data) {
@@ -97,6 +101,10 @@ const ProfileRecord* ProfileAt(const ShareData& data, int index) {
     return index >= 0 && index < kProfileCount ? &data.Profile[index] : nullptr;
 }
 
-ProfileRecord* ActiveProfile(ShareData& data) { return ProfileAt(data, data.CurrentProfile); }
+ProfileRecord* ActiveProfile(ShareData& data) {
+    return ProfileAt(data, data.CurrentProfile);
+}
 
-const ProfileRecord* ActiveProfile(const ShareData& data) { return ProfileAt(data, data.CurrentProfile); }
+const ProfileRecord* ActiveProfile(const ShareData& data) {
+    return ProfileAt(data, data.CurrentProfile);
+}

@@ -16,17 +16,17 @@ inline constexpr int kMacroEventMax = 50;
 
 // One button-assignment entry, stored whole as one binary value in a profile file.
 struct MacroKeyInfo {
-    uint8_t ButtonNumber;    // the entry's own index 0..63
-    uint8_t FunctionCode;    // see function_codes.h
-    uint8_t Reserved[2];     // zero
-    int32_t Param1;          // fire value A
-    int32_t Param2;          // fire value B
-    int32_t MacroOption;     // 0, 1 or 2 from the macro selection dialog
-    char MacroName[20];      // NUL-terminated in a sound file; never trust that
-    int32_t RepeatCount;     // copied from the macro record
-    uint16_t ContentCount;   // key set (codes 5, 67) or the macro's event count (code 6)
-    uint8_t Data[200];       // key usage + modifiers, or 50 macro events of 4 bytes
-    char ProgramPath[262];   // launch-program path (code 99)
+    uint8_t ButtonNumber;  // the entry's own index 0..63
+    uint8_t FunctionCode;  // see function_codes.h
+    uint8_t Reserved[2];   // zero
+    int32_t Param1;        // fire value A
+    int32_t Param2;        // fire value B
+    int32_t MacroOption;   // 0, 1 or 2 from the macro selection dialog
+    char MacroName[20];    // NUL-terminated in a sound file; never trust that
+    int32_t RepeatCount;   // copied from the macro record
+    uint16_t ContentCount; // key set (codes 5, 67) or the macro's event count (code 6)
+    uint8_t Data[200];     // key usage + modifiers, or 50 macro events of 4 bytes
+    char ProgramPath[262]; // launch-program path (code 99)
 };
 
 struct ProfileRecord {
@@ -71,12 +71,12 @@ struct ProfileRecord {
     int32_t LedColor;
     int32_t LedLPColor;
     int32_t LedDPIColor[4];
-    int32_t SLEDColor8[8];   // stored under the keys "8SLEDColor%d"
+    int32_t SLEDColor8[8]; // stored under the keys "8SLEDColor%d"
     MacroKeyInfo MacroKey[64];
 };
 
 struct ShareData {
-    int32_t CurrentProfile;  // 0..4, -1 for none; check before use
+    int32_t CurrentProfile; // 0..4, -1 for none; check before use
     ProfileRecord Profile[5];
     int32_t MouseType;
     int32_t LedType;
@@ -163,7 +163,8 @@ const ProfileRecord* ProfileAt(const ShareData& data, int index);
 // than the field. Use it wherever such a field is shown or copied.
 template <size_t N> size_t FieldLength(const char (&field)[N]) {
     size_t n = 0;
-    while (n < N && field[n] != '\0')
+    while (n < N && field[n] != '\0') {
         ++n;
+    }
     return n;
 }

@@ -20,13 +20,15 @@ public:
         if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_ALL_ACCESS, &key_) != ERROR_SUCCESS) {
             key_ = nullptr;
             if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr) !=
-                ERROR_SUCCESS)
+                ERROR_SUCCESS) {
                 key_ = nullptr;
+            }
         }
     }
     ~RegistryKey() {
-        if (key_)
+        if (key_) {
             RegCloseKey(key_);
+        }
     }
     RegistryKey(const RegistryKey&) = delete;
     RegistryKey& operator=(const RegistryKey&) = delete;
@@ -38,16 +40,19 @@ public:
         char text[64];
         DWORD type = 0;
         DWORD size = sizeof text - 1;
-        if (RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) != ERROR_SUCCESS)
+        if (RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) != ERROR_SUCCESS) {
             return false;
-        if (type != REG_SZ && type != REG_EXPAND_SZ)
+        }
+        if (type != REG_SZ && type != REG_EXPAND_SZ) {
             return false;
+        }
         // The stored text need not carry its terminator.
         text[size < sizeof text ? size : sizeof text - 1] = '\0';
         // An empty value delivers no text, as a missing one does: it must not turn the setting into 0 (a
         // double-click time of 0 ms).
-        if (text[0] == '\0')
+        if (text[0] == '\0') {
             return false;
+        }
         value = RegistryTextToInt(text);
         return true;
     }
@@ -134,8 +139,9 @@ int LoadAllProfiles(ShareData& data, const std::string& folder) {
         }
     }
     // The system's own pointer settings win over the file for the active profile.
-    if (ProfileRecord* active = ActiveProfile(data))
+    if (ProfileRecord* active = ActiveProfile(data)) {
         ReadPointerSettings(*active);
+    }
     return 1;
 }
 
@@ -162,24 +168,30 @@ int SaveAllProfiles(const ShareData& data, const std::string& folder) {
 int ReadPointerSettings(ProfileRecord& r) {
     {
         RegistryKey mouse(kMouseKey);
-        if (!mouse.IsOpen())
+        if (!mouse.IsOpen()) {
             return 0;
+        }
         int value = 0;
-        if (mouse.ReadNumber("DoubleClickSpeed", value))
+        if (mouse.ReadNumber("DoubleClickSpeed", value)) {
             r.DbleClickSpeed = value;
-        if (mouse.ReadNumber("MouseSensitivity", value))
+        }
+        if (mouse.ReadNumber("MouseSensitivity", value)) {
             r.MouseSpeed = value;
+        }
         int speed = 0, threshold1 = 0, threshold2 = 0;
         if (mouse.ReadNumber("MouseSpeed", speed) && mouse.ReadNumber("MouseThreshold1", threshold1) &&
-            mouse.ReadNumber("MouseThreshold2", threshold2))
+            mouse.ReadNumber("MouseThreshold2", threshold2)) {
             ApplyAccelerationValues(speed, threshold1, threshold2, r.Acceleration, r.AccelerationFlag);
+        }
     }
     RegistryKey desktop(kDesktopKey);
-    if (!desktop.IsOpen())
+    if (!desktop.IsOpen()) {
         return -1;
+    }
     int lines = 0;
-    if (desktop.ReadNumber("WheelScrollLines", lines))
+    if (desktop.ReadNumber("WheelScrollLines", lines)) {
         ApplyWheelScrollLines(lines, r.ScrollWheelSpeed, r.ScrollWheelFlag);
+    }
     return 1;
 }
 

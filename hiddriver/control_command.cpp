@@ -49,23 +49,26 @@ std::optional<uint32_t> ParseNumber(const std::string& text) {
         base = 16;
         i = 2;
     }
-    if (i >= text.size())
+    if (i >= text.size()) {
         return std::nullopt;
+    }
     uint64_t value = 0;
     for (; i < text.size(); ++i) {
         const char c = text[i];
         unsigned digit;
-        if (c >= '0' && c <= '9')
+        if (c >= '0' && c <= '9') {
             digit = static_cast<unsigned>(c - '0');
-        else if (base == 16 && c >= 'a' && c <= 'f')
+        } else if (base == 16 && c >= 'a' && c <= 'f') {
             digit = static_cast<unsigned>(c - 'a' + 10);
-        else if (base == 16 && c >= 'A' && c <= 'F')
+        } else if (base == 16 && c >= 'A' && c <= 'F') {
             digit = static_cast<unsigned>(c - 'A' + 10);
-        else
+        } else {
             return std::nullopt;
+        }
         value = value * base + digit;
-        if (value > 0xFFFFFFFFull)
+        if (value > 0xFFFFFFFFull) {
             return std::nullopt;
+        }
     }
     return static_cast<uint32_t>(value);
 }
@@ -76,9 +79,11 @@ std::optional<Command> ParseCommand(const std::vector<std::string>& args, std::s
         return std::nullopt;
     }
     const Verb* verb = nullptr;
-    for (const Verb& v : kVerbs)
-        if (args[0] == v.name)
+    for (const Verb& v : kVerbs) {
+        if (args[0] == v.name) {
             verb = &v;
+        }
+    }
     if (!verb) {
         error = "unknown command \"" + args[0] + "\"";
         return std::nullopt;
@@ -134,15 +139,17 @@ std::optional<Command> ParseCommandText(const std::string& text, std::string& er
     std::istringstream in(text);
     std::vector<std::string> words;
     std::string word;
-    while (in >> word && words.size() < 4)
+    while (in >> word && words.size() < 4) {
         words.push_back(word);
+    }
     return ParseCommand(words, error);
 }
 
 std::string FormatCommand(const Command& command) {
     for (const Verb& v : kVerbs) {
-        if (v.kind != command.kind)
+        if (v.kind != command.kind) {
             continue;
+        }
         std::string text = v.name;
         char number[16];
         if (v.arguments >= 1) {
@@ -191,8 +198,9 @@ Outcome RunCommand(VirtualMouse& mouse, const Command& c, std::string& reply) {
         return out;
     }
     reply.clear();
-    for (const std::string& note : out.notes)
+    for (const std::string& note : out.notes) {
         reply += note + "\n";
+    }
     return out;
 }
 

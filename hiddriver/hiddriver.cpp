@@ -45,12 +45,14 @@ HWND g_controlWindow = nullptr;
 std::string ModuleFolder() {
     HMODULE self = nullptr;
     if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCSTR>(&ModuleFolder), &self))
+                            reinterpret_cast<LPCSTR>(&ModuleFolder), &self)) {
         return {};
+    }
     char path[MAX_PATH];
     const DWORD n = GetModuleFileNameA(self, path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
+    if (n == 0 || n >= MAX_PATH) {
         return {};
+    }
     std::string folder(path, n);
     const size_t slash = folder.find_last_of("\\/");
     return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
@@ -60,8 +62,9 @@ void AppendLog(const std::string& line) {
     HANDLE file = CreateFileA((g_folder + "virtual-mouse.log").c_str(), FILE_APPEND_DATA,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    if (file == INVALID_HANDLE_VALUE) {
         return;
+    }
     const std::string text = line + "\n";
     DWORD written = 0;
     WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
@@ -98,15 +101,17 @@ void SaveMemory() {
 std::optional<Memory> LoadMemory() {
     HANDLE file = CreateFileA((g_folder + "virtual-mouse.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    if (file == INVALID_HANDLE_VALUE) {
         return std::nullopt;
+    }
     LARGE_INTEGER size{};
     std::vector<uint8_t> bytes;
     if (GetFileSizeEx(file, &size) && size.QuadPart == static_cast<LONGLONG>(kMemoryFileBytes)) {
         bytes.resize(kMemoryFileBytes);
         DWORD read = 0;
-        if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())
+        if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size()) {
             bytes.clear();
+        }
     }
     CloseHandle(file);
     return DeserializeMemory(bytes);
@@ -114,8 +119,9 @@ std::optional<Memory> LoadMemory() {
 
 // First use: find our folder, take the memory from the file or from the factory. Called with g_lock held.
 void EnsureLoaded() {
-    if (g_mouse)
+    if (g_mouse) {
         return;
+    }
     g_folder = ModuleFolder();
     g_clockStart = GetTickCount64();
     if (auto memory = LoadMemory()) {
@@ -130,11 +136,13 @@ void EnsureLoaded() {
 
 // Logs, posts and persists what an operation did. Called with g_lock held.
 void Apply(const Outcome& outcome) {
-    for (const std::string& note : outcome.notes)
+    for (const std::string& note : outcome.notes) {
         Note(note);
+    }
     if (outcome.presence) {
-        if (!*outcome.presence)
+        if (!*outcome.presence) {
             g_featureOpen = g_reportOpen = false; // a pulled-out device's handles are dead
+        }
         if (g_host) {
             PostMessageA(g_host, g_presenceMessage, *outcome.presence ? 1 : 0, 0);
             Note(std::string("presence ") + (*outcome.presence ? "1" : "0") + " posted");
@@ -152,13 +160,15 @@ void Apply(const Outcome& outcome) {
         }
         Note(text);
     }
-    if (outcome.memoryChanged)
+    if (outcome.memoryChanged) {
         SaveMemory();
+    }
 }
 
 LRESULT OnCommandText(HWND replyTo, const COPYDATASTRUCT* data) {
-    if (!data || data->dwData != kControlCopyId || !data->lpData)
+    if (!data || data->dwData != kControlCopyId || !data->lpData) {
         return 0;
+    }
     const char* bytes = static_cast<const char*>(data->lpData);
     const size_t limit = data->cbData < kMaxCommandText ? data->cbData : kMaxCommandText;
     const std::string text(bytes, strnlen(bytes, limit));
@@ -207,8 +217,9 @@ struct ControlStart {
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HWND window = nullptr;
     ~ControlStart() {
-        if (ready)
+        if (ready) {
             CloseHandle(ready);
+        }
     }
 };
 
@@ -246,8 +257,9 @@ DWORD WINAPI ControlThread(void* parameter) {
 
 void StartControlWindow() {
     auto start = std::make_shared<ControlStart>();
-    if (!start->ready)
+    if (!start->ready) {
         return;
+    }
     auto* handOver = new std::shared_ptr<ControlStart>(start);
     DWORD id = 0;
     HANDLE thread = CreateThread(nullptr, 0, ControlThread, handOver, 0, &id);
@@ -272,8 +284,9 @@ int Transfer(const char* kind, unsigned char* data, int length, const bool& inte
     }
     const bool isSet = kind[0] == 'S';
     Outcome outcome = isSet ? g_mouse->SetFeature(data, size) : g_mouse->WriteBlock(data, size);
-    if (outcome.ok)
+    if (outcome.ok) {
         AppendLog(FormatTransferLine(Milliseconds(), kind, data, size));
+    }
     Apply(outcome);
     return outcome.ok ? 1 : 0;
 }
@@ -299,8 +312,9 @@ int Open_DevMonitor(HWND window, UINT eventMessage, UINT presenceMessage) {
         g_eventMessage = eventMessage;
         g_presenceMessage = presenceMessage;
         Note("Open_DevMonitor");
-        if (g_controlThread)
+        if (g_controlThread) {
             return 1;
+        }
     }
     // One control window per session: with two virtual mice mousectl could not tell which one it drives.
     if (FindWindowExA(HWND_MESSAGE, nullptr, kControlWindowClass, kControlWindowTitle)) {
@@ -310,8 +324,9 @@ int Open_DevMonitor(HWND window, UINT eventMessage, UINT presenceMessage) {
     }
     StartControlWindow();
     std::lock_guard<std::mutex> hold(g_lock);
-    if (!g_controlWindow)
+    if (!g_controlWindow) {
         Note("the control window could not be created: mousectl cannot reach this mouse");
+    }
     return 1;
 }
 
@@ -356,8 +371,9 @@ int Open_ReportDevice() {
     std::lock_guard<std::mutex> hold(g_lock);
     EnsureLoaded();
     g_reportOpen = g_mouse->memory().plugged;
-    if (g_reportOpen)
+    if (g_reportOpen) {
         g_clockStart = GetTickCount64();
+    }
     Note(std::string("Open_ReportDevice ") + (g_reportOpen ? "1" : "0 (unplugged)"));
     return g_reportOpen ? 1 : 0;
 }

@@ -13,8 +13,9 @@ std::string Hex2(unsigned v) {
 std::string HexBytes(const uint8_t* data, size_t length) {
     std::string text;
     for (size_t i = 0; i < length; ++i) {
-        if (i)
+        if (i) {
             text += ' ';
+        }
         text += Hex2(data[i]);
     }
     return text;
@@ -111,22 +112,28 @@ constexpr Named kConsumerNames[] = {
 };
 
 const char* Lookup(const Named* table, size_t count, unsigned value) {
-    for (size_t i = 0; i < count; ++i)
-        if (table[i].value == value)
+    for (size_t i = 0; i < count; ++i) {
+        if (table[i].value == value) {
             return table[i].name;
+        }
+    }
     return nullptr;
 }
 
 std::string ModifierText(uint8_t bits) {
     std::string text;
-    if (bits & 0x01)
+    if (bits & 0x01) {
         text += "Shift+";
-    if (bits & 0x02)
+    }
+    if (bits & 0x02) {
         text += "Ctrl+";
-    if (bits & 0x04)
+    }
+    if (bits & 0x04) {
         text += "Alt+";
-    if (bits & 0x08)
+    }
+    if (bits & 0x08) {
         text += "Win+";
+    }
     return text;
 }
 
@@ -146,47 +153,53 @@ const char* DpiFunctionText(uint8_t function) {
 }
 
 bool SlotUsed(const std::array<uint8_t, kSlotBytes>& slot) {
-    for (uint8_t b : slot)
-        if (b)
+    for (uint8_t b : slot) {
+        if (b) {
             return true;
+        }
+    }
     return false;
 }
 
 } // namespace
 
 std::optional<int> StageDpi(uint8_t code) {
-    for (const auto& s : kStageCodes)
-        if (s.code == code)
+    for (const auto& s : kStageCodes) {
+        if (s.code == code) {
             return s.dpi;
+        }
+    }
     return std::nullopt;
 }
 
 std::string StageText(uint8_t code) {
-    if (auto dpi = StageDpi(code))
+    if (auto dpi = StageDpi(code)) {
         return std::to_string(*dpi) + " DPI";
+    }
     return "unknown code " + Hex2(code);
 }
 
 std::string KeyName(uint8_t usage) {
     char text[24];
-    if (usage >= 0x04 && usage <= 0x1D)
+    if (usage >= 0x04 && usage <= 0x1D) {
         std::snprintf(text, sizeof text, "%c", 'A' + usage - 0x04);
-    else if (usage >= 0x1E && usage <= 0x26)
+    } else if (usage >= 0x1E && usage <= 0x26) {
         std::snprintf(text, sizeof text, "%c", '1' + usage - 0x1E);
-    else if (usage == 0x27)
+    } else if (usage == 0x27) {
         std::snprintf(text, sizeof text, "0");
-    else if (usage >= 0x3A && usage <= 0x45)
+    } else if (usage >= 0x3A && usage <= 0x45) {
         std::snprintf(text, sizeof text, "F%d", usage - 0x3A + 1);
-    else if (usage >= 0x59 && usage <= 0x61)
+    } else if (usage >= 0x59 && usage <= 0x61) {
         std::snprintf(text, sizeof text, "Keypad %d", usage - 0x59 + 1);
-    else if (usage == 0x62)
+    } else if (usage == 0x62) {
         std::snprintf(text, sizeof text, "Keypad 0");
-    else if (usage >= 0x68 && usage <= 0x73)
+    } else if (usage >= 0x68 && usage <= 0x73) {
         std::snprintf(text, sizeof text, "F%d", usage - 0x68 + 13);
-    else if (const char* name = Lookup(kKeyNames, std::size(kKeyNames), usage))
+    } else if (const char* name = Lookup(kKeyNames, std::size(kKeyNames), usage)) {
         return name;
-    else
+    } else {
         std::snprintf(text, sizeof text, "usage %02X", usage);
+    }
     return text;
 }
 
@@ -194,8 +207,9 @@ std::string DescribeDescriptor(const uint8_t* d) {
     char text[160];
     switch (d[0]) {
     case 0x00:
-        if (!d[1] && !d[2] && !d[3])
+        if (!d[1] && !d[2] && !d[3]) {
             return "nothing (disabled)";
+        }
         std::snprintf(text, sizeof text, "key %s%s (modifiers %02X, usage %02X)", ModifierText(d[1]).c_str(),
                       KeyName(d[2]).c_str(), d[1], d[2]);
         return text;
@@ -224,14 +238,16 @@ std::string DescribeDescriptor(const uint8_t* d) {
                       d[3] ? (", value " + std::to_string(d[3])).c_str() : "");
         return text;
     case 0x08:
-        if (d[2] == 2)
+        if (d[2] == 2) {
             return "set switch";
+        }
         return "set function " + std::to_string(d[2]);
     case 0x09:
-        if (d[2] == 0 || d[2] > kSlotCount)
+        if (d[2] == 0 || d[2] > kSlotCount) {
             std::snprintf(text, sizeof text, "key sequence without a slot (slot byte %02X)", d[2]);
-        else
+        } else {
             std::snprintf(text, sizeof text, "key sequence in slot %d, %d key events, option %d", d[2], d[3], d[1]);
+        }
         return text;
     case 0x0A:
         std::snprintf(text, sizeof text, "repeated click of %s (%02X), values %d and %d", KeyName(d[1]).c_str(), d[1],
@@ -248,8 +264,9 @@ SlotContent DecodeSlot(const std::array<uint8_t, kSlotBytes>& s) {
     size_t pos = 2;
     while (pos + 1 < kSlotBytes) {
         const uint8_t flag = s[pos];
-        if (flag == 0)
+        if (flag == 0) {
             break;
+        }
         if (!(flag & 0x01)) { // every event's flag byte has bit 0 set
             content.malformed = true;
             return content;
@@ -268,11 +285,12 @@ SlotContent DecodeSlot(const std::array<uint8_t, kSlotBytes>& s) {
         }
         content.events.push_back(event);
     }
-    for (; pos < kSlotBytes; ++pos)
+    for (; pos < kSlotBytes; ++pos) {
         if (s[pos]) {
             content.malformed = true;
             break;
         }
+    }
     return content;
 }
 
@@ -285,10 +303,12 @@ std::string DescribeSlotEvents(const std::array<uint8_t, kSlotBytes>& slot) {
         text += (e.press ? "press " : "release ") + KeyName(e.usage) + " (" + Hex2(e.usage) + ") " +
                 std::to_string(e.pauseMs) + " ms";
     }
-    if (content.events.empty())
+    if (content.events.empty()) {
         text += " no events";
-    if (content.malformed)
+    }
+    if (content.malformed) {
         text += ", then bytes that are no key events";
+    }
     return text;
 }
 
@@ -306,8 +326,9 @@ std::string DumpMemory(const Memory& m) {
         const uint8_t code = m.dpiTable[s];
         out += "  stage " + std::to_string(s + 1) + ": " + StageText(code & 0x7F) +
                ((code & 0x80) ? ", disabled (" : ", enabled (") + Hex2(code) + ")";
-        if (s + 1 == m.selectedStage)
+        if (s + 1 == m.selectedStage) {
             out += " <- selected";
+        }
         out += "\n";
     }
     out += "  trailer: " + HexBytes(&m.dpiTable[6], 2) + "\n";
@@ -321,8 +342,9 @@ std::string DumpMemory(const Memory& m) {
     bool any = false;
     for (int k = 0; k < kSlotCount; ++k) {
         const auto& slot = m.slots[k];
-        if (!SlotUsed(slot))
+        if (!SlotUsed(slot)) {
             continue;
+        }
         any = true;
         const SlotContent content = DecodeSlot(slot);
         out += "  slot " + std::to_string(k + 1) + ": repeat " + std::to_string(content.repeat) + ", " +
@@ -338,17 +360,21 @@ std::string DumpMemory(const Memory& m) {
         }
         out += users + "\n";
         size_t last = kSlotBytes;
-        while (last > 0 && slot[last - 1] == 0)
+        while (last > 0 && slot[last - 1] == 0) {
             --last;
+        }
         out += "    bytes: " + HexBytes(slot.data(), last) + "\n";
-        for (const SlotEvent& e : content.events)
+        for (const SlotEvent& e : content.events) {
             out += std::string("    ") + (e.press ? "press " : "release ") + KeyName(e.usage) + " (" + Hex2(e.usage) +
                    "), " + std::to_string(e.pauseMs) + " ms\n";
-        if (content.malformed)
+        }
+        if (content.malformed) {
             out += "    then bytes that are no key events\n";
+        }
     }
-    if (!any)
+    if (!any) {
         out += "  (none used)\n";
+    }
     return out;
 }
 

@@ -11,9 +11,11 @@ namespace vmouse {
 namespace {
 
 bool ZeroFrom(const uint8_t* report, int first) {
-    for (int i = first; i <= 6; ++i)
-        if (report[i] != 0)
+    for (int i = first; i <= 6; ++i) {
+        if (report[i] != 0) {
             return false;
+        }
+    }
     return true;
 }
 
@@ -29,8 +31,9 @@ uint32_t Crc32(const uint8_t* data, size_t length) {
     uint32_t crc = 0xFFFFFFFFu;
     for (size_t i = 0; i < length; ++i) {
         crc ^= data[i];
-        for (int b = 0; b < 8; ++b)
+        for (int b = 0; b < 8; ++b) {
             crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
     }
     return ~crc;
 }
@@ -53,8 +56,9 @@ Memory FactoryMemory() {
     m.dpiTable = {0x02, 0x04, 0x06, 0x08, 0x26, 0x28, 0x80, 0x80};
     m.selectedStage = 2;
     for (int entry = 0; entry < 64; ++entry) {
-        if (entry >= 24 && entry <= 29)
+        if (entry >= 24 && entry <= 29) {
             continue; // the host never writes these entries; they stay zero
+        }
         std::memcpy(&m.buttons[4 * entry], kFactoryButtons[entry % 16], 4);
     }
     return m;
@@ -62,8 +66,9 @@ Memory FactoryMemory() {
 
 uint8_t ReportChecksum(const uint8_t* report) {
     unsigned sum = 0;
-    for (int i = 0; i < 7; ++i)
+    for (int i = 0; i < 7; ++i) {
         sum += report[i];
+    }
     return static_cast<uint8_t>(0xFF - (sum & 0xFF));
 }
 
@@ -71,8 +76,9 @@ std::array<uint8_t, 8> MakeReport(std::initializer_list<uint8_t> bytes) {
     std::array<uint8_t, 8> report{};
     size_t i = 0;
     for (uint8_t b : bytes) {
-        if (i >= 7)
+        if (i >= 7) {
             break;
+        }
         report[i++] = b;
     }
     report[7] = ReportChecksum(report.data());
@@ -115,10 +121,12 @@ Outcome VirtualMouse::SetFeature(const uint8_t* data, size_t length) {
     };
     switch (r[0]) {
     case 0x01:
-        if (!ValidInterval(r[1]))
+        if (!ValidInterval(r[1])) {
             return refuse("polling interval " + std::to_string(r[1]) + " ms is not 1, 2, 4 or 8");
-        if (!ZeroFrom(r, 2))
+        }
+        if (!ZeroFrom(r, 2)) {
             return refuse("bytes 2..6 are not zero");
+        }
         memory_.pollingInterval = r[1];
         out.memoryChanged = true;
         break;
@@ -127,49 +135,59 @@ Outcome VirtualMouse::SetFeature(const uint8_t* data, size_t length) {
         out.memoryChanged = true;
         break;
     case 0x0B:
-        if (r[1] < 1 || r[1] > kStageCount)
+        if (r[1] < 1 || r[1] > kStageCount) {
             return refuse("stage " + std::to_string(r[1]) + " is not 1..6");
-        if (r[2] != 0x08 || !ZeroFrom(r, 3))
+        }
+        if (r[2] != 0x08 || !ZeroFrom(r, 3)) {
             return refuse("bytes 2..6 are not 08 00 00 00 00");
+        }
         memory_.selectedStage = r[1];
         out.memoryChanged = true;
         break;
     case 0x0D:
-        if (r[1] > 6)
+        if (r[1] > 6) {
             return refuse("lighting mode " + std::to_string(r[1]) + " is not 0..6");
-        if (!ZeroFrom(r, 4))
+        }
+        if (!ZeroFrom(r, 4)) {
             return refuse("bytes 4..6 are not zero");
+        }
         std::copy(r + 1, r + 4, memory_.lighting.begin());
         out.memoryChanged = true;
         break;
     case 0x11:
-        if (r[1] != 0x06 || r[2] != 0x08 || !ZeroFrom(r, 3))
+        if (r[1] != 0x06 || r[2] != 0x08 || !ZeroFrom(r, 3)) {
             return refuse("bytes 1..6 are not 06 08 00 00 00 00");
+        }
         pendingTarget_ = Target::DpiTable;
         pendingIndex_ = 0;
         blocksExpected_ = 1;
         break;
     case 0x12:
-        if (r[1] < 1 || r[1] > 4)
+        if (r[1] < 1 || r[1] > 4) {
             return refuse("page " + std::to_string(r[1]) + " is not 1..4");
-        if (r[2] != 0x40 || !ZeroFrom(r, 3))
+        }
+        if (r[2] != 0x40 || !ZeroFrom(r, 3)) {
             return refuse("bytes 2..6 are not 40 00 00 00 00");
+        }
         pendingTarget_ = Target::ButtonPage;
         pendingIndex_ = r[1];
         blocksExpected_ = 2;
         break;
     case 0x13:
-        if (r[1] < 1 || r[1] > kSlotCount)
+        if (r[1] < 1 || r[1] > kSlotCount) {
             return refuse("slot " + std::to_string(r[1]) + " is not 1..11");
-        if (r[2] != 0x80 || !ZeroFrom(r, 3))
+        }
+        if (r[2] != 0x80 || !ZeroFrom(r, 3)) {
             return refuse("bytes 2..6 are not 80 00 00 00 00");
+        }
         pendingTarget_ = Target::Slot;
         pendingIndex_ = r[1];
         blocksExpected_ = 4;
         break;
     case 0x8B:
-        if (!ZeroFrom(r, 1))
+        if (!ZeroFrom(r, 1)) {
             return refuse("bytes 1..6 are not zero");
+        }
         answer_ = MakeReport({0x8B, memory_.selectedStage});
         break;
     default:
@@ -209,16 +227,18 @@ Outcome VirtualMouse::WriteBlock(const uint8_t* data, size_t length) {
     case Target::ButtonPage: {
         const size_t offset = 64 * static_cast<size_t>(pendingIndex_ - 1) + kBlockBytes * part;
         std::copy(data, data + kBlockBytes, memory_.buttons.begin() + offset);
-        if (part == 1)
+        if (part == 1) {
             out.notes.push_back("button table page " + std::to_string(pendingIndex_) + " written (entries " +
                                 std::to_string(16 * (pendingIndex_ - 1)) + ".." +
                                 std::to_string(16 * pendingIndex_ - 1) + ")");
+        }
         break;
     }
     case Target::Slot:
         std::copy(data, data + kBlockBytes, memory_.slots[pendingIndex_ - 1].begin() + kBlockBytes * part);
-        if (part == 3)
+        if (part == 3) {
             out.notes.push_back("sequence slot " + std::to_string(pendingIndex_) + " written");
+        }
         break;
     case Target::None:
         break;
@@ -284,23 +304,27 @@ Outcome Reported(HostReport report, std::string note) {
 } // namespace
 
 Outcome VirtualMouse::SelectStage(int stage) {
-    if (!memory_.plugged)
+    if (!memory_.plugged) {
         return Refused("the mouse is unplugged: it cannot report");
-    if (stage < 1 || stage > kStageCount)
+    }
+    if (stage < 1 || stage > kStageCount) {
         return Refused("stage " + std::to_string(stage) + " is not 1..6");
+    }
     memory_.selectedStage = static_cast<uint8_t>(stage);
     const uint8_t code = memory_.dpiTable[stage - 1];
     std::string note = "DPI stage " + std::to_string(stage) + " selected (" + StageText(code & 0x7F) + ")";
-    if (code & 0x80)
+    if (code & 0x80) {
         note += ", a stage the table disables";
+    }
     Outcome out = Reported({kReportDpiStage, static_cast<uint16_t>(stage)}, note);
     out.memoryChanged = true;
     return out;
 }
 
 Outcome VirtualMouse::SetPollingRate(int hertz) {
-    if (!memory_.plugged)
+    if (!memory_.plugged) {
         return Refused("the mouse is unplugged: it cannot report");
+    }
     int interval = 0;
     switch (hertz) {
     case 125:
@@ -327,25 +351,30 @@ Outcome VirtualMouse::SetPollingRate(int hertz) {
 }
 
 Outcome VirtualMouse::SwitchProfile(int profile) {
-    if (!memory_.plugged)
+    if (!memory_.plugged) {
         return Refused("the mouse is unplugged: it cannot report");
-    if (profile < 1 || profile > 5)
+    }
+    if (profile < 1 || profile > 5) {
         return Refused("profile " + std::to_string(profile) + " is not 1..5");
+    }
     return Reported({kReportProfile, static_cast<uint16_t>(profile)}, "profile " + std::to_string(profile));
 }
 
 Outcome VirtualMouse::SetSensitivity(int x, int y) {
-    if (!memory_.plugged)
+    if (!memory_.plugged) {
         return Refused("the mouse is unplugged: it cannot report");
-    if (x < 1 || x > 20 || y < 1 || y > 20)
+    }
+    if (x < 1 || x > 20 || y < 1 || y > 20) {
         return Refused("sensitivity " + std::to_string(x) + " " + std::to_string(y) + " is not 1..20 for both");
+    }
     return Reported({kReportSensitivity, static_cast<uint16_t>(x | (y << 8))},
                     "sensitivity x " + std::to_string(x) + ", y " + std::to_string(y));
 }
 
 Outcome VirtualMouse::Event(uint32_t command, uint32_t value) {
-    if (!memory_.plugged)
+    if (!memory_.plugged) {
         return Refused("the mouse is unplugged: it cannot report");
+    }
     const HostReport report{static_cast<uint16_t>(command & 0xFFFF), static_cast<uint16_t>(value & 0xFFFF)};
     char note[64];
     std::snprintf(note, sizeof note, "event %04X %04X", report.command, report.value);
@@ -356,14 +385,18 @@ Outcome VirtualMouse::Event(uint32_t command, uint32_t value) {
 // last enabled stage, 2 steps down and stops at the first, 3 cycles upward, 4 cycles downward.
 Outcome VirtualMouse::StepDpi(int function, int entry) {
     const std::string what = "button " + std::to_string(entry + 1) + ": DPI function " + std::to_string(function);
-    if (function < 1 || function > 4)
+    if (function < 1 || function > 4) {
         return Refused(what + " is not one the mouse knows: nothing happens");
+    }
     std::vector<int> enabled;
-    for (int s = 1; s <= kStageCount; ++s)
-        if (!(memory_.dpiTable[s - 1] & 0x80))
+    for (int s = 1; s <= kStageCount; ++s) {
+        if (!(memory_.dpiTable[s - 1] & 0x80)) {
             enabled.push_back(s);
-    if (enabled.empty())
+        }
+    }
+    if (enabled.empty()) {
         return Refused(what + ": no stage is enabled, nothing happens");
+    }
     const int current = memory_.selectedStage;
     const bool up = function == 1 || function == 3;
     const bool wrap = function >= 3;
@@ -389,10 +422,12 @@ Outcome VirtualMouse::StepDpi(int function, int entry) {
 }
 
 Outcome VirtualMouse::Press(int button) {
-    if (!memory_.plugged)
+    if (!memory_.plugged) {
         return Refused("the mouse is unplugged");
-    if (button < 1 || button > kButtonCount)
+    }
+    if (button < 1 || button > kButtonCount) {
         return Refused("button " + std::to_string(button) + " is not 1..16");
+    }
     const int entry = button - 1;
     const uint8_t* d = &memory_.buttons[4 * entry];
     const std::string what = "button " + std::to_string(button) + " (" + HexBytes(d, 4) + "): ";
@@ -409,8 +444,9 @@ Outcome VirtualMouse::Press(int button) {
         Outcome out;
         out.ok = true;
         out.notes.push_back(what + DescribeDescriptor(d) + ", carried out on the mouse, nothing reported");
-        if (d[0] == 0x09 && d[2] >= 1 && d[2] <= kSlotCount)
+        if (d[0] == 0x09 && d[2] >= 1 && d[2] <= kSlotCount) {
             out.notes.push_back("slot " + std::to_string(d[2]) + ": " + DescribeSlotEvents(memory_.slots[d[2] - 1]));
+        }
         return out;
     }
     }
@@ -418,8 +454,9 @@ Outcome VirtualMouse::Press(int button) {
 
 std::vector<uint8_t> SerializeMemory(const Memory& m) {
     std::vector<uint8_t> bytes(kMagic, kMagic + 8);
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         bytes.push_back(static_cast<uint8_t>(kFileVersion >> (8 * i)));
+    }
     bytes.push_back(m.plugged ? 1 : 0);
     bytes.push_back(m.pollingInterval);
     bytes.insert(bytes.end(), m.fixedParameters.begin(), m.fixedParameters.end());
@@ -427,23 +464,27 @@ std::vector<uint8_t> SerializeMemory(const Memory& m) {
     bytes.insert(bytes.end(), m.dpiTable.begin(), m.dpiTable.end());
     bytes.push_back(m.selectedStage);
     bytes.insert(bytes.end(), m.buttons.begin(), m.buttons.end());
-    for (const auto& slot : m.slots)
+    for (const auto& slot : m.slots) {
         bytes.insert(bytes.end(), slot.begin(), slot.end());
+    }
     const uint32_t crc = Crc32(bytes.data(), bytes.size());
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         bytes.push_back(static_cast<uint8_t>(crc >> (8 * i)));
+    }
     return bytes;
 }
 
 std::optional<Memory> DeserializeMemory(const std::vector<uint8_t>& bytes) {
-    if (bytes.size() != kMemoryFileBytes || std::memcmp(bytes.data(), kMagic, 8) != 0)
+    if (bytes.size() != kMemoryFileBytes || std::memcmp(bytes.data(), kMagic, 8) != 0) {
         return std::nullopt;
+    }
     auto le32 = [&](size_t at) {
         return static_cast<uint32_t>(bytes[at]) | static_cast<uint32_t>(bytes[at + 1]) << 8 |
                static_cast<uint32_t>(bytes[at + 2]) << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
     };
-    if (le32(8) != kFileVersion || le32(bytes.size() - 4) != Crc32(bytes.data(), bytes.size() - 4))
+    if (le32(8) != kFileVersion || le32(bytes.size() - 4) != Crc32(bytes.data(), bytes.size() - 4)) {
         return std::nullopt;
+    }
     Memory m;
     size_t at = 12;
     auto take = [&](auto& array) {
@@ -457,12 +498,14 @@ std::optional<Memory> DeserializeMemory(const std::vector<uint8_t>& bytes) {
     take(m.dpiTable);
     m.selectedStage = bytes[at++];
     take(m.buttons);
-    for (auto& slot : m.slots)
+    for (auto& slot : m.slots) {
         take(slot);
+    }
     // A file that passed its checksum was written by us, but its values still must be ones the mouse can hold.
     if (plugged > 1 || !ValidInterval(m.pollingInterval) || m.lighting[0] > 6 || m.selectedStage < 1 ||
-        m.selectedStage > kStageCount)
+        m.selectedStage > kStageCount) {
         return std::nullopt;
+    }
     m.plugged = plugged == 1;
     return m;
 }

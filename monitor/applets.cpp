@@ -11,17 +11,20 @@
 bool WriteFirmwareImage(const std::string& tempFolder) {
     HMODULE self = GetModuleHandleA(nullptr);
     HRSRC info = FindResourceA(self, MAKEINTRESOURCEA(kFirmwareResourceId), "BIN");
-    if (info == nullptr)
+    if (info == nullptr) {
         return false;
+    }
     HGLOBAL loaded = LoadResource(self, info);
     const DWORD size = SizeofResource(self, info);
     const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
-    if (bytes == nullptr || size == 0)
+    if (bytes == nullptr || size == 0) {
         return false;
+    }
     const std::string path = tempFolder + "test0.tmp";
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    if (file == INVALID_HANDLE_VALUE) {
         return false;
+    }
     DWORD written = 0;
     const BOOL ok = WriteFile(file, bytes, size, &written, nullptr);
     CloseHandle(file);
@@ -29,8 +32,9 @@ bool WriteFirmwareImage(const std::string& tempFolder) {
 }
 
 bool OpenProgram(const std::string& path) {
-    if (path.empty() || !FileExists(path))
+    if (path.empty() || !FileExists(path)) {
         return false;
+    }
     SHELLEXECUTEINFOA info{};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_FLAG_NO_UI;
@@ -47,10 +51,12 @@ void StartApplets(const std::string& folder) {
 }
 
 void CloseAppletWindows() {
-    if (HWND osd = FindWindowA(nullptr, kOsdWindowTitle))
+    if (HWND osd = FindWindowA(nullptr, kOsdWindowTitle)) {
         PostMessageA(osd, WM_CLOSE, 0, 0);
+    }
     for (const char* title : kAppletWindowTitles) {
-        if (HWND applet = FindWindowA(nullptr, title))
+        if (HWND applet = FindWindowA(nullptr, title)) {
             PostMessageA(applet, WM_CLOSE, 0, 0);
+        }
     }
 }

@@ -21,39 +21,48 @@ HKEY RootKey(RegistryRoot root) {
     }
 }
 
-int ReadNumber(HKEY key, const char* name) { return RegistryTextToInt(ReadRegistryText(key, name).c_str()); }
+int ReadNumber(HKEY key, const char* name) {
+    return RegistryTextToInt(ReadRegistryText(key, name).c_str());
+}
 } // namespace
 
 HKEY OpenRegistryPath(const std::string& path, REGSAM access) {
     const auto split = SplitRegistryPath(path);
-    if (!split)
+    if (!split) {
         return nullptr;
+    }
     HKEY key = nullptr;
-    if (RegOpenKeyExA(RootKey(split->root), split->subKey.c_str(), 0, access, &key) == ERROR_SUCCESS)
+    if (RegOpenKeyExA(RootKey(split->root), split->subKey.c_str(), 0, access, &key) == ERROR_SUCCESS) {
         return key;
+    }
     if (RegCreateKeyExA(RootKey(split->root), split->subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
-                        nullptr, &key, nullptr) == ERROR_SUCCESS)
+                        nullptr, &key, nullptr) == ERROR_SUCCESS) {
         return key;
+    }
     return nullptr;
 }
 
 std::string ReadRegistryText(HKEY key, const char* name) {
-    if (key == nullptr)
+    if (key == nullptr) {
         return {};
+    }
     char text[261] = {};
     DWORD size = 260;
     DWORD type = 0;
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) != ERROR_SUCCESS)
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) != ERROR_SUCCESS) {
         return {};
-    if (type != REG_SZ && type != REG_EXPAND_SZ)
+    }
+    if (type != REG_SZ && type != REG_EXPAND_SZ) {
         return {};
+    }
     text[size < 260 ? size : 260] = '\0';
     return text;
 }
 
 bool WriteRegistryText(HKEY key, const char* name, const std::string& text) {
-    if (key == nullptr)
+    if (key == nullptr) {
         return false;
+    }
     return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                           static_cast<DWORD>(text.size())) == ERROR_SUCCESS;
 }
@@ -67,8 +76,9 @@ void ApplyPointerSettings(ProfileRecord& profile, HKEY mouseKey, HWND self) {
     // scrolling as "4294967295" instead of "-1").
     const UINT flags = SPIF_SENDCHANGE;
 
-    if (plan.doubleClickTime > 0)
+    if (plan.doubleClickTime > 0) {
         SetDoubleClickTime(static_cast<UINT>(plan.doubleClickTime));
+    }
 
     if (plan.zeroRegistry) {
         profile.Acceleration = 0;

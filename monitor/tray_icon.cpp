@@ -8,8 +8,9 @@
 
 TrayIcon::~TrayIcon() {
     Delete();
-    if (icon_ != nullptr)
+    if (icon_ != nullptr) {
         DestroyIcon(icon_);
+    }
 }
 
 void TrayIcon::Prepare(HWND owner, const std::string& tip) {
@@ -28,11 +29,13 @@ void TrayIcon::Prepare(HWND owner, const std::string& tip) {
         char path[MAX_PATH] = {};
         if (GetModuleFileNameA(nullptr, path, MAX_PATH) > 0) {
             SHFILEINFOA info{};
-            if (SHGetFileInfoA(path, 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON) != 0)
+            if (SHGetFileInfoA(path, 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON) != 0) {
                 icon_ = info.hIcon;
+            }
         }
-        if (icon_ == nullptr)
+        if (icon_ == nullptr) {
             icon_ = static_cast<HICON>(CopyImage(LoadIcon(nullptr, IDI_APPLICATION), IMAGE_ICON, 0, 0, 0));
+        }
     }
     record_.hIcon = icon_;
     // The tip holds 127 characters and its terminator.
@@ -40,16 +43,18 @@ void TrayIcon::Prepare(HWND owner, const std::string& tip) {
 }
 
 bool TrayIcon::Add() {
-    if (shown_)
+    if (shown_) {
         return true;
+    }
     record_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     shown_ = Shell_NotifyIconA(NIM_ADD, &record_) != FALSE;
     return shown_;
 }
 
 void TrayIcon::Delete() {
-    if (!shown_)
+    if (!shown_) {
         return;
+    }
     Shell_NotifyIconA(NIM_DELETE, &record_);
     shown_ = false;
 }
@@ -59,10 +64,11 @@ void TrayIcon::SetBalloon(const std::string& text, UINT timeoutMs) {
     std::memset(record_.szInfo, 0, sizeof record_.szInfo);
     std::strncpy(record_.szInfo, text.c_str(), sizeof record_.szInfo - 1);
     record_.szInfoTitle[0] = '\0';
-    record_.dwInfoFlags = 0x10;   // NIIF_NOSOUND, no icon
+    record_.dwInfoFlags = 0x10; // NIIF_NOSOUND, no icon
     record_.uTimeout = timeoutMs;
     // Without the icon (mouse absent) the balloon simply has nowhere to show.
-    if (shown_)
+    if (shown_) {
         Shell_NotifyIconA(NIM_MODIFY, &record_);
+    }
     record_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 }

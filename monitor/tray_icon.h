@@ -2,8 +2,8 @@
 // Monitor's tray icon: id 102, callback TrayNotify, the small icon of Monitor's own program file and a tip; it exists
 // only while the mouse is connected. The balloon is shown through the same record.
 
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <string>
 

@@ -8,13 +8,15 @@
 TEST(SystemLayout, UsLayoutAgreesWithTheTable) {
     char name[KL_NAMELENGTH] = {};
     ASSERT_TRUE(GetKeyboardLayoutNameA(name));
-    if (lstrcmpiA(name, "00000409") != 0)
+    if (lstrcmpiA(name, "00000409") != 0) {
         GTEST_SKIP() << "keyboard layout " << name;
+    }
     const KeyboardLayout& layout = SystemLayout();
     const KeyUsageRow* rows = KeyUsageRows();
     for (int i = 0; i < kKeyUsageRowCount; ++i) {
-        if (!rows[i].scanCode)
+        if (!rows[i].scanCode) {
             continue;
+        }
         EXPECT_EQ(rows[i].scanCode, layout.VirtualKeyToScanCode(rows[i].virtualKey))
             << std::hex << int(rows[i].virtualKey);
         EXPECT_EQ(rows[i].virtualKey, layout.ScanCodeToVirtualKey(rows[i].scanCode))

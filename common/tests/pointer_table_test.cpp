@@ -29,8 +29,9 @@ TEST(AccelerationTable, RowsAndTheirEnds) {
 TEST(AccelerationTable, RowWrittenFollowsTheFlag) {
     ExpectRow(2, 4, 5, AccelerationRowToWrite(25, 1));
     ExpectRow(1, 6, 0, AccelerationRowToWrite(8, 1));
-    for (int acceleration : {0, 8, 19, 25, -1})
+    for (int acceleration : {0, 8, 19, 25, -1}) {
         ExpectRow(0, 0, 0, AccelerationRowToWrite(acceleration, 0));
+    }
     // Any non-zero flag turns acceleration on.
     ExpectRow(1, 6, 0, AccelerationRowToWrite(8, 255));
 }

@@ -64,10 +64,12 @@ TEST(ProfileRecord, ResetGivesEveryDefaultAtItsOffset) {
 
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(r.get());
     EXPECT_EQ(0, std::memcmp(bytes, "Default2\0", 9));
-    for (size_t i = 9; i < 250; ++i)
+    for (size_t i = 9; i < 250; ++i) {
         ASSERT_EQ(0, bytes[i]) << i;
-    for (size_t i = 250; i < 752; ++i)
+    }
+    for (size_t i = 250; i < 752; ++i) {
         ASSERT_EQ(0, bytes[i]) << i;
+    }
 
     const struct {
         size_t offset;
@@ -77,8 +79,9 @@ TEST(ProfileRecord, ResetGivesEveryDefaultAtItsOffset) {
         {792, 5},   {796, 5}, {800, 5}, {804, 1},  {808, 0},  {812, 1}, {908, 10}, {912, 2}, {916, 1}, {920, 1},
         {924, 10},  {928, 2}, {964, 3}, {968, 1},  {972, 0},  {976, 1}, {980, 0},  {984, 0}, {988, 0},
     };
-    for (const auto& s : scalars)
+    for (const auto& s : scalars) {
         EXPECT_EQ(s.value, IntAt(*r, s.offset)) << "offset " << s.offset;
+    }
 
     const int32_t levels[6] = {4, 6, 9, 10, 13, 14};
     for (int i = 0; i < 6; ++i) {
@@ -94,13 +97,15 @@ TEST(ProfileRecord, ResetGivesEveryDefaultAtItsOffset) {
         EXPECT_EQ(ledColours[i], IntAt(*r, 1016 + 4 * i)) << i;
     }
     const uint8_t indicators[10] = {1, 2, 3, 4, 4, 5, 5, 6, 6, 0};
-    for (int i = 0; i < 10; ++i)
+    for (int i = 0; i < 10; ++i) {
         EXPECT_EQ(indicators[i], bytes[896 + i]) << i;
+    }
     EXPECT_EQ(1, bytes[906]); // DpiIndicationType
     EXPECT_EQ(1, bytes[907]); // ModeStatus
     const int32_t dpiColours[4] = {0x0000FF, 0x00FF00, 0xFF0000, 0xFF00FF};
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(dpiColours[i], IntAt(*r, 1000 + 4 * i)) << i;
+    }
     // Red is the low byte.
     EXPECT_EQ(0xFF, bytes[1016]);
     EXPECT_EQ(0x00, bytes[1018]);
@@ -114,8 +119,9 @@ TEST(ProfileRecord, ResetGivesEveryDefaultAtItsOffset) {
         const unsigned char* entry = bytes + 1048 + 504 * n;
         ASSERT_EQ(n, entry[0]) << n;
         ASSERT_EQ(codes[n % 16], entry[1]) << n;
-        for (int i = 2; i < 504; ++i)
+        for (int i = 2; i < 504; ++i) {
             ASSERT_EQ(0, entry[i]) << n << " byte " << i;
+        }
     }
 }
 

@@ -24,8 +24,9 @@ uint8_t PatternByte(size_t i) {
 std::unique_ptr<ShareData> Pattern() {
     auto data = std::make_unique<ShareData>();
     auto* bytes = reinterpret_cast<uint8_t*>(data.get());
-    for (size_t i = 0; i < sizeof(ShareData); ++i)
+    for (size_t i = 0; i < sizeof(ShareData); ++i) {
         bytes[i] = PatternByte(i);
+    }
     data->CurrentProfile = 3;
     data->MouseType = 0x11223344;
     data->LedType = 0x55667788;
@@ -58,8 +59,9 @@ int RunPeer(const char* test) {
     const BOOL started =
         CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
     SetEnvironmentVariableA(kPeerVariable, nullptr);
-    if (!started)
+    if (!started) {
         return -1;
+    }
     KernelHandle processHandle(process.hProcess);
     KernelHandle threadHandle(process.hThread);
     if (WaitForSingleObject(processHandle.get(), kPeerTimeoutMs) != WAIT_OBJECT_0) {
@@ -169,8 +171,9 @@ TEST(SharedBlock, MovedOwnerKeepsTheBlock) {
 
 // The second process of the tests above.
 TEST(SharedBlockPeer, OpenCheckAndAnswer) {
-    if (!IsPeer())
+    if (!IsPeer()) {
         GTEST_SKIP() << "runs only as the second process";
+    }
     SharedBlock block;
     ASSERT_EQ(BlockResult::Ready, block.Open());
     auto read = std::make_unique<ShareData>();
@@ -184,8 +187,9 @@ TEST(SharedBlockPeer, OpenCheckAndAnswer) {
 }
 
 TEST(SharedBlockPeer, DieHoldingTheMutex) {
-    if (!IsPeer())
+    if (!IsPeer()) {
         GTEST_SKIP() << "runs only as the second process";
+    }
     HANDLE mutex = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kShareDataMutexName);
     ASSERT_NE(nullptr, mutex);
     ASSERT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(mutex, 10000));

@@ -23,8 +23,9 @@ struct Replay {
 Replay ReplayGolden(VirtualMouse& mouse, const std::string& name) {
     Replay replay;
     const char* source = std::getenv("KORVANE_SOURCE_DIR");
-    if (!source)
+    if (!source) {
         return replay;
+    }
     std::ifstream in(std::string(source) + "/monitor/device/tests/golden/" + name);
     replay.read = static_cast<bool>(in);
     std::string line;
@@ -32,20 +33,25 @@ Replay ReplayGolden(VirtualMouse& mouse, const std::string& name) {
         std::istringstream words(line);
         std::string kind;
         words >> kind;
-        if (kind != "SET" && kind != "WRITE")
+        if (kind != "SET" && kind != "WRITE") {
             continue;
+        }
         std::vector<uint8_t> bytes;
         std::string pair;
-        while (words >> pair)
+        while (words >> pair) {
             bytes.push_back(static_cast<uint8_t>(std::stoul(pair, nullptr, 16)));
+        }
         const Outcome out =
             kind == "SET" ? mouse.SetFeature(bytes.data(), bytes.size()) : mouse.WriteBlock(bytes.data(), bytes.size());
         ++replay.transfers;
-        if (!out.ok)
+        if (!out.ok) {
             replay.complaints.push_back(line + ": refused");
-        for (const std::string& note : out.notes)
-            if (note.find(" written") == std::string::npos)
+        }
+        for (const std::string& note : out.notes) {
+            if (note.find(" written") == std::string::npos) {
                 replay.complaints.push_back(line + ": " + note);
+            }
+        }
     }
     return replay;
 }
@@ -78,6 +84,7 @@ TEST(HostGoldenReplay, MixedProfileLandsInButtonsAndSlots) {
                              "  entry 05: 00 06 04 00  key Ctrl+Alt+A (modifiers 06, usage 04)\n",
                              "  slot 1: repeat 1, 4 events, used by entry 08\n",
                              "  slot 2: repeat 3, 4 events, used by entry 09\n", "    release A (04), 2000 ms\n",
-                             "    release B (05), 12750 ms\n", "  slot 3: repeat 1, 6 events, used by entry 40\n"})
+                             "    release B (05), 12750 ms\n", "  slot 3: repeat 1, 6 events, used by entry 40\n"}) {
         EXPECT_NE(std::string::npos, dump.find(line)) << line << dump;
+    }
 }

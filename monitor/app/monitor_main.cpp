@@ -12,11 +12,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     const bool openOption = commandLine != nullptr && commandLine[0] == '1';
     HANDLE instance = CreateMutexA(nullptr, FALSE, kInstanceMutexName);
     if (instance == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) {
-        if (instance != nullptr)
+        if (instance != nullptr) {
             CloseHandle(instance);
+        }
         if (openOption) {
-            if (HWND running = FindWindowA(nullptr, kMonitorWindowTitle))
+            if (HWND running = FindWindowA(nullptr, kMonitorWindowTitle)) {
                 PostMessageA(running, WM_COMMAND, CmdOpenOption, 0);
+            }
         }
         return 0;
     }
@@ -24,8 +26,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     {
         CMonitorWnd monitor(openOption);
         // Refused when another Monitor holds the shared block: there is no window then, and nothing to run.
-        if (monitor.CreateHidden())
+        if (monitor.CreateHidden()) {
             result = RunMessageLoop();
+        }
     }
     CloseHandle(instance);
     return result;

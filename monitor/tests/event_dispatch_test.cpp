@@ -5,7 +5,9 @@
 #include <memory>
 
 namespace {
-uint32_t Code(uint16_t w, uint16_t v) { return static_cast<uint32_t>(w) << 16 | v; }
+uint32_t Code(uint16_t w, uint16_t v) {
+    return static_cast<uint32_t>(w) << 16 | v;
+}
 
 std::unique_ptr<ShareData> Fresh() {
     auto data = std::make_unique<ShareData>();
@@ -71,8 +73,9 @@ TEST(EventDispatch, OpenOptionDpiAndPolling) {
         EXPECT_EQ(EventKind::PollingRate, p.kind);
         EXPECT_EQ(rate, p.index);
     }
-    for (uint16_t bad : {0, 3, 5, 6, 7, 9, 16, 0xFFFF})
+    for (uint16_t bad : {0, 3, 5, 6, 7, 9, 16, 0xFFFF}) {
         EXPECT_EQ(EventKind::None, ClassifyEvent(Code(0x0500, bad), kConnected).kind) << bad;
+    }
 }
 
 TEST(EventDispatch, SensitivityTakesOnlyBytesInRange) {

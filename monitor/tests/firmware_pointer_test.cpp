@@ -9,7 +9,9 @@
 #include <string>
 
 namespace {
-uint16_t U16(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
+uint16_t U16(const std::vector<uint8_t>& b, size_t at) {
+    return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
+}
 } // namespace
 
 TEST(FirmwareImage, SizeRowsAndVersionTexts) {
@@ -29,8 +31,9 @@ TEST(FirmwareImage, SizeRowsAndVersionTexts) {
         const uint8_t tag = image[at];
         const size_t size = U16(image, at + 1);
         ASSERT_LE(at + 3 + size, image.size());
-        if (tag == 1 || tag == 2)
+        if (tag == 1 || tag == 2) {
             texts.emplace_back(reinterpret_cast<const char*>(&image[at + 3]));
+        }
         at += 3 + size;
     }
     EXPECT_EQ(image.size(), at);

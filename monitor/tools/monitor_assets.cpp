@@ -10,8 +10,9 @@
 namespace {
 bool WriteFile(const char* path, const std::vector<uint8_t>& bytes) {
     FILE* f = std::fopen(path, "wb");
-    if (f == nullptr)
+    if (f == nullptr) {
         return false;
+    }
     const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return std::fclose(f) == 0 && ok;
 }
@@ -36,17 +37,18 @@ std::vector<uint8_t> MakeIcon() {
         Put32(img, static_cast<unsigned>(size * 2));
         Put16(img, 1);
         Put16(img, 32);
-        for (int i = 0; i < 6; ++i)
+        for (int i = 0; i < 6; ++i) {
             Put32(img, 0);
+        }
         const double cx = (size - 1) / 2.0;
         const double rx = size * 0.34, ry = size * 0.46;
-        for (int y = 0; y < size; ++y) {   // bottom-up rows
+        for (int y = 0; y < size; ++y) { // bottom-up rows
             for (int x = 0; x < size; ++x) {
                 const double dx = (x - cx) / rx, dy = (y - cx) / ry;
                 const double d = dx * dx + dy * dy;
                 const bool inside = d <= 1.0;
-                const bool wheel = x >= cx - size / 16.0 && x <= cx + size / 16.0 && y > cx + size * 0.12 &&
-                                   y < cx + size * 0.3;
+                const bool wheel =
+                    x >= cx - size / 16.0 && x <= cx + size / 16.0 && y > cx + size * 0.12 && y < cx + size * 0.3;
                 const bool seam = y > cx + size * 0.05 && x > cx - 0.6 && x < cx + 0.6;
                 uint8_t b = 0xD8, g = 0x78, r = 0x1E, a = inside ? 0xFF : 0;
                 if (inside && (wheel || seam)) {
@@ -78,8 +80,9 @@ std::vector<uint8_t> MakeIcon() {
         Put32(ico, offset);
         offset += static_cast<unsigned>(images[i].size());
     }
-    for (const auto& img : images)
+    for (const auto& img : images) {
         ico.insert(ico.end(), img.begin(), img.end());
+    }
     return ico;
 }
 

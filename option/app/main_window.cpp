@@ -44,8 +44,8 @@ RECT PosRect(const ButtonPos& p) {
     return {p.left, p.top, p.right, p.bottom};
 }
 
-void MakeRegionButton(RegionTextButton& b, HWND parent, const ButtonPos& p, const SkinScreens& s,
-                      const char* maskFile, int textNumber) {
+void MakeRegionButton(RegionTextButton& b, HWND parent, const ButtonPos& p, const SkinScreens& s, const char* maskFile,
+                      int textNumber) {
     b.SetMaskFile(SkinFilePath(SkinFolder(), maskFile));
     b.Create(parent, PosRect(p));
     b.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
@@ -104,7 +104,8 @@ void MainWindow::CreateControls(const SkinScreens& s) {
     MakePictureButton(export_, hwnd, Position(kExport), s, 111);
 
     ButtonPos area = Position(kPageArea);
-    for (SkinnedDialog* page : {static_cast<SkinnedDialog*>(&buttonPage_), static_cast<SkinnedDialog*>(&advancedPage_)}) {
+    for (SkinnedDialog* page :
+         {static_cast<SkinnedDialog*>(&buttonPage_), static_cast<SkinnedDialog*>(&advancedPage_)}) {
         if (HWND child = page->CreateChild(hwnd)) {
             SetWindowPos(child, nullptr, area.left, area.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
@@ -386,8 +387,8 @@ void MainWindow::ImportProfile() {
     if (!context_.Active()) {
         return;
     }
-    std::string chosen = ChooseFileToOpen(Handle(), context_.programFolder + "config\\.tvp", kProfileFilter,
-                                          kProfileExtension);
+    std::string chosen =
+        ChooseFileToOpen(Handle(), context_.programFolder + "config\\.tvp", kProfileFilter, kProfileExtension);
     if (!chosen.empty()) {
         ImportProfileFrom(chosen);
     }
@@ -397,8 +398,8 @@ void MainWindow::ExportProfile() {
     if (!context_.Active()) {
         return;
     }
-    std::string chosen = ChooseFileToSave(Handle(), context_.programFolder + "config\\.tvp", kProfileFilter,
-                                          kProfileExtension);
+    std::string chosen =
+        ChooseFileToSave(Handle(), context_.programFolder + "config\\.tvp", kProfileFilter, kProfileExtension);
     if (!chosen.empty()) {
         ExportProfileTo(chosen);
     }

@@ -122,8 +122,8 @@ void EditableList::OpenEdit(int line, bool numbers, int limit) {
         r.left += kIconColumn + 5;
     }
     DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL | (numbers ? ES_NUMBER : 0);
-    HWND hwnd = edit_.Create("EDIT", numbers ? Text(line).c_str() : "", style, r.left + 1, r.top,
-                             r.right - r.left - 3, r.bottom - r.top, Handle(), 1);
+    HWND hwnd = edit_.Create("EDIT", numbers ? Text(line).c_str() : "", style, r.left + 1, r.top, r.right - r.left - 3,
+                             r.bottom - r.top, Handle(), 1);
     if (!hwnd) {
         return;
     }

@@ -150,8 +150,8 @@ bool MacroRecorder::OnKey(MacroEvents& events, int virtualKey, bool released, ui
             events.events[before].Delay = static_cast<uint16_t>(elapsed);
         }
     }
-    lastInserted_ = InsertEvent(events, insertPosition,
-                                {static_cast<uint8_t>(usage), released ? kMacroRelease : kMacroPress, 0});
+    lastInserted_ =
+        InsertEvent(events, insertPosition, {static_cast<uint8_t>(usage), released ? kMacroRelease : kMacroPress, 0});
     lastTick_ = tick;
     havePrevious_ = true;
     if (events.Full()) {

@@ -2,15 +2,14 @@
 
 #include <windows.h>
 
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
-#include "common/text.h"
 #include "common/key_tables.h"
 #include "common/language.h"
+#include "common/text.h"
 #include "framework/file_dialog.h"
 #include "framework/trace.h"
 #include "option/macros/insert_delay_dialog.h"
@@ -451,9 +450,9 @@ bool MacroEditor::ExportMacroTo(const std::string& path) {
 }
 
 void MacroEditor::ImportMacro() {
-    std::string path = ChooseFileToOpen(context_.mainWindow ? context_.mainWindow : page_,
-                                        context_.programFolder + "config\\.macro", "Macro(*.macro)|*.MACRO|",
-                                        kMacroExtension);
+    std::string path =
+        ChooseFileToOpen(context_.mainWindow ? context_.mainWindow : page_, context_.programFolder + "config\\.macro",
+                         "Macro(*.macro)|*.MACRO|", kMacroExtension);
     if (!path.empty()) {
         ImportMacroFrom(path);
     }
@@ -464,9 +463,9 @@ void MacroEditor::ExportMacro() {
     if (!NeedMacro()) {
         return;
     }
-    std::string path = ChooseFileToSave(context_.mainWindow ? context_.mainWindow : page_,
-                                        context_.programFolder + "config\\.macro", "Macro(*.macro)|*.macro|",
-                                        kMacroExtension);
+    std::string path =
+        ChooseFileToSave(context_.mainWindow ? context_.mainWindow : page_, context_.programFolder + "config\\.macro",
+                         "Macro(*.macro)|*.macro|", kMacroExtension);
     if (!path.empty()) {
         ExportMacroTo(path);
     }

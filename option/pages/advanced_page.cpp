@@ -36,12 +36,17 @@ struct PaintedString {
     bool centred;
 };
 constexpr PaintedString kStrings[] = {
-    {200, 16, {52, 25, 459, 59}, false},    {201, 16, {52, 169, 459, 201}, false},
-    {202, 16, {52, 313, 459, 353}, false},  {204, 16, {490, 89, 611, 120}, true},
-    {205, 16, {612, 89, 740, 120}, true},   {206, 16, {741, 89, 902, 120}, true},
-    {207, 14, {744, 220, 902, 245}, false}, {203, 25, {494, 25, 902, 88}, true},
+    {200, 16, {52, 25, 459, 59}, false},
+    {201, 16, {52, 169, 459, 201}, false},
+    {202, 16, {52, 313, 459, 353}, false},
+    {204, 16, {490, 89, 611, 120}, true},
+    {205, 16, {612, 89, 740, 120}, true},
+    {206, 16, {741, 89, 902, 120}, true},
+    {207, 14, {744, 220, 902, 245}, false},
+    {203, 25, {494, 25, 902, 88}, true},
     // The macro half's headings.
-    {217, 14, {32, 408, 232, 426}, false},  {218, 14, {248, 408, 508, 426}, false},
+    {217, 14, {32, 408, 232, 426}, false},
+    {218, 14, {248, 408, 508, 426}, false},
     {216, 14, {790, 408, 890, 426}, false},
 };
 
@@ -89,11 +94,10 @@ void AdvancedPage::CreateControls(const SkinScreens& s) {
     wheelBox_.SetFaces(s.normal, s.over, s.down, s.disable);
     wheelBox_.SetRange(1, 11);
     MakeCheck(oneScreen_, hwnd, Position(kOneScreenKey), s, 209);
-    MakeSlider(doubleClick_, hwnd, kDoubleClickSlider, Position(kDoubleClickKey), s, "slider_thumb.bmp", 0, 700,
-               false);
+    MakeSlider(doubleClick_, hwnd, kDoubleClickSlider, Position(kDoubleClickKey), s, "slider_thumb.bmp", 0, 700, false);
     MakeCheck(together_, hwnd, Position(kTogetherKey), s, 0);
-    MakeSlider(sensitivityX_, hwnd, kSensitivityXSlider, Position(kSensitivityXKey), s, "scroll_arrow_down.bmp", 1,
-               10, true);
+    MakeSlider(sensitivityX_, hwnd, kSensitivityXSlider, Position(kSensitivityXKey), s, "scroll_arrow_down.bmp", 1, 10,
+               true);
     MakeSlider(sensitivityY_, hwnd, kSensitivityYSlider, Position(kSensitivityYKey), s, "scroll_arrow_up.bmp", 1, 10,
                true);
     sensitivityX_.SetValue(0);

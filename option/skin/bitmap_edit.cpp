@@ -8,8 +8,8 @@
 #include "option/skin/number_box.h"
 
 HWND BitmapEdit::Create(HWND parent, const RECT& rect, int id, DWORD extraStyle) {
-    HWND hwnd = Control::Create("EDIT", "", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | extraStyle, rect.left,
-                                rect.top, rect.right - rect.left, rect.bottom - rect.top, parent, id);
+    HWND hwnd = Control::Create("EDIT", "", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | extraStyle, rect.left, rect.top,
+                                rect.right - rect.left, rect.bottom - rect.top, parent, id);
     if (hwnd) {
         font_.reset(CreateFontA(14, 6, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH, "Arial"));
@@ -24,7 +24,9 @@ void BitmapEdit::SetColours(COLORREF text, COLORREF background) {
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-void BitmapEdit::SetFont() { SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE); }
+void BitmapEdit::SetFont() {
+    SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+}
 
 HBRUSH BitmapEdit::OnCtlColor(HDC dc, HWND) {
     brush_.reset(CreateSolidBrush(backColour_));

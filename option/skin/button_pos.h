@@ -8,7 +8,7 @@ inline constexpr std::size_t kButtonLabelMax = 39;
 inline constexpr std::size_t kButtonTooltipMax = 103;
 
 struct ButtonPos {
-    std::string label;   // before the first comma; only a name for the skin author
+    std::string label; // before the first comma; only a name for the skin author
     int left = 0;
     int top = 0;
     int right = 0;       // x + width

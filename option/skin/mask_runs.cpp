@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <climits>
 
-RunBlock::RunBlock() { Clear(); }
+RunBlock::RunBlock() {
+    Clear();
+}
 
 void RunBlock::Clear() {
     rects_.clear();

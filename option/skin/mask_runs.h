@@ -49,4 +49,6 @@ void ScanMaskRuns(int width, int height, const std::function<const uint8_t*(int 
                   const std::function<void(const RunBlock&)>& flush);
 
 // The row stride of a 32-bpp section, rounded up to a multiple of 4 bytes.
-inline std::size_t MaskStride(int width) { return ((static_cast<std::size_t>(width) * 32 + 31) / 32) * 4; }
+inline std::size_t MaskStride(int width) {
+    return ((static_cast<std::size_t>(width) * 32 + 31) / 32) * 4;
+}

@@ -11,13 +11,19 @@ namespace {
 constexpr unsigned kVkBack = 0x08, kVkReturn = 0x0D, kVkEnd = 0x23, kVkHome = 0x24, kVkLeft = 0x25, kVkRight = 0x27,
                    kVkDelete = 0x2E, kVkOemPlus = 0xBB, kVkOemMinus = 0xBD;
 
-int Saturate(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX)); }
+int Saturate(int64_t v) {
+    return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX));
+}
 
 // A step below 1 would divide by zero; the boxes treat it as 1.
-int64_t StepOf(const SpinRange& r) { return r.step < 1 ? 1 : r.step; }
+int64_t StepOf(const SpinRange& r) {
+    return r.step < 1 ? 1 : r.step;
+}
 
 // step * ((v + step / 2) / step) with C's truncating division.
-int64_t Snap(int64_t v, int64_t step) { return step * ((v + step / 2) / step); }
+int64_t Snap(int64_t v, int64_t step) {
+    return step * ((v + step / 2) / step);
+}
 
 int64_t Clamp(int64_t v, const SpinRange& r) {
     // An owner that sets the ends the wrong way round still gets a value inside them.
@@ -52,7 +58,9 @@ std::string LeadingNumberRun(std::string_view text, bool signsAllowed) {
     return std::string(text.substr(0, n));
 }
 
-std::string NumberText(int v) { return std::to_string(v); }
+std::string NumberText(int v) {
+    return std::to_string(v);
+}
 
 int LeadingNumber(std::string_view text) {
     std::size_t i = 0;
@@ -78,7 +86,9 @@ int SpinTextLimit(const SpinRange& r) {
     return static_cast<int>(NumberText(r.maximum).size()) + (r.minimum < 0 ? 1 : 0);
 }
 
-bool SpinSignAllowed(const SpinRange& r) { return r.minimum < 0; }
+bool SpinSignAllowed(const SpinRange& r) {
+    return r.minimum < 0;
+}
 
 std::optional<int> SpinUp(int v, const SpinRange& r) {
     if (v > r.maximum) {

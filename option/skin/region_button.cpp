@@ -36,7 +36,9 @@ void RegionButton::SetFaces(int left, int top, int right, int bottom, HBITMAP no
     Redraw();
 }
 
-bool RegionButton::InRegion(int x, int y) const { return hitRegion_ && PtInRegion(hitRegion_.get(), x, y); }
+bool RegionButton::InRegion(int x, int y) const {
+    return hitRegion_ && PtInRegion(hitRegion_.get(), x, y);
+}
 
 bool RegionButton::PointerInRegion() const {
     POINT p = MessagePoint();
@@ -60,7 +62,9 @@ void RegionButton::CopyFace(HDC dc, HBITMAP face) const {
     BitBlt(dc, 0, 0, std::min<LONG>(size.cx, 200), std::min<LONG>(size.cy, 200), from.get(), 0, 0, SRCCOPY);
 }
 
-void RegionButton::PaintFace(HDC dc) { CopyFace(dc, pressedLook_ ? down_.get() : normal_.get()); }
+void RegionButton::PaintFace(HDC dc) {
+    CopyFace(dc, pressedLook_ ? down_.get() : normal_.get());
+}
 
 void RegionButton::OnLButtonDown(int x, int y, WPARAM) {
     SetCapture(Handle());

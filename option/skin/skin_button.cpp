@@ -34,9 +34,8 @@ void SkinButton::SetTooltip(const std::string& text, bool active) {
         return;
     }
     if (!tooltip_) {
-        tooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
-                                   GetModuleHandleA(nullptr), nullptr);
+        tooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr, GetModuleHandleA(nullptr), nullptr);
         if (!tooltip_) {
             return;
         }
@@ -139,10 +138,10 @@ void SkinButton::Draw(const DRAWITEMSTRUCT& item) {
     RECT local{0, 0, w, h};
     CopyFace(work.get(), face, local);
     bool disabled = item.itemState & ODS_DISABLED;
-    COLORREF colour = hovered_                                          ? hoverColour_
-                      : disabled                                        ? disabledColour_
+    COLORREF colour = hovered_                                        ? hoverColour_
+                      : disabled                                      ? disabledColour_
                       : ((item.itemState & ODS_SELECTED) || checked_) ? pressedColour_
-                                                                        : normalColour_;
+                                                                      : normalColour_;
     GdiFont font(CreateSkinFont(fontHeight_, fontWidth_));
     SelectObjectGuard useFont(work.get(), font.get());
     SetBkMode(work.get(), TRANSPARENT);

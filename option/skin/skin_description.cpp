@@ -56,8 +56,12 @@ std::string FolderOfProgram(std::string_view modulePath) {
     return folder;
 }
 
-void SetSkinFolder(std::string folder) { g_skinFolder = std::move(folder); }
-const std::string& SkinFolder() { return g_skinFolder; }
+void SetSkinFolder(std::string folder) {
+    g_skinFolder = std::move(folder);
+}
+const std::string& SkinFolder() {
+    return g_skinFolder;
+}
 
 IniText::IniText(std::string_view text) : document_(std::string(text)) {}
 

@@ -78,8 +78,8 @@ UINT SkinMenu::Track(HWND owner, int x, int y) {
     if (!registered) {
         return 0;
     }
-    HWND helper = CreateWindowExA(0, kOwnerClass, "", WS_POPUP, 0, 0, 0, 0, owner, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
+    HWND helper =
+        CreateWindowExA(0, kOwnerClass, "", WS_POPUP, 0, 0, 0, 0, owner, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!helper) {
         return 0;
     }
@@ -148,7 +148,9 @@ HHOOK g_hook = nullptr;
 std::unique_ptr<std::array<std::vector<HWND>, kBuckets>> g_table;
 int g_count = 0;
 
-std::size_t Bucket(HWND hwnd) { return (reinterpret_cast<uintptr_t>(hwnd) / 16) % kBuckets; }
+std::size_t Bucket(HWND hwnd) {
+    return (reinterpret_cast<uintptr_t>(hwnd) / 16) % kBuckets;
+}
 
 void Remember(HWND hwnd) {
     if (!g_table) {
@@ -259,4 +261,6 @@ void RemoveCoolMenu() {
     }
 }
 
-int CoolMenuWindowCount() { return g_count; }
+int CoolMenuWindowCount() {
+    return g_count;
+}

@@ -180,8 +180,8 @@ HRGN RegionFromMask(HBITMAP mask, COLORREF transparent, COLORREF tolerance) {
     info.biBitCount = 32;
     info.biCompression = BI_RGB;
     void* bits = nullptr;
-    GdiBitmap section(CreateDIBSection(sectionDC.get(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits,
-                                       nullptr, 0));
+    GdiBitmap section(
+        CreateDIBSection(sectionDC.get(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!section || !bits) {
         return nullptr;
     }
@@ -201,7 +201,8 @@ HRGN RegionFromMask(HBITMAP mask, COLORREF transparent, COLORREF tolerance) {
     HRGN result = nullptr;
     ScanMaskRuns(
         size.cx, size.cy, [&](int y) { return base + stride * static_cast<std::size_t>(size.cy - 1 - y); },
-        TransparentRange(transparent, tolerance), [&](const RunBlock& block) {
+        TransparentRange(transparent, tolerance),
+        [&](const RunBlock& block) {
             HRGN part = RegionFromRuns(block);
             if (!part) {
                 return;

@@ -36,7 +36,9 @@ HWND SkinnedDialog::CreatePopup(HWND owner) {
     return CreateModeless(owner, t);
 }
 
-HWND SkinnedDialog::CreateChild(HWND parent) { return CreateModeless(parent, DialogTemplate::Child(100, 60)); }
+HWND SkinnedDialog::CreateChild(HWND parent) {
+    return CreateModeless(parent, DialogTemplate::Child(100, 60));
+}
 
 ButtonPos SkinnedDialog::Position(int key) const {
     return ParseButtonPos(ReadPrivateProfile(descriptionPath_, kButtonPosSection, std::to_string(key).c_str()));

@@ -25,7 +25,8 @@ int ThumbLeftForValue(int v, const SliderRange& range, int leftLimit, int rightL
         return leftLimit;
     }
     double room = static_cast<double>(rightLimit) - leftLimit - thumbWidth;
-    double offset = room * (static_cast<double>(v) - range.minimum) / (static_cast<double>(range.maximum) - range.minimum);
+    double offset =
+        room * (static_cast<double>(v) - range.minimum) / (static_cast<double>(range.maximum) - range.minimum);
     return leftLimit + static_cast<int>(std::trunc(offset));
 }
 
@@ -50,8 +51,8 @@ SliderValue ThumbValue(int thumbLeft, int leftLimit, int rightLimit, int thumbWi
     if (room == 0) {
         return Finish(range.minimum, range);
     }
-    double raw = (static_cast<double>(thumbLeft) - leftLimit) * (static_cast<double>(range.maximum) - range.minimum) /
-                     room +
-                 range.minimum;
+    double raw =
+        (static_cast<double>(thumbLeft) - leftLimit) * (static_cast<double>(range.maximum) - range.minimum) / room +
+        range.minimum;
     return Finish(raw, range);
 }

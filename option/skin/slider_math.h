@@ -3,8 +3,8 @@
 // with no room for the thumb, maps everything to the minimum instead of dividing by zero.
 
 struct SliderValue {
-    double raw;  // before rounding, for the trace line
-    int value;   // rounded or truncated, clamped to [minimum, maximum]
+    double raw; // before rounding, for the trace line
+    int value;  // rounded or truncated, clamped to [minimum, maximum]
 };
 
 struct SliderRange {

@@ -61,7 +61,9 @@ std::string SpinEdit::BoxText() const {
     return text;
 }
 
-int SpinEdit::BoxNumber() const { return LeadingNumber(BoxText()); }
+int SpinEdit::BoxNumber() const {
+    return LeadingNumber(BoxText());
+}
 
 void SpinEdit::Show(int v) {
     std::string text = NumberText(v);

@@ -11,7 +11,9 @@ namespace {
 constexpr COLORREF kCaptionNormal = 0xE6E6E6, kCaptionHover = 0xE60000, kCaptionPressed = 0xE6E6E6,
                    kCaptionDisabled = 0x969696;
 
-RECT PosRect(const ButtonPos& p) { return {p.left, p.top, p.right, p.bottom}; }
+RECT PosRect(const ButtonPos& p) {
+    return {p.left, p.top, p.right, p.bottom};
+}
 
 } // namespace
 
@@ -31,7 +33,9 @@ int WarningMessageString(WarningVariant v) {
     return 0;
 }
 
-bool WarningCentres(WarningVariant v) { return v == WarningVariant::A || v == WarningVariant::D; }
+bool WarningCentres(WarningVariant v) {
+    return v == WarningVariant::A || v == WarningVariant::D;
+}
 
 WarningDialog::WarningDialog(WarningVariant variant) : SkinnedDialog("skin_warn.ini"), variant_(variant) {}
 

@@ -6,12 +6,14 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // One display per session.
-    if (FindWindowA(nullptr, kOsdWindowTitle) != nullptr)
+    if (FindWindowA(nullptr, kOsdWindowTitle) != nullptr) {
         return 0;
+    }
     OsdWindow osd(ProgramFolder());
     osd.EnsureSettingRecord();
-    if (!osd.Create(instance))
+    if (!osd.Create(instance)) {
         return 1;
+    }
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);

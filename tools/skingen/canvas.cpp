@@ -6,7 +6,9 @@
 
 namespace {
 
-uint8_t ToByte(float v) { return static_cast<uint8_t>(std::clamp(std::lround(v * 255.0f), 0L, 255L)); }
+uint8_t ToByte(float v) {
+    return static_cast<uint8_t>(std::clamp(std::lround(v * 255.0f), 0L, 255L));
+}
 
 void Put16(std::vector<uint8_t>& out, unsigned v) {
     out.push_back(v & 0xFF);
@@ -63,9 +65,15 @@ bool SaveBmpRows(const std::string& path, int w, int h, const std::function<void
 
 } // namespace
 
-Rgb FromColorRef(uint32_t c) { return {(c & 0xFF) / 255.0f, ((c >> 8) & 0xFF) / 255.0f, ((c >> 16) & 0xFF) / 255.0f}; }
-Rgb Hex(uint32_t rgb) { return FromColorRef(((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF)); }
-Rgb Mix(Rgb a, Rgb b, float t) { return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t}; }
+Rgb FromColorRef(uint32_t c) {
+    return {(c & 0xFF) / 255.0f, ((c >> 8) & 0xFF) / 255.0f, ((c >> 16) & 0xFF) / 255.0f};
+}
+Rgb Hex(uint32_t rgb) {
+    return FromColorRef(((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF));
+}
+Rgb Mix(Rgb a, Rgb b, float t) {
+    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
+}
 
 Canvas::Canvas(int w, int h, Rgb fill) : w_(w), h_(h), px_(static_cast<std::size_t>(w) * h, fill) {}
 
@@ -109,8 +117,9 @@ float RoundRectDistance(float x, float y, const Box& b, float radius) {
 }
 
 void Canvas::FillRoundRect(Box b, float radius, Rgb c, float alpha) {
-    Shade(b, [&](float x, float y) { return RoundRectDistance(x, y, b, radius); }, [&](float, float) { return c; },
-          alpha);
+    Shade(
+        b, [&](float x, float y) { return RoundRectDistance(x, y, b, radius); }, [&](float, float) { return c; },
+        alpha);
 }
 
 void Canvas::FillRoundRectV(Box b, float radius, Rgb top, Rgb bottom, float alpha) {
@@ -131,8 +140,9 @@ void Canvas::StrokeRoundRect(Box b, float radius, float width, Rgb c, float alph
 }
 
 void Canvas::FillCircle(float cx, float cy, float r, Rgb c, float alpha) {
-    Shade({cx - r, cy - r, cx + r, cy + r}, [&](float x, float y) { return std::hypot(x - cx, y - cy) - r; },
-          [&](float, float) { return c; }, alpha);
+    Shade(
+        {cx - r, cy - r, cx + r, cy + r}, [&](float x, float y) { return std::hypot(x - cx, y - cy) - r; },
+        [&](float, float) { return c; }, alpha);
 }
 
 void Canvas::Line(float x0, float y0, float x1, float y1, float width, Rgb c, float alpha) {

@@ -147,7 +147,10 @@ void DrawCheckBox(Canvas& c, Box b, State s) {
         c.FillRoundRect({b.x0, b.y0, b.x1, b.y1}, 4, theme::kPanelEdge);
     }
     c.FillRoundRect(box, 3, s == State::Disable ? theme::kOffFace : theme::kField);
-    c.StrokeRoundRect(box, 3, 1, s == State::Disable ? theme::kOffEdge : s == State::Over ? theme::kHover : theme::kBorder);
+    c.StrokeRoundRect(box, 3, 1,
+                      s == State::Disable ? theme::kOffEdge
+                      : s == State::Over  ? theme::kHover
+                                          : theme::kBorder);
     if (s == State::Down) {
         float x = box.x0, y = box.y0, w = size;
         c.Line(x + w * 0.22f, y + w * 0.52f, x + w * 0.42f, y + w * 0.72f, 2.2f, theme::kCaption);

@@ -26,8 +26,9 @@ public:
 std::unique_ptr<ShareData> ElevenSlots() {
     auto data = DefaultData();
     const int entries[] = {1, 2, 3, 5, 7, 8, 9, 10, 11, 12, 13};
-    for (int n : entries)
+    for (int n : entries) {
         data->Profile[0].MacroKey[n].FunctionCode = 35;
+    }
     return data;
 }
 
@@ -84,8 +85,9 @@ int main(int argc, char** argv) {
             QueryPerformanceCounter(&end);
             const double ms =
                 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-            if (r == 0 || ms < best)
+            if (r == 0 || ms < best) {
                 best = ms;
+            }
         }
         totalWall += best;
         totalReference += reference;

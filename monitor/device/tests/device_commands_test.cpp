@@ -17,8 +17,9 @@ namespace {
 
 std::vector<uint8_t> Bytes(std::initializer_list<int> values) {
     std::vector<uint8_t> out;
-    for (int v : values)
+    for (int v : values) {
         out.push_back(static_cast<uint8_t>(v));
+    }
     return out;
 }
 
@@ -28,24 +29,29 @@ template <size_t N> std::vector<uint8_t> Bytes(const std::array<uint8_t, N>& a) 
 
 std::vector<const Transfer*> SetsWithCommand(const TransferList& list, uint8_t command) {
     std::vector<const Transfer*> out;
-    for (const Transfer& t : list)
-        if (t.kind == TransferKind::Set && !t.bytes.empty() && t.bytes[0] == command)
+    for (const Transfer& t : list) {
+        if (t.kind == TransferKind::Set && !t.bytes.empty() && t.bytes[0] == command) {
             out.push_back(&t);
+        }
+    }
     return out;
 }
 
 // The golden file without its '#' comment lines.
 std::string ReadGolden(const std::string& name) {
     const char* source = std::getenv("KORVANE_SOURCE_DIR");
-    if (!source)
+    if (!source) {
         return "";
+    }
     std::ifstream in(std::string(source) + "/monitor/device/tests/golden/" + name);
     std::string line, out;
     while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
+        if (!line.empty() && line.back() == '\r') {
             line.pop_back();
-        if (line.empty() || line[0] == '#')
+        }
+        if (line.empty() || line[0] == '#') {
             continue;
+        }
         out += line + "\n";
     }
     return out;
@@ -68,8 +74,9 @@ TEST(CommandReport, ChecksumMakesAllEightBytesSumToFF) {
     EXPECT_EQ(Bytes({0x03, 0x00, 0x0F, 0xD8, 0x40, 0x00, 0x00}), std::vector<uint8_t>(fixed.begin(), fixed.end() - 1));
     for (const CommandReport& r : {fixed, MakeReport(0x13, {11, 0x80}), MakeReport(0xFF, {0xFF, 0xFF, 0xFF})}) {
         unsigned sum = 0;
-        for (uint8_t b : r)
+        for (uint8_t b : r) {
             sum += b;
+        }
         EXPECT_EQ(0xFFu, sum & 0xFF);
     }
 }
@@ -143,8 +150,9 @@ TEST(DpiStages, StageCodesAndDisabledStagesTakeThePrecedingEnabledOne) {
 
     const int levels[] = {1, 2, 3, 5, 7, 8, 11, 12};
     const int codes[] = {0x01, 0x02, 0x03, 0x05, 0x07, 0x08, 0x27, 0x28};
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < 8; ++i) {
         EXPECT_EQ(codes[i], StageCode(levels[i]));
+    }
 }
 
 TEST(DpiStages, SelectStageOnlyForAStageIndex) {
@@ -214,12 +222,14 @@ TEST(ButtonTable, DescriptorAdjustmentsByCode) {
 TEST(ButtonTable, EntriesTwentyFourToTwentyNineStayZeroAndTakeNoSlot) {
     auto data = DefaultData();
     ProfileRecord& p = data->Profile[0];
-    for (int n = 24; n <= 29; ++n)
+    for (int n = 24; n <= 29; ++n) {
         p.MacroKey[n].FunctionCode = 35;
+    }
     p.MacroKey[30].FunctionCode = 35;
     const ButtonTable t = BuildButtonTable(p);
-    for (int i = 4 * 24; i < 4 * 30; ++i)
+    for (int i = 4 * 24; i < 4 * 30; ++i) {
         EXPECT_EQ(0, t.bytes[i]) << i;
+    }
     ASSERT_EQ(1u, t.slots.size());
     EXPECT_EQ(Bytes({0x09, 0x00, 0x01, 0x04}), std::vector<uint8_t>(t.bytes.begin() + 120, t.bytes.begin() + 124));
 }
@@ -228,8 +238,9 @@ TEST(ButtonTable, TwelveSequenceEntriesGetElevenSlots) {
     auto data = DefaultData();
     ProfileRecord& p = data->Profile[0];
     const int entries[] = {1, 2, 3, 5, 9, 13, 20, 31, 40, 45, 50, 63};
-    for (int n : entries)
+    for (int n : entries) {
         p.MacroKey[n].FunctionCode = (n % 2) ? 35 : 23;
+    }
     const ButtonTable t = BuildButtonTable(p);
     ASSERT_EQ(11u, t.slots.size());
     for (int i = 0; i < 11; ++i) {
@@ -255,8 +266,9 @@ TEST(Sequences, FixedKeySequencesPressInOrderAndReleaseInReverse) {
     const SequenceSlot copy = FixedSequenceSlot(35);
     EXPECT_EQ(Bytes({0x00, 0x01, 0x01, 0xE0, 0x01, 0x06, 0x81, 0x06, 0x81, 0xE0}),
               std::vector<uint8_t>(copy.begin(), copy.begin() + 10));
-    for (size_t i = 10; i < copy.size(); ++i)
+    for (size_t i = 10; i < copy.size(); ++i) {
         EXPECT_EQ(0, copy[i]);
+    }
     const SequenceSlot three = FixedSequenceSlot(70); // Ctrl+Shift+S
     EXPECT_EQ(Bytes({0x00, 0x01, 0x01, 0xE0, 0x01, 0xE1, 0x01, 0x16, 0x81, 0x16, 0x81, 0xE1, 0x81, 0xE0, 0x00}),
               std::vector<uint8_t>(three.begin(), three.begin() + 15));
@@ -295,8 +307,9 @@ TEST(Sequences, MacroSlotIsNeverOverrun) {
     e.RepeatCount = 1;
     // 50 long-pause events would take 200 bytes: 31 fit the 126 after the header, with 2 bytes left over.
     e.ContentCount = 50;
-    for (int j = 0; j < 50; ++j)
+    for (int j = 0; j < 50; ++j) {
         SetMacroEvent(e, j, static_cast<uint8_t>(0x04 + j % 20), j % 2 ? 2 : 1, 5000);
+    }
     SequenceSlot s = MacroSequenceSlot(e);
     EXPECT_EQ(0x04 + 30 % 20, s[2 + 4 * 30 + 1]); // event 31 (j = 30) is the last
     EXPECT_EQ(0, s[126]);
@@ -309,14 +322,17 @@ TEST(Sequences, MacroSlotIsNeverOverrun) {
     // A damaged count beyond 50: nothing after the 50th event's bytes is read (the program path follows them).
     MacroKeyInfo big{};
     big.ContentCount = 0xFFFF;
-    for (int j = 0; j < 50; ++j)
+    for (int j = 0; j < 50; ++j) {
         SetMacroEvent(big, j, 0x04, 1, 0);
+    }
     std::memset(big.ProgramPath, 0x77, sizeof big.ProgramPath);
     s = MacroSequenceSlot(big);
-    for (int i = 2; i < 102; i += 2)
+    for (int i = 2; i < 102; i += 2) {
         EXPECT_EQ(0x04, s[i + 1]);
-    for (size_t i = 102; i < s.size(); ++i)
+    }
+    for (size_t i = 102; i < s.size(); ++i) {
         EXPECT_EQ(0, s[i]) << i;
+    }
 }
 
 TEST(ApplyAll, OrderOfCommandsAndPauses) {
@@ -327,17 +343,20 @@ TEST(ApplyAll, OrderOfCommandsAndPauses) {
     data->Profile[2].MacroKey[40].FunctionCode = 22;
     const TransferList list = BuildApplyAll(*data);
     std::vector<int> commands;
-    for (const Transfer& t : list)
-        if (t.kind == TransferKind::Set)
+    for (const Transfer& t : list) {
+        if (t.kind == TransferKind::Set) {
             commands.push_back(t.bytes[0]);
+        }
+    }
     EXPECT_EQ((std::vector<int>{0x01, 0x03, 0x0D, 0x11, 0x0B, 0x12, 0x12, 0x12, 0x12, 0x13, 0x13}), commands);
     EXPECT_EQ(8, list.front().bytes[1]);
     EXPECT_EQ(2900 + 2 * 400, TotalPauseMs(list));
     // Every data block follows its command: one of 8 after 0x11, two of 32 per page, four of 32 per slot.
     int writes8 = 0, writes32 = 0;
     for (const Transfer& t : list) {
-        if (t.kind == TransferKind::Write)
+        if (t.kind == TransferKind::Write) {
             (t.bytes.size() == 8 ? writes8 : writes32) += 1;
+        }
         EXPECT_TRUE(t.kind != TransferKind::Write || t.bytes.size() == 8 || t.bytes.size() == 32);
     }
     EXPECT_EQ(1, writes8);
@@ -394,21 +413,25 @@ TEST(ApplyAll, DamagedOrHostileProfilesStayWithinTheProtocol) {
     for (int round = 0; round < 60; ++round) {
         auto* bytes = reinterpret_cast<uint8_t*>(data.get());
         const int mode = round % 3;
-        for (size_t i = 0; i < sizeof(ShareData); ++i)
+        for (size_t i = 0; i < sizeof(ShareData); ++i) {
             bytes[i] = mode == 0 ? static_cast<uint8_t>(random()) : mode == 1 ? 0xFF : (i % 4 == 3 ? 0x80 : 0);
+        }
         data->CurrentProfile = round % 5;
         // A third of the entries get sequence codes, so that slots run out.
-        for (MacroKeyInfo& e : data->Profile[data->CurrentProfile].MacroKey)
-            if (random() % 3 == 0)
+        for (MacroKeyInfo& e : data->Profile[data->CurrentProfile].MacroKey) {
+            if (random() % 3 == 0) {
                 e.FunctionCode = random() % 2 ? kCodeMacro : 23;
+            }
+        }
         const TransferList list = BuildApplyAll(*data);
         int slotCommands = 0;
         for (const Transfer& t : list) {
             if (t.kind == TransferKind::Set) {
                 ASSERT_EQ(8u, t.bytes.size());
                 unsigned sum = 0;
-                for (uint8_t b : t.bytes)
+                for (uint8_t b : t.bytes) {
                     sum += b;
+                }
                 EXPECT_EQ(0xFFu, sum & 0xFF);
                 slotCommands += t.bytes[0] == kCommandSequenceSlot;
             } else if (t.kind == TransferKind::Write) {

@@ -29,19 +29,22 @@ public:
         for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
             const std::string candidate = std::string(temp) + "devlink-" + std::to_string(GetCurrentProcessId()) + "-" +
                                           std::to_string(InterlockedIncrement(&counter)) + "\\";
-            if (CreateDirectoryA(candidate.c_str(), nullptr))
+            if (CreateDirectoryA(candidate.c_str(), nullptr)) {
                 path_ = candidate;
+            }
         }
     }
     ~TempFolder() {
-        if (path_.empty())
+        if (path_.empty()) {
             return;
+        }
         WIN32_FIND_DATAA found;
         HANDLE search = FindFirstFileA((path_ + "*").c_str(), &found);
         if (search != INVALID_HANDLE_VALUE) {
             do {
-                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
                     DeleteFileA((path_ + found.cFileName).c_str());
+                }
             } while (FindNextFileA(search, &found));
             FindClose(search);
         }
@@ -63,12 +66,14 @@ inline std::string ReadWholeFile(const std::string& path) {
     KernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     std::string text;
-    if (!file)
+    if (!file) {
         return text;
+    }
     char buffer[4096];
     DWORD read = 0;
-    while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+    while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
         text.append(buffer, read);
+    }
     return text;
 }
 
@@ -80,8 +85,9 @@ inline int RunProgram(const std::string& commandLine, const std::string& outputF
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     KernelHandle out(CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!out)
+    if (!out) {
         return -1;
+    }
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -91,8 +97,9 @@ inline int RunProgram(const std::string& commandLine, const std::string& outputF
     PROCESS_INFORMATION process{};
     std::string command = commandLine;
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                        &process))
+                        &process)) {
         return -1;
+    }
     KernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
     out.reset();
     if (WaitForSingleObject(processHandle.get(), limitMs) != WAIT_OBJECT_0) {
@@ -112,14 +119,17 @@ inline std::vector<std::string> LoggedTransfers(const std::string& log) {
     size_t at = 0;
     while (at < log.size()) {
         size_t end = log.find('\n', at);
-        if (end == std::string::npos)
+        if (end == std::string::npos) {
             end = log.size();
+        }
         std::string line = log.substr(at, end - at);
         at = end + 1;
-        if (!line.empty() && line.back() == '\r')
+        if (!line.empty() && line.back() == '\r') {
             line.pop_back();
-        if (line.empty() || line[0] == '#')
+        }
+        if (line.empty() || line[0] == '#') {
             continue;
+        }
         const size_t space = line.find(' ');
         out.push_back(space == std::string::npos ? line : line.substr(space + 1));
     }

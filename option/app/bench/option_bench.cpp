@@ -35,7 +35,8 @@ bool RunOption(const std::string& folder, Sample& out) {
     si.hStdError = writeEnd;
     PROCESS_INFORMATION pi{};
     std::string command = "\"" + folder + "Option.exe\" --measure-start";
-    BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &si, &pi);
+    BOOL started =
+        CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &si, &pi);
     CloseHandle(writeEnd);
     if (!started) {
         CloseHandle(readEnd);

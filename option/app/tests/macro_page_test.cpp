@@ -21,7 +21,6 @@
 #include "option/macros/macro_library.h"
 #include "option/skin/tests/skin_test_support.h"
 
-
 namespace {
 
 constexpr WORD kVkA = 'A', kVkB = 'B';
@@ -96,8 +95,7 @@ TEST_F(MacroPage, RecordingTakesKeysThroughTheHookAloneWithMeasuredPauses) {
     EXPECT_FALSE(IsWindowEnabled(m.MacroList().Handle()));
     g_keyMessages = 0;
     g_watch = SetWindowsHookExA(WH_GETMESSAGE, WatchKeys, nullptr, GetCurrentThreadId());
-    const int steps[][3] = {{kVkA, 0, 120}, {kVkA, 1, 300}, {kVkB, 0, 0}, {kVkB, 0, 0}, {kVkB, 0, 0},
-                            {kVkB, 1, 0}};
+    const int steps[][3] = {{kVkA, 0, 120}, {kVkA, 1, 300}, {kVkB, 0, 0}, {kVkB, 0, 0}, {kVkB, 0, 0}, {kVkB, 1, 0}};
     int expected = 0;
     for (const auto& s : steps) {
         SendKey(static_cast<WORD>(s[0]), s[1] != 0);
@@ -264,8 +262,8 @@ TEST_F(MacroPage, WithoutAMacroRecordAndExportWarnBeforeAnythingElse) {
     MacroEditor& m = Open(w);
     ASSERT_EQ(-1, m.ShownIndex());
     // Export asks for a macro first: the warning, and no file dialog after it.
-    optiontest::WarningRun run = optiontest::ClickThroughWarning(w.CentreOf(m.ExportButton().Handle()), true,
-                                                                 [] { return true; });
+    optiontest::WarningRun run =
+        optiontest::ClickThroughWarning(w.CentreOf(m.ExportButton().Handle()), true, [] { return true; });
     EXPECT_TRUE(run.Clean());
     EXPECT_EQ(nullptr, optiontest::DialogOverOption(GetCurrentThreadId()));
     // Record too; the recorder does not start.
@@ -332,8 +330,8 @@ TEST_F(MacroPage, RecordedEditedMacroOnAButtonReachesTheMouseThroughMonitor) {
     size_t slot = dump.find("used by entry 03");
     ASSERT_NE(std::string::npos, slot) << dump;
     size_t at = slot;
-    for (const char* line : {"press A (04), 250 ms", "release A (04), 770 ms", "press B (05), 170 ms",
-                             "release B (05), 10 ms"}) {
+    for (const char* line :
+         {"press A (04), 250 ms", "release A (04), 770 ms", "press B (05), 170 ms", "release B (05), 10 ms"}) {
         at = dump.find(line, at);
         EXPECT_NE(std::string::npos, at) << line << "\n" << dump;
         if (at == std::string::npos) {

@@ -433,9 +433,9 @@ TEST_F(OptionWindow, ImportAndExportButtonsOpenTheirFileDialogsInTheConfigFolder
 
     // A name without extension gets ".tvp".
     w.Context().working.Profile[1].MouseSpeed = 16;
-    FileDialogRun out = DriveFileDialog(w.CentreOf(main.ExportButton().Handle()), folder.File("mine"),
-                                        [&] { return GetFileAttributesA(folder.File("mine.tvp").c_str()) !=
-                                                     INVALID_FILE_ATTRIBUTES; });
+    FileDialogRun out = DriveFileDialog(w.CentreOf(main.ExportButton().Handle()), folder.File("mine"), [&] {
+        return GetFileAttributesA(folder.File("mine.tvp").c_str()) != INVALID_FILE_ATTRIBUTES;
+    });
     EXPECT_EQ(".tvp", out.initialName);
     ProfileRecord exported{};
     ReadProfileFile(exported, folder.File("mine.tvp"));

@@ -113,7 +113,8 @@ WarningRun DriveWarning(const std::function<void()>& open, const POINT* opener, 
             if (warning && warning != last) {
                 last = warning;
                 HWND owner = GetWindow(warning, GW_OWNER);
-                ownerVisible = owner != nullptr && owner == FindWindowA(nullptr, kOptionWindowTitle) && IsWindowVisible(owner);
+                ownerVisible =
+                    owner != nullptr && owner == FindWindowA(nullptr, kOptionWindowTitle) && IsWindowVisible(owner);
                 POINT p = ScreenPoint(warning, button.x, button.y);
                 for (int i = 0; i < 2 && IsWindow(warning) && IsWindowVisible(warning); ++i) {
                     MouseClickAt(p.x, p.y);

@@ -11,7 +11,9 @@ namespace {
 
 constexpr COLORREF kSwatches[] = {0x0060FF, 0x00C8FF, 0x40D040, 0xE6A000, 0xE60000, 0xC040C0};
 
-RECT PosRect(const ButtonPos& p) { return {p.left, p.top, p.right, p.bottom}; }
+RECT PosRect(const ButtonPos& p) {
+    return {p.left, p.top, p.right, p.bottom};
+}
 
 void CaptionButton(SkinButton& b, HWND parent, const ButtonPos& p, const SkinScreens& s, const std::string& caption) {
     b.Create(parent, PosRect(p));
@@ -163,7 +165,9 @@ void GalleryDialog::OnCommand(int id, int code, HWND control) {
             if (control == warnings_[i].Handle()) {
                 warningResult_ = ShowWarning(Handle(), static_cast<WarningVariant>(i));
                 std::snprintf(text, sizeof text, "Warning %c: %s", 'A' + i,
-                              warningResult_ == IDOK ? "OK" : warningResult_ == IDCANCEL ? "Cancel" : "not shown");
+                              warningResult_ == IDOK       ? "OK"
+                              : warningResult_ == IDCANCEL ? "Cancel"
+                                                           : "not shown");
                 SetStatus(text);
             }
         }

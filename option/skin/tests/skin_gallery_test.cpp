@@ -125,7 +125,8 @@ TEST_F(Gallery, RegionButtonsHitTestTheirShape) {
     MouseDown();
     ASSERT_TRUE(PumpUntil([&] { return gallery.Region().PressedLook(); }));
     MouseUp();
-    EXPECT_TRUE(PumpUntil([&] { return !gallery.Region().PressedLook() && gallery.Status() == "Region button clicked"; }));
+    EXPECT_TRUE(
+        PumpUntil([&] { return !gallery.Region().PressedLook() && gallery.Status() == "Region button clicked"; }));
 }
 
 TEST_F(Gallery, SliderClicksMapToValuesAndTheThumbSnaps) {

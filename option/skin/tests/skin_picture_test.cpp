@@ -68,7 +68,9 @@ void WriteBmp(const std::string& path, int w, int h, COLORREF colour) {
 }
 
 std::vector<std::string> g_traces;
-void KeepTrace(const char* line) { g_traces.push_back(line); }
+void KeepTrace(const char* line) {
+    g_traces.push_back(line);
+}
 
 std::string TempFolder(const char* name) {
     char temp[MAX_PATH] = {};

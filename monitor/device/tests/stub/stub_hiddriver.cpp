@@ -28,8 +28,9 @@ int Count() {
 
 void Note(const char* what) {
     EnterCriticalSection(&g_orderLock);
-    if (!g_order.empty())
+    if (!g_order.empty()) {
         g_order += ' ';
+    }
     g_order += what;
     LeaveCriticalSection(&g_orderLock);
 }
@@ -89,8 +90,9 @@ __declspec(dllexport) int SetFeature(unsigned char*, int) {
     return Count();
 }
 __declspec(dllexport) int GetFeature(unsigned char* buffer, int length) {
-    if (length >= 2)
+    if (length >= 2) {
         buffer[1] = 3;
+    }
     return Count();
 }
 __declspec(dllexport) int WriteUSB(unsigned char*, int) {
