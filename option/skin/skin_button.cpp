@@ -29,8 +29,19 @@ void SkinButton::SetFaces(int left, int top, int right, int bottom, HBITMAP norm
 }
 
 void SkinButton::SetTooltip(const std::string& text, bool active) {
+    tooltipText_ = text;
+    tooltipActive_ = active;
+    tooltipWanted_ = true;
+    // The tooltip control is made when the pointer first comes over the button: a page of many buttons would
+    // otherwise create as many popup windows before it can show itself.
+    if (tooltip_) {
+        ApplyTooltip();
+    }
+}
+
+void SkinButton::ApplyTooltip() {
     HWND hwnd = Handle();
-    if (!hwnd) {
+    if (!hwnd || !tooltipWanted_) {
         return;
     }
     if (!tooltip_) {
@@ -48,13 +59,13 @@ void SkinButton::SetTooltip(const std::string& text, bool active) {
     // The tooltip watches the button's mouse messages itself, which relays everything the button sees.
     tool.uFlags = TTF_SUBCLASS | TTF_TRANSPARENT; // a click on the tip reaches the button
     GetClientRect(hwnd, &tool.rect);
-    std::string copy = text;
+    std::string copy = tooltipText_;
     tool.lpszText = copy.data();
     if (SendMessageA(tooltip_, TTM_GETTOOLCOUNT, 0, 0) == 0) {
         SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     }
     SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
-    SendMessageA(tooltip_, TTM_ACTIVATE, active ? TRUE : FALSE, 0);
+    SendMessageA(tooltip_, TTM_ACTIVATE, tooltipActive_ ? TRUE : FALSE, 0);
 }
 
 void SkinButton::SetFontSize(int height, int width) {
@@ -153,6 +164,9 @@ void SkinButton::Draw(const DRAWITEMSTRUCT& item) {
 
 void SkinButton::OnMouseMove(int, int, WPARAM keys) {
     HWND hwnd = Handle();
+    if (!tooltip_ && tooltipWanted_) {
+        ApplyTooltip();
+    }
     if (GetCapture() != hwnd && GetActiveWindow() != nullptr && GetParent(hwnd) != nullptr) {
         hovered_ = true;
         SetCapture(hwnd);

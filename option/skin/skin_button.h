@@ -17,6 +17,7 @@ public:
     void SetFaces(int left, int top, int right, int bottom, HBITMAP normal, HBITMAP over, HBITMAP down,
                   HBITMAP disable);
     void SetCaption(const std::string& caption) { caption_ = caption; }
+    // Made on the pointer's first move over the button.
     void SetTooltip(const std::string& text, bool active);
     void SetFontSize(int height, int width);
     void SetCaptionColours(COLORREF normal, COLORREF hover, COLORREF pressed, COLORREF disabled);
@@ -45,6 +46,7 @@ protected:
     bool checked_ = false;
 
 private:
+    void ApplyTooltip();
     void OnDrawItem(const DRAWITEMSTRUCT& item) { Draw(item); }
     void OnMouseMove(int x, int y, WPARAM keys);
     void OnLButtonDown(int x, int y, WPARAM keys);
@@ -74,6 +76,9 @@ private:
     COLORREF pressedColour_ = 0xE60000;
     COLORREF normalColour_ = 0xE6E6E6;
     HWND tooltip_ = nullptr;
+    std::string tooltipText_;
+    bool tooltipActive_ = false;
+    bool tooltipWanted_ = false;
 };
 
 class ColorButton : public SkinButton {
