@@ -27,11 +27,6 @@ constexpr POINT kEntry6{16 + 105, 64 + 229};    // "6": entry 5
 constexpr POINT kEntry7{16 + 105, 64 + 258};    // "7": entry 6
 constexpr POINT kApply{754, 678};
 
-HWND OptionWindow() {
-    HWND w = FindWindowA(nullptr, kOptionWindowTitle);
-    return w && IsWindowVisible(w) ? w : nullptr;
-}
-
 // The showing menu windows of a thread of another process (its menus themselves are not readable from here).
 std::vector<HWND> MenuWindowsOfThread(DWORD thread) {
     std::vector<HWND> found;
@@ -173,18 +168,12 @@ TEST(ButtonPageEndToEnd, DpiShortcutKeySequenceAndMacroReachTheMouse) {
 
     ASSERT_TRUE(folder.StartMonitor("1"));
     ASSERT_TRUE(folder.WaitMonitorReady());
-    ASSERT_TRUE(e2e::WaitFor([] { return OptionWindow() != nullptr; }, 20000));
-    HWND option = OptionWindow();
+    ASSERT_TRUE(e2e::WaitFor([] { return optiontest::VisibleOptionWindow() != nullptr; }, 20000));
+    HWND option = optiontest::VisibleOptionWindow();
     SetForegroundWindow(option);
     ASSERT_TRUE(e2e::WaitFor([&] { return GetForegroundWindow() == option; }, 5000));
     // Monitor's read-back refreshes Option from the block: edits start after it ended.
-    ASSERT_TRUE(e2e::WaitFor(
-        [&] {
-            const std::string log = folder.Log();
-            const size_t get = log.find("GET 8B");
-            return get != std::string::npos && log.find("SET 03 00 0F D8 40 00 00 D5", get) != std::string::npos;
-        },
-        30000));
+    ASSERT_TRUE(optiontest::WaitForReadBackEnd(folder));
     BasicPage page(option);
 
     // DPI stage 3: 3500 DPI, the eleventh item of its menu.

@@ -14,11 +14,6 @@ namespace {
 constexpr POINT kProfile3{612, 33};
 constexpr POINT kApply{754, 678};
 
-HWND OptionWindow() {
-    HWND w = FindWindowA(nullptr, kOptionWindowTitle);
-    return w && IsWindowVisible(w) ? w : nullptr;
-}
-
 int OptionWindows() {
     int n = 0;
     for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, nullptr, kOptionWindowTitle)) != nullptr;) {
@@ -55,8 +50,8 @@ TEST(OptionEndToEnd, OneInstanceAndProfileThreeAppliedReachesTheMouse) {
     // "Monitor.exe 1" with the mouse present brings Option up.
     ASSERT_TRUE(folder.StartMonitor("1"));
     ASSERT_TRUE(folder.WaitMonitorReady());
-    ASSERT_TRUE(e2e::WaitFor([] { return OptionWindow() != nullptr; }, 20000));
-    HWND option = OptionWindow();
+    ASSERT_TRUE(e2e::WaitFor([] { return optiontest::VisibleOptionWindow() != nullptr; }, 20000));
+    HWND option = optiontest::VisibleOptionWindow();
     // A second Option ends at once and leaves the one window.
     EXPECT_EQ(0, folder.Run("Option.exe", ""));
     EXPECT_EQ(1, OptionWindows());
@@ -65,13 +60,7 @@ TEST(OptionEndToEnd, OneInstanceAndProfileThreeAppliedReachesTheMouse) {
     ASSERT_TRUE(e2e::WaitFor([&] { return GetForegroundWindow() == option; }, 5000));
     // Wait for Monitor's read-back to end before the edit: its DeviceStateRead refreshes Option from the block, and
     // the read-back ends with command 0x03 four seconds after that message.
-    ASSERT_TRUE(e2e::WaitFor(
-        [&] {
-            const std::string log = folder.Log();
-            const size_t get = log.find("GET 8B");
-            return get != std::string::npos && log.find("SET 03 00 0F D8 40 00 00 D5", get) != std::string::npos;
-        },
-        30000));
+    ASSERT_TRUE(optiontest::WaitForReadBackEnd(folder));
 
     // Profile 3, with a real click; its button turning to the pressed (blue) face tells that the click arrived,
     // which Apply below proves in the files and the mouse.

@@ -75,6 +75,21 @@ POINT Window::CentreOf(HWND control) const {
     return ::CentreOf(control);
 }
 
+HWND VisibleOptionWindow() {
+    HWND w = FindWindowA(nullptr, kOptionWindowTitle);
+    return w && IsWindowVisible(w) ? w : nullptr;
+}
+
+bool WaitForReadBackEnd(const e2e::ProgramFolder& folder) {
+    return PumpUntil(
+        [&] {
+            const std::string log = folder.Log();
+            const size_t get = log.find("GET 8B");
+            return get != std::string::npos && log.find("SET 03 00 0F D8 40 00 00 D5", get) != std::string::npos;
+        },
+        30000);
+}
+
 // The main window is found by a title search, which sends no message: a driver thread that sent one (GetWindowText
 // does) to the test thread while that thread waits for the driver would wait for ever.
 HWND DialogOverOption(DWORD thread) {

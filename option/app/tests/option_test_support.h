@@ -59,6 +59,12 @@ WarningRun ClickThroughWarning(POINT opener, bool ok, const std::function<bool()
 // The same for any skinned dialog: the driver clicks `button` (a point of the dialog's client area).
 WarningRun ClickThroughDialog(const std::function<void()>& open, POINT button, const std::function<bool()>& done);
 
+// Option.exe's main window when it is showing, else null.
+HWND VisibleOptionWindow();
+// Waits until Monitor's read-back after its start has ended (the 0x03 command after the read in the mouse's log): its
+// DeviceStateRead refreshes Option from the block, so edits made before its end could be dropped.
+bool WaitForReadBackEnd(const e2e::ProgramFolder& folder);
+
 // A showing dialog window of the thread other than Option's main window, or null.
 HWND DialogOverOption(DWORD thread);
 
