@@ -284,6 +284,8 @@ TEST_F(MacroPage, RecordedEditedMacroOnAButtonReachesTheMouseThroughMonitor) {
     folder.WriteMouseMemory(true, 1);
     ASSERT_TRUE(folder.StartMonitor());
     ASSERT_TRUE(folder.WaitMonitorReady());
+    // The read-back after Monitor's start refreshes Option from the block: the edits come after it.
+    ASSERT_TRUE(optiontest::WaitForReadBackEnd(folder));
     e2e::DebugOutput debug;
 
     optiontest::Window w(folder.Path());
