@@ -30,33 +30,10 @@ bool Await(const std::function<bool()>& pred, int ms = 3000) {
     return pred();
 }
 
-// The showing menu window of the thread whose menu is `menu` (any showing one for null).
-HWND MenuWindowShowing(DWORD thread, HMENU menu) {
-    struct Find {
-        HMENU menu;
-        HWND found;
-    } find{menu, nullptr};
-    EnumThreadWindows(
-        thread,
-        [](HWND w, LPARAM l) -> BOOL {
-            auto* f = reinterpret_cast<Find*>(l);
-            char name[16] = {};
-            GetClassNameA(w, name, sizeof name);
-            if (IsWindowVisible(w) && lstrcmpA(name, "#32768") == 0 &&
-                (!f->menu || reinterpret_cast<HMENU>(SendMessageA(w, MN_GETHMENU, 0, 0)) == f->menu)) {
-                f->found = w;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&find));
-    return find.found;
-}
-
 // From the driver thread: the menu a click opened, given once more when no menu shows in two seconds.
 HMENU AwaitMenu(DWORD thread, POINT opener) {
     for (int i = 0; i < 400; ++i) {
-        if (HWND w = MenuWindowShowing(thread, nullptr)) {
+        if (HWND w = MenuWindowOf(thread, nullptr)) {
             return reinterpret_cast<HMENU>(SendMessageA(w, MN_GETHMENU, 0, 0));
         }
         if (i == 200) {
@@ -80,18 +57,18 @@ void ClickItem(DWORD thread, HMENU menu, int position, int subPosition = -1) {
     MouseMoveTo(p.x, p.y);
     Sleep(60);
     if (subPosition < 0) {
-        ClickToClose(p, MenuWindowShowing(thread, menu));
+        ClickToClose(p, MenuWindowOf(thread, menu));
         return;
     }
     HMENU sub = GetSubMenu(menu, position);
     MouseClickAt(p.x, p.y);
-    if (!Await([&] { return MenuWindowShowing(thread, sub) != nullptr; })) {
+    if (!Await([&] { return MenuWindowOf(thread, sub) != nullptr; })) {
         return;
     }
     POINT q = ItemPoint(sub, subPosition);
     MouseMoveTo(q.x, q.y);
     Sleep(60);
-    ClickToClose(q, MenuWindowShowing(thread, sub));
+    ClickToClose(q, MenuWindowOf(thread, sub));
 }
 
 int PositionOf(const std::vector<MenuItemText>& items, int command) {
@@ -139,7 +116,7 @@ protected:
                     steps(menu);
                 }
             },
-            [&] { return page.MenusOpened() > before && !MenuWindowShowing(thread, nullptr) && done(); });
+            [&] { return page.MenusOpened() > before && !MenuWindowOf(thread, nullptr) && done(); });
     }
 
     // An entry's FunctionMenu: chooses `command` (looked up in the entry's layout), then `dialogSteps` drive the
@@ -174,7 +151,7 @@ protected:
                     }
                 }
             },
-            [&] { return !OtherDialogOf(thread, hwnd) && !MenuWindowShowing(thread, nullptr) && done(); });
+            [&] { return !OtherDialogOf(thread, hwnd) && !MenuWindowOf(thread, nullptr) && done(); });
     }
 
     OptionContext context;
@@ -203,7 +180,7 @@ TEST_F(Page, FunctionMenusShowEachEntrysItemsAndTheirCaptions) {
                 HMENU keys = GetSubMenu(menu, static_cast<int>(FunctionMenuFor(entry).top.size()) + 3);
                 submenuItems = GetMenuItemCount(keys);
                 firstSubmenuId = static_cast<int>(GetMenuItemID(keys, 0));
-                PostMessageA(MenuWindowShowing(thread, menu), WM_KEYDOWN, VK_ESCAPE, 0);
+                PostMessageA(MenuWindowOf(thread, menu), WM_KEYDOWN, VK_ESCAPE, 0);
             },
             [] { return true; });
         EXPECT_FALSE(run.rescued) << entry;
@@ -424,7 +401,7 @@ TEST_F(Page, DpiAndLightingMenusStoreAndCaptionAndTheGuardHoldsOffTheNextClick) 
     ASSERT_TRUE(PumpUntil([&] { return page.MenusOpened() > opened; }));
     PumpFor(100);
     EXPECT_EQ(lightType, Profile().LightType);
-    EXPECT_EQ(nullptr, MenuWindowShowing(thread, nullptr));
+    EXPECT_EQ(nullptr, MenuWindowOf(thread, nullptr));
 }
 
 TEST_F(Page, ColourDialogCancelKeepsTheSwatchAndOkStoresIt) {

@@ -248,21 +248,26 @@ bool MoveUntil(POINT p, const std::function<bool()>& done) {
 }
 
 // The top-level menu window of this thread that is showing, or null.
-HWND MenuWindowOf(DWORD thread) {
-    HWND found = nullptr;
+HWND MenuWindowOf(DWORD thread, HMENU menu) {
+    struct Find {
+        HMENU menu;
+        HWND found;
+    } find{menu, nullptr};
     EnumThreadWindows(
         thread,
         [](HWND w, LPARAM l) -> BOOL {
+            auto* f = reinterpret_cast<Find*>(l);
             char name[16] = {};
             GetClassNameA(w, name, sizeof name);
-            if (IsWindowVisible(w) && lstrcmpA(name, "#32768") == 0) {
-                *reinterpret_cast<HWND*>(l) = w;
+            if (IsWindowVisible(w) && lstrcmpA(name, "#32768") == 0 &&
+                (!f->menu || reinterpret_cast<HMENU>(SendMessageA(w, MN_GETHMENU, 0, 0)) == f->menu)) {
+                f->found = w;
                 return FALSE;
             }
             return TRUE;
         },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
+        reinterpret_cast<LPARAM>(&find));
+    return find.found;
 }
 
 ModalRun DriveModalRun(HWND except, const std::function<bool()>& open, const std::function<void()>& steps) {

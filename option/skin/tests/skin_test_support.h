@@ -36,8 +36,8 @@ COLORREF ScreenPixel(POINT p);
 std::string TextOf(HWND hwnd);
 // A visible top-level dialog window ("#32770") of the thread other than `except`, or null.
 HWND OtherDialogOf(DWORD thread, HWND except);
-// The visible top-level menu window ("#32768") of the thread, or null.
-HWND MenuWindowOf(DWORD thread);
+// The visible top-level menu window ("#32768") of the thread showing `menu` (any menu for null), or null.
+HWND MenuWindowOf(DWORD thread, HMENU menu = nullptr);
 
 // Clicks (or moves onto) a point and waits for what it does. Under Wine on Xvfb an injected click or move is now and
 // then lost on its way through the X server; one without effect in 1.5 s is given once more.
