@@ -15,6 +15,8 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 namespace e2e {
 
@@ -168,7 +170,7 @@ LRESULT CALLBACK OptionStandIn::Proc(HWND hwnd, UINT message, WPARAM wParam, LPA
 
 // --- ProgramFolder ---
 
-ProgramFolder::ProgramFolder() {
+ProgramFolder::ProgramFolder(Transport transport) : transport_(transport) {
     static int counter = 0;
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
@@ -181,8 +183,15 @@ ProgramFolder::ProgramFolder() {
     fs::create_directories(path_ + "config", error);
     const std::string bin = BinFolder();
     ready_ = !bin.empty();
-    for (const char* file : {"Monitor.exe", "VexelOSD.exe", "hiddriver.dll", "mousectl.exe", "lan.dll"}) {
-        if (!CopyFileA((bin + file).c_str(), (path_ + file).c_str(), FALSE)) {
+    std::vector<std::pair<std::string, std::string>> files = {
+        {"Monitor.exe", "Monitor.exe"}, {"VexelOSD.exe", "VexelOSD.exe"}, {"lan.dll", "lan.dll"}};
+    if (transport == Transport::VirtualMouse) {
+        files.insert(files.end(), {{"hiddriver.dll", "hiddriver.dll"}, {"mousectl.exe", "mousectl.exe"}});
+    } else {
+        files.push_back({"hidtransport\\hiddriver.dll", "hiddriver.dll"});
+    }
+    for (const auto& [from, to] : files) {
+        if (!CopyFileA((bin + from).c_str(), (path_ + to).c_str(), FALSE)) {
             ready_ = false;
         }
     }
@@ -233,11 +242,12 @@ bool ProgramFolder::StartMonitor(const std::string& arguments) {
 }
 
 bool ProgramFolder::WaitMonitorReady(DWORD timeoutMs) {
+    const bool virtualMouse = transport_ == Transport::VirtualMouse;
     return PumpUntil(
-        [] {
+        [&] {
             return FindWindowA(nullptr, kMonitorWindowTitle) != nullptr &&
-                   FindWindowExA(HWND_MESSAGE, nullptr, vmouse::kControlWindowClass, vmouse::kControlWindowTitle) !=
-                       nullptr;
+                   (!virtualMouse || FindWindowExA(HWND_MESSAGE, nullptr, vmouse::kControlWindowClass,
+                                                   vmouse::kControlWindowTitle) != nullptr);
         },
         timeoutMs);
 }

@@ -73,11 +73,15 @@ private:
     std::vector<UINT> received_;
 };
 
-// A program folder of its own in the temporary folder, with Monitor, the OSD program, the virtual mouse, mousectl,
-// lan.dll, the shipped config.ini and an empty VexelOSD.log; removed at the end.
+// Which hiddriver.dll a program folder gets: the virtual mouse (with mousectl), or the transport to the real mouse
+// over the platform's HID stack (bin\hidtransport\hiddriver.dll).
+enum class Transport { VirtualMouse, HidStack };
+
+// A program folder of its own in the temporary folder, with Monitor, the OSD program, the transport (by default the
+// virtual mouse and mousectl), lan.dll, the shipped config.ini and an empty VexelOSD.log; removed at the end.
 class ProgramFolder {
 public:
-    ProgramFolder();
+    explicit ProgramFolder(Transport transport = Transport::VirtualMouse);
     // A folder that holds the programs already (an installed one): nothing is copied; it is removed at the end too.
     explicit ProgramFolder(const std::string& existingFolder);
     ~ProgramFolder();
@@ -92,7 +96,7 @@ public:
     bool StartMonitor(const std::string& arguments = "");
     DWORD MonitorPid() const { return monitorPid_; }
     HANDLE MonitorProcess() const { return monitor_; }
-    // Waits for "Tarvex Monitor" and for the virtual mouse's control window.
+    // Waits for "Tarvex Monitor" and, with the virtual mouse, for its control window.
     bool WaitMonitorReady(DWORD timeoutMs = 20000);
     // WM_CLOSE to Monitor, then waits for it and for the OSD program to end.
     bool StopMonitor();
@@ -110,6 +114,7 @@ public:
 
 private:
     std::string path_;
+    Transport transport_ = Transport::VirtualMouse;
     bool ready_ = false;
     HANDLE monitor_ = nullptr;
     DWORD monitorPid_ = 0;

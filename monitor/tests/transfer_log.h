@@ -81,6 +81,32 @@ inline std::vector<ExpectedTransfer> ExpectedApplyAll(const ShareData& data) {
     return expected;
 }
 
+// The same from a golden transfer list (monitor/device/tests/golden): "SET hex", "WRITE hex" and "PAUSE ms" lines,
+// '#' comments.
+inline std::vector<ExpectedTransfer> ExpectedFromGolden(const std::string& golden) {
+    std::vector<ExpectedTransfer> expected;
+    int pause = 0;
+    size_t at = 0;
+    while (at < golden.size()) {
+        size_t end = golden.find('\n', at);
+        if (end == std::string::npos) {
+            end = golden.size();
+        }
+        std::string line = golden.substr(at, end - at);
+        at = end + 1;
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line.rfind("PAUSE ", 0) == 0) {
+            pause += std::atoi(line.c_str() + 6);
+        } else if (line.rfind("SET ", 0) == 0 || line.rfind("WRITE ", 0) == 0) {
+            expected.push_back({line, pause});
+            pause = 0;
+        }
+    }
+    return expected;
+}
+
 inline std::vector<std::string> Texts(const std::vector<ExpectedTransfer>& transfers) {
     std::vector<std::string> texts;
     for (const ExpectedTransfer& t : transfers) {

@@ -1,0 +1,223 @@
+// The test mouse under Wine's own HID stack, driven with the platform's HID API: the device shows the configuration
+// collection with Monitor's ids, every report reaches the virtual mouse's model as the virtual mouse would receive
+// it, input reports come back, and the device can be pulled out and plugged in again.
+#include <windows.h>
+
+#include <hidsdi.h>
+
+#include "hidtransport/tests/driver/test_mouse_host.h"
+#include "monitor/device/hid_binding.h"
+#include "testing/pump.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace testmouse;
+
+namespace {
+
+std::string DriverFolder() {
+    const char* bin = std::getenv("KORVANE_BIN_DIR");
+    if (bin == nullptr) {
+        return {};
+    }
+    // A Unix path of the build: Wine maps it on drive Z:.
+    std::string path = std::string("Z:") + bin;
+    for (char& c : path) {
+        c = c == '/' ? '\\' : c;
+    }
+    return path + "\\";
+}
+
+// An 8-byte command report with its checksum, as Monitor builds it, behind report id 1.
+std::vector<uint8_t> Command(std::initializer_list<uint8_t> bytes) {
+    const std::array<uint8_t, 8> report = vmouse::MakeReport(bytes);
+    std::vector<uint8_t> buffer{1};
+    buffer.insert(buffer.end(), report.begin(), report.end());
+    return buffer;
+}
+
+// An output report: the id, the block, zeros up to the collection's 33 bytes.
+std::vector<uint8_t> Block(uint8_t id, const std::vector<uint8_t>& data) {
+    std::vector<uint8_t> buffer{id};
+    buffer.insert(buffer.end(), data.begin(), data.end());
+    buffer.resize(33, 0);
+    return buffer;
+}
+
+class Handle {
+public:
+    explicit Handle(HANDLE h) : h_(h) {}
+    ~Handle() {
+        if (h_ != INVALID_HANDLE_VALUE) {
+            CloseHandle(h_);
+        }
+    }
+    HANDLE get() const { return h_; }
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE h_;
+};
+
+HANDLE OpenCollection(DWORD access, DWORD flags = 0) {
+    return CreateFileA(TestMouseDevice::CollectionPath().c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_EXISTING, flags, nullptr);
+}
+
+class HidStack : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(DriverFolder().empty());
+        ASSERT_TRUE(device_.Plug()) << "the test mouse's HID collection did not appear";
+        ASSERT_TRUE(server_.Start()) << "the test mouse's control device is missing";
+    }
+    void TearDown() override {
+        server_.Stop();
+        EXPECT_TRUE(device_.Unplug());
+    }
+    TestMouseDevice device_{DriverFolder()};
+    DeviceServer server_;
+};
+
+} // namespace
+
+TEST_F(HidStack, ReportsReachTheMouseModelAndComeBack) {
+    vmouse::Memory memory = vmouse::FactoryMemory();
+    memory.selectedStage = 5; // factory memory says 2
+    server_.SetMemory(memory);
+
+    // Enumeration opens with no access rights: the attributes and the collection's capabilities.
+    {
+        Handle probe(OpenCollection(0));
+        ASSERT_TRUE(probe.valid());
+        HIDD_ATTRIBUTES attributes{};
+        attributes.Size = sizeof attributes;
+        ASSERT_TRUE(HidD_GetAttributes(probe.get(), &attributes));
+        EXPECT_EQ(kMouseVendorId, attributes.VendorID);
+        EXPECT_EQ(kMouseProductId, attributes.ProductID);
+        PHIDP_PREPARSED_DATA preparsed = nullptr;
+        ASSERT_TRUE(HidD_GetPreparsedData(probe.get(), &preparsed));
+        HIDP_CAPS caps{};
+        EXPECT_EQ(HIDP_STATUS_SUCCESS, HidP_GetCaps(preparsed, &caps));
+        HidD_FreePreparsedData(preparsed);
+        EXPECT_EQ(0xFF00, caps.UsagePage);
+        EXPECT_EQ(0x01, caps.Usage);
+        EXPECT_EQ(1 + 8, caps.FeatureReportByteLength);
+        EXPECT_EQ(1 + 32, caps.OutputReportByteLength);
+        EXPECT_EQ(1 + 4, caps.InputReportByteLength);
+    }
+
+    Handle mouse(OpenCollection(GENERIC_READ | GENERIC_WRITE, FILE_FLAG_OVERLAPPED));
+    ASSERT_TRUE(mouse.valid());
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    auto write = [&](const std::vector<uint8_t>& buffer) {
+        ResetEvent(overlapped.hEvent);
+        DWORD written = 0;
+        if (!WriteFile(mouse.get(), buffer.data(), static_cast<DWORD>(buffer.size()), nullptr, &overlapped) &&
+            GetLastError() != ERROR_IO_PENDING) {
+            return false;
+        }
+        return GetOverlappedResult(mouse.get(), &overlapped, &written, TRUE) != FALSE;
+    };
+
+    // The read-back: command 0x8B, then the answer from the model's memory.
+    std::vector<uint8_t> readBack = Command({0x8B});
+    ASSERT_TRUE(HidD_SetFeature(mouse.get(), readBack.data(), static_cast<ULONG>(readBack.size())));
+    std::vector<uint8_t> answer(9, 0);
+    answer[0] = 1;
+    ASSERT_TRUE(HidD_GetFeature(mouse.get(), answer.data(), static_cast<ULONG>(answer.size())));
+    const std::array<uint8_t, 8> expectedAnswer = vmouse::MakeReport({0x8B, 5});
+    EXPECT_EQ(std::vector<uint8_t>(expectedAnswer.begin(), expectedAnswer.end()),
+              std::vector<uint8_t>(answer.begin() + 1, answer.end()));
+
+    // DPI stages: the command, then its 8-byte block as report 2 in the padded 33-byte buffer.
+    std::vector<uint8_t> stages = Command({0x11, 0x06, 0x08});
+    ASSERT_TRUE(HidD_SetFeature(mouse.get(), stages.data(), static_cast<ULONG>(stages.size())));
+    const std::vector<uint8_t> table = {0x04, 0x06, 0x86, 0x26, 0x45, 0x47, 0x80, 0x80};
+    ASSERT_TRUE(write(Block(2, table)));
+    EXPECT_TRUE(std::equal(table.begin(), table.end(), server_.Memory().dpiTable.begin()));
+
+    // A button page: two 32-byte blocks as report 3. A 32-byte block where the mouse waits for 8 bytes is refused,
+    // and the refusal reaches the host.
+    std::vector<uint8_t> page = Command({0x12, 0x02, 0x40});
+    ASSERT_TRUE(HidD_SetFeature(mouse.get(), page.data(), static_cast<ULONG>(page.size())));
+    std::vector<uint8_t> first(32), second(32);
+    for (int i = 0; i < 32; ++i) {
+        first[i] = static_cast<uint8_t>(0x40 + i);
+        second[i] = static_cast<uint8_t>(0xA0 + i);
+    }
+    ASSERT_TRUE(write(Block(3, first)));
+    ASSERT_TRUE(write(Block(3, second)));
+    const vmouse::Memory after = server_.Memory();
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), after.buttons.begin() + 64));
+    EXPECT_TRUE(std::equal(second.begin(), second.end(), after.buttons.begin() + 96));
+    ASSERT_TRUE(HidD_SetFeature(mouse.get(), stages.data(), static_cast<ULONG>(stages.size())));
+    EXPECT_FALSE(write(Block(3, first)));
+    EXPECT_EQ(table, std::vector<uint8_t>(server_.Memory().dpiTable.begin(), server_.Memory().dpiTable.end()));
+
+    const std::string log = server_.Log();
+    EXPECT_NE(std::string::npos, log.find(" SET 8B 00 00 00 00 00 00 74\n"));
+    EXPECT_NE(std::string::npos, log.find(" GET 8B 05 00 00 00 00 00 6F\n"));
+    EXPECT_NE(std::string::npos, log.find(" WRITE 04 06 86 26 45 47 80 80\n"));
+    EXPECT_NE(std::string::npos, log.find("# "));
+
+    // An input report for DPI stage 3 comes back as the device sent it.
+    std::vector<uint8_t> input(5, 0);
+    ResetEvent(overlapped.hEvent);
+    DWORD read = 0;
+    const bool pending = !ReadFile(mouse.get(), input.data(), 5, nullptr, &overlapped);
+    ASSERT_TRUE(!pending || GetLastError() == ERROR_IO_PENDING);
+    ASSERT_TRUE(server_.RaiseEvent(0x0700, 3));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(overlapped.hEvent, 5000));
+    ASSERT_TRUE(GetOverlappedResult(mouse.get(), &overlapped, &read, FALSE));
+    EXPECT_EQ(5u, read);
+    EXPECT_EQ((std::vector<uint8_t>{4, 0x00, 0x07, 0x03, 0x00}), input);
+    CloseHandle(overlapped.hEvent);
+}
+
+TEST_F(HidStack, PulledOutAndPluggedInAgain) {
+    Handle mouse(OpenCollection(GENERIC_READ | GENERIC_WRITE));
+    ASSERT_TRUE(mouse.valid());
+    std::vector<uint8_t> rate = Command({0x01, 0x01});
+    ASSERT_TRUE(HidD_SetFeature(mouse.get(), rate.data(), static_cast<ULONG>(rate.size())));
+    EXPECT_EQ(1, server_.Memory().pollingInterval);
+
+    // A transfer that the mouse never answers ends with the device, at once.
+    server_.Hold(true);
+    std::vector<uint8_t> slow = Command({0x01, 0x08});
+    ULONGLONG ended = 0;
+    bool result = true;
+    std::thread transfer([&] {
+        result = HidD_SetFeature(mouse.get(), slow.data(), static_cast<ULONG>(slow.size()));
+        ended = GetTickCount64();
+    });
+    ASSERT_TRUE(PumpUntil([&] { return server_.Transfers() == 2; }, 5000));
+    const ULONGLONG pulled = GetTickCount64();
+    ASSERT_TRUE(device_.Unplug());
+    transfer.join();
+    EXPECT_FALSE(result);
+    EXPECT_LT(ended - pulled, 1000u) << "the removal took " << device_.LastChangeMs() << " ms";
+    server_.Hold(false);
+
+    // The old handle is dead; the device is gone from the enumeration.
+    EXPECT_FALSE(HidD_SetFeature(mouse.get(), rate.data(), static_cast<ULONG>(rate.size())));
+    EXPECT_TRUE(TestMouseDevice::CollectionPath().empty());
+
+    // Plugged in again: a new handle reaches the same mouse.
+    ASSERT_TRUE(device_.Plug());
+    Handle again(OpenCollection(GENERIC_READ | GENERIC_WRITE));
+    ASSERT_TRUE(again.valid());
+    std::vector<uint8_t> rate4 = Command({0x01, 0x04});
+    EXPECT_TRUE(HidD_SetFeature(again.get(), rate4.data(), static_cast<ULONG>(rate4.size())));
+    EXPECT_EQ(4, server_.Memory().pollingInterval);
+    std::printf("test mouse: plugged in %llu ms\n", device_.LastChangeMs());
+}
