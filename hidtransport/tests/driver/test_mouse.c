@@ -96,8 +96,9 @@ static KORVANE_HID_XFER_PACKET* PacketOf(IRP* irp) {
     return (KORVANE_HID_XFER_PACKET*)irp->UserBuffer;
 }
 
-// Fills the server's request with the host transfer. Both IRPs are off every list.
-static void HandOut(IRP* transfer, IRP* serverWait) {
+// Fills the server's request with the host transfer. Called with g.lock held, so that a removal cannot complete the
+// transfer meanwhile; the caller completes the server's request after releasing it.
+static void FillTransfer(IRP* transfer, IRP* serverWait) {
     KorvaneTestTransfer* out = (KorvaneTestTransfer*)serverWait->AssociatedIrp.SystemBuffer;
     KORVANE_HID_XFER_PACKET* packet = PacketOf(transfer);
     ULONG length = packet->reportBufferLen;
@@ -115,7 +116,7 @@ static void HandOut(IRP* transfer, IRP* serverWait) {
         RtlCopyMemory(out->data, packet->reportBuffer, length);
     }
     out->length = length;
-    Complete(serverWait, STATUS_SUCCESS, sizeof *out);
+    serverWait->IoStatus.Information = sizeof *out;
 }
 
 // Takes the oldest request of a list whose cancel routine has not started; NULL when there is none.
@@ -163,9 +164,12 @@ static NTSTATUS ForwardTransfer(DEVICE_OBJECT* fdo, IRP* irp, ULONG kind) {
     IoMarkIrpPending(irp);
     serverWait = PopCancellable(&g.serverWait);
     InsertTailList(serverWait ? &g.handedOut : &g.waiting, &irp->Tail.Overlay.ListEntry);
+    if (serverWait) {
+        FillTransfer(irp, serverWait);
+    }
     KeReleaseSpinLock(&g.lock, irql);
     if (serverWait) {
-        HandOut(irp, serverWait);
+        Complete(serverWait, STATUS_SUCCESS, serverWait->IoStatus.Information);
     }
     return STATUS_PENDING;
 }
@@ -215,7 +219,7 @@ static NTSTATUS Answer(IRP* irp) {
 
 static NTSTATUS NextTransfer(IRP* irp) {
     IO_STACK_LOCATION* stack = IoGetCurrentIrpStackLocation(irp);
-    IRP* transfer = NULL;
+    BOOLEAN handedOut = FALSE;
     KIRQL irql;
 
     if (stack->Parameters.DeviceIoControl.OutputBufferLength < sizeof(KorvaneTestTransfer)) {
@@ -224,8 +228,9 @@ static NTSTATUS NextTransfer(IRP* irp) {
     KeAcquireSpinLock(&g.lock, &irql);
     if (!IsListEmpty(&g.waiting)) {
         LIST_ENTRY* entry = RemoveHeadList(&g.waiting);
-        transfer = CONTAINING_RECORD(entry, IRP, Tail.Overlay.ListEntry);
         InsertTailList(&g.handedOut, entry);
+        FillTransfer(CONTAINING_RECORD(entry, IRP, Tail.Overlay.ListEntry), irp);
+        handedOut = TRUE;
     } else {
         IoSetCancelRoutine(irp, CancelServerWait);
         if (irp->Cancel && IoSetCancelRoutine(irp, NULL)) {
@@ -236,9 +241,8 @@ static NTSTATUS NextTransfer(IRP* irp) {
         InsertTailList(&g.serverWait, &irp->Tail.Overlay.ListEntry);
     }
     KeReleaseSpinLock(&g.lock, irql);
-    if (transfer) {
-        HandOut(transfer, irp);
-        return STATUS_SUCCESS;
+    if (handedOut) {
+        return Complete(irp, STATUS_SUCCESS, irp->IoStatus.Information);
     }
     return STATUS_PENDING;
 }
@@ -247,8 +251,7 @@ static NTSTATUS NextTransfer(IRP* irp) {
 // the report was queued.
 static IRP* DeliverLocked(TestMouse* mouse, const UCHAR* data, ULONG length) {
     if (!IsListEmpty(&mouse->reads)) {
-        IRP* read = CONTAINING_RECORD(RemoveHeadList(&mouse->reads), IRP, Tail.Overlay.ListEntry);
-        return read;
+        return CONTAINING_RECORD(RemoveHeadList(&mouse->reads), IRP, Tail.Overlay.ListEntry);
     }
     if (mouse->inputCount < QUEUED_INPUTS) {
         RtlCopyMemory(mouse->inputs[mouse->inputCount].data, data, length);

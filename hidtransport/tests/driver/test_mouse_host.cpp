@@ -1,6 +1,10 @@
 #include <windows.h>
 
+#include <dbt.h>
+// The HID library's header declares its functions without C linkage.
+extern "C" {
 #include <hidsdi.h>
+}
 #include <newdev.h>
 #include <setupapi.h>
 
@@ -8,6 +12,8 @@
 #include "hidtransport/tests/driver/test_mouse_host.h"
 #include "testing/pump.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace testmouse {
@@ -74,7 +80,8 @@ std::string TestMouseDevice::CollectionPath() {
     if (set == INVALID_HANDLE_VALUE) {
         return found;
     }
-    SP_DEVICE_INTERFACE_DATA iface{sizeof iface};
+    SP_DEVICE_INTERFACE_DATA iface{};
+    iface.cbSize = sizeof iface;
     for (DWORD i = 0; found.empty() && SetupDiEnumDeviceInterfaces(set, nullptr, &kHidInterface, i, &iface); ++i) {
         union {
             SP_DEVICE_INTERFACE_DETAIL_DATA_A detail;
@@ -107,7 +114,8 @@ bool TestMouseDevice::RemoveDevices() {
         return false;
     }
     bool ok = true;
-    SP_DEVINFO_DATA device{sizeof device};
+    SP_DEVINFO_DATA device{};
+    device.cbSize = sizeof device;
     for (DWORD i = 0; SetupDiEnumDeviceInfo(set, i, &device); ++i) {
         if (IsTestMouse(set, device) && !SetupDiCallClassInstaller(DIF_REMOVE, set, &device)) {
             ok = false;
@@ -125,7 +133,8 @@ bool TestMouseDevice::Plug(DWORD timeoutMs) {
     if (set == INVALID_HANDLE_VALUE) {
         return false;
     }
-    SP_DEVINFO_DATA device{sizeof device};
+    SP_DEVINFO_DATA device{};
+    device.cbSize = sizeof device;
     const GUID noClass{};
     static const char hardwareIds[] = KORVANE_TEST_MOUSE_HARDWARE_ID "\0";
     const bool registered =
