@@ -260,7 +260,10 @@ bool ProgramFolder::StopMonitor() {
         PostMessageA(monitor, WM_CLOSE, 0, 0);
     }
     bool ended = PumpUntil([&] { return WaitForSingleObject(monitor_, 0) == WAIT_OBJECT_0; }, 20000);
-    if (!ended) {
+    monitorExitCode_ = STILL_ACTIVE;
+    if (ended) {
+        GetExitCodeProcess(monitor_, &monitorExitCode_);
+    } else {
         TerminateProcess(monitor_, 1);
     }
     CloseHandle(monitor_);

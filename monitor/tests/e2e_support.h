@@ -100,6 +100,8 @@ public:
     bool WaitMonitorReady(DWORD timeoutMs = 20000);
     // WM_CLOSE to Monitor, then waits for it and for the OSD program to end.
     bool StopMonitor();
+    // The exit code of the Monitor that StopMonitor saw end (STILL_ACTIVE when it had to be ended).
+    DWORD MonitorExitCode() const { return monitorExitCode_; }
 
     // Runs "<program> <arguments>" in the folder and returns its exit code (-1 when it did not end in time).
     int Run(const std::string& program, const std::string& arguments, DWORD timeoutMs = 20000);
@@ -118,6 +120,7 @@ private:
     bool ready_ = false;
     HANDLE monitor_ = nullptr;
     DWORD monitorPid_ = 0;
+    DWORD monitorExitCode_ = STILL_ACTIVE;
 };
 
 // Keeps the pointer values of HKCU\Control Panel\Mouse and Desktop and puts them back, so that the tests leave
