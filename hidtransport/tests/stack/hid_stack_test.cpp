@@ -16,6 +16,7 @@ extern "C" {
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -198,19 +199,20 @@ TEST_F(HidStack, PulledOutAndPluggedInAgain) {
     // A transfer that the mouse never answers ends with the device, at once.
     server_.Hold(true);
     std::vector<uint8_t> slow = Command({0x01, 0x08});
-    ULONGLONG ended = 0;
-    bool result = true;
+    std::atomic<ULONGLONG> ended{0};
+    std::atomic<bool> result{true};
     std::thread transfer([&] {
         result = HidD_SetFeature(mouse.get(), slow.data(), static_cast<ULONG>(slow.size()));
         ended = GetTickCount64();
     });
-    ASSERT_TRUE(PumpUntil([&] { return server_.Transfers() == 2; }, 5000));
+    EXPECT_TRUE(PumpUntil([&] { return server_.Transfers() == 2; }, 5000)); // no ASSERT: the thread must be joined
     const ULONGLONG pulled = GetTickCount64();
-    ASSERT_TRUE(device_.Unplug());
+    EXPECT_TRUE(device_.Unplug());
+    EXPECT_TRUE(PumpUntil([&] { return ended != 0; }, 5000)) << "the transfer outlived its device";
+    server_.Hold(false); // a transfer still waiting ends now
     transfer.join();
     EXPECT_FALSE(result);
     EXPECT_LT(ended - pulled, 1000u) << "the removal took " << device_.LastChangeMs() << " ms";
-    server_.Hold(false);
 
     // The old handle is dead; the device is gone from the enumeration.
     EXPECT_FALSE(HidD_SetFeature(mouse.get(), rate.data(), static_cast<ULONG>(rate.size())));

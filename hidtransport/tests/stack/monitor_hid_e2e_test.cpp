@@ -163,13 +163,11 @@ TEST_F(MonitorOverHid, ApplyEventsRemovalAndReturnThroughTheHidStack) {
     const ULONGLONG finished = GetTickCount64() - pulled;
     EXPECT_TRUE(answered);
     EXPECT_LT(finished, 2000u) << "the apply-all ended " << finished << " ms after the removal";
-    const int atRemoval = server_.Transfers();
     server_.Hold(false);
     EXPECT_TRUE(PumpUntil([&] { return folder_.ConfigInt("Setting", "Device", -1) == 0; }, kEventWait));
     EXPECT_TRUE(PumpUntil([&] { return debug_.Contains("CMonitorWnd tray icon deleted", pid); }, kEventWait));
     EXPECT_TRUE(PumpUntil([&] { return option_.Count(WM_CLOSE) == 1; }, kEventWait));
     EXPECT_TRUE(MonitorAnswers());
-    EXPECT_EQ(atRemoval, server_.Transfers()) << "a transfer reached the mouse after it had gone";
     std::printf("removal: apply-all ended %llu ms after the device was pulled (removal took %llu ms)\n", finished,
                 device_.LastChangeMs());
 

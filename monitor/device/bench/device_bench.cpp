@@ -1,9 +1,12 @@
 // Wall time of real apply-alls through the virtual mouse (a private copy of bin/hiddriver.dll in a temporary folder)
 // against the protocol's own sum of pauses, 2.9 s plus 0.4 s per used sequence slot. Not a test: run it by hand.
-//   device_bench.exe [rounds]
+//   device_bench.exe [rounds] [hid]
+// With "hid" the transport is the one to the real mouse (bin/hidtransport/hiddriver.dll) and the mouse is the test
+// mouse, installed into the prefix for the run, through the platform's HID stack.
 #include <windows.h>
 
 #include "common/messages.h"
+#include "hidtransport/tests/driver/test_mouse_host.h"
 #include "monitor/device/device_worker.h"
 #include "monitor/device/hid_binding.h"
 #include "monitor/device/tests/test_profiles.h"
@@ -11,7 +14,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -36,11 +41,23 @@ std::unique_ptr<ShareData> ElevenSlots() {
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2;
+    const bool hid = argc > 2 && std::strcmp(argv[2], "hid") == 0;
     TempFolder folder;
     const std::string bin = ProgramFolderOfThisExe();
-    if (!folder.CopyFrom(bin + "hiddriver.dll", "hiddriver.dll")) {
-        std::printf("device_bench: no hiddriver.dll in %s\n", bin.c_str());
+    const std::string transport = bin + (hid ? "hidtransport\\hiddriver.dll" : "hiddriver.dll");
+    if (!folder.CopyFrom(transport, "hiddriver.dll")) {
+        std::printf("device_bench: no %s\n", transport.c_str());
         return 1;
+    }
+    std::optional<testmouse::TestMouseDevice> testMouse;
+    testmouse::DeviceServer server;
+    if (hid) {
+        testMouse.emplace(bin);
+        if (!testMouse->Plug() || !server.Start()) {
+            std::printf("device_bench: the test mouse could not be installed\n");
+            return 1;
+        }
+        std::printf("test mouse plugged in %llu ms\n", testMouse->LastChangeMs());
     }
     HidBinding binding;
     if (!binding.Load(folder.Path())) {
@@ -52,7 +69,7 @@ int main(int argc, char** argv) {
     binding.OpenDevMonitor(window, DeviceEvent, DevicePresence);
     binding.OpenFeatureDevice();
     if (binding.OpenReportDevice() == 0) {
-        std::printf("device_bench: the virtual mouse is not plugged\n");
+        std::printf("device_bench: the mouse is not there\n");
         return 1;
     }
 
