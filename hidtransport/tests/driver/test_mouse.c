@@ -455,18 +455,38 @@ static NTSTATUS NTAPI AddDevice(DRIVER_OBJECT* driver, DEVICE_OBJECT* fdo) {
 
 // The control device's requests; everything else belongs to hidclass.
 static NTSTATUS NTAPI Create(DEVICE_OBJECT* device, IRP* irp) {
+    KIRQL irql;
     if (device != g.control) {
         return hidclassCreate(device, irp);
     }
-    InterlockedIncrement(&g.serverHandles);
+    KeAcquireSpinLock(&g.lock, &irql);
+    ++g.serverHandles;
+    KeReleaseSpinLock(&g.lock, irql);
     return Complete(irp, STATUS_SUCCESS, 0);
 }
 
+// The server has gone: the transfers it left unanswered end now, not never.
 static NTSTATUS NTAPI Close(DEVICE_OBJECT* device, IRP* irp) {
+    LIST_ENTRY failed;
+    KIRQL irql;
     if (device != g.control) {
         return hidclassClose(device, irp);
     }
-    InterlockedDecrement(&g.serverHandles);
+    InitializeListHead(&failed);
+    KeAcquireSpinLock(&g.lock, &irql);
+    if (--g.serverHandles == 0) {
+        while (!IsListEmpty(&g.waiting)) {
+            InsertTailList(&failed, RemoveHeadList(&g.waiting));
+        }
+        while (!IsListEmpty(&g.handedOut)) {
+            InsertTailList(&failed, RemoveHeadList(&g.handedOut));
+        }
+    }
+    KeReleaseSpinLock(&g.lock, irql);
+    while (!IsListEmpty(&failed)) {
+        Complete(CONTAINING_RECORD(RemoveHeadList(&failed), IRP, Tail.Overlay.ListEntry), STATUS_DEVICE_NOT_CONNECTED,
+                 0);
+    }
     return Complete(irp, STATUS_SUCCESS, 0);
 }
 

@@ -66,6 +66,47 @@ private:
     HDEVNOTIFY notify_ = nullptr;
 };
 
+std::string FileText(const std::string& path) {
+    std::string text;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return text;
+    }
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) {
+        text.append(chunk, got);
+    }
+    CloseHandle(file);
+    return text;
+}
+
+// Wine starts the driver again with the next session when a run left its device behind, and a loaded driver's file
+// cannot be replaced: the install would then keep an older build's driver. Stopping the service unloads it.
+void UnloadStaleDriver(const std::string& driverFolder) {
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    const std::string installed = std::string(system) + "\\drivers\\" KORVANE_TEST_MOUSE_SERVICE ".sys";
+    if (FileText(installed) == FileText(driverFolder + KORVANE_TEST_MOUSE_SERVICE ".sys")) {
+        return;
+    }
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service =
+        manager ? OpenServiceA(manager, KORVANE_TEST_MOUSE_SERVICE, SERVICE_STOP | SERVICE_QUERY_STATUS) : nullptr;
+    SERVICE_STATUS status{};
+    if (service && ControlService(service, SERVICE_CONTROL_STOP, &status)) {
+        PumpUntil([&] { return QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_STOPPED; },
+                  10000);
+    }
+    if (service) {
+        CloseServiceHandle(service);
+    }
+    if (manager) {
+        CloseServiceHandle(manager);
+    }
+}
+
 } // namespace
 
 // --- TestMouseDevice ---
@@ -129,6 +170,7 @@ bool TestMouseDevice::Plug(DWORD timeoutMs) {
     InterfaceWatch watch;
     const ULONGLONG start = GetTickCount64();
     RemoveDevices();
+    UnloadStaleDriver(driverFolder_);
     HDEVINFO set = SetupDiCreateDeviceInfoList(nullptr, nullptr);
     if (set == INVALID_HANDLE_VALUE) {
         return false;

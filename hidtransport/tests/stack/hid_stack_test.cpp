@@ -226,4 +226,20 @@ TEST_F(HidStack, PulledOutAndPluggedInAgain) {
     EXPECT_TRUE(HidD_SetFeature(again.get(), rate4.data(), static_cast<ULONG>(rate4.size())));
     EXPECT_EQ(4, server_.Memory().pollingInterval);
     std::printf("test mouse: plugged in %llu ms\n", device_.LastChangeMs());
+
+    // A server that goes away leaves no transfer waiting for it.
+    server_.Hold(true);
+    ended = 0;
+    std::thread orphan([&] {
+        result = HidD_SetFeature(again.get(), slow.data(), static_cast<ULONG>(slow.size()));
+        ended = GetTickCount64();
+    });
+    EXPECT_TRUE(PumpUntil([&] { return server_.Transfers() == 4; }, 5000));
+    server_.Stop();
+    EXPECT_TRUE(PumpUntil([&] { return ended != 0; }, 5000)) << "the transfer outlived the server";
+    if (ended == 0) {
+        device_.Unplug(); // so that the thread ends
+    }
+    orphan.join();
+    EXPECT_FALSE(result);
 }
