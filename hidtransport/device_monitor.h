@@ -5,7 +5,7 @@
 // Its thread waits on the read events and its messages at once (MsgWaitForMultipleObjects). On every arrival or
 // removal it enumerates the HID interfaces again: mice that appeared are posted present (wParam 1), mice that went are
 // posted absent (wParam 0), readers are opened on new configuration collections and closed on gone ones, and the
-// host's open collections on a gone interface are given up, which cuts a transfer in progress short. Each whole event
+// host's open collections on a gone interface are given up, which cuts a transfer in progress short. Each event
 // report is posted as (command word, value word); any other report is dropped. Start and Stop come from the host's
 // window thread; the thread holds its own reference to the DLL, so it can never run on unloaded code.
 

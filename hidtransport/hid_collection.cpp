@@ -19,7 +19,7 @@ namespace hidtransport {
 namespace {
 
 // A cancelled request normally ends at once; this only bounds a driver that ignores the cancellation.
-constexpr DWORD kCancelWaitMs = 500;
+constexpr DWORD kCancelWaitMs = 250;
 // Far more levels than any real device tree has; stops a loop in a broken one.
 constexpr int kMaxTreeDepth = 16;
 
