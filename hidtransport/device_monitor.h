@@ -13,6 +13,7 @@
 
 #include "hidtransport/hid_collection.h"
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <vector>
@@ -25,9 +26,10 @@ public:
     DeviceMonitor(const DeviceMonitor&) = delete;
     DeviceMonitor& operator=(const DeviceMonitor&) = delete;
 
-    // Starts the thread (or, when it runs, only takes the new window and messages). `collections` are the host's
-    // open collections to give up when their interface goes. True when the thread runs.
-    bool Start(HWND host, UINT eventMessage, UINT presenceMessage, uint16_t vendorId, uint16_t productId,
+    // Starts the thread (or, when it runs, only takes the new window and messages). `ids` holds the vendor id in its
+    // high half and the product id in its low half, read afresh on every look at the devices; it and `collections`
+    // (the host's collections, given up when their interface goes) outlive the thread. True when the thread runs.
+    bool Start(HWND host, UINT eventMessage, UINT presenceMessage, const std::atomic<uint32_t>& ids,
                std::vector<Collection*> collections);
     // Stops the thread and waits for it to end. Safe without Start and twice.
     void Stop();

@@ -58,9 +58,7 @@ Var TransportText
 !define MUI_WELCOMEPAGE_TEXT "This installs ${PRODUCT_NAME} ${VERSION} for you alone; no administrator rights are \
 needed.$\r$\n$\r$\nMonitor stays in the notification area, owns the mouse and keeps it in line with your profiles. \
 Option is where you set the buttons, DPI stages and colours, polling rate, lighting, pointer settings and macros.\
-$\r$\n$\r$\nThis setup installs $TransportText. Without the hardware, choose the component \
-$\"Demo mouse (no hardware needed)$\": a virtual mouse, driven by mousectl.exe, then takes the transport's place, so \
-that you can try every feature.$\r$\n$\r$\nYour settings (config.ini, the profiles and the macro library in \
+$\r$\n$\r$\n$TransportText$\r$\n$\r$\nYour settings (config.ini, the profiles and the macro library in \
 config\) are kept when you install over an earlier version."
 !define MUI_COMPONENTSPAGE_NODESC
 !define MUI_FINISHPAGE_RUN
@@ -204,7 +202,7 @@ Function .onInit
     ${IfNot} ${Errors}
         SectionSetFlags ${SecAutostart} 0
     ${EndIf}
-    ; The demo mouse when asked for, or when the installed version has it.
+    ; The demo mouse when asked for, or when the installed version has it; the welcome page says which it is.
     ReadRegDWORD $2 HKCU "${UNINSTALL_KEY}" "${DEMO_VALUE}"
     ${If} $0 != ""
     ${AndIf} $2 == 1
@@ -216,9 +214,11 @@ Function .onInit
         SectionSetFlags ${SecDemo} ${SF_SELECTED}
     ${EndIf}
     ${If} ${SectionIsSelected} ${SecDemo}
-        StrCpy $TransportText "the demo mouse as hiddriver.dll: no mouse is needed, and none is configured"
+        StrCpy $TransportText "This setup installs the demo mouse as hiddriver.dll: a virtual mouse, driven by \
+mousectl.exe, that configures no real mouse. Untick $\"Demo mouse (no hardware needed)$\" for the real one."
     ${Else}
-        StrCpy $TransportText "hiddriver.dll, the transport to the real mouse through the Windows HID drivers"
+        StrCpy $TransportText "This setup installs the transport to the real mouse (hiddriver.dll). Without the \
+hardware, choose $\"Demo mouse (no hardware needed)$\": a virtual mouse then takes its place."
     ${EndIf}
 FunctionEnd
 
