@@ -76,8 +76,12 @@ if(WIN32)
                                 imm32 winmm)
 endif()
 
-# The programs and libraries of the program folder, by target; skins\ and config.ini come beside them.
+# The programs and libraries of the program folder, by target; skins\ and config.ini come beside them. The build's
+# program folder (dist\) has the virtual mouse as hiddriver.dll; the installer and the zip have the transport to the
+# real mouse there and carry the virtual mouse (the demo targets) in demo\.
 set(KORVANE_SHIPPED_TARGETS Monitor Option lan hiddriver mousectl VexelOSD)
+set(KORVANE_DEMO_TARGETS hiddriver mousectl)
+set(KORVANE_TRANSPORT_TARGET hidtransport_dll)
 
 # What the installer, the uninstall entry and every version resource call the product and its maker.
 set(KORVANE_PRODUCT_NAME "Korvane Mouse Configuration")

@@ -53,8 +53,7 @@ struct Reader {
 // Everything the thread works with; shared by Start and the thread.
 struct ThreadState {
     DeviceMonitor* owner = nullptr;
-    uint16_t vendorId = 0;
-    uint16_t productId = 0;
+    const std::atomic<uint32_t>* ids = nullptr;
     std::vector<Collection*> collections;
     KernelHandle ready{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     std::atomic<bool> started{false};   // set before `ready`
@@ -78,6 +77,9 @@ struct ThreadState {
 };
 
 void ThreadState::Rescan(bool post) {
+    const uint32_t both = ids->load();
+    const auto vendorId = static_cast<uint16_t>(both >> 16);
+    const auto productId = static_cast<uint16_t>(both & 0xFFFF);
     const std::vector<HidInterface> interfaces = EnumerateHidInterfaces(vendorId, productId);
     std::vector<std::string> paths;
     for (const HidInterface& itf : interfaces) {
@@ -241,7 +243,7 @@ DWORD WINAPI MonitorThread(void* parameter) {
 
 } // namespace
 
-bool DeviceMonitor::Start(HWND host, UINT eventMessage, UINT presenceMessage, uint16_t vendorId, uint16_t productId,
+bool DeviceMonitor::Start(HWND host, UINT eventMessage, UINT presenceMessage, const std::atomic<uint32_t>& ids,
                           std::vector<Collection*> collections) {
     {
         std::lock_guard<std::mutex> hold(lock_);
@@ -257,8 +259,7 @@ bool DeviceMonitor::Start(HWND host, UINT eventMessage, UINT presenceMessage, ui
         return false;
     }
     state->owner = this;
-    state->vendorId = vendorId;
-    state->productId = productId;
+    state->ids = &ids;
     state->collections = std::move(collections);
     auto* handOver = new std::shared_ptr<ThreadState>(state);
     DWORD id = 0;

@@ -5,7 +5,7 @@
 // Its thread waits on the read events and its messages at once (MsgWaitForMultipleObjects). On every arrival or
 // removal it enumerates the HID interfaces again: mice that appeared are posted present (wParam 1), mice that went are
 // posted absent (wParam 0), readers are opened on new configuration collections and closed on gone ones, and the
-// host's open collections on a gone interface are given up, which cuts a transfer in progress short. Each whole event
+// host's open collections on a gone interface are given up, which cuts a transfer in progress short. Each event
 // report is posted as (command word, value word); any other report is dropped. Start and Stop come from the host's
 // window thread; the thread holds its own reference to the DLL, so it can never run on unloaded code.
 
@@ -13,6 +13,7 @@
 
 #include "hidtransport/hid_collection.h"
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <vector>
@@ -25,9 +26,10 @@ public:
     DeviceMonitor(const DeviceMonitor&) = delete;
     DeviceMonitor& operator=(const DeviceMonitor&) = delete;
 
-    // Starts the thread (or, when it runs, only takes the new window and messages). `collections` are the host's
-    // open collections to give up when their interface goes. True when the thread runs.
-    bool Start(HWND host, UINT eventMessage, UINT presenceMessage, uint16_t vendorId, uint16_t productId,
+    // Starts the thread (or, when it runs, only takes the new window and messages). `ids` holds the vendor id in its
+    // high half and the product id in its low half, read afresh on every look at the devices; it and `collections`
+    // (the host's collections, given up when their interface goes) outlive the thread. True when the thread runs.
+    bool Start(HWND host, UINT eventMessage, UINT presenceMessage, const std::atomic<uint32_t>& ids,
                std::vector<Collection*> collections);
     // Stops the thread and waits for it to end. Safe without Start and twice.
     void Stop();

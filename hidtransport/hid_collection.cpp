@@ -19,7 +19,7 @@ namespace hidtransport {
 namespace {
 
 // A cancelled request normally ends at once; this only bounds a driver that ignores the cancellation.
-constexpr DWORD kCancelWaitMs = 500;
+constexpr DWORD kCancelWaitMs = 250;
 // Far more levels than any real device tree has; stops a loop in a broken one.
 constexpr int kMaxTreeDepth = 16;
 
@@ -265,13 +265,20 @@ bool Collection::Run(Request request, DWORD& transferred) {
         break;
     }
     bool ok = false;
-    DWORD error = ERROR_SUCCESS;
-    if (!started && GetLastError() != ERROR_IO_PENDING) {
-        error = GetLastError();
-    } else if (WaitForSingleObject(slot_->event.get(), kTransferTimeoutMs) == WAIT_OBJECT_0) {
+    DWORD error = started ? ERROR_SUCCESS : GetLastError();
+    if (error == ERROR_IO_PENDING) {
+        // The device monitor may have given the collection up between our check and the start.
+        std::lock_guard<std::mutex> io(ioLock_);
+        if (gone_) {
+            CancelIoEx(file, overlapped);
+        }
+    }
+    // A request that did not fail at once signals the slot's event when it ends, even one that ended at once.
+    const bool underway = started || error == ERROR_IO_PENDING;
+    if (underway && WaitForSingleObject(slot_->event.get(), kTransferTimeoutMs) == WAIT_OBJECT_0) {
         ok = GetOverlappedResult(file, overlapped, &transferred, FALSE) != FALSE;
         error = ok ? ERROR_SUCCESS : GetLastError();
-    } else {
+    } else if (underway) {
         // The device does not answer: give it up, so the next transfers fail at once instead of waiting again.
         OutputDebugStringA("hiddriver: the device did not answer in time\n");
         if (!slot_->Cancel(file)) {

@@ -55,7 +55,13 @@ bool IsDeviceGoneError(DWORD error);
 class Collection {
 public:
     explicit Collection(Role role) : role_(role) {}
-    ~Collection() { Close(); }
+    // Without the locks: the library is unloaded after the host's closes, or the process is ending, when a thread
+    // that held a lock may already be gone.
+    ~Collection() {
+        if (file_) {
+            CloseHandle(file_);
+        }
+    }
     Collection(const Collection&) = delete;
     Collection& operator=(const Collection&) = delete;
 

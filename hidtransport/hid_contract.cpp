@@ -137,7 +137,7 @@ std::optional<std::vector<uint8_t>> FrameBlock(const uint8_t* block, size_t leng
 }
 
 std::optional<DeviceEventReport> ParseEvent(const uint8_t* report, size_t length, size_t inputReportBytes) {
-    if (!report || length != inputReportBytes || length < 1 + kEventBytes || report[0] != kEventReportId) {
+    if (!report || length > inputReportBytes || length < 1 + kEventBytes || report[0] != kEventReportId) {
         return std::nullopt;
     }
     DeviceEventReport event;

@@ -106,8 +106,9 @@ struct DeviceEventReport {
     uint16_t value = 0;
 };
 
-// The event in an input report read from the collection. A read always returns one whole report of the collection's
-// input length (`inputReportBytes`); a report of another id, or a read of another length, is no event.
+// The event in an input report read from the collection: id 0x04 and its 4 bytes, perhaps padded by the platform up to
+// the collection's input length (`inputReportBytes`). A report of another id, a read too short for the event or longer
+// than the collection's reports is no event.
 std::optional<DeviceEventReport> ParseEvent(const uint8_t* report, size_t length, size_t inputReportBytes);
 
 } // namespace hidtransport

@@ -53,8 +53,7 @@ int Set_VIDPID(int vid, int pid) {
 }
 
 int Open_DevMonitor(HWND window, UINT eventMessage, UINT presenceMessage) {
-    const bool ok =
-        g_monitor.Start(window, eventMessage, presenceMessage, VendorId(), ProductId(), {&g_feature, &g_report});
+    const bool ok = g_monitor.Start(window, eventMessage, presenceMessage, g_ids, {&g_feature, &g_report});
     Trace("Open_DevMonitor", ok);
     return ok ? 1 : 0;
 }

@@ -2,10 +2,13 @@
 ; makensis -DVERSION=1.2.3 -DSOURCE=<program folder> -DFILE_LIST=<installed_files.nsh> -DICON=<monitor.ico>
 ;          -DOUTFILE=<KorvaneSetup-1.2.3.exe> korvane.nsi
 ;
-; Installer switches: /S silent, /D=<folder> (last, unquoted), /NOAUTOSTART no start at log-on.
+; Installer switches: /S silent, /D=<folder> (last, unquoted), /NOAUTOSTART no start at log-on, /DEMO the demo mouse
+; instead of the transport to the real mouse.
 ; Uninstaller switches: /S silent, /REMOVECONFIG also removes config.ini and config\ (profiles, macro library).
 ; The programs keep their settings in their own folder, so it must be writable by the user: the default is
 ; %LOCALAPPDATA%\Programs\Korvane. config.ini and config\ are never overwritten by an install or an upgrade.
+; hiddriver.dll is the transport to the real mouse; the component "Demo mouse" puts the virtual mouse (demo\ of the
+; program folder) in its place, with mousectl.exe. The choice is kept in the uninstall entry for the next upgrade.
 
 Unicode true
 Target amd64-unicode
@@ -17,12 +20,15 @@ ManifestDPIAware true
 !include "LogicLib.nsh"
 !include "FileFunc.nsh"
 !include "WinMessages.nsh"
+!include "Sections.nsh"
 
 !define PRODUCT_NAME "Korvane Mouse Configuration"
 !define PUBLISHER "Korvane"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvane"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define RUN_VALUE "Korvane Monitor"
+; In the uninstall entry: 1 when the demo mouse is installed as hiddriver.dll, 0 for the transport to the real mouse.
+!define DEMO_VALUE "DemoMouse"
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT_NAME}.lnk"
 ; How long a program gets to end after WM_CLOSE: Monitor first waits for its device worker, which may be in the
 ; middle of writing a profile into the mouse.
@@ -44,6 +50,7 @@ VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 
 Var MonitorWasRunning
+Var TransportText
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -51,8 +58,7 @@ Var MonitorWasRunning
 !define MUI_WELCOMEPAGE_TEXT "This installs ${PRODUCT_NAME} ${VERSION} for you alone; no administrator rights are \
 needed.$\r$\n$\r$\nMonitor stays in the notification area, owns the mouse and keeps it in line with your profiles. \
 Option is where you set the buttons, DPI stages and colours, polling rate, lighting, pointer settings and macros.\
-$\r$\n$\r$\nA virtual mouse comes with the programs (hiddriver.dll, driven by mousectl.exe), so that you can try \
-every feature without the device.$\r$\n$\r$\nYour settings (config.ini, the profiles and the macro library in \
+$\r$\n$\r$\n$TransportText$\r$\n$\r$\nYour settings (config.ini, the profiles and the macro library in \
 config\) are kept when you install over an earlier version."
 !define MUI_COMPONENTSPAGE_NODESC
 !define MUI_FINISHPAGE_RUN
@@ -138,7 +144,9 @@ Section "Programs (required)" SecPrograms
     SetOutPath "$INSTDIR"
     ; Skins are replaced whole, so that no picture of an older version stays behind.
     RMDir /r "$INSTDIR\skins"
-    File /r /x config.ini /x config "${SOURCE}\*.*"
+    File /r /x config.ini /x config /x demo /x README.txt "${SOURCE}\*.*"
+    ; The demo mouse of an earlier install goes; its section below brings it back when it is chosen again.
+    Delete "$INSTDIR\mousectl.exe"
     ; The user's settings are never overwritten.
     SetOverwrite off
     File "${SOURCE}\config.ini"
@@ -159,6 +167,7 @@ Section "Programs (required)" SecPrograms
     WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
     WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "${DEMO_VALUE}" 0
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
     ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
@@ -168,6 +177,14 @@ SectionEnd
 
 Section "Start Monitor when I log on" SecAutostart
     WriteRegStr HKCU "${RUN_KEY}" "${RUN_VALUE}" '"$INSTDIR\Monitor.exe"'
+SectionEnd
+
+; The virtual mouse as hiddriver.dll, over the transport that the programs' section put there.
+Section /o "Demo mouse (no hardware needed)" SecDemo
+    SetOutPath "$INSTDIR"
+    File "${SOURCE}\demo\hiddriver.dll"
+    File "${SOURCE}\demo\mousectl.exe"
+    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "${DEMO_VALUE}" 1
 SectionEnd
 
 Function .onInit
@@ -184,6 +201,24 @@ Function .onInit
     ${GetOptions} $R0 "/NOAUTOSTART" $R1
     ${IfNot} ${Errors}
         SectionSetFlags ${SecAutostart} 0
+    ${EndIf}
+    ; The demo mouse when asked for, or when the installed version has it; the welcome page says which it is.
+    ReadRegDWORD $2 HKCU "${UNINSTALL_KEY}" "${DEMO_VALUE}"
+    ${If} $0 != ""
+    ${AndIf} $2 == 1
+        SectionSetFlags ${SecDemo} ${SF_SELECTED}
+    ${EndIf}
+    ClearErrors
+    ${GetOptions} $R0 "/DEMO" $R1
+    ${IfNot} ${Errors}
+        SectionSetFlags ${SecDemo} ${SF_SELECTED}
+    ${EndIf}
+    ${If} ${SectionIsSelected} ${SecDemo}
+        StrCpy $TransportText "This setup installs the demo mouse as hiddriver.dll: a virtual mouse, driven by \
+mousectl.exe, that configures no real mouse. Untick $\"Demo mouse (no hardware needed)$\" for the real one."
+    ${Else}
+        StrCpy $TransportText "This setup installs the transport to the real mouse (hiddriver.dll). Without the \
+hardware, choose $\"Demo mouse (no hardware needed)$\": a virtual mouse then takes its place."
     ${EndIf}
 FunctionEnd
 
@@ -204,7 +239,8 @@ Section "-un.Programs"
     !insertmacro CLOSE_RUNNING_PROGRAMS
     !include "${FILE_LIST}"
     RMDir /r "$INSTDIR\skins"
-    ; What the virtual mouse and the on-screen display leave beside themselves.
+    ; The demo mouse's control program, and what the virtual mouse and the on-screen display leave beside themselves.
+    Delete "$INSTDIR\mousectl.exe"
     Delete "$INSTDIR\virtual-mouse.dat"
     Delete "$INSTDIR\virtual-mouse.log"
     Delete "$INSTDIR\VexelOSD.log"

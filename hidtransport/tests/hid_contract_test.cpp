@@ -155,9 +155,13 @@ TEST(HidContract, FramesCommandsBlocksAnswersAndEventsByTheContract) {
     ASSERT_TRUE(sens);
     EXPECT_EQ(0xC000, sens->command);
     EXPECT_EQ(0x0A15, sens->value);
+    // A platform that does not pad hands over the report as long as it is.
+    const auto unpadded = ParseEvent(sensitivity, 5, 9);
+    ASSERT_TRUE(unpadded);
+    EXPECT_EQ(0x0A15, unpadded->value);
     EXPECT_FALSE(ParseEvent(dpi, 4, 4));
     EXPECT_FALSE(ParseEvent(dpi, 4, 5));
-    EXPECT_FALSE(ParseEvent(sensitivity, 5, 9));
+    EXPECT_FALSE(ParseEvent(sensitivity, 9, 5));
     const uint8_t other[5] = {0x05, 0x00, 0x07, 0x03, 0x00};
     EXPECT_FALSE(ParseEvent(other, 5, 5));
     EXPECT_FALSE(ParseEvent(nullptr, 5, 5));

@@ -1,6 +1,7 @@
 // The real installer under Wine: a silent install into a temporary folder, Monitor started from there with the
-// virtual mouse, an upgrade by a newer installer over a running Monitor with the user's settings changed, and the
-// silent uninstall, with and without the user's settings.
+// virtual mouse (the demo component), an upgrade by a newer installer over a running Monitor with the user's settings
+// changed, and the silent uninstall, with and without the user's settings; and the default install, whose
+// hiddriver.dll is the transport to the real mouse, kept as it is by an upgrade.
 
 #include <windows.h>
 
@@ -34,9 +35,12 @@ constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kRunValue[] = "Korvane Monitor";
 constexpr char kShortcutName[] = "Korvane Mouse Configuration.lnk";
-// The programs and libraries the installer ships.
-constexpr const char* kProgramFiles[] = {"Monitor.exe", "Option.exe",    "VexelOSD.exe",
-                                         "lan.dll",     "hiddriver.dll", "mousectl.exe"};
+constexpr char kDemoValue[] = "DemoMouse";
+// The programs and libraries the installer ships; with the demo mouse, mousectl.exe too.
+constexpr const char* kProgramFiles[] = {"Monitor.exe", "Option.exe", "VexelOSD.exe", "lan.dll", "hiddriver.dll"};
+constexpr char kDemoControl[] = "mousectl.exe";
+// Where the build keeps the transport to the real mouse, relative to its bin folder (the virtual mouse is in bin).
+constexpr char kRealTransport[] = "hidtransport\\hiddriver.dll";
 
 std::optional<std::string> RegString(const char* key, const char* name) {
     char text[1024] = {};
@@ -267,12 +271,14 @@ protected:
 
 TEST_F(Installer, InstallsUpgradesOverARunningMonitorAndUninstallsKeepingTheSettings) {
     const auto started = GetTickCount64();
-    ASSERT_EQ(Install(KORVANE_VERSION), 0);
+    ASSERT_EQ(Install(KORVANE_VERSION, "/DEMO"), 0);
     std::printf("silent install: %llu ms\n", static_cast<unsigned long long>(GetTickCount64() - started));
     EXPECT_EQ(FileVersion(Setup(KORVANE_VERSION)), KORVANE_VERSION);
 
-    // The program folder: the shipped files, as built, each with the project's version; nothing a run leaves.
-    const std::vector<std::string> programs(std::begin(kProgramFiles), std::end(kProgramFiles));
+    // The program folder: the shipped files, as built, each with the project's version; nothing a run leaves. The
+    // demo component makes the virtual mouse hiddriver.dll.
+    std::vector<std::string> programs(std::begin(kProgramFiles), std::end(kProgramFiles));
+    programs.push_back(kDemoControl);
     std::vector<std::string> expected = programs;
     for (const char* name : {"Uninstall.exe", "config", "config.ini", "skins"}) {
         expected.push_back(name);
@@ -306,6 +312,7 @@ TEST_F(Installer, InstallsUpgradesOverARunningMonitorAndUninstallsKeepingTheSett
     EXPECT_FALSE(RegString(kUninstallKey, "Publisher").value_or("").empty());
     // Kilobytes: the programs alone are several megabytes.
     EXPECT_GT(RegDword(kUninstallKey, "EstimatedSize").value_or(0), 2000u);
+    EXPECT_EQ(RegDword(kUninstallKey, kDemoValue), 1u);
 
     // The user's settings: profile 1 with DPI stages of its own (the reset profile has 2500 DPI at stage 3), the
     // macro library and a key of config.ini.
@@ -381,7 +388,10 @@ TEST_F(Installer, InstallsUpgradesOverARunningMonitorAndUninstallsKeepingTheSett
     EXPECT_EQ(e2e::ReadFileText(File("config\\Default0.tvp")), profileBytes);
     EXPECT_EQ(e2e::ReadFileText(File("config\\sequence.dat")), libraryBytes);
     EXPECT_EQ(installed.ConfigInt("Setting", "KeptByTheUpgrade", -1), 7);
+    // The upgrade keeps the demo mouse, which was chosen before, without being asked again.
     EXPECT_EQ(e2e::ReadFileText(File("mousectl.exe")), e2e::ReadFileText(bin_ + "mousectl.exe"));
+    EXPECT_EQ(e2e::ReadFileText(File("hiddriver.dll")), e2e::ReadFileText(bin_ + "hiddriver.dll"));
+    EXPECT_EQ(RegDword(kUninstallKey, kDemoValue), 1u);
     EXPECT_EQ(e2e::ReadFileText(File("skins\\skin_warn.ini")), e2e::ReadFileText(bin_ + "skins\\skin_warn.ini"));
     EXPECT_FALSE(Exists(File("skins\\stale.bmp")));
     EXPECT_EQ(RegString(kUninstallKey, "DisplayVersion"), KORVANE_NEXT_VERSION);
@@ -410,19 +420,65 @@ TEST_F(Installer, InstallsUpgradesOverARunningMonitorAndUninstallsKeepingTheSett
 }
 
 TEST_F(Installer, KeepsTheChoiceAboutLogOnAndRemovesTheSettingsWhenAsked) {
-    ASSERT_EQ(Install(KORVANE_VERSION, "/NOAUTOSTART"), 0);
+    ASSERT_EQ(Install(KORVANE_VERSION, "/NOAUTOSTART /DEMO"), 0);
     EXPECT_FALSE(RegString(kRunKey, kRunValue).has_value());
     EXPECT_TRUE(Exists(ShortcutPath()));
     // A later install over it keeps the start at log-on off.
     ASSERT_EQ(Install(KORVANE_NEXT_VERSION), 0);
     EXPECT_FALSE(RegString(kRunKey, kRunValue).has_value());
     EXPECT_EQ(RegString(kUninstallKey, "DisplayVersion"), KORVANE_NEXT_VERSION);
+    EXPECT_TRUE(Exists(File(kDemoControl)));
 
     AppendTo(File("config\\sequence.dat"), "[Macros]\r\nnumber=0\r\n");
     ASSERT_TRUE(Uninstall("/REMOVECONFIG"));
     EXPECT_FALSE(Exists(folder_)) << testing::PrintToString(Entries(folder_));
     EXPECT_FALSE(Exists(ShortcutPath()));
     EXPECT_TRUE(Exists(root_));
+}
+
+TEST_F(Installer, InstallsTheRealTransportByDefaultKeepsItOnUpgradeAndUninstalls) {
+    ASSERT_EQ(Install(KORVANE_VERSION), 0);
+    std::vector<std::string> expected(std::begin(kProgramFiles), std::end(kProgramFiles));
+    for (const char* name : {"Uninstall.exe", "config", "config.ini", "skins"}) {
+        expected.push_back(name);
+    }
+    std::sort(expected.begin(), expected.end());
+    // No mousectl.exe, no demo folder, no README of the zip.
+    EXPECT_EQ(Entries(folder_), expected);
+    const std::string realTransport = e2e::ReadFileText(bin_ + kRealTransport);
+    ASSERT_FALSE(realTransport.empty());
+    EXPECT_EQ(e2e::ReadFileText(File("hiddriver.dll")), realTransport);
+    EXPECT_EQ(FileVersion(File("hiddriver.dll")), KORVANE_VERSION);
+    EXPECT_EQ(RegDword(kUninstallKey, kDemoValue), 0u);
+
+    // Monitor from the installed folder, with no mouse on this machine: it starts, finds the mouse absent and ends
+    // when asked. "Device" says 1 beforehand, so only Monitor's own start can make it 0.
+    IniFile(File("config.ini")).WriteInt("Setting", "Device", 1);
+    {
+        e2e::ProgramFolder installed(folder_);
+        ASSERT_TRUE(installed.Ready());
+        const auto start = GetTickCount64();
+        ASSERT_TRUE(installed.StartMonitor());
+        ASSERT_TRUE(e2e::WaitFor([&] { return installed.ConfigInt("Setting", "Device", -1) == 0; }, 20000));
+        std::printf("Monitor start with the real transport and no mouse: %llu ms\n",
+                    static_cast<unsigned long long>(GetTickCount64() - start));
+        EXPECT_NE(FindWindowA(nullptr, kMonitorWindowTitle), nullptr);
+        HANDLE process = nullptr;
+        ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), installed.MonitorProcess(), GetCurrentProcess(), &process, 0,
+                                    FALSE, DUPLICATE_SAME_ACCESS));
+        EXPECT_TRUE(installed.StopMonitor());
+        DWORD exitCode = 1;
+        EXPECT_TRUE(GetExitCodeProcess(process, &exitCode));
+        EXPECT_EQ(exitCode, 0u);
+        CloseHandle(process);
+        // The upgrade and the uninstall run while `installed` lives, since it removes the folder as it goes.
+        ASSERT_EQ(Install(KORVANE_NEXT_VERSION), 0);
+        EXPECT_EQ(Entries(folder_), expected);
+        EXPECT_EQ(e2e::ReadFileText(File("hiddriver.dll")), realTransport);
+        EXPECT_EQ(RegDword(kUninstallKey, kDemoValue), 0u);
+        ASSERT_TRUE(Uninstall());
+        EXPECT_EQ(Entries(folder_), (std::vector<std::string>{"config", "config.ini"}));
+    }
 }
 
 } // namespace
