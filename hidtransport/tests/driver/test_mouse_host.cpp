@@ -385,11 +385,6 @@ std::string DeviceServer::Log() const {
     return log_;
 }
 
-void DeviceServer::Clear() {
-    std::lock_guard<std::mutex> hold(lock_);
-    log_.clear();
-}
-
 vmouse::Memory DeviceServer::Memory() const {
     std::lock_guard<std::mutex> hold(lock_);
     return mouse_.memory();

@@ -43,7 +43,8 @@ private:
     ULONGLONG lastChangeMs_ = 0;
 };
 
-// One transfer as the mouse saw it, time-stamped like the virtual mouse's log.
+// The mouse behind the driver: takes the host's transfers from the control device and runs them on the virtual
+// mouse's model.
 class DeviceServer {
 public:
     DeviceServer();
@@ -60,7 +61,6 @@ public:
     // The transfer log, in the virtual mouse's format: "<ms> SET|WRITE|GET <hex pairs>" for each transfer the mouse
     // took (ms since Start), "# ..." for everything else (refusals, reports of unknown ids or lengths).
     std::string Log() const;
-    void Clear();
     vmouse::Memory Memory() const;
     void SetMemory(const vmouse::Memory& memory);
     // Host transfers that reached the server.
