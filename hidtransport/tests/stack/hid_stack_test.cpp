@@ -8,8 +8,10 @@ extern "C" {
 #include <hidsdi.h>
 }
 
+#include "framework/handles.h"
 #include "hidtransport/tests/driver/test_mouse_host.h"
 #include "monitor/device/hid_binding.h"
+#include "monitor/tests/e2e_support.h"
 #include "testing/pump.h"
 
 #include <gtest/gtest.h>
@@ -27,19 +29,6 @@ using namespace testmouse;
 
 namespace {
 
-std::string DriverFolder() {
-    const char* bin = std::getenv("KORVANE_BIN_DIR");
-    if (bin == nullptr) {
-        return {};
-    }
-    // A Unix path of the build: Wine maps it on drive Z:.
-    std::string path = std::string("Z:") + bin;
-    for (char& c : path) {
-        c = c == '/' ? '\\' : c;
-    }
-    return path + "\\";
-}
-
 // An 8-byte command report with its checksum, as Monitor builds it, behind report id 1.
 std::vector<uint8_t> Command(std::initializer_list<uint8_t> bytes) {
     const std::array<uint8_t, 8> report = vmouse::MakeReport(bytes);
@@ -56,21 +45,6 @@ std::vector<uint8_t> Block(uint8_t id, const std::vector<uint8_t>& data) {
     return buffer;
 }
 
-class Handle {
-public:
-    explicit Handle(HANDLE h) : h_(h) {}
-    ~Handle() {
-        if (h_ != INVALID_HANDLE_VALUE) {
-            CloseHandle(h_);
-        }
-    }
-    HANDLE get() const { return h_; }
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE h_;
-};
-
 HANDLE OpenCollection(DWORD access, DWORD flags = 0) {
     return CreateFileA(TestMouseDevice::CollectionPath().c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                        OPEN_EXISTING, flags, nullptr);
@@ -79,7 +53,7 @@ HANDLE OpenCollection(DWORD access, DWORD flags = 0) {
 class HidStack : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(DriverFolder().empty());
+        ASSERT_FALSE(e2e::BinFolder().empty());
         ASSERT_TRUE(device_.Plug()) << "the test mouse's HID collection did not appear";
         ASSERT_TRUE(server_.Start()) << "the test mouse's control device is missing";
     }
@@ -87,7 +61,7 @@ protected:
         server_.Stop();
         EXPECT_TRUE(device_.Unplug());
     }
-    TestMouseDevice device_{DriverFolder()};
+    TestMouseDevice device_{e2e::BinFolder()};
     DeviceServer server_;
 };
 
@@ -100,8 +74,8 @@ TEST_F(HidStack, ReportsReachTheMouseModelAndComeBack) {
 
     // Enumeration opens with no access rights: the attributes and the collection's capabilities.
     {
-        Handle probe(OpenCollection(0));
-        ASSERT_TRUE(probe.valid());
+        KernelHandle probe(OpenCollection(0));
+        ASSERT_TRUE(static_cast<bool>(probe));
         HIDD_ATTRIBUTES attributes{};
         attributes.Size = sizeof attributes;
         ASSERT_TRUE(HidD_GetAttributes(probe.get(), &attributes));
@@ -119,10 +93,11 @@ TEST_F(HidStack, ReportsReachTheMouseModelAndComeBack) {
         EXPECT_EQ(1 + 4, caps.InputReportByteLength);
     }
 
-    Handle mouse(OpenCollection(GENERIC_READ | GENERIC_WRITE, FILE_FLAG_OVERLAPPED));
-    ASSERT_TRUE(mouse.valid());
+    KernelHandle mouse(OpenCollection(GENERIC_READ | GENERIC_WRITE, FILE_FLAG_OVERLAPPED));
+    ASSERT_TRUE(static_cast<bool>(mouse));
+    KernelHandle done(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     OVERLAPPED overlapped{};
-    overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    overlapped.hEvent = done.get();
     auto write = [&](const std::vector<uint8_t>& buffer) {
         ResetEvent(overlapped.hEvent);
         DWORD written = 0;
@@ -186,12 +161,11 @@ TEST_F(HidStack, ReportsReachTheMouseModelAndComeBack) {
     ASSERT_TRUE(GetOverlappedResult(mouse.get(), &overlapped, &read, FALSE));
     EXPECT_EQ(5u, read);
     EXPECT_EQ((std::vector<uint8_t>{4, 0x00, 0x07, 0x03, 0x00}), input);
-    CloseHandle(overlapped.hEvent);
 }
 
 TEST_F(HidStack, PulledOutAndPluggedInAgain) {
-    Handle mouse(OpenCollection(GENERIC_READ | GENERIC_WRITE));
-    ASSERT_TRUE(mouse.valid());
+    KernelHandle mouse(OpenCollection(GENERIC_READ | GENERIC_WRITE));
+    ASSERT_TRUE(static_cast<bool>(mouse));
     std::vector<uint8_t> rate = Command({0x01, 0x01});
     ASSERT_TRUE(HidD_SetFeature(mouse.get(), rate.data(), static_cast<ULONG>(rate.size())));
     EXPECT_EQ(1, server_.Memory().pollingInterval);
@@ -220,8 +194,8 @@ TEST_F(HidStack, PulledOutAndPluggedInAgain) {
 
     // Plugged in again: a new handle reaches the same mouse.
     ASSERT_TRUE(device_.Plug());
-    Handle again(OpenCollection(GENERIC_READ | GENERIC_WRITE));
-    ASSERT_TRUE(again.valid());
+    KernelHandle again(OpenCollection(GENERIC_READ | GENERIC_WRITE));
+    ASSERT_TRUE(static_cast<bool>(again));
     std::vector<uint8_t> rate4 = Command({0x01, 0x04});
     EXPECT_TRUE(HidD_SetFeature(again.get(), rate4.data(), static_cast<ULONG>(rate4.size())));
     EXPECT_EQ(4, server_.Memory().pollingInterval);
