@@ -8,6 +8,7 @@ extern "C" {
 #include <hidsdi.h>
 }
 
+#include "common/messages.h"
 #include "framework/handles.h"
 #include "hidtransport/tests/driver/test_mouse_host.h"
 #include "monitor/device/hid_binding.h"
@@ -216,4 +217,126 @@ TEST_F(HidStack, PulledOutAndPluggedInAgain) {
     }
     orphan.join();
     EXPECT_FALSE(result);
+}
+
+namespace {
+
+// What the transport posts to its window: DeviceEvent and DevicePresence with their parameters.
+struct Posted {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+std::vector<Posted> g_posted;
+
+LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == DeviceEvent || message == DevicePresence) {
+        g_posted.push_back({message, wParam, lParam});
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+int CountPosted(UINT message, WPARAM wParam) {
+    int n = 0;
+    for (const Posted& p : g_posted) {
+        n += p.message == message && p.wParam == wParam ? 1 : 0;
+    }
+    return n;
+}
+
+} // namespace
+
+// The real transport, bound the way Monitor binds it, on the test mouse: the contract's framing, the events, one
+// presence message per arrival and removal, and a mouse that stops answering costs one transfer about a second.
+TEST_F(HidStack, RealTransportFramesReportsAndGivesUpOnAMouseThatHangs) {
+    HidBinding transport;
+    ASSERT_TRUE(transport.Load(e2e::BinFolder() + "hidtransport\\"));
+    HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, window);
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingProc));
+    g_posted.clear();
+    transport.SetVidPid(kMouseVendorId, kMouseProductId);
+    ASSERT_NE(0, transport.OpenDevMonitor(window, DeviceEvent, DevicePresence));
+    ASSERT_NE(0, transport.OpenFeatureDevice());
+    ASSERT_NE(0, transport.OpenReportDevice());
+
+    int result = 0;
+    const std::array<uint8_t, 8> stages = vmouse::MakeReport({0x11, 0x06, 0x08});
+    const std::vector<uint8_t> table = {0x01, 0x02, 0x83, 0x04, 0x25, 0x26, 0x80, 0x80};
+    ASSERT_TRUE(transport.SetFeature(stages.data(), 8, result));
+    EXPECT_NE(0, result);
+    ASSERT_TRUE(transport.WriteUSB(table.data(), 8, result));
+    EXPECT_NE(0, result);
+    const std::array<uint8_t, 8> page = vmouse::MakeReport({0x12, 0x04, 0x40});
+    std::vector<uint8_t> block(32);
+    for (int i = 0; i < 32; ++i) {
+        block[i] = static_cast<uint8_t>(0x11 * (i % 15));
+    }
+    ASSERT_TRUE(transport.SetFeature(page.data(), 8, result));
+    ASSERT_TRUE(transport.WriteUSB(block.data(), 32, result));
+    ASSERT_TRUE(transport.WriteUSB(block.data(), 32, result));
+    const std::array<uint8_t, 8> readBack = vmouse::MakeReport({0x8B});
+    ASSERT_TRUE(transport.SetFeature(readBack.data(), 8, result));
+    std::array<uint8_t, 8> answer{};
+    ASSERT_TRUE(transport.GetFeature(answer.data(), 8, result));
+    EXPECT_NE(0, result);
+    const vmouse::Memory memory = server_.Memory();
+    EXPECT_EQ(vmouse::MakeReport({0x8B, memory.selectedStage}), answer);
+    EXPECT_TRUE(std::equal(table.begin(), table.end(), memory.dpiTable.begin()));
+    EXPECT_TRUE(std::equal(block.begin(), block.end(), memory.buttons.begin() + 192));
+    EXPECT_TRUE(std::equal(block.begin(), block.end(), memory.buttons.begin() + 224));
+    EXPECT_EQ(std::string::npos, server_.Log().find("where 8 were announced")) << server_.Log();
+
+    // An event report becomes DeviceEvent (command word, value word); a report of another id is no event.
+    ASSERT_TRUE(server_.RaiseReport({5, 0x00, 0x05, 0x08, 0x00}));
+    ASSERT_TRUE(server_.RaiseEvent(0xC000, 0x0A15));
+    ASSERT_TRUE(PumpUntil([] { return CountPosted(DeviceEvent, 0xC000) == 1; }, 5000));
+    EXPECT_EQ(0xA15, g_posted.back().lParam);
+    EXPECT_EQ(0, CountPosted(DeviceEvent, 0x0500));
+
+    // The mouse stops answering: a transfer gives up after about a second, and the interface that gave up fails the
+    // next one at once.
+    server_.Hold(true);
+    ULONGLONG start = GetTickCount64();
+    ASSERT_TRUE(transport.SetFeature(readBack.data(), 8, result));
+    const ULONGLONG hung = GetTickCount64() - start;
+    EXPECT_EQ(0, result);
+    EXPECT_GE(hung, 900u);
+    EXPECT_LT(hung, 2000u);
+    start = GetTickCount64();
+    ASSERT_TRUE(transport.SetFeature(readBack.data(), 8, result));
+    const ULONGLONG next = GetTickCount64() - start;
+    EXPECT_EQ(0, result);
+    EXPECT_LT(next, 500u);
+    start = GetTickCount64();
+    ASSERT_TRUE(transport.WriteUSB(table.data(), 8, result));
+    const ULONGLONG other = GetTickCount64() - start;
+    EXPECT_EQ(0, result);
+    EXPECT_LT(other, 2000u);
+    std::printf("a mouse that hangs: the transfer gave up after %llu ms, the next on that interface after %llu ms, "
+                "the first on the other after %llu ms\n",
+                hung, next, other);
+    server_.Hold(false);
+
+    // Pulled out and plugged in again: one presence message each; the opens find the mouse again.
+    ASSERT_TRUE(device_.Unplug());
+    EXPECT_TRUE(PumpUntil([] { return CountPosted(DevicePresence, 0) >= 1; }, 5000));
+    transport.CloseFeatureDevice();
+    transport.CloseReportDevice();
+    ASSERT_TRUE(device_.Plug());
+    EXPECT_TRUE(PumpUntil([] { return CountPosted(DevicePresence, 1) >= 1; }, 5000));
+    PumpFor(300); // a second message for the same arrival would come with the first
+    EXPECT_EQ(1, CountPosted(DevicePresence, 0));
+    EXPECT_EQ(1, CountPosted(DevicePresence, 1));
+    EXPECT_NE(0, transport.OpenFeatureDevice());
+    EXPECT_NE(0, transport.OpenReportDevice());
+    ASSERT_TRUE(transport.SetFeature(stages.data(), 8, result));
+    EXPECT_NE(0, result);
+
+    transport.CloseFeatureDevice();
+    transport.CloseReportDevice();
+    transport.CloseDevMonitor();
+    transport.Unload();
+    DestroyWindow(window);
 }
