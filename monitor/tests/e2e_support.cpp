@@ -9,6 +9,9 @@
 #include "hiddriver/memory_dump.h"
 #include "hiddriver/virtual_mouse.h"
 
+#include <gtest/gtest.h>
+#include <tlhelp32.h>
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -29,6 +32,31 @@ std::string WindowsPath(const std::string& unixPath) {
     return path;
 }
 } // namespace
+
+namespace {
+std::string ProgramOfProcess(HANDLE process) {
+    char path[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    return QueryFullProcessImageNameA(process, 0, path, &size) ? std::string(path, size) : std::string();
+}
+} // namespace
+
+bool WindowOwner::Runs(const std::string& file) const {
+    return !program.empty() && lstrcmpiA(program.c_str(), file.c_str()) == 0;
+}
+
+WindowOwner OwnerOf(HWND window) {
+    DWORD pid = 0;
+    WindowOwner owner;
+    if (GetWindowThreadProcessId(window, &pid) == 0) {
+        return owner;
+    }
+    owner.process = KernelHandle(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    if (owner.process) {
+        owner.program = ProgramOfProcess(owner.process.get());
+    }
+    return owner;
+}
 
 std::string ReadFileText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -201,7 +229,8 @@ ProgramFolder::ProgramFolder(const std::string& existingFolder) : path_(existing
 }
 
 ProgramFolder::~ProgramFolder() {
-    StopMonitor();
+    // A program left running here would answer for the programs of the next test in this Wine session.
+    EXPECT_TRUE(StopMonitor()) << "a program of " << path_ << " outlived Monitor";
     std::error_code error;
     std::filesystem::remove_all(path_, error);
 }
@@ -243,27 +272,53 @@ bool ProgramFolder::WaitMonitorReady(DWORD timeoutMs) {
 }
 
 bool ProgramFolder::StopMonitor() {
-    if (monitor_ == nullptr) {
-        return true;
-    }
-    if (HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle)) {
-        PostMessageA(monitor, WM_CLOSE, 0, 0);
-    }
-    bool ended = PumpUntil([&] { return WaitForSingleObject(monitor_, 0) == WAIT_OBJECT_0; }, 20000);
-    if (!ended) {
-        TerminateProcess(monitor_, 1);
-    }
-    CloseHandle(monitor_);
-    monitor_ = nullptr;
-    // Monitor closes the OSD program; give it the time to go, then make sure.
-    if (!PumpUntil([] { return FindWindowA(nullptr, kOsdWindowTitle) == nullptr; }, 10000)) {
-        if (HWND osd = FindWindowA(nullptr, kOsdWindowTitle)) {
-            PostMessageA(osd, WM_CLOSE, 0, 0);
+    bool ended = true;
+    if (monitor_ != nullptr) {
+        if (HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle)) {
+            PostMessageA(monitor, WM_CLOSE, 0, 0);
         }
-        PumpUntil([] { return FindWindowA(nullptr, kOsdWindowTitle) == nullptr; }, 5000);
-        ended = false;
+        ended = PumpUntil([&] { return WaitForSingleObject(monitor_, 0) == WAIT_OBJECT_0; }, 20000);
+        if (!ended) {
+            TerminateProcess(monitor_, 1);
+        }
+        CloseHandle(monitor_);
+        monitor_ = nullptr;
     }
-    return ended;
+    // Monitor closes the programs it started on its way out; their ends come a moment after its own.
+    if (PumpUntil([&] { return RunningPrograms().empty(); }, 10000)) {
+        return ended;
+    }
+    for (DWORD pid : RunningPrograms()) {
+        KernelHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+        if (process) {
+            TerminateProcess(process.get(), 1);
+            WaitForSingleObject(process.get(), 5000);
+        }
+    }
+    return false;
+}
+
+std::vector<DWORD> ProgramFolder::RunningPrograms() const {
+    std::vector<DWORD> found;
+    KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) {
+        return found;
+    }
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more; more = Process32Next(snapshot.get(), &entry)) {
+        KernelHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        if (!process || WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT) {
+            continue;
+        }
+        const std::string program = ProgramOfProcess(process.get());
+        if (program.size() > path_.size() &&
+            CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, program.c_str(), static_cast<int>(path_.size()),
+                           path_.c_str(), static_cast<int>(path_.size())) == CSTR_EQUAL) {
+            found.push_back(entry.th32ProcessID);
+        }
+    }
+    return found;
 }
 
 int ProgramFolder::Run(const std::string& program, const std::string& arguments, DWORD timeoutMs) {

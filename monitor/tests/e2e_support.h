@@ -7,6 +7,7 @@
 
 #include "common/profile_record.h"
 #include "common/profile_store.h"
+#include "framework/handles.h"
 #include "testing/pump.h"
 
 #include <atomic>
@@ -94,8 +95,11 @@ public:
     HANDLE MonitorProcess() const { return monitor_; }
     // Waits for "Tarvex Monitor" and for the virtual mouse's control window.
     bool WaitMonitorReady(DWORD timeoutMs = 20000);
-    // WM_CLOSE to Monitor, then waits for it and for the OSD program to end.
+    // WM_CLOSE to Monitor, then waits for it and for every other program of the folder (the OSD program, a copy of it
+    // that a button launched, Option) to end: Monitor closes them. False when one had to be ended by force.
     bool StopMonitor();
+    // The processes that run a program file of the folder or of a folder below it.
+    std::vector<DWORD> RunningPrograms() const;
 
     // Runs "<program> <arguments>" in the folder and returns its exit code (-1 when it did not end in time).
     int Run(const std::string& program, const std::string& arguments, DWORD timeoutMs = 20000);
@@ -131,6 +135,16 @@ private:
     };
     std::vector<Value> values_;
 };
+
+// The process that owns a window: a handle to await its end, and the program file it runs (empty when the window
+// is gone).
+struct WindowOwner {
+    KernelHandle process;
+    std::string program;
+    // True when the window belongs to that program file (names compared as the file system does, case-blind).
+    bool Runs(const std::string& file) const;
+};
+WindowOwner OwnerOf(HWND window);
 
 // Whole copies of the shared block, opened for each call.
 bool ReadShare(ShareData& out);

@@ -242,6 +242,14 @@ TEST_F(MonitorEndToEnd, SecondStartForwardsToTheRunningMonitorAndEnds) {
     EXPECT_EQ(FindWindowA(nullptr, kMonitorWindowTitle) != nullptr, true);
 }
 
+TEST_F(MonitorEndToEnd, AnEndRightAfterTheStartClosesTheDisplayProgramToo) {
+    StartWithMouse();
+    // Monitor and the display program it has just started, whose window may not exist yet.
+    ASSERT_EQ(2u, folder_.RunningPrograms().size());
+    EXPECT_TRUE(folder_.StopMonitor());
+    EXPECT_TRUE(debug_.Contains("CMonitorWnd OnDestroy done", folder_.MonitorPid()));
+}
+
 TEST_F(MonitorEndToEnd, ApplyWritesTheProfileIntoTheMouse) {
     StartWithMouse();
     WaitReadBackEnd();
@@ -379,16 +387,26 @@ TEST_F(MonitorEndToEnd, ButtonLaunchesTheProgramOfItsEntry) {
         std::snprintf(p.MacroKey[3].ProgramPath, sizeof p.MacroKey[3].ProgramPath, "C:\\nowhere\\none.exe");
     });
     StartWithMouse();
-    // The display program of the main folder steps aside, so that the launched copy stays.
-    ASSERT_TRUE(PumpUntil([] { return FindWindowA(nullptr, kOsdWindowTitle) != nullptr; }, kEventWait));
-    PostMessageA(FindWindowA(nullptr, kOsdWindowTitle), WM_CLOSE, 0, 0);
-    ASSERT_TRUE(PumpUntil([] { return FindWindowA(nullptr, kOsdWindowTitle) == nullptr; }, kEventWait));
+    // The display program of the main folder steps aside, so that the launched copy can come up; until its process
+    // has ended, a copy would step aside for it.
+    HWND osd = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (osd = FindWindowA(nullptr, kOsdWindowTitle)) != nullptr; }, kEventWait));
+    const WindowOwner main = OwnerOf(osd);
+    ASSERT_TRUE(main.Runs(folder_.File("VexelOSD.exe"))) << main.program;
+    PostMessageA(osd, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return WaitForSingleObject(main.process.get(), 0) == WAIT_OBJECT_0; }, kEventWait));
 
     ASSERT_EQ(0, folder_.Mousectl("event 0x6003 0x100")); // value word too large: nothing
     ASSERT_EQ(0, folder_.Mousectl("event 0x6004 0"));
     ASSERT_EQ(0, folder_.Mousectl("event 0x6003 0"));
-    EXPECT_TRUE(PumpUntil([] { return FindWindowA(nullptr, kOsdWindowTitle) != nullptr; }, kEventWait));
-    EXPECT_TRUE(PumpUntil([&] { return !ReadFileText(launched).empty(); }, kEventWait));
+    // The display program's window is the launched copy's now; the copy wrote its settings record before making it.
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            HWND w = FindWindowA(nullptr, kOsdWindowTitle);
+            return w != nullptr && OwnerOf(w).Runs(folder_.File("launch\\VexelOSD.exe"));
+        },
+        kEventWait));
+    EXPECT_FALSE(ReadFileText(launched).empty());
     EXPECT_TRUE(debug_.Contains("CMonitorWnd launch entry 3", folder_.MonitorPid()));
     EXPECT_TRUE(debug_.Contains("CMonitorWnd launch entry 2", folder_.MonitorPid()));
     // No modal box of the missing program holds up Monitor.
