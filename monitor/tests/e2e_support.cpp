@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -75,6 +76,11 @@ std::string BinFolder() {
 
 // --- DebugOutput ---
 
+namespace {
+// The listener's own lines, which it takes as marks and keeps out of the lines.
+constexpr char kMarkFormat[] = "korvane-debug-output-mark %u\n";
+} // namespace
+
 DebugOutput::DebugOutput() {
     buffer_ = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, "DBWIN_BUFFER");
     bufferReady_ = CreateEventA(nullptr, FALSE, FALSE, "DBWIN_BUFFER_READY");
@@ -114,11 +120,30 @@ void DebugOutput::Run() {
         std::memcpy(&pid, bytes, sizeof pid);
         const std::string text(bytes + 4, strnlen(bytes + 4, 4096 - 4));
         std::lock_guard<std::mutex> lock(lock_);
+        unsigned mark = 0;
+        if (pid == GetCurrentProcessId() && std::sscanf(text.c_str(), kMarkFormat, &mark) == 1) {
+            marksTaken_ = mark;
+            marked_.notify_all();
+            continue;
+        }
         lines_.push_back({pid, GetTickCount64(), text});
     }
 }
 
+void DebugOutput::Settle() const {
+    if (!listening_) {
+        return;
+    }
+    const unsigned mark = ++marksWritten_;
+    char text[64];
+    std::snprintf(text, sizeof text, kMarkFormat, mark);
+    OutputDebugStringA(text);
+    std::unique_lock<std::mutex> lock(lock_);
+    marked_.wait_for(lock, std::chrono::seconds(10), [&] { return marksTaken_ >= mark; });
+}
+
 int DebugOutput::Count(const std::string& text, DWORD pid) const {
+    Settle();
     std::lock_guard<std::mutex> lock(lock_);
     int n = 0;
     for (const Line& line : lines_) {
@@ -134,6 +159,7 @@ bool DebugOutput::Contains(const std::string& text, DWORD pid) const {
 }
 
 ULONGLONG DebugOutput::ArrivalOf(const std::string& text, DWORD pid) const {
+    Settle();
     std::lock_guard<std::mutex> lock(lock_);
     for (const Line& line : lines_) {
         if ((pid == 0 || line.pid == pid) && line.text.find(text) != std::string::npos) {
@@ -144,6 +170,7 @@ ULONGLONG DebugOutput::ArrivalOf(const std::string& text, DWORD pid) const {
 }
 
 int DebugOutput::IndexOf(const std::string& text, DWORD pid) const {
+    Settle();
     std::lock_guard<std::mutex> lock(lock_);
     for (size_t i = 0; i < lines_.size(); ++i) {
         if ((pid == 0 || lines_[i].pid == pid) && lines_[i].text.find(text) != std::string::npos) {

@@ -11,6 +11,7 @@
 #include "testing/pump.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -27,7 +28,10 @@ inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
 
 std::string ReadFileText(const std::string& path);
 
-// Every OutputDebugStringA line of the programs in this Wine prefix, with the process id.
+// Every OutputDebugStringA line of the programs in this Wine prefix, with the process id. A line that a program wrote
+// before a question is asked is among the lines the question sees: the program's OutputDebugStringA returns when the
+// line is in the shared buffer, before the listener has taken it, so each question first writes a mark of its own
+// and waits until the listener has taken it (writers take turns at the buffer, in order).
 class DebugOutput {
 public:
     DebugOutput();
@@ -49,6 +53,8 @@ private:
         std::string text;
     };
     void Run();
+    // Waits until every line written before the call has been taken.
+    void Settle() const;
     HANDLE buffer_ = nullptr;
     HANDLE bufferReady_ = nullptr;
     HANDLE dataReady_ = nullptr;
@@ -57,6 +63,9 @@ private:
     std::atomic<bool> stop_{false};
     std::thread thread_;
     mutable std::mutex lock_;
+    mutable std::condition_variable marked_;
+    mutable std::atomic<unsigned> marksWritten_{0};
+    unsigned marksTaken_ = 0; // under lock_
     std::vector<Line> lines_;
 };
 
