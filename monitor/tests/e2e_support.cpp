@@ -298,6 +298,20 @@ bool ProgramFolder::WaitMonitorReady(DWORD timeoutMs) {
         timeoutMs);
 }
 
+bool ProgramFolder::WaitForDisplay(DWORD timeoutMs) const {
+    return PumpUntil(
+        [&] {
+            HWND osd = FindWindowA(nullptr, kOsdWindowTitle);
+            return osd != nullptr && OwnerOf(osd).Runs(File("VexelOSD.exe"));
+        },
+        timeoutMs);
+}
+
+bool ReadBackEnded(const std::string& log) {
+    const size_t get = log.find("GET 8B");
+    return get != std::string::npos && log.find("SET 03 00 0F D8 40 00 00 D5", get) != std::string::npos;
+}
+
 bool ProgramFolder::StopMonitor() {
     bool ended = true;
     if (monitor_ != nullptr) {

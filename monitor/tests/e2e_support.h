@@ -104,6 +104,9 @@ public:
     HANDLE MonitorProcess() const { return monitor_; }
     // Waits for "Tarvex Monitor" and for the virtual mouse's control window.
     bool WaitMonitorReady(DWORD timeoutMs = 20000);
+    // Waits until the display program's window is the one of this folder's copy: Monitor tells the display program
+    // only when its window exists, and it comes up a while after Monitor.
+    bool WaitForDisplay(DWORD timeoutMs = 15000) const;
     // WM_CLOSE to Monitor, then waits for it and for every other program of the folder (the OSD program, a copy of it
     // that a button launched, Option) to end: Monitor closes them. False when one had to be ended by force.
     bool StopMonitor();
@@ -154,6 +157,10 @@ struct WindowOwner {
     bool Runs(const std::string& file) const;
 };
 WindowOwner OwnerOf(HWND window);
+
+// True when the virtual mouse's log holds the end of Monitor's read-back after its start: command 0x03 after the read
+// of the stage (an apply-all sends the same command).
+bool ReadBackEnded(const std::string& log);
 
 // Whole copies of the shared block, opened for each call.
 bool ReadShare(ShareData& out);

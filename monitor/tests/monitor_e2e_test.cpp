@@ -53,8 +53,7 @@ protected:
     // ... and its end: command 0x03 four seconds later.
     void WaitReadBackEnd() {
         WaitReadBack();
-        ASSERT_TRUE(PumpUntil([&] { return folder_.Log().find("SET 03 00 0F D8 40 00 00 D5") != std::string::npos; },
-                              kEventWait));
+        ASSERT_TRUE(PumpUntil([&] { return ReadBackEnded(folder_.Log()); }, kEventWait));
     }
 
     PointerRegistryGuard registry_;
@@ -87,7 +86,7 @@ TEST_F(MonitorEndToEnd, StartWithTheMouseReadsItBackIntoTheBlock) {
     EXPECT_EQ(0, std::memcmp(image.data(), expected.data(), expected.size()));
 
     // The OSD program was started beside it.
-    EXPECT_TRUE(PumpUntil([] { return FindWindowA(nullptr, kOsdWindowTitle) != nullptr; }, kEventWait));
+    EXPECT_TRUE(folder_.WaitForDisplay());
     EXPECT_TRUE(folder_.StopMonitor());
     EXPECT_TRUE(debug_.Contains("CMonitorWnd OnDestroy done", folder_.MonitorPid()));
     EXPECT_EQ(1, option_.Count(WM_CLOSE));
@@ -154,6 +153,7 @@ TEST_F(MonitorEndToEnd, MouseReportsReachTheBlockOptionAndTheDisplay) {
     });
     StartWithMouse();
     WaitReadBack();
+    ASSERT_TRUE(folder_.WaitForDisplay());
 
     ASSERT_EQ(0, folder_.Mousectl("dpi 3"));
     EXPECT_TRUE(
@@ -213,6 +213,7 @@ TEST_F(MonitorEndToEnd, ForegroundProgramSwitchesToItsProfile) {
     });
     StartWithMouse();
     EXPECT_TRUE(BlockHolds([](const ShareData& d) { return d.CurrentProfile == 0; }));
+    ASSERT_TRUE(folder_.WaitForDisplay());
 
     HWND game = CreateWindowExA(0, "STATIC", "game", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300, 200, nullptr,
                                 nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -389,10 +390,9 @@ TEST_F(MonitorEndToEnd, ButtonLaunchesTheProgramOfItsEntry) {
     StartWithMouse();
     // The display program of the main folder steps aside, so that the launched copy can come up; until its process
     // has ended, a copy would step aside for it.
-    HWND osd = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (osd = FindWindowA(nullptr, kOsdWindowTitle)) != nullptr; }, kEventWait));
+    ASSERT_TRUE(folder_.WaitForDisplay());
+    HWND osd = FindWindowA(nullptr, kOsdWindowTitle);
     const WindowOwner main = OwnerOf(osd);
-    ASSERT_TRUE(main.Runs(folder_.File("VexelOSD.exe"))) << main.program;
     PostMessageA(osd, WM_CLOSE, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return WaitForSingleObject(main.process.get(), 0) == WAIT_OBJECT_0; }, kEventWait));
 

@@ -81,13 +81,7 @@ HWND VisibleOptionWindow() {
 }
 
 bool WaitForReadBackEnd(const e2e::ProgramFolder& folder) {
-    return PumpUntil(
-        [&] {
-            const std::string log = folder.Log();
-            const size_t get = log.find("GET 8B");
-            return get != std::string::npos && log.find("SET 03 00 0F D8 40 00 00 D5", get) != std::string::npos;
-        },
-        30000);
+    return PumpUntil([&] { return e2e::ReadBackEnded(folder.Log()); }, 30000);
 }
 
 // The thread's main window is told by its title, read without a message: a driver thread that sent one (GetWindowText
