@@ -8,6 +8,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 bool WriteFirmwareImage(const std::string& tempFolder) {
     HMODULE self = GetModuleHandleA(nullptr);
     HRSRC info = FindResourceA(self, MAKEINTRESOURCEA(kFirmwareResourceId), "BIN");
@@ -31,23 +33,52 @@ bool WriteFirmwareImage(const std::string& tempFolder) {
     return ok && written == size;
 }
 
-bool OpenProgram(const std::string& path) {
+bool OpenProgram(const std::string& path, KernelHandle* process) {
     if (path.empty() || !FileExists(path)) {
         return false;
     }
     SHELLEXECUTEINFOA info{};
     info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.fMask = SEE_MASK_FLAG_NO_UI | (process != nullptr ? SEE_MASK_NOCLOSEPROCESS : 0);
     info.lpVerb = "open";
     info.lpFile = path.c_str();
     info.nShow = SW_SHOWNORMAL;
-    return ShellExecuteExA(&info) != FALSE;
+    if (ShellExecuteExA(&info) == FALSE) {
+        return false;
+    }
+    if (process != nullptr) {
+        *process = KernelHandle(info.hProcess);
+    }
+    return true;
 }
 
-void StartApplets(const std::string& folder) {
-    OpenProgram(folder + "VexelOSD.exe");
+KernelHandle StartApplets(const std::string& folder) {
+    KernelHandle osd;
+    OpenProgram(folder + "VexelOSD.exe", &osd);
     OpenProgram(folder + "Applets\\Metrona.exe");
     OpenProgram(folder + "Applets\\Postvue.EXE");
+    return osd;
+}
+
+void AwaitWindowOrEnd(HANDLE process, const char* title, DWORD limitMs) {
+    if (process == nullptr) {
+        return;
+    }
+    const ULONGLONG end = GetTickCount64() + limitMs;
+    // No event tells that a window was made: the title is looked for again whenever the process has not ended
+    // within a short while.
+    constexpr DWORD kLookAgainMs = 20;
+    while (WaitForSingleObject(process, 0) == WAIT_TIMEOUT && FindWindowA(nullptr, title) == nullptr) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end) {
+            return;
+        }
+        const DWORD wait = static_cast<DWORD>(std::min<ULONGLONG>(kLookAgainMs, end - now));
+        if (MsgWaitForMultipleObjects(1, &process, FALSE, wait, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+            MSG msg;
+            PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+    }
 }
 
 void CloseAppletWindows() {

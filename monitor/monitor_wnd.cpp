@@ -111,7 +111,7 @@ bool CMonitorWnd::OnCreate(const CREATESTRUCTA&) {
     WriteDevice(present ? 1 : 0);
 
     ApplyPointer();
-    StartApplets(folder_);
+    osdProcess_ = StartApplets(folder_);
     Trace("CMonitorWnd started, mouse %s\n", present ? "present" : "absent");
     return true;
 }
@@ -146,7 +146,11 @@ void CMonitorWnd::ShutDown() {
     KillTimer(Handle(), kArrivalTimer);
     arrivalPending_ = false;
     if (created_) {
+        // Option or the OSD program started a moment ago has no window yet for the closing message, and would
+        // outlive Monitor.
+        AwaitWindowOrEnd(optionProcess_.get(), kOptionWindowTitle, kStartedProgramLimitMs);
         PostToOption(WM_CLOSE);
+        AwaitWindowOrEnd(osdProcess_.get(), kOsdWindowTitle, kStartedProgramLimitMs);
         CloseAppletWindows();
         // The worker ends before the transport closes, so no job ever transfers over a closing interface. Stopping
         // it clears its connected flag and ends its pauses at once: a running job stops at its next transfer.
@@ -219,7 +223,7 @@ void CMonitorWnd::OnCustomizer() {
         return;
     }
     Trace("CMonitorWnd OnCustomizer hWnd==NULL\n");
-    OpenProgram(folder_ + "Option.exe");
+    OpenProgram(folder_ + "Option.exe", &optionProcess_);
 }
 
 void CMonitorWnd::OnExit() {

@@ -7,6 +7,7 @@
 
 #include "common/messages.h"
 #include "common/shared_block.h"
+#include "framework/handles.h"
 #include "framework/window.h"
 #include "monitor/device/device_worker.h"
 #include "monitor/device/hid_binding.h"
@@ -34,6 +35,10 @@ inline constexpr char kReturnToPreviousKey[] = "ReturnToPreviousProfile"; // sec
 // One-shot, after an arrival: the mouse needs a moment after it announces itself before its interfaces open.
 inline constexpr UINT_PTR kArrivalTimer = 503;
 inline constexpr UINT kArrivalDelayMs = 1000;
+
+// At Monitor's end, how long a program it started (Option, the OSD program) may take to make the window that the
+// closing message goes to.
+inline constexpr DWORD kStartedProgramLimitMs = 5000;
 
 class CMonitorWnd : public Window {
 public:
@@ -124,5 +129,7 @@ private:
     bool arrivalPending_ = false;   // an arrival waits for kArrivalTimer
     bool returnToPrevious_ = false; // "ReturnToPreviousProfile" = 1
     ForegroundSwitcher foreground_;
+    KernelHandle osdProcess_;    // the OSD program as started at creation
+    KernelHandle optionProcess_; // Option as last started here
     std::string lastForeground_; // the foreground program last seen by timer 500, for the trace
 };

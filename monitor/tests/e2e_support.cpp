@@ -9,6 +9,10 @@
 #include "hiddriver/memory_dump.h"
 #include "hiddriver/virtual_mouse.h"
 
+#include <gtest/gtest.h>
+#include <tlhelp32.h>
+
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -32,6 +36,31 @@ std::string WindowsPath(const std::string& unixPath) {
 }
 } // namespace
 
+namespace {
+std::string ProgramOfProcess(HANDLE process) {
+    char path[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    return QueryFullProcessImageNameA(process, 0, path, &size) ? std::string(path, size) : std::string();
+}
+} // namespace
+
+bool WindowOwner::Runs(const std::string& file) const {
+    return !program.empty() && lstrcmpiA(program.c_str(), file.c_str()) == 0;
+}
+
+WindowOwner OwnerOf(HWND window) {
+    DWORD pid = 0;
+    WindowOwner owner;
+    if (GetWindowThreadProcessId(window, &pid) == 0) {
+        return owner;
+    }
+    owner.process = KernelHandle(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    if (owner.process) {
+        owner.program = ProgramOfProcess(owner.process.get());
+    }
+    return owner;
+}
+
 std::string ReadFileText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
@@ -48,6 +77,11 @@ std::string BinFolder() {
 }
 
 // --- DebugOutput ---
+
+namespace {
+// The listener's own lines, which it takes as marks and keeps out of the lines.
+constexpr char kMarkFormat[] = "korvane-debug-output-mark %u\n";
+} // namespace
 
 DebugOutput::DebugOutput() {
     buffer_ = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, "DBWIN_BUFFER");
@@ -88,11 +122,30 @@ void DebugOutput::Run() {
         std::memcpy(&pid, bytes, sizeof pid);
         const std::string text(bytes + 4, strnlen(bytes + 4, 4096 - 4));
         std::lock_guard<std::mutex> lock(lock_);
+        unsigned mark = 0;
+        if (pid == GetCurrentProcessId() && std::sscanf(text.c_str(), kMarkFormat, &mark) == 1) {
+            marksTaken_ = mark;
+            marked_.notify_all();
+            continue;
+        }
         lines_.push_back({pid, GetTickCount64(), text});
     }
 }
 
+void DebugOutput::Settle() const {
+    if (!listening_) {
+        return;
+    }
+    const unsigned mark = ++marksWritten_;
+    char text[64];
+    std::snprintf(text, sizeof text, kMarkFormat, mark);
+    OutputDebugStringA(text);
+    std::unique_lock<std::mutex> lock(lock_);
+    marked_.wait_for(lock, std::chrono::seconds(10), [&] { return marksTaken_ >= mark; });
+}
+
 int DebugOutput::Count(const std::string& text, DWORD pid) const {
+    Settle();
     std::lock_guard<std::mutex> lock(lock_);
     int n = 0;
     for (const Line& line : lines_) {
@@ -108,6 +161,7 @@ bool DebugOutput::Contains(const std::string& text, DWORD pid) const {
 }
 
 ULONGLONG DebugOutput::ArrivalOf(const std::string& text, DWORD pid) const {
+    Settle();
     std::lock_guard<std::mutex> lock(lock_);
     for (const Line& line : lines_) {
         if ((pid == 0 || line.pid == pid) && line.text.find(text) != std::string::npos) {
@@ -118,6 +172,7 @@ ULONGLONG DebugOutput::ArrivalOf(const std::string& text, DWORD pid) const {
 }
 
 int DebugOutput::IndexOf(const std::string& text, DWORD pid) const {
+    Settle();
     std::lock_guard<std::mutex> lock(lock_);
     for (size_t i = 0; i < lines_.size(); ++i) {
         if ((pid == 0 || lines_[i].pid == pid) && lines_[i].text.find(text) != std::string::npos) {
@@ -210,7 +265,8 @@ ProgramFolder::ProgramFolder(const std::string& existingFolder) : path_(existing
 }
 
 ProgramFolder::~ProgramFolder() {
-    StopMonitor();
+    // A program left running here would answer for the programs of the next test in this Wine session.
+    EXPECT_TRUE(StopMonitor()) << "a program of " << path_ << " outlived Monitor";
     std::error_code error;
     std::filesystem::remove_all(path_, error);
 }
@@ -252,31 +308,71 @@ bool ProgramFolder::WaitMonitorReady(DWORD timeoutMs) {
         timeoutMs);
 }
 
+bool ProgramFolder::WaitForDisplay(DWORD timeoutMs) const {
+    return PumpUntil(
+        [&] {
+            HWND osd = FindWindowA(nullptr, kOsdWindowTitle);
+            return osd != nullptr && OwnerOf(osd).Runs(File("VexelOSD.exe"));
+        },
+        timeoutMs);
+}
+
+bool ReadBackEnded(const std::string& log) {
+    const size_t get = log.find("GET 8B");
+    return get != std::string::npos && log.find("SET 03 00 0F D8 40 00 00 D5", get) != std::string::npos;
+}
+
 bool ProgramFolder::StopMonitor() {
-    if (monitor_ == nullptr) {
-        return true;
-    }
-    if (HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle)) {
-        PostMessageA(monitor, WM_CLOSE, 0, 0);
-    }
-    bool ended = PumpUntil([&] { return WaitForSingleObject(monitor_, 0) == WAIT_OBJECT_0; }, 20000);
-    monitorExitCode_ = STILL_ACTIVE;
-    if (ended) {
-        GetExitCodeProcess(monitor_, &monitorExitCode_);
-    } else {
-        TerminateProcess(monitor_, 1);
-    }
-    CloseHandle(monitor_);
-    monitor_ = nullptr;
-    // Monitor closes the OSD program; give it the time to go, then make sure.
-    if (!PumpUntil([] { return FindWindowA(nullptr, kOsdWindowTitle) == nullptr; }, 10000)) {
-        if (HWND osd = FindWindowA(nullptr, kOsdWindowTitle)) {
-            PostMessageA(osd, WM_CLOSE, 0, 0);
+    bool ended = true;
+    if (monitor_ != nullptr) {
+        if (HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle)) {
+            PostMessageA(monitor, WM_CLOSE, 0, 0);
         }
-        PumpUntil([] { return FindWindowA(nullptr, kOsdWindowTitle) == nullptr; }, 5000);
-        ended = false;
+        ended = PumpUntil([&] { return WaitForSingleObject(monitor_, 0) == WAIT_OBJECT_0; }, 20000);
+        monitorExitCode_ = STILL_ACTIVE;
+        if (ended) {
+            GetExitCodeProcess(monitor_, &monitorExitCode_);
+        } else {
+            TerminateProcess(monitor_, 1);
+        }
+        CloseHandle(monitor_);
+        monitor_ = nullptr;
     }
-    return ended;
+    // Monitor closes the programs it started on its way out; their ends come a moment after its own.
+    if (PumpUntil([&] { return RunningPrograms().empty(); }, 10000)) {
+        return ended;
+    }
+    for (DWORD pid : RunningPrograms()) {
+        KernelHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+        if (process) {
+            TerminateProcess(process.get(), 1);
+            WaitForSingleObject(process.get(), 5000);
+        }
+    }
+    return false;
+}
+
+std::vector<DWORD> ProgramFolder::RunningPrograms() const {
+    std::vector<DWORD> found;
+    KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) {
+        return found;
+    }
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more; more = Process32Next(snapshot.get(), &entry)) {
+        KernelHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        if (!process || WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT) {
+            continue;
+        }
+        const std::string program = ProgramOfProcess(process.get());
+        if (program.size() > path_.size() &&
+            CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, program.c_str(), static_cast<int>(path_.size()),
+                           path_.c_str(), static_cast<int>(path_.size())) == CSTR_EQUAL) {
+            found.push_back(entry.th32ProcessID);
+        }
+    }
+    return found;
 }
 
 int ProgramFolder::Run(const std::string& program, const std::string& arguments, DWORD timeoutMs) {

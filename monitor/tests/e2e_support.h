@@ -7,9 +7,11 @@
 
 #include "common/profile_record.h"
 #include "common/profile_store.h"
+#include "framework/handles.h"
 #include "testing/pump.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -26,7 +28,10 @@ inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
 
 std::string ReadFileText(const std::string& path);
 
-// Every OutputDebugStringA line of the programs in this Wine prefix, with the process id.
+// Every OutputDebugStringA line of the programs in this Wine prefix, with the process id. A line that a program wrote
+// before a question is asked is among the lines the question sees: the program's OutputDebugStringA returns when the
+// line is in the shared buffer, before the listener has taken it, so each question first writes a mark of its own
+// and waits until the listener has taken it (writers take turns at the buffer, in order).
 class DebugOutput {
 public:
     DebugOutput();
@@ -48,6 +53,8 @@ private:
         std::string text;
     };
     void Run();
+    // Waits until every line written before the call has been taken.
+    void Settle() const;
     HANDLE buffer_ = nullptr;
     HANDLE bufferReady_ = nullptr;
     HANDLE dataReady_ = nullptr;
@@ -56,6 +63,9 @@ private:
     std::atomic<bool> stop_{false};
     std::thread thread_;
     mutable std::mutex lock_;
+    mutable std::condition_variable marked_;
+    mutable std::atomic<unsigned> marksWritten_{0};
+    unsigned marksTaken_ = 0; // under lock_
     std::vector<Line> lines_;
 };
 
@@ -98,10 +108,16 @@ public:
     HANDLE MonitorProcess() const { return monitor_; }
     // Waits for "Tarvex Monitor" and, with the virtual mouse, for its control window.
     bool WaitMonitorReady(DWORD timeoutMs = 20000);
-    // WM_CLOSE to Monitor, then waits for it and for the OSD program to end.
+    // Waits until the display program's window is the one of this folder's copy: Monitor tells the display program
+    // only when its window exists, and it comes up a while after Monitor.
+    bool WaitForDisplay(DWORD timeoutMs = 15000) const;
+    // WM_CLOSE to Monitor, then waits for it and for every other program of the folder (the OSD program, a copy of it
+    // that a button launched, Option) to end: Monitor closes them. False when one had to be ended by force.
     bool StopMonitor();
     // The exit code of the Monitor that StopMonitor saw end (STILL_ACTIVE when it had to be ended).
     DWORD MonitorExitCode() const { return monitorExitCode_; }
+    // The processes that run a program file of the folder or of a folder below it.
+    std::vector<DWORD> RunningPrograms() const;
 
     // Runs "<program> <arguments>" in the folder and returns its exit code (-1 when it did not end in time).
     int Run(const std::string& program, const std::string& arguments, DWORD timeoutMs = 20000);
@@ -139,6 +155,20 @@ private:
     };
     std::vector<Value> values_;
 };
+
+// The process that owns a window: a handle to await its end, and the program file it runs (empty when the window
+// is gone).
+struct WindowOwner {
+    KernelHandle process;
+    std::string program;
+    // True when the window belongs to that program file (names compared as the file system does, case-blind).
+    bool Runs(const std::string& file) const;
+};
+WindowOwner OwnerOf(HWND window);
+
+// True when the virtual mouse's log holds the end of Monitor's read-back after its start: command 0x03 after the read
+// of the stage (an apply-all sends the same command).
+bool ReadBackEnded(const std::string& log);
 
 // Whole copies of the shared block, opened for each call.
 bool ReadShare(ShareData& out);

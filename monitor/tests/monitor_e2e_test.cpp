@@ -53,8 +53,7 @@ protected:
     // ... and its end: command 0x03 four seconds later.
     void WaitReadBackEnd() {
         WaitReadBack();
-        ASSERT_TRUE(PumpUntil([&] { return folder_.Log().find("SET 03 00 0F D8 40 00 00 D5") != std::string::npos; },
-                              kEventWait));
+        ASSERT_TRUE(PumpUntil([&] { return ReadBackEnded(folder_.Log()); }, kEventWait));
     }
 
     PointerRegistryGuard registry_;
@@ -87,7 +86,7 @@ TEST_F(MonitorEndToEnd, StartWithTheMouseReadsItBackIntoTheBlock) {
     EXPECT_EQ(0, std::memcmp(image.data(), expected.data(), expected.size()));
 
     // The OSD program was started beside it.
-    EXPECT_TRUE(PumpUntil([] { return FindWindowA(nullptr, kOsdWindowTitle) != nullptr; }, kEventWait));
+    EXPECT_TRUE(folder_.WaitForDisplay());
     EXPECT_TRUE(folder_.StopMonitor());
     EXPECT_TRUE(debug_.Contains("CMonitorWnd OnDestroy done", folder_.MonitorPid()));
     EXPECT_EQ(1, option_.Count(WM_CLOSE));
@@ -154,6 +153,7 @@ TEST_F(MonitorEndToEnd, MouseReportsReachTheBlockOptionAndTheDisplay) {
     });
     StartWithMouse();
     WaitReadBack();
+    ASSERT_TRUE(folder_.WaitForDisplay());
 
     ASSERT_EQ(0, folder_.Mousectl("dpi 3"));
     EXPECT_TRUE(
@@ -213,6 +213,7 @@ TEST_F(MonitorEndToEnd, ForegroundProgramSwitchesToItsProfile) {
     });
     StartWithMouse();
     EXPECT_TRUE(BlockHolds([](const ShareData& d) { return d.CurrentProfile == 0; }));
+    ASSERT_TRUE(folder_.WaitForDisplay());
 
     HWND game = CreateWindowExA(0, "STATIC", "game", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300, 200, nullptr,
                                 nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -240,6 +241,14 @@ TEST_F(MonitorEndToEnd, SecondStartForwardsToTheRunningMonitorAndEnds) {
     // The first one still runs and answers.
     EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(folder_.MonitorProcess(), 0));
     EXPECT_EQ(FindWindowA(nullptr, kMonitorWindowTitle) != nullptr, true);
+}
+
+TEST_F(MonitorEndToEnd, AnEndRightAfterTheStartClosesTheDisplayProgramToo) {
+    StartWithMouse();
+    // Monitor and the display program it has just started, whose window may not exist yet.
+    ASSERT_EQ(2u, folder_.RunningPrograms().size());
+    EXPECT_TRUE(folder_.StopMonitor());
+    EXPECT_TRUE(debug_.Contains("CMonitorWnd OnDestroy done", folder_.MonitorPid()));
 }
 
 TEST_F(MonitorEndToEnd, ApplyWritesTheProfileIntoTheMouse) {
@@ -379,16 +388,25 @@ TEST_F(MonitorEndToEnd, ButtonLaunchesTheProgramOfItsEntry) {
         std::snprintf(p.MacroKey[3].ProgramPath, sizeof p.MacroKey[3].ProgramPath, "C:\\nowhere\\none.exe");
     });
     StartWithMouse();
-    // The display program of the main folder steps aside, so that the launched copy stays.
-    ASSERT_TRUE(PumpUntil([] { return FindWindowA(nullptr, kOsdWindowTitle) != nullptr; }, kEventWait));
-    PostMessageA(FindWindowA(nullptr, kOsdWindowTitle), WM_CLOSE, 0, 0);
-    ASSERT_TRUE(PumpUntil([] { return FindWindowA(nullptr, kOsdWindowTitle) == nullptr; }, kEventWait));
+    // The display program of the main folder steps aside, so that the launched copy can come up; until its process
+    // has ended, a copy would step aside for it.
+    ASSERT_TRUE(folder_.WaitForDisplay());
+    HWND osd = FindWindowA(nullptr, kOsdWindowTitle);
+    const WindowOwner main = OwnerOf(osd);
+    PostMessageA(osd, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return WaitForSingleObject(main.process.get(), 0) == WAIT_OBJECT_0; }, kEventWait));
 
     ASSERT_EQ(0, folder_.Mousectl("event 0x6003 0x100")); // value word too large: nothing
     ASSERT_EQ(0, folder_.Mousectl("event 0x6004 0"));
     ASSERT_EQ(0, folder_.Mousectl("event 0x6003 0"));
-    EXPECT_TRUE(PumpUntil([] { return FindWindowA(nullptr, kOsdWindowTitle) != nullptr; }, kEventWait));
-    EXPECT_TRUE(PumpUntil([&] { return !ReadFileText(launched).empty(); }, kEventWait));
+    // The display program's window is the launched copy's now; the copy wrote its settings record before making it.
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            HWND w = FindWindowA(nullptr, kOsdWindowTitle);
+            return w != nullptr && OwnerOf(w).Runs(folder_.File("launch\\VexelOSD.exe"));
+        },
+        kEventWait));
+    EXPECT_FALSE(ReadFileText(launched).empty());
     EXPECT_TRUE(debug_.Contains("CMonitorWnd launch entry 3", folder_.MonitorPid()));
     EXPECT_TRUE(debug_.Contains("CMonitorWnd launch entry 2", folder_.MonitorPid()));
     // No modal box of the missing program holds up Monitor.

@@ -64,9 +64,16 @@ protected:
         }
         CloseHandle(pi.hThread);
         process_ = pi.hProcess;
+        // The window of the program started here: one of another would make this one step aside.
         HWND osd = nullptr;
-        PumpUntil([&] { return (osd = FindWindowA(nullptr, kOsdWindowTitle)) != nullptr; }, 10000);
-        return osd;
+        const bool shown = PumpUntil(
+            [&] {
+                DWORD pid = 0;
+                osd = FindWindowA(nullptr, kOsdWindowTitle);
+                return osd != nullptr && GetWindowThreadProcessId(osd, &pid) != 0 && pid == pi.dwProcessId;
+            },
+            10000);
+        return shown ? osd : nullptr;
     }
 
     std::string folder_;

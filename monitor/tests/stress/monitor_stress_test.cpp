@@ -120,7 +120,7 @@ TEST_F(MonitorStress, AProcessHoldingTheBlockMutexCannotFreezeMonitor) {
 TEST_F(MonitorStress, TheEndOfTheSessionRunsTheShutDownOrder) {
     Start(true);
     ASSERT_TRUE(PumpUntil([&] { return option_.Count(DeviceStateRead) == 1; }, kEventWait));
-    ASSERT_TRUE(PumpUntil([] { return FindWindowA(nullptr, kOsdWindowTitle) != nullptr; }, kEventWait));
+    ASSERT_TRUE(folder_.WaitForDisplay());
     EXPECT_EQ(1, folder_.ConfigInt("Setting", "Device", -1));
     HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle);
 

@@ -91,13 +91,7 @@ protected:
         ASSERT_TRUE(folder_.WaitMonitorReady());
         ASSERT_TRUE(Traced("CMonitorWnd started"));
         // The read-back ends with command 0x03, four seconds after it read the stage.
-        ASSERT_TRUE(PumpUntil(
-            [&] {
-                const std::string log = folder_.Log();
-                const size_t get = log.find("GET 8B");
-                return get != std::string::npos && log.find("SET 03 00 0F D8 40 00 00 D5", get) != std::string::npos;
-            },
-            kEventWait));
+        ASSERT_TRUE(PumpUntil([&] { return ReadBackEnded(folder_.Log()); }, kEventWait));
     }
     bool Traced(const std::string& text, int times = 1, DWORD timeoutMs = kEventWait) {
         return PumpUntil([&] { return debug_.Count(text, folder_.MonitorPid()) >= times; }, timeoutMs);
@@ -220,6 +214,7 @@ TEST_F(MonitorSwitch, WithTheReturnOnTheProfileBeforeTheGameComesBackButNotForOp
     ExpectApplyAllOf(2, mark);
 
     // The user brings Option up to edit the game's profile, and the game ends behind it: no return.
+    std::unique_ptr<TestWindow> other;
     {
         TestWindow option(kOptionWindowTitle);
         ASSERT_TRUE(option.ForegroundUntil(
@@ -230,12 +225,15 @@ TEST_F(MonitorSwitch, WithTheReturnOnTheProfileBeforeTheGameComesBackButNotForOp
         EndGame();
         mark = folder_.Log().size();
         EXPECT_TRUE(CurrentProfileIs(2));
+        // The next program takes the foreground while Option is still there (this process is Option's then): had
+        // Option gone first, the desktop could hold the foreground at Monitor's look and take the return for itself.
+        other = std::make_unique<TestWindow>("Notes");
+        ASSERT_TRUE(other->ForegroundUntil([&] { return GetForegroundWindow() == other->Handle(); }, kEventWait));
     }
     EXPECT_EQ(0, ApplyAllsSince(mark));
 
     // Option closed, another program of no profile in the foreground: profile 1 comes back, in the mouse too.
-    TestWindow other("Notes");
-    ASSERT_TRUE(other.ForegroundUntil(
+    ASSERT_TRUE(other->ForegroundUntil(
         [&] { return Traced("CMonitorWnd foreground program monitor_switch_tests.exe: switch to profile 1", 1, 0); },
         kSwitchWait));
     ASSERT_TRUE(PumpUntil([] { return CurrentProfileIs(0); }, kEventWait));

@@ -64,15 +64,12 @@ class BasicPage {
 public:
     BasicPage(HWND option) : option_(option), thread_(GetWindowThreadProcessId(option, nullptr)) {}
 
-    // Opens the menu of the control at a window point and returns its window; the click is given once more when no
-    // menu shows.
+    // Opens the menu of the control at a window point and returns its window, or null when no menu showed.
     HWND OpenMenu(POINT at, bool inWindow = true) {
         POINT p = inWindow ? ScreenPoint(option_, at.x, at.y) : at;
-        for (int attempt = 0; attempt < 2; ++attempt) {
-            MouseClickAt(p.x, p.y);
-            if (e2e::WaitFor([&] { return MenuWindowsOfThread(thread_).size() == 1; }, 2500)) {
-                return MenuWindowsOfThread(thread_).front();
-            }
+        MouseClickAt(p.x, p.y);
+        if (e2e::WaitFor([&] { return MenuWindowsOfThread(thread_).size() == 1; }, kClickEffectMs)) {
+            return MenuWindowsOfThread(thread_).front();
         }
         return nullptr;
     }

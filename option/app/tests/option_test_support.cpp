@@ -81,25 +81,40 @@ HWND VisibleOptionWindow() {
 }
 
 bool WaitForReadBackEnd(const e2e::ProgramFolder& folder) {
-    return PumpUntil(
-        [&] {
-            const std::string log = folder.Log();
-            const size_t get = log.find("GET 8B");
-            return get != std::string::npos && log.find("SET 03 00 0F D8 40 00 00 D5", get) != std::string::npos;
-        },
-        30000);
+    return PumpUntil([&] { return e2e::ReadBackEnded(folder.Log()); }, 30000);
 }
 
-// The main window is found by a title search, which sends no message: a driver thread that sent one (GetWindowText
-// does) to the test thread while that thread waits for the driver would wait for ever.
+// The thread's main window is told by its title, read without a message: a driver thread that sent one (GetWindowText
+// does) to the test thread while that thread waits for the driver would wait for ever. A title search over the whole
+// session could find another process's Option instead.
+HWND OptionWindowOf(DWORD thread) {
+    struct Find {
+        HWND found;
+    } find{nullptr};
+    EnumThreadWindows(
+        thread,
+        [](HWND w, LPARAM l) -> BOOL {
+            wchar_t title[64] = {};
+            InternalGetWindowText(w, title, 64);
+            char text[64] = {};
+            WideCharToMultiByte(CP_ACP, 0, title, -1, text, sizeof text, nullptr, nullptr);
+            if (lstrcmpA(text, kOptionWindowTitle) == 0) {
+                reinterpret_cast<Find*>(l)->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&find));
+    return find.found;
+}
+
 HWND DialogOverOption(DWORD thread) {
-    return OtherDialogOf(thread, FindWindowA(nullptr, kOptionWindowTitle));
+    return OtherDialogOf(thread, OptionWindowOf(thread));
 }
 
 namespace {
 
-WarningRun DriveWarning(const std::function<void()>& open, const POINT* opener, POINT button,
-                        const std::function<bool()>& done) {
+WarningRun DriveWarning(const std::function<void()>& open, POINT button, const std::function<bool()>& done) {
     DWORD thread = GetCurrentThreadId();
     std::atomic<bool> finished{false};
     std::atomic<int> seen{0};
@@ -108,7 +123,6 @@ WarningRun DriveWarning(const std::function<void()>& open, const POINT* opener, 
     std::thread driver([&] {
         HWND last = nullptr;
         DWORD start = GetTickCount();
-        bool retried = false;
         while (!finished) {
             if (GetTickCount() - start > 20000) {
                 // The test thread is still waiting: whatever dialog holds it goes, and the test fails.
@@ -119,26 +133,16 @@ WarningRun DriveWarning(const std::function<void()>& open, const POINT* opener, 
                 Sleep(200);
                 continue;
             }
+            // The opening click is not given twice: a late first one and the second would open two warnings, the
+            // second after this driver has gone.
             HWND warning = DialogOverOption(thread);
-            // An opening click lost on its way through the X server is given once more after two seconds.
-            if (!warning && seen == 0 && opener && !retried && GetTickCount() - start > 2000) {
-                retried = true;
-                MouseClickAt(opener->x, opener->y);
-            }
             if (warning && warning != last) {
                 last = warning;
                 HWND owner = GetWindow(warning, GW_OWNER);
-                ownerVisible =
-                    owner != nullptr && owner == FindWindowA(nullptr, kOptionWindowTitle) && IsWindowVisible(owner);
-                POINT p = ScreenPoint(warning, button.x, button.y);
-                for (int i = 0; i < 2 && IsWindow(warning) && IsWindowVisible(warning); ++i) {
-                    MouseClickAt(p.x, p.y);
-                    for (int w = 0; w < 150 && IsWindow(warning) && IsWindowVisible(warning); ++w) {
-                        Sleep(10);
-                    }
-                }
+                ownerVisible = owner != nullptr && owner == OptionWindowOf(thread) && IsWindowVisible(owner);
+                ClickToClose(ScreenPoint(warning, button.x, button.y), warning);
                 if (IsWindow(warning) && IsWindowVisible(warning)) {
-                    // Lost clicks: end the loop; the test fails.
+                    // The click did not end the loop; the test fails.
                     rescued = true;
                     PostMessageA(warning, WM_CLOSE, 0, 0);
                 }
@@ -169,15 +173,15 @@ POINT WarningButton(bool ok) {
 }
 
 WarningRun ClickThroughWarning(const std::function<void()>& open, bool ok, const std::function<bool()>& done) {
-    return DriveWarning(open, nullptr, WarningButton(ok), done);
+    return DriveWarning(open, WarningButton(ok), done);
 }
 
 WarningRun ClickThroughWarning(POINT opener, bool ok, const std::function<bool()>& done) {
-    return DriveWarning([&] { MouseClickAt(opener.x, opener.y); }, &opener, WarningButton(ok), done);
+    return DriveWarning([&] { MouseClickAt(opener.x, opener.y); }, WarningButton(ok), done);
 }
 
 WarningRun ClickThroughDialog(const std::function<void()>& open, POINT button, const std::function<bool()>& done) {
-    return DriveWarning(open, nullptr, button, done);
+    return DriveWarning(open, button, done);
 }
 
 } // namespace optiontest

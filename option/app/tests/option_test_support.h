@@ -48,7 +48,7 @@ private:
 struct WarningRun {
     bool done = false;         // `done` held within 15 s, after a warning came and went
     int warnings = 0;          // warnings the driver saw
-    bool rescued = false;      // a warning had to be closed because the clicks never reached it
+    bool rescued = false;      // a warning had to be closed: the click did not close it
     bool ownerVisible = false; // the main window was showing when the warning came
     bool Clean() const { return done && warnings == 1 && !rescued; }
 };
@@ -65,7 +65,9 @@ HWND VisibleOptionWindow();
 // DeviceStateRead refreshes Option from the block, so edits made before its end could be dropped.
 bool WaitForReadBackEnd(const e2e::ProgramFolder& folder);
 
-// A showing dialog window of the thread other than Option's main window, or null.
+// The thread's window titled "Tarvex Option" (read without sending it a message), or null.
+HWND OptionWindowOf(DWORD thread);
+// A showing dialog window of the thread other than its Option main window, or null.
 HWND DialogOverOption(DWORD thread);
 
 } // namespace optiontest

@@ -223,15 +223,12 @@ HWND OtherDialogOf(DWORD thread, HWND except) {
     return find.found;
 }
 
-// Clicks and waits for what the click does. Under Wine on Xvfb an injected click is now and then lost on its way
-// through the X server; a click that shows no effect in 1.5 s is given once more.
+// Clicks and waits for what the click does. A click is never given twice: on a loaded machine the first one can
+// take seconds to show its effect, and a second one would then land as a click of its own, on whatever lies there by
+// then (a dialog or menu opened with nobody to close it, a check box turned back).
 bool ClickUntil(POINT p, const std::function<bool()>& done) {
     MouseClickAt(p.x, p.y);
-    if (PumpUntil(done, 1500)) {
-        return true;
-    }
-    MouseClickAt(p.x, p.y);
-    return PumpUntil(done, 1500);
+    return PumpUntil(done, kClickEffectMs);
 }
 
 // Moves the pointer onto a point and waits for what the move does. A move whose report is lost on its way through
@@ -294,31 +291,27 @@ ModalRun DriveModal(HWND except, POINT opener, const std::function<void()>& step
         steps);
 }
 
-// A driver thread's click that should close `window` (or hide it, for a menu); a click without effect in 1.5 s is
-// given once more.
+// A driver thread's click that should close `window` (or hide it, for a menu); waits for it to go.
 void ClickToClose(POINT p, HWND window) {
-    auto open = [&] { return IsWindow(window) && IsWindowVisible(window); };
-    for (int attempt = 0; attempt < 2 && open(); ++attempt) {
-        MouseClickAt(p.x, p.y);
-        for (int i = 0; i < 150 && open(); ++i) {
-            Sleep(10);
-        }
+    MouseClickAt(p.x, p.y);
+    const DWORD start = GetTickCount();
+    while (IsWindow(window) && IsWindowVisible(window) && GetTickCount() - start < kClickEffectMs) {
+        Sleep(10);
     }
 }
 
-// Waits for the dialog that a click on `opener` opens. Under Wine on Xvfb an injected click is now and then lost
-// on its way through the X server; after two seconds without a dialog the click is given once more.
-HWND WaitForDialog(DWORD thread, HWND except, POINT opener) {
-    for (int i = 0; i < 500; ++i) {
+// Waits for the dialog that a click on `opener` opened.
+HWND WaitForDialog(DWORD thread, HWND except, POINT) {
+    const DWORD start = GetTickCount();
+    for (;;) {
         if (HWND w = OtherDialogOf(thread, except)) {
             return w;
         }
-        if (i == 200) {
-            MouseClickAt(opener.x, opener.y);
+        if (GetTickCount() - start >= kClickEffectMs) {
+            return nullptr;
         }
         Sleep(10);
     }
-    return nullptr;
 }
 
 // Opens a warning with a click on `opener` and drives it from the second thread with `steps`, which get the warning

@@ -39,9 +39,13 @@ HWND OtherDialogOf(DWORD thread, HWND except);
 // The visible top-level menu window ("#32768") of the thread showing `menu` (any menu for null), or null.
 HWND MenuWindowOf(DWORD thread, HMENU menu = nullptr);
 
-// Clicks (or moves onto) a point and waits for what it does. Under Wine on Xvfb an injected click or move is now and
-// then lost on its way through the X server; one without effect in 1.5 s is given once more.
+// How long the effect of a click may take on a loaded machine.
+inline constexpr DWORD kClickEffectMs = 15000;
+
+// Clicks a point once and waits for what the click does.
 bool ClickUntil(POINT p, const std::function<bool()>& done);
+// Moves onto a point and waits for what the move does. Under Wine on Xvfb a move's report is now and then lost on its
+// way through the X server; one without effect in 1.5 s is given once more (a move cannot open anything).
 bool MoveUntil(POINT p, const std::function<bool()>& done);
 
 // A test whose step opens a modal loop on its own thread drives the loop from a second thread. If a driver's click
@@ -56,11 +60,9 @@ struct ModalRun {
 ModalRun DriveModalRun(HWND except, const std::function<bool()>& open, const std::function<void()>& steps);
 // Clicks `opener` on this thread and waits up to 15 s for `done` while `steps` drive the loop the click opened.
 ModalRun DriveModal(HWND except, POINT opener, const std::function<void()>& steps, const std::function<bool()>& done);
-// From a driver thread: a click that should close `window` (or hide it, for a menu); given once more when it shows no
-// effect in 1.5 s.
+// From a driver thread: a click that should close `window` (or hide it, for a menu); waits for it to go.
 void ClickToClose(POINT p, HWND window);
-// From a driver thread: the dialog that a click on `opener` opens; the click is given once more after two seconds
-// without a dialog.
+// From a driver thread: the dialog that a click on `opener` opened, or null when none came.
 HWND WaitForDialog(DWORD thread, HWND except, POINT opener);
 // Opens a dialog with a click on `opener` and drives it from the second thread with `steps`, which get the dialog and
 // its rectangle on the screen.
