@@ -322,6 +322,65 @@ TEST_F(OptionWindow, ApplyWaitsForMonitorKeepsEditsOnItsReportsAndStopsWaitingAl
     EXPECT_NE(hwnd, GetCapture());
 }
 
+// Another program keeps the block locked past the wait while Option starts: the settings come from the files, as
+// without Monitor, and OK (the block free again) writes them back as they were rather than a copy of zeros.
+TEST_F(OptionWindow, ABlockLockedAtTheStartGivesTheFilesAndOkKeepsThem) {
+    ShareData data = EditedProfiles(2);
+    // A row of the acceleration table that the registry gives back as it was written.
+    data.Profile[2].AccelerationFlag = 1;
+    ASSERT_EQ(1, SaveAllProfiles(data, folder.Path()));
+    // The load takes the active profile's pointer values from the registry: the same as the file's, so that a save
+    // of what was loaded changes nothing.
+    ASSERT_EQ(1, WritePointerSettings(data.Profile[2]));
+    std::string before[kProfileCount];
+    for (int i = 0; i < kProfileCount; ++i) {
+        before[i] = ProfileBytes(folder, i);
+    }
+    const std::string config = folder.Bytes("config.ini");
+    ShareData zeros;
+    std::memset(&zeros, 0, sizeof zeros);
+    SharedBlock block;
+    ASSERT_EQ(BlockResult::Ready, block.Create(zeros));
+
+    // The lock belongs to another thread: this one's would be taken again by the window on this thread.
+    HANDLE locked = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread holder([&] {
+        HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, kShareDataMutexName);
+        WaitForSingleObject(mutex, INFINITE);
+        SetEvent(locked);
+        WaitForSingleObject(release, 120000);
+        ReleaseMutex(mutex);
+        CloseHandle(mutex);
+    });
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(locked, 10000));
+    {
+        optiontest::Window w(folder.Path());
+        const bool opened = w.Open();
+        EXPECT_TRUE(opened);
+        if (opened) {
+            OptionContext& c = w.Context();
+            EXPECT_TRUE(c.Attached());
+            EXPECT_EQ(2, c.working.CurrentProfile);
+            EXPECT_EQ(8, c.working.Profile[2].MouseSpeed);
+            SetEvent(release);
+            holder.join();
+            MainWindow& main = w.Main();
+            EXPECT_TRUE(ClickUntil(w.CentreOf(main.OkButton().Handle()), [&] { return w.Closed(); }));
+        }
+    }
+    SetEvent(release);
+    if (holder.joinable()) {
+        holder.join();
+    }
+    CloseHandle(locked);
+    CloseHandle(release);
+    for (int i = 0; i < kProfileCount; ++i) {
+        EXPECT_EQ(before[i], ProfileBytes(folder, i)) << i;
+    }
+    EXPECT_EQ(config, folder.Bytes("config.ini"));
+}
+
 TEST_F(OptionWindow, ImportReplacesTheActiveFileHiddenExceptItselfOrJunkAndExportWritesTheWorkingCopy) {
     ASSERT_EQ(1, SaveAllProfiles(EditedProfiles(2), folder.Path()));
     ShareData other = EditedProfiles(0);
