@@ -405,6 +405,15 @@ std::vector<IniDocument::Key> IniDocument::Keys(std::string_view section) const 
     return keys;
 }
 
+std::vector<std::string_view> IniDocument::Sections() const {
+    std::vector<std::string_view> names;
+    names.reserve(state_->sections.size());
+    for (const Section& section : state_->sections) {
+        names.push_back(section.name);
+    }
+    return names;
+}
+
 std::string_view IniDocument::Own(std::string text) {
     state_->owned.push_back(std::make_unique<std::string>(std::move(text)));
     return *state_->owned.back();

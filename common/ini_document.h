@@ -62,6 +62,9 @@ public:
         std::optional<std::string_view> value;
     };
     std::vector<Key> Keys(std::string_view section) const;
+    // The names of the sections in file order, the nameless one of the keys before the first "[name]" first and
+    // duplicates included.
+    std::vector<std::string_view> Sections() const;
 
     // As WritePrivateProfileStringA: the first key of that name is given the value (blanks before it dropped, and
     // anything from a line break or NUL on, so a value stays on its line); a missing key is appended to its section,

@@ -174,6 +174,13 @@ TEST(IniDocument, ACutParseIsToldFromAWholeOne) {
     EXPECT_FALSE(IniDocument().Cut());
 }
 
+TEST(IniDocument, SectionsInFileOrder) {
+    const IniDocument file("k=1\r\n[B]\r\n[ a ]\r\nx=2\r\n[b]\r\n");
+    const std::vector<std::string_view> expected = {"", "B", "a", "b"};
+    EXPECT_EQ(expected, file.Sections());
+    EXPECT_EQ(std::vector<std::string_view>{""}, IniDocument().Sections());
+}
+
 TEST(ProfileText, OnlyAFileWithAProfileKeyIsAProfile) {
     EXPECT_FALSE(IsProfileText(std::string()));
     EXPECT_FALSE(IsProfileText("[Setting]\r\n"));

@@ -2,6 +2,7 @@
 
 #include "common/ini_file.h"
 #include "common/profile_store.h"
+#include "testing/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -17,46 +18,6 @@
 // These tests run in the build's own Wine prefix: the registry values they change are restored afterwards.
 
 namespace {
-
-// A fresh folder under the temporary path with an empty config\ inside; removed with everything in it.
-class TempFolder {
-public:
-    TempFolder() {
-        static int counter = 0;
-        char temp[MAX_PATH];
-        DWORD n = GetTempPathA(MAX_PATH, temp);
-        std::string base(temp, n < MAX_PATH ? n : 0);
-        char name[64];
-        std::snprintf(name, sizeof name, "korvane-store-%lu-%d\\", GetCurrentProcessId(), ++counter);
-        path_ = base + name;
-        CreateDirectoryA(path_.c_str(), nullptr);
-        CreateDirectoryA((path_ + "config").c_str(), nullptr);
-    }
-    ~TempFolder() { Remove(path_); }
-    const std::string& Path() const { return path_; }
-
-private:
-    static void Remove(const std::string& folder) {
-        WIN32_FIND_DATAA found;
-        HANDLE find = FindFirstFileA((folder + "*").c_str(), &found);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                std::string name = found.cFileName;
-                if (name == "." || name == "..") {
-                    continue;
-                }
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                    Remove(folder + name + "\\");
-                } else {
-                    DeleteFileA((folder + name).c_str());
-                }
-            } while (FindNextFileA(find, &found));
-            FindClose(find);
-        }
-        RemoveDirectoryA(folder.c_str());
-    }
-    std::string path_;
-};
 
 constexpr const char* kMouse = "Control Panel\\Mouse";
 constexpr const char* kDesktop = "Control Panel\\Desktop";
