@@ -3,8 +3,8 @@
 // never undo each other's keys.
 #include <windows.h>
 
-#include "common/ini_file.h"
 #include "common/ini_document.h"
+#include "common/ini_file.h"
 #include "common/messages.h"
 #include "common/tests/crash/config_versions.h"
 #include "testing/temp_folder.h"
@@ -82,8 +82,8 @@ TEST(ConfigFile, EveryKillLeavesEachKeyAtAValueThatWasWritten) {
     const std::string path = folder.Path() + "config.ini";
     ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(Child().c_str())) << Child();
     {
-        HANDLE seed = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr);
+        HANDLE seed =
+            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, seed);
         DWORD written = 0;
         WriteFile(seed, kSeed, sizeof kSeed - 1, &written, nullptr);
@@ -206,10 +206,9 @@ TEST(ConfigFile, LeftoverTemporaryFilesOlderThanAMinuteAreRemoved) {
     const FILETIME twoMinutesAgo{old.LowPart, old.HighPart};
     auto make = [&](const std::string& name, bool aged) {
         const std::string path = folder.Path() + name;
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  name.find("hidden") != std::string::npos ? FILE_ATTRIBUTE_HIDDEN
-                                                                           : FILE_ATTRIBUTE_NORMAL,
-                                  nullptr);
+        HANDLE file = CreateFileA(
+            path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+            name.find("hidden") != std::string::npos ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL, nullptr);
         DWORD written = 0;
         WriteFile(file, "[S]\r\n", 5, &written, nullptr);
         if (aged) {
