@@ -423,7 +423,14 @@ bool MainWindow::ImportProfileFrom(const std::string& chosen) {
         return false;
     }
     std::string target = ProfileFilePath(context_.programFolder, context_.working.CurrentProfile);
-    if (!ImportProfileFile(chosen, target)) {
+    switch (ImportProfileFile(chosen, target)) {
+    case ImportResult::Done:
+        break;
+    case ImportResult::Refused:
+        return false;
+    case ImportResult::Failed:
+        Trace("Option: the profile could not be written to %s, the old file is kept\n", target.c_str());
+        ShowWarning(Handle(), WarningVariant::F);
         return false;
     }
     ReadProfileFile(*active, target);

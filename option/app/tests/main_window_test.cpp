@@ -10,6 +10,7 @@
 #include <functional>
 #include <thread>
 
+#include "common/ini_file.h"
 #include "common/profile_store.h"
 #include "common/shared_block.h"
 #include "option/app/tests/option_test_support.h"
@@ -379,6 +380,48 @@ TEST_F(OptionWindow, ABlockLockedAtTheStartGivesTheFilesAndOkKeepsThem) {
         EXPECT_EQ(before[i], ProfileBytes(folder, i)) << i;
     }
     EXPECT_EQ(config, folder.Bytes("config.ini"));
+}
+
+// An import whose writing fails keeps the active profile's file and its settings as they were and tells the user; a
+// file above the read bounds is refused.
+TEST_F(OptionWindow, AnImportThatCannotBeWrittenKeepsTheOldFileAndSaysSo) {
+    ASSERT_EQ(1, SaveAllProfiles(EditedProfiles(2), folder.Path()));
+    ShareData other = EditedProfiles(0);
+    std::strcpy(other.Profile[0].ProFileName, "Imported");
+    ASSERT_EQ(1, WriteProfileFile(other.Profile[0], folder.File("mine.tvp")));
+    const std::string mine = folder.File("mine.tvp");
+    const std::string target = folder.File("config\\Default2.tvp");
+    const std::string before = folder.Bytes("config\\Default2.tvp");
+
+    optiontest::Window w(folder.Path());
+    ASSERT_TRUE(w.Open());
+    MainWindow& main = w.Main();
+    OptionContext& c = w.Context();
+    // The writer's new file cannot be made: a folder stands where it would go (Wine run as root writes into
+    // read-only folders and over read-only files alike).
+    ASSERT_TRUE(CreateDirectoryA(TemporaryPathFor(target).c_str(), nullptr));
+    bool imported = true;
+    bool returned = false;
+    const optiontest::WarningRun run = ClickThroughWarning(
+        [&] {
+            imported = main.ImportProfileFrom(mine);
+            returned = true;
+        },
+        true, [&] { return returned; });
+    RemoveDirectoryA(TemporaryPathFor(target).c_str());
+    EXPECT_TRUE(run.Clean());
+    EXPECT_FALSE(imported);
+    EXPECT_EQ(before, folder.Bytes("config\\Default2.tvp"));
+    EXPECT_STREQ("Default3", c.working.Profile[2].ProFileName);
+
+    {
+        ScopedReadBounds bounds({folder.Bytes("mine.tvp").size() - 1, IniDocument::kMaxLines});
+        EXPECT_FALSE(main.ImportProfileFrom(mine));
+    }
+    EXPECT_EQ(before, folder.Bytes("config\\Default2.tvp"));
+    ASSERT_TRUE(main.ImportProfileFrom(mine));
+    EXPECT_EQ(folder.Bytes("mine.tvp"), folder.Bytes("config\\Default2.tvp"));
+    EXPECT_STREQ("Imported", c.working.Profile[2].ProFileName);
 }
 
 TEST_F(OptionWindow, ImportReplacesTheActiveFileHiddenExceptItselfOrJunkAndExportWritesTheWorkingCopy) {
