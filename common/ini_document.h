@@ -34,8 +34,8 @@ public:
 
     // An empty file.
     IniDocument();
-    // The file's bytes, parsed in one pass.
-    explicit IniDocument(std::string bytes);
+    // The file's bytes, parsed in one pass, at most maxLines lines of them (tests lower the bound).
+    explicit IniDocument(std::string bytes, size_t maxLines = kMaxLines);
     ~IniDocument();
     IniDocument(IniDocument&&) noexcept;
     IniDocument& operator=(IniDocument&&) noexcept;
@@ -62,6 +62,9 @@ public:
         std::optional<std::string_view> value;
     };
     std::vector<Key> Keys(std::string_view section) const;
+    // The names of the sections in file order, the nameless one of the keys before the first "[name]" first and
+    // duplicates included.
+    std::vector<std::string_view> Sections() const;
 
     // As WritePrivateProfileStringA: the first key of that name is given the value (blanks before it dropped, and
     // anything from a line break or NUL on, so a value stays on its line); a missing key is appended to its section,
@@ -74,6 +77,9 @@ public:
 
     // True once a Set changed a value or added a key.
     bool Changed() const { return changed_; }
+    // True when the parse stopped at its line bound with lines left unread: the document is not the whole file,
+    // and writing it back would lose the rest.
+    bool Cut() const;
     // The file as the platform writes it.
     std::string Bytes() const;
 

@@ -2,23 +2,111 @@
 
 #include "common/ini_file.h"
 
+#include "common/temporary_name.h"
+
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <vector>
 
 namespace {
-constexpr DWORD kStringBufferSize = 2048;
+constexpr size_t kStringBufferSize = IniDocument::kStringBufferSize;
+// How often, and how far apart, a move over a file that another program holds open is tried.
+constexpr int kReplaceAttempts = 25;
+constexpr DWORD kReplaceRetryMs = 20;
+// Temporary files younger than this may belong to a save under way.
+constexpr ULONGLONG kLeftoverAgeMs = 60 * 1000;
+
+// Read by every thread of the program, lowered only by tests.
+std::atomic<size_t> boundBytes{kMaxReadBytes};
+std::atomic<size_t> boundLines{IniDocument::kMaxLines};
 } // namespace
 
-std::string IniFile::GetString(const char* section, const char* key, const char* defaultText) const {
-    char buffer[kStringBufferSize];
-    buffer[0] = '\0';
-    DWORD n = GetPrivateProfileStringA(section, key, defaultText ? defaultText : "", buffer, kStringBufferSize,
-                                       path_.c_str());
-    if (n >= kStringBufferSize) {
-        n = kStringBufferSize - 1;
+ReadBounds CurrentReadBounds() {
+    return ReadBounds{boundBytes.load(), boundLines.load()};
+}
+
+ScopedReadBounds::ScopedReadBounds(ReadBounds bounds) : previous_(CurrentReadBounds()) {
+    boundBytes = bounds.bytes;
+    boundLines = bounds.lines;
+}
+
+ScopedReadBounds::~ScopedReadBounds() {
+    boundBytes = previous_.bytes;
+    boundLines = previous_.lines;
+}
+
+namespace {
+
+IniDocument ReadIni(const std::string& path) {
+    IniDocument document;
+    LoadIniDocument(path, document);
+    return document;
+}
+
+// Owns the named mutex of the initialisation files while it lives, when it could be obtained.
+class IniFileLock {
+public:
+    IniFileLock() : mutex_(CreateMutexA(nullptr, FALSE, kIniFileMutexName)) {
+        if (!mutex_) {
+            return;
+        }
+        const DWORD wait = WaitForSingleObject(mutex_, kIniFileLockTimeoutMs);
+        // A writer that died holding it left the file whole: it was replaced in one step or not at all.
+        owned_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+        if (!owned_) {
+            OutputDebugStringA("UpdateIniFile: mutex wait timed out, file not changed\n");
+        }
     }
-    return std::string(buffer, n);
+    ~IniFileLock() {
+        if (owned_) {
+            ReleaseMutex(mutex_);
+        }
+        if (mutex_) {
+            CloseHandle(mutex_);
+        }
+    }
+    IniFileLock(const IniFileLock&) = delete;
+    IniFileLock& operator=(const IniFileLock&) = delete;
+    bool Owned() const { return owned_; }
+
+private:
+    HANDLE mutex_;
+    bool owned_ = false;
+};
+
+} // namespace
+
+bool UpdateIniFile(const std::string& path, const std::function<void(IniDocument&)>& change) {
+    if (path.empty()) {
+        return false;
+    }
+    IniFileLock lock;
+    if (!lock.Owned()) {
+        return false;
+    }
+    IniDocument document;
+    const FileRead read = LoadIniDocument(path, document);
+    if (read == FileRead::Failed || read == FileRead::Cut) {
+        return false;
+    }
+    change(document);
+    if (read == FileRead::Done && !document.Changed()) {
+        return true;
+    }
+    return ReplaceFileContents(path, document.Bytes());
+}
+
+std::string IniFile::GetString(const char* section, const char* key, const char* defaultText) const {
+    const std::string fallback = defaultText ? defaultText : "";
+    if (!section || !key) {
+        return fallback.substr(0, kStringBufferSize - 1);
+    }
+    const IniDocument document = ReadIni(path_);
+    if (!document.Value(section, key)) {
+        return fallback.substr(0, kStringBufferSize - 1);
+    }
+    return document.GetString(section, key, kStringBufferSize);
 }
 
 bool IniFile::WriteString(const char* section, const char* key, const char* text) const {
@@ -26,52 +114,42 @@ bool IniFile::WriteString(const char* section, const char* key, const char* text
     if (!section || !key) {
         return false;
     }
-    return WritePrivateProfileStringA(section, key, text ? text : "", path_.c_str()) != FALSE;
+    return UpdateIniFile(path_, [&](IniDocument& document) { document.SetString(section, key, text ? text : ""); });
 }
 
 int IniFile::GetInt(const char* section, const char* key, int defaultValue) const {
-    return static_cast<int>(GetPrivateProfileIntA(section, key, defaultValue, path_.c_str()));
+    if (!section || !key) {
+        return defaultValue;
+    }
+    return ReadIni(path_).GetInt(section, key, defaultValue);
 }
 
 bool IniFile::WriteInt(const char* section, const char* key, int value) const {
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", value);
-    return WriteString(section, key, text);
+    if (!section || !key) {
+        return false;
+    }
+    return UpdateIniFile(path_, [&](IniDocument& document) { document.SetInt(section, key, value); });
 }
 
 bool IniFile::HasKey(const char* section, const char* key) const {
     if (!section || !key) {
         return false;
     }
-    char buffer[4];
-    return GetPrivateProfileStringA(section, key, "", buffer, sizeof buffer, path_.c_str()) > 0;
+    return ReadIni(path_).HasKey(section, key);
 }
 
 bool IniFile::GetStruct(const char* section, const char* key, void* buffer, unsigned size) const {
     if (!section || !key || !buffer || size == 0 || size > (1u << 20)) {
         return false;
     }
-    // Some platforms take a value with surplus digits after the checksum as good: insist on the exact length.
-    std::vector<char> text(2 * static_cast<size_t>(size) + 4);
-    DWORD n = GetPrivateProfileStringA(section, key, "", text.data(), static_cast<DWORD>(text.size()), path_.c_str());
-    if (n != 2 * static_cast<size_t>(size) + 2) {
-        return false;
-    }
-    // The platform decodes into the caller's buffer before it compares the checksum, so a damaged value would leave
-    // half-written bytes behind. Decode into a scratch buffer and copy only a value that passed.
-    std::vector<unsigned char> scratch(size);
-    if (!GetPrivateProfileStructA(section, key, scratch.data(), size, path_.c_str())) {
-        return false;
-    }
-    std::copy(scratch.begin(), scratch.end(), static_cast<unsigned char*>(buffer));
-    return true;
+    return ReadIni(path_).GetStruct(section, key, buffer, size);
 }
 
 bool IniFile::WriteStruct(const char* section, const char* key, const void* data, unsigned size) const {
     if (!section || !key || !data) {
         return false;
     }
-    return WritePrivateProfileStructA(section, key, const_cast<void*>(data), size, path_.c_str()) != FALSE;
+    return UpdateIniFile(path_, [&](IniDocument& document) { document.SetStruct(section, key, data, size); });
 }
 
 std::string ProgramFolder() {
@@ -112,8 +190,9 @@ bool FileExists(const std::string& path) {
     return true;
 }
 
-FileRead ReadWholeFile(const std::string& path, std::string& bytes, size_t limit) {
+FileRead ReadWholeFile(const std::string& path, std::string& bytes) {
     bytes.clear();
+    const size_t limit = CurrentReadBounds().bytes;
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -123,11 +202,11 @@ FileRead ReadWholeFile(const std::string& path, std::string& bytes, size_t limit
     LARGE_INTEGER size{};
     FileRead result = FileRead::Failed;
     if (GetFileSizeEx(file, &size) && size.QuadPart >= 0) {
-        const size_t wanted =
-            static_cast<unsigned long long>(size.QuadPart) < limit ? static_cast<size_t>(size.QuadPart) : limit;
+        const bool over = static_cast<unsigned long long>(size.QuadPart) > limit;
+        const size_t wanted = over ? limit : static_cast<size_t>(size.QuadPart);
         bytes.resize(wanted);
         size_t done = 0;
-        result = FileRead::Done;
+        result = over ? FileRead::Cut : FileRead::Done;
         while (done < wanted) {
             const DWORD chunk = static_cast<DWORD>(std::min<size_t>(wanted - done, 1u << 24));
             DWORD read = 0;
@@ -143,18 +222,49 @@ FileRead ReadWholeFile(const std::string& path, std::string& bytes, size_t limit
         bytes.resize(done);
     }
     CloseHandle(file);
-    if (result != FileRead::Done) {
+    if (result == FileRead::Failed) {
         bytes.clear();
     }
     return result;
 }
 
 std::string TemporaryPathFor(const std::string& path) {
-    // Beside the file, so that the move is a rename within one volume; named after the process and thread, so two
-    // writers of the same file never share one.
-    char suffix[48];
-    std::snprintf(suffix, sizeof suffix, ".%lu-%lu.tmp", GetCurrentProcessId(), GetCurrentThreadId());
-    return path + suffix;
+    return TemporaryName(path, GetCurrentProcessId(), GetCurrentThreadId());
+}
+
+void RemoveLeftoverTemporaryFiles(const std::string& programFolder) {
+    if (programFolder.empty()) {
+        return;
+    }
+    FILETIME nowTime{};
+    GetSystemTimeAsFileTime(&nowTime);
+    const ULONGLONG now = (static_cast<ULONGLONG>(nowTime.dwHighDateTime) << 32) | nowTime.dwLowDateTime;
+    for (const std::string& folder : {programFolder, programFolder + "config\\"}) {
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA((folder + "*.tmp").c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE) {
+            continue;
+        }
+        do {
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsTemporaryName(found.cFileName)) {
+                continue;
+            }
+            const ULONGLONG written = (static_cast<ULONGLONG>(found.ftLastWriteTime.dwHighDateTime) << 32) |
+                                      found.ftLastWriteTime.dwLowDateTime;
+            // File times count 100 ns.
+            if (written > now || (now - written) / 10000 < kLeftoverAgeMs) {
+                continue;
+            }
+            const std::string path = folder + found.cFileName;
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (DeleteFileA(path.c_str())) {
+                char line[1024];
+                std::snprintf(line, sizeof line, "Removed the leftover temporary file %s\n", path.c_str());
+                OutputDebugStringA(line);
+            }
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+    }
 }
 
 bool ReplaceFileContents(const std::string& path, std::string_view bytes) {
@@ -184,24 +294,28 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes) {
     // On disk before the name points at it: a crash after the move must not find a file of zeros.
     ok = ok && FlushFileBuffers(file);
     CloseHandle(file);
-    ok = ok && MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    for (int attempt = 0; ok; ++attempt) {
+        if (MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            break;
+        }
+        // Held open without delete sharing by a reader (the platform's private-profile functions open files so):
+        // it lets go in a moment.
+        const DWORD error = GetLastError();
+        ok = attempt + 1 < kReplaceAttempts &&
+             (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION);
+        if (ok) {
+            Sleep(kReplaceRetryMs);
+        }
+    }
     if (!ok) {
         DeleteFileA(temp.c_str());
     }
     return ok;
 }
 
-bool LoadIniDocument(const std::string& path, IniDocument& document) {
+FileRead LoadIniDocument(const std::string& path, IniDocument& document) {
     std::string bytes;
-    switch (ReadWholeFile(path, bytes)) {
-    case FileRead::Done:
-        document = IniDocument(std::move(bytes));
-        return true;
-    case FileRead::Missing:
-        document = IniDocument();
-        return true;
-    case FileRead::Failed:
-    default:
-        return false;
-    }
+    const FileRead read = ReadWholeFile(path, bytes);
+    document = IniDocument(std::move(bytes), CurrentReadBounds().lines);
+    return read == FileRead::Done && document.Cut() ? FileRead::Cut : read;
 }

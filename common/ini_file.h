@@ -1,10 +1,12 @@
 #pragma once
-// Files of the programs: whole-file reads and replacements for the files this program alone writes (profile files,
-// the macro library, exported files), and IniFile for config.ini, which four writers (both programs, the on-screen
-// display program, the device worker) update key by key, so that one never undoes another's key.
+// Files of the programs: whole-file reads and replacements in one step, and IniFile for config.ini, which four
+// writers in three processes (both programs, the on-screen display program, Monitor's device worker) change key by
+// key: each change is read, made and moved over the file under one named mutex, so that one writer never undoes
+// another's key and the file on disk is always whole.
 
 #include "common/ini_document.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -12,25 +14,65 @@
 // file (a damaged one) is not read, so it can neither exhaust memory nor stall the program.
 inline constexpr size_t kMaxReadBytes = size_t{64} << 20;
 
-enum class FileRead { Done, Missing, Failed };
-// Reads the file, at most limit bytes of it. Missing when there is no such file; Failed when it exists but cannot be
-// read (locked, no access, a folder).
-FileRead ReadWholeFile(const std::string& path, std::string& bytes, size_t limit = kMaxReadBytes);
+// The bounds of every whole-file read: bytes read, and lines parsed (IniDocument::kMaxLines).
+struct ReadBounds {
+    size_t bytes = kMaxReadBytes;
+    size_t lines = IniDocument::kMaxLines;
+};
+ReadBounds CurrentReadBounds();
+// Lowers the bounds of this process while it lives, so that a test tries a file above them without writing 64 MB.
+class ScopedReadBounds {
+public:
+    explicit ScopedReadBounds(ReadBounds bounds);
+    ~ScopedReadBounds();
+    ScopedReadBounds(const ScopedReadBounds&) = delete;
+    ScopedReadBounds& operator=(const ScopedReadBounds&) = delete;
+
+private:
+    ReadBounds previous_;
+};
+
+// Done: the whole file was read. Missing: there is no such file. Failed: it exists but cannot be read (locked, no
+// access, a folder). Cut: it is larger than the read bound and only its first part was read; like Failed, such a
+// file was not read whole and must not be written back from what was read.
+enum class FileRead { Done, Missing, Failed, Cut };
+// Reads the file, at most CurrentReadBounds().bytes of it; bytes is empty unless the result is Done or Cut.
+FileRead ReadWholeFile(const std::string& path, std::string& bytes);
 
 // Writes the bytes to a temporary file in the same folder, flushes it and moves it over path in one step, so that at
-// every instant the file on disk is the old one or the new one, whole. A hidden file stays hidden. False, with the
-// old file unchanged, when the folder is missing or read-only, the file read-only, or the disk full.
+// every instant the file on disk is the old one or the new one, whole. A hidden file stays hidden. Another program
+// that reads the file through the platform's functions keeps it from being replaced for a moment: the move is tried
+// again for up to about half a second. False, with the old file unchanged, when the folder is missing or read-only,
+// the file read-only or held open, or the disk full.
 bool ReplaceFileContents(const std::string& path, std::string_view bytes);
-// The temporary file ReplaceFileContents writes first: beside path, named after the calling process and thread.
+// The temporary file ReplaceFileContents writes first: beside path, named after the calling process and thread
+// (temporary_name.h).
 std::string TemporaryPathFor(const std::string& path);
 
-// An initialisation file read whole: an empty document when the file is missing; false when it exists but cannot be
-// read.
-bool LoadIniDocument(const std::string& path, IniDocument& document);
+// Removes the temporary files that a writer killed during a save left in the program folder and its config\ folder,
+// those whose last write is more than a minute old (a younger one may belong to a save under way). Both programs
+// call it when they start.
+void RemoveLeftoverTemporaryFiles(const std::string& programFolder);
 
-// An initialisation file read and written through the platform's private-profile functions. Each call opens, reads
-// or updates and closes the file; nothing is cached. Paths must be full paths (a relative name would go to the
-// Windows folder).
+// An initialisation file read whole. Missing gives an empty document, Failed too; Cut (the bytes or the lines were
+// cut at their bound) gives what was read, which the caller may show but must not write back.
+FileRead LoadIniDocument(const std::string& path, IniDocument& document);
+
+// The named mutex under which every change of an initialisation file through UpdateIniFile is made, in every
+// process of the session.
+inline constexpr char kIniFileMutexName[] = "Korvane_Config_Mutex_Object";
+// Longest wait for that mutex before a change gives up.
+inline constexpr unsigned kIniFileLockTimeoutMs = 5000;
+
+// Reads the file whole, makes the change in the document and replaces the file with it in one step, all under
+// kIniFileMutexName. A missing file starts empty. True when the file holds the change (a change that changes nothing
+// writes nothing); false, with the file as it was, when it could not be read whole, the mutex was not obtained in
+// time or the file could not be replaced.
+bool UpdateIniFile(const std::string& path, const std::function<void(IniDocument&)>& change);
+
+// An initialisation file, read whole for each read (with delete sharing, so that a writer in another process can
+// replace it meanwhile) and changed through UpdateIniFile for each write; nothing is cached. The values read and
+// written are those of the platform's private-profile functions (IniDocument). Paths must be full paths.
 
 class IniFile {
 public:

@@ -174,11 +174,8 @@ void ReadProfile(ProfileRecord& r, const IniDocument& file) {
         if (!file.GetStruct(kSection, KeyName("MacroKeyInfo%d", n), &entry, sizeof entry)) {
             ResetMacroKey(entry, n);
         }
-        // A damaged file must not make the mouse play a macro thousands of times.
-        if (entry.FunctionCode == kCodeMacro) {
-            entry.RepeatCount = std::clamp<int32_t>(entry.RepeatCount, 1, 255);
-        }
     }
+    KeepRepeatCountsInRange(r);
 }
 
 void WriteProfile(const ProfileRecord& r, IniDocument& file) {

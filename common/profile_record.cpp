@@ -1,5 +1,8 @@
 #include "common/profile_record.h"
 
+#include "common/function_codes.h"
+
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -11,6 +14,20 @@ constexpr uint8_t kDefaultIndicators[10] = {1, 2, 3, 4, 4, 5, 5, 6, 6, 0};
 constexpr int32_t kDefaultDpiColors[4] = {0x0000FF, 0x00FF00, 0xFF0000, 0xFF00FF};
 constexpr int32_t kDefaultLedColors[8] = {0x0000FF, 0x00FF00, 0xFF0000, 0x00FFFF, 0xFF00FF, 0xFFFF00, 0, 0};
 } // namespace
+
+void KeepRepeatCountsInRange(ProfileRecord& record) {
+    for (MacroKeyInfo& entry : record.MacroKey) {
+        if (entry.FunctionCode == kCodeMacro) {
+            entry.RepeatCount = std::clamp<int32_t>(entry.RepeatCount, 1, 255);
+        }
+    }
+}
+
+void KeepRepeatCountsInRange(ShareData& data) {
+    for (ProfileRecord& record : data.Profile) {
+        KeepRepeatCountsInRange(record);
+    }
+}
 
 int DefaultFunctionCode(int entry) {
     if (entry < 0 || entry >= kMacroKeyCount) {

@@ -151,6 +151,11 @@ void ResetProfile(ProfileRecord& record, int index);
 void ResetAll(ShareData& data);
 void InitShareData(ShareData& data);
 
+// A macro entry's repeat count kept in 1..255, the range the editor allows: a damaged file or a hostile block must
+// not make the mouse play a macro 40000 times (or, at 0x10000, never).
+void KeepRepeatCountsInRange(ProfileRecord& record);
+void KeepRepeatCountsInRange(ShareData& data);
+
 // The active profile, or nullptr when CurrentProfile is outside 0..4.
 ProfileRecord* ActiveProfile(ShareData& data);
 const ProfileRecord* ActiveProfile(const ShareData& data);

@@ -6,8 +6,12 @@
 #include "common/pointer_table.h"
 #include "common/profile_file.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <vector>
 
 namespace {
 
@@ -68,6 +72,52 @@ private:
     HKEY key_ = nullptr;
 };
 
+// Files that exist but could not be read whole when this program last read them (locked by another program, no
+// access, above the read bounds): what the program holds for them is a default, and a save that wrote it would
+// destroy the user's file. Both of Monitor's threads load and save.
+class UnreadFiles {
+public:
+    // Unread when the last read did not get the file whole; a read that got it (or found it gone) releases it.
+    void Mark(const std::string& path, bool unread) {
+        const std::string key = Key(path);
+        std::lock_guard<std::mutex> hold(lock_);
+        auto found = std::find(paths_.begin(), paths_.end(), key);
+        if (unread && found == paths_.end()) {
+            paths_.push_back(key);
+        } else if (!unread && found != paths_.end()) {
+            paths_.erase(found);
+        }
+    }
+    bool Holds(const std::string& path) const {
+        const std::string key = Key(path);
+        std::lock_guard<std::mutex> hold(lock_);
+        return std::find(paths_.begin(), paths_.end(), key) != paths_.end();
+    }
+
+private:
+    // File names match without regard to case.
+    static std::string Key(const std::string& path) {
+        std::string key = path;
+        for (char& c : key) {
+            c = c == '/' ? '\\' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        return key;
+    }
+    mutable std::mutex lock_;
+    std::vector<std::string> paths_;
+};
+
+UnreadFiles& Unread() {
+    static UnreadFiles files;
+    return files;
+}
+
+void TraceFile(const char* format, const std::string& path) {
+    char line[1024];
+    std::snprintf(line, sizeof line, format, path.c_str());
+    OutputDebugStringA(line);
+}
+
 constexpr const char* kMouseKey = "Control Panel\\Mouse";
 constexpr const char* kDesktopKey = "Control Panel\\Desktop";
 
@@ -84,21 +134,17 @@ std::string ProfileFilePath(const std::string& folder, int n) {
 }
 
 bool IsProfileFile(const std::string& path) {
-    std::string bytes;
-    return ReadWholeFile(path, bytes) == FileRead::Done && IsProfileText(std::move(bytes));
+    IniDocument file;
+    return LoadIniDocument(path, file) == FileRead::Done && IsProfileText(file);
 }
 
 int WriteProfileFile(const ProfileRecord& record, const std::string& path) {
-    // Rewritten over what is there: other sections and unknown keys stay. A file that exists but cannot be read is
-    // left alone rather than replaced by one without them.
+    // Rewritten over what is there: other sections and unknown keys stay. A file that exists but cannot be read
+    // whole is left alone rather than replaced by one without them.
     IniDocument file;
-    std::string bytes;
-    const FileRead read = ReadWholeFile(path, bytes);
-    if (read == FileRead::Failed) {
+    const FileRead read = LoadIniDocument(path, file);
+    if (read == FileRead::Failed || read == FileRead::Cut) {
         return 0;
-    }
-    if (read == FileRead::Done) {
-        file = IniDocument(std::move(bytes));
     }
     WriteProfile(record, file);
     if (read == FileRead::Done && !file.Changed()) {
@@ -107,17 +153,25 @@ int WriteProfileFile(const ProfileRecord& record, const std::string& path) {
     return ReplaceFileContents(path, file.Bytes()) ? 1 : 0;
 }
 
-int ReadProfileFile(ProfileRecord& record, const std::string& path) {
-    std::string bytes;
-    if (ReadWholeFile(path, bytes) != FileRead::Done) {
-        return 0;
+ProfileRead ReadProfileFile(ProfileRecord& record, const std::string& path) {
+    IniDocument file;
+    const FileRead read = LoadIniDocument(path, file);
+    Unread().Mark(path, read == FileRead::Failed || read == FileRead::Cut);
+    switch (read) {
+    case FileRead::Missing:
+        return ProfileRead::Missing;
+    case FileRead::Failed:
+    case FileRead::Cut:
+        return ProfileRead::Unreadable;
+    case FileRead::Done:
+    default:
+        break;
     }
-    const IniDocument file(std::move(bytes));
     if (!IsProfileText(file)) {
-        return 0;
+        return ProfileRead::NotProfile;
     }
     ReadProfile(record, file);
-    return 1;
+    return ProfileRead::Done;
 }
 
 int LoadAllProfiles(ShareData& data) {
@@ -125,16 +179,27 @@ int LoadAllProfiles(ShareData& data) {
 }
 
 int LoadAllProfiles(ShareData& data, const std::string& folder) {
-    // config.ini is read whole too (bounded); its keys are still written one by one.
     IniDocument config;
-    LoadIniDocument(ConfigFilePath(folder), config);
+    const std::string configPath = ConfigFilePath(folder);
+    const FileRead configRead = LoadIniDocument(configPath, config);
+    const bool configUnread = configRead == FileRead::Failed || configRead == FileRead::Cut;
+    Unread().Mark(configPath, configUnread);
+    if (configUnread) {
+        TraceFile("LoadAllProfiles: %s could not be read whole; its settings are not saved until it is read\n",
+                  configPath);
+    }
     data.CurrentProfile = config.GetInt(kSection, "CurrentProfile", -1);
     data.MouseType = config.GetInt(kSection, "MouseType", -1);
     data.LedType = config.GetInt(kSection, "LedType", -1);
-    // A missing file, and one that is no profile file (empty, cut before its first key, something else), give the
-    // reset profile.
     for (int n = 0; n < kProfileCount; ++n) {
-        if (!ReadProfileFile(data.Profile[n], ProfileFilePath(folder, n))) {
+        const std::string path = ProfileFilePath(folder, n);
+        const ProfileRead read = ReadProfileFile(data.Profile[n], path);
+        if (read == ProfileRead::Unreadable) {
+            TraceFile("LoadAllProfiles: %s could not be read whole; its profile is a reset one and is not saved until "
+                      "the file is read\n",
+                      path);
+        }
+        if (read != ProfileRead::Done) {
             ResetProfile(data.Profile[n], n);
         }
     }
@@ -153,14 +218,26 @@ int SaveAllProfiles(const ShareData& data, const std::string& folder) {
     if (const ProfileRecord* active = ActiveProfile(data)) {
         WritePointerSettings(*active);
     }
-    IniFile config(ConfigFilePath(folder));
-    bool ok = config.WriteInt(kSection, "CurrentProfile", data.CurrentProfile);
-    ok = config.WriteInt(kSection, "MouseType", data.MouseType) && ok;
-    ok = config.WriteInt(kSection, "LedType", data.LedType) && ok;
+    bool ok = true;
+    const std::string configPath = ConfigFilePath(folder);
+    if (Unread().Holds(configPath)) {
+        TraceFile("SaveAllProfiles: %s was not read whole; its settings are kept as they are\n", configPath);
+    } else {
+        ok = UpdateIniFile(configPath, [&](IniDocument& config) {
+            config.SetInt(kSection, "CurrentProfile", data.CurrentProfile);
+            config.SetInt(kSection, "MouseType", data.MouseType);
+            config.SetInt(kSection, "LedType", data.LedType);
+        });
+    }
     // The programs are installed with config\, but a user may have removed it.
     CreateDirectoryA((folder + "config").c_str(), nullptr);
     for (int n = 0; n < kProfileCount; ++n) {
-        ok = WriteProfileFile(data.Profile[n], ProfileFilePath(folder, n)) == 1 && ok;
+        const std::string path = ProfileFilePath(folder, n);
+        if (Unread().Holds(path)) {
+            TraceFile("SaveAllProfiles: %s was not read whole; it is kept as it is\n", path);
+            continue;
+        }
+        ok = WriteProfileFile(data.Profile[n], path) == 1 && ok;
     }
     return ok ? 1 : 0;
 }

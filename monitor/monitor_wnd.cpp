@@ -49,6 +49,7 @@ bool CMonitorWnd::OnCreate(const CREATESTRUCTA&) {
     folder_ = ProgramFolder();
     languageLoaded_ = LoadLanguageLibrary();
     configPath_ = ConfigFilePath(folder_);
+    RemoveLeftoverTemporaryFiles(folder_);
     returnToPrevious_ = IniFile(configPath_).GetInt(kDeviceSection, kReturnToPreviousKey, 0) == 1;
     mouseKey_ = OpenRegistryPath(kMouseKeyPath);
 
@@ -612,6 +613,8 @@ bool CMonitorWnd::ReadBlockIntoCopy() {
         if (block_.ReadBlock(*copy) != 1) {
             return false;
         }
+        // Another program's block: what reaches the mouse is held to the ranges the files are.
+        KeepRepeatCountsInRange(*copy);
         profileChanged = copy->CurrentProfile != d.CurrentProfile;
         d = *copy;
         return true;

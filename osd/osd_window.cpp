@@ -69,12 +69,14 @@ bool OsdWindow::Create(HINSTANCE instance) {
 }
 
 void OsdWindow::EnsureSettingRecord() const {
-    IniFile ini(folder_ + "config.ini");
-    OsdSettingRecord record{};
-    if (!ini.GetStruct("config", "OSDSetting", record.data(), kOsdSettingSize)) {
-        record = DefaultOsdSettingRecord();
-        ini.WriteStruct("config", "OSDSetting", record.data(), kOsdSettingSize);
-    }
+    // Looked at and written in one change, so that a record another writer puts there meanwhile is not replaced.
+    UpdateIniFile(folder_ + "config.ini", [](IniDocument& ini) {
+        OsdSettingRecord record{};
+        if (!ini.GetStruct("config", "OSDSetting", record.data(), kOsdSettingSize)) {
+            record = DefaultOsdSettingRecord();
+            ini.SetStruct("config", "OSDSetting", record.data(), kOsdSettingSize);
+        }
+    });
 }
 
 LRESULT CALLBACK OsdWindow::HiddenProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

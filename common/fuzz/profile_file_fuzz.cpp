@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,37 @@ void CheckSameBesidesTexts(const ProfileRecord& a, const ProfileRecord& b) {
     CheckTextCameBack(a.GameFile, b.GameFile);
 }
 
+// A name or value cut at a NUL byte may end in blanks, which the platform, too, drops when it writes the line anew.
+std::string_view WithoutBlanks(std::string_view text) {
+    auto blank = [](unsigned char c) { return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x1A; };
+    while (!text.empty() && blank(static_cast<unsigned char>(text.front()))) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(static_cast<unsigned char>(text.back()))) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// A load followed by a save keeps every key that was readable: the profile's own keys with a value, every other key
+// of every section with the value it had.
+void CheckReadableKeysKept(const IniDocument& before, const IniDocument& after, const IniDocument& profileKeys) {
+    for (std::string_view section : before.Sections()) {
+        for (const IniDocument::Key& key : before.Keys(section)) {
+            const std::optional<std::string_view> was = before.Value(section, key.name);
+            const std::string_view name = WithoutBlanks(key.name);
+            if (name.empty() || !was) {
+                continue;
+            }
+            const std::optional<std::string_view> now = after.Value(WithoutBlanks(section), name);
+            FUZZ_CHECK(now.has_value());
+            if (!profileKeys.Value(WithoutBlanks(section), name)) {
+                FUZZ_CHECK(WithoutBlanks(*now) == WithoutBlanks(*was));
+            }
+        }
+    }
+}
+
 std::unique_ptr<ProfileRecord> Filled(uint8_t pattern) {
     auto record = std::make_unique<ProfileRecord>();
     std::memset(record.get(), pattern, sizeof(ProfileRecord));
@@ -41,7 +73,8 @@ std::unique_ptr<ProfileRecord> Filled(uint8_t pattern) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    IniDocument file(std::string(reinterpret_cast<const char*>(data), size));
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    IniDocument file(bytes);
     IsProfileText(file);
 
     // Every field is set by the file or by its default: two records that held different bytes read the same.
@@ -66,8 +99,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Written over the file it came from, other sections and keys kept: it reads back the same too.
     WriteProfile(*first, file);
+    const IniDocument written(file.Bytes());
     static const auto over = Filled(0xC3);
-    ReadProfile(*over, IniDocument(file.Bytes()));
+    ReadProfile(*over, written);
     CheckSameBesidesTexts(*first, *over);
+    CheckReadableKeysKept(IniDocument(bytes), written, fresh);
     return 0;
 }

@@ -207,11 +207,49 @@ void Candidates(const std::string& text, std::set<std::string>& sections, std::s
     }
 }
 
+// The file read through the platform's private-profile functions, as the programs once read it.
+class PlatformIni {
+public:
+    explicit PlatformIni(std::string path) : path_(std::move(path)) {}
+    std::string GetString(const char* section, const char* key, const char* defaultText) const {
+        char buffer[IniDocument::kStringBufferSize];
+        buffer[0] = '\0';
+        DWORD n = GetPrivateProfileStringA(section, key, defaultText, buffer, sizeof buffer, path_.c_str());
+        return std::string(buffer, std::min<size_t>(n, sizeof buffer - 1));
+    }
+    int GetInt(const char* section, const char* key, int defaultValue) const {
+        return static_cast<int>(GetPrivateProfileIntA(section, key, defaultValue, path_.c_str()));
+    }
+    bool HasKey(const char* section, const char* key) const {
+        char buffer[4];
+        return GetPrivateProfileStringA(section, key, "", buffer, sizeof buffer, path_.c_str()) > 0;
+    }
+    // Some platforms take a value with surplus digits after the checksum as good, and decode into the buffer before
+    // they compare the checksum: only a value of the exact length, decoded into a scratch buffer, counts.
+    bool GetStruct(const char* section, const char* key, void* buffer, unsigned size) const {
+        std::vector<char> text(2 * static_cast<size_t>(size) + 4);
+        DWORD n =
+            GetPrivateProfileStringA(section, key, "", text.data(), static_cast<DWORD>(text.size()), path_.c_str());
+        if (n != 2 * static_cast<size_t>(size) + 2) {
+            return false;
+        }
+        std::vector<unsigned char> scratch(size);
+        if (!GetPrivateProfileStructA(section, key, scratch.data(), size, path_.c_str())) {
+            return false;
+        }
+        std::copy(scratch.begin(), scratch.end(), static_cast<unsigned char*>(buffer));
+        return true;
+    }
+
+private:
+    std::string path_;
+};
+
 // Every value of the file read both ways; the first difference is reported with the file's number.
 void ExpectSameReads(const std::string& bytes, int number) {
     const std::string path = TempPath("read-" + std::to_string(number) + ".ini");
     WriteBytes(path, bytes);
-    const IniFile platform(path);
+    const PlatformIni platform(path);
     const IniDocument ours(bytes);
     std::set<std::string> sections, keys;
     Candidates(bytes, sections, keys);

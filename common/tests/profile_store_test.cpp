@@ -2,6 +2,7 @@
 
 #include "common/ini_file.h"
 #include "common/profile_store.h"
+#include "testing/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -17,46 +18,6 @@
 // These tests run in the build's own Wine prefix: the registry values they change are restored afterwards.
 
 namespace {
-
-// A fresh folder under the temporary path with an empty config\ inside; removed with everything in it.
-class TempFolder {
-public:
-    TempFolder() {
-        static int counter = 0;
-        char temp[MAX_PATH];
-        DWORD n = GetTempPathA(MAX_PATH, temp);
-        std::string base(temp, n < MAX_PATH ? n : 0);
-        char name[64];
-        std::snprintf(name, sizeof name, "korvane-store-%lu-%d\\", GetCurrentProcessId(), ++counter);
-        path_ = base + name;
-        CreateDirectoryA(path_.c_str(), nullptr);
-        CreateDirectoryA((path_ + "config").c_str(), nullptr);
-    }
-    ~TempFolder() { Remove(path_); }
-    const std::string& Path() const { return path_; }
-
-private:
-    static void Remove(const std::string& folder) {
-        WIN32_FIND_DATAA found;
-        HANDLE find = FindFirstFileA((folder + "*").c_str(), &found);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                std::string name = found.cFileName;
-                if (name == "." || name == "..") {
-                    continue;
-                }
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                    Remove(folder + name + "\\");
-                } else {
-                    DeleteFileA((folder + name).c_str());
-                }
-            } while (FindNextFileA(find, &found));
-            FindClose(find);
-        }
-        RemoveDirectoryA(folder.c_str());
-    }
-    std::string path_;
-};
 
 constexpr const char* kMouse = "Control Panel\\Mouse";
 constexpr const char* kDesktop = "Control Panel\\Desktop";
@@ -238,7 +199,7 @@ TEST(ProfileFile, RoundTripReturnsEveryField) {
     EXPECT_EQ(1, WriteProfileFile(*written, path));
     auto read = std::make_unique<ProfileRecord>();
     std::memset(read.get(), 0xCD, sizeof *read);
-    EXPECT_EQ(1, ReadProfileFile(*read, path));
+    EXPECT_EQ(ProfileRead::Done, ReadProfileFile(*read, path));
     EXPECT_EQ(0, std::memcmp(written.get(), read.get(), sizeof *read));
     // Named ones, so a failure says where.
     EXPECT_STREQ("Arena Night", read->ProFileName);
@@ -776,6 +737,73 @@ TEST_F(RegistryTest, DamagedProfileFilesLoadAsResetProfilesAndNothingNegativeRea
     }
 }
 
+// Files that another program holds without sharing while the profiles load: a missing file, one that cannot be read
+// and one that is no profile file are told apart; each gives a reset slot, but the files that could not be read are
+// kept as they are by every save until a load reads them whole.
+TEST_F(RegistryTest, FilesThatCouldNotBeReadWholeAreNotWrittenBySaves) {
+    auto data = std::make_unique<ShareData>();
+    std::memset(data.get(), 0, sizeof *data);
+    ResetAll(*data);
+    data->CurrentProfile = 1;
+    for (int n = 0; n < kProfileCount; ++n) {
+        std::snprintf(data->Profile[n].ProFileName, sizeof data->Profile[n].ProFileName, "Mine%d", n);
+        data->Profile[n].Brightness = 20 + n;
+    }
+    ASSERT_EQ(1, SaveAllProfiles(*data, folder_.Path()));
+    const std::string configPath = ConfigFilePath(folder_.Path());
+    const std::string config = FileBytes(configPath);
+    const std::string held = FileBytes(ProfileFilePath(folder_.Path(), 2));
+    ASSERT_TRUE(DeleteFileA(ProfileFilePath(folder_.Path(), 3).c_str()));
+    WriteBytes(ProfileFilePath(folder_.Path(), 4), "[Other]\r\nKey=1\r\n");
+
+    auto open = [](const std::string& path) {
+        return CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    HANDLE heldProfile = open(ProfileFilePath(folder_.Path(), 2));
+    HANDLE heldConfig = open(configPath);
+    ASSERT_NE(INVALID_HANDLE_VALUE, heldProfile);
+    ASSERT_NE(INVALID_HANDLE_VALUE, heldConfig);
+    auto record = std::make_unique<ProfileRecord>();
+    EXPECT_EQ(ProfileRead::Done, ReadProfileFile(*record, ProfileFilePath(folder_.Path(), 0)));
+    EXPECT_EQ(ProfileRead::Unreadable, ReadProfileFile(*record, ProfileFilePath(folder_.Path(), 2)));
+    EXPECT_EQ(ProfileRead::Missing, ReadProfileFile(*record, ProfileFilePath(folder_.Path(), 3)));
+    EXPECT_EQ(ProfileRead::NotProfile, ReadProfileFile(*record, ProfileFilePath(folder_.Path(), 4)));
+    EXPECT_STREQ("Mine0", record->ProFileName);
+    auto back = std::make_unique<ShareData>();
+    EXPECT_EQ(1, LoadAllProfiles(*back, folder_.Path()));
+    CloseHandle(heldProfile);
+    CloseHandle(heldConfig);
+    EXPECT_EQ(-1, back->CurrentProfile);
+    for (int n = 2; n < kProfileCount; ++n) {
+        auto reset = std::make_unique<ProfileRecord>();
+        ResetProfile(*reset, n);
+        EXPECT_EQ(0, std::memcmp(reset.get(), &back->Profile[n], sizeof *reset)) << n;
+    }
+
+    // Free again, but not read: the save writes the others and keeps these two.
+    back->Profile[0].Brightness = 77;
+    back->Profile[2].Brightness = 99;
+    EXPECT_EQ(1, SaveAllProfiles(*back, folder_.Path()));
+    EXPECT_EQ(held, FileBytes(ProfileFilePath(folder_.Path(), 2)));
+    EXPECT_EQ(config, FileBytes(configPath));
+    ASSERT_EQ(ProfileRead::Done, ReadProfileFile(*record, ProfileFilePath(folder_.Path(), 0)));
+    EXPECT_EQ(77, record->Brightness);
+    EXPECT_TRUE(IsProfileFile(ProfileFilePath(folder_.Path(), 3)));
+    EXPECT_TRUE(IsProfileFile(ProfileFilePath(folder_.Path(), 4)));
+
+    // A load that reads them whole ends the exception: the next save writes them.
+    auto again = std::make_unique<ShareData>();
+    EXPECT_EQ(1, LoadAllProfiles(*again, folder_.Path()));
+    EXPECT_EQ(1, again->CurrentProfile);
+    EXPECT_STREQ("Mine2", again->Profile[2].ProFileName);
+    again->Profile[2].Brightness = 55;
+    again->CurrentProfile = 2;
+    EXPECT_EQ(1, SaveAllProfiles(*again, folder_.Path()));
+    ASSERT_EQ(ProfileRead::Done, ReadProfileFile(*record, ProfileFilePath(folder_.Path(), 2)));
+    EXPECT_EQ(55, record->Brightness);
+    EXPECT_EQ(2, IniFile(configPath).GetInt("Setting", "CurrentProfile", -1));
+}
+
 // Wine run as root writes into read-only folders and over read-only files alike, so a save that cannot write is made
 // here by a folder standing where the temporary file of each profile file would go.
 TEST(ProfileFile, ASaveThatCannotWriteReportsFailureAndLeavesTheOldFilesWhole) {
@@ -810,34 +838,57 @@ TEST(ProfileFile, ASaveThatCannotWriteReportsFailureAndLeavesTheOldFilesWhole) {
     EXPECT_EQ(31, back->Profile[4].Brightness);
 }
 
-// A damaged file of a million keys or of 100 MB loads without exhausting memory: at most 64 MB of it is read.
+// A damaged file of a million keys loads without exhausting memory; a file above the read bounds (lowered here, so
+// that no test writes 64 MB) is read only in part, and a part is never taken for the file: not a profile, not read,
+// and not written over.
 TEST(ProfileFile, HugeFilesAreReadWithinTheirBound) {
     TempFolder folder;
     const std::string path = ProfileFilePath(folder.Path(), 0);
     std::string text = "[Setting]\r\nProFileName=Big\r\nMouseSpeed=7\r\n";
-    text.reserve(110u << 20);
     for (int i = 0; i < 1000000; ++i) {
         text += "Junk" + std::to_string(i) + "=1\r\n";
     }
     text += "Brightness=12\r\n";
     WriteBytes(path, text);
     auto record = std::make_unique<ProfileRecord>();
-    ASSERT_EQ(1, ReadProfileFile(*record, path));
+    ASSERT_EQ(ProfileRead::Done, ReadProfileFile(*record, path));
     EXPECT_STREQ("Big", record->ProFileName);
     EXPECT_EQ(7, record->MouseSpeed);
     EXPECT_EQ(12, record->Brightness);
 
-    // 100 MB: what lies beyond the first 64 MB is not read.
-    text.append((100u << 20) - text.size(), 'x');
-    text += "\r\nCpiStep=4\r\n";
-    WriteBytes(path, text);
-    ASSERT_EQ(1, ReadProfileFile(*record, path));
-    EXPECT_EQ(7, record->MouseSpeed);
-    EXPECT_EQ(-1, record->CpiStep);
-    // The profile's keys after 100 MB of something else: no profile file as far as the bound reaches.
-    WriteBytes(path, std::string(100u << 20, ';') + "\r\n[Setting]\r\nMouseSpeed=7\r\n");
-    EXPECT_FALSE(IsProfileFile(path));
-    auto data = std::make_unique<ShareData>();
-    LoadAllProfiles(*data, folder.Path());
-    EXPECT_STREQ("Default1", data->Profile[0].ProFileName);
+    const std::string small = "[Setting]\r\nProFileName=Small\r\nMouseSpeed=9\r\nJunk=1\r\nBrightness=12\r\n";
+    WriteBytes(path, small);
+    std::string bytes;
+    IniDocument document;
+    {
+        // Exactly at both bounds: whole.
+        ScopedReadBounds bounds({small.size(), 5});
+        EXPECT_EQ(FileRead::Done, ReadWholeFile(path, bytes));
+        EXPECT_EQ(small, bytes);
+        EXPECT_EQ(FileRead::Done, LoadIniDocument(path, document));
+        EXPECT_TRUE(IsProfileFile(path));
+    }
+    auto before = std::make_unique<ProfileRecord>();
+    ASSERT_EQ(ProfileRead::Done, ReadProfileFile(*before, path));
+    before->Brightness = 30;
+    for (const ReadBounds& cut : {ReadBounds{small.size() - 10, 100}, ReadBounds{1000, 4}}) {
+        ScopedReadBounds bounds(cut);
+        const bool bytesCut = cut.bytes < small.size();
+        EXPECT_EQ(bytesCut ? FileRead::Cut : FileRead::Done, ReadWholeFile(path, bytes));
+        EXPECT_EQ(bytesCut ? small.substr(0, cut.bytes) : small, bytes);
+        // What was read is there to be shown.
+        EXPECT_EQ(FileRead::Cut, LoadIniDocument(path, document));
+        EXPECT_EQ(9, document.GetInt("Setting", "MouseSpeed", -1));
+        EXPECT_EQ(-1, document.GetInt("Setting", "Brightness", -1));
+
+        EXPECT_FALSE(IsProfileFile(path));
+        std::memset(record.get(), 0x5A, sizeof *record);
+        EXPECT_EQ(ProfileRead::Unreadable, ReadProfileFile(*record, path));
+        EXPECT_EQ(0x5A5A5A5A, record->MouseSpeed);
+        EXPECT_EQ(0, WriteProfileFile(*before, path));
+        EXPECT_EQ(small, FileBytes(path));
+    }
+    ASSERT_EQ(1, WriteProfileFile(*before, path));
+    ASSERT_EQ(ProfileRead::Done, ReadProfileFile(*record, path));
+    EXPECT_EQ(30, record->Brightness);
 }

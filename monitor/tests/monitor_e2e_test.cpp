@@ -1,9 +1,12 @@
 // Monitor.exe end to end, under Wine with the virtual mouse: each test starts it in a program folder of its own.
 #include <windows.h>
 
+#include "common/function_codes.h"
 #include "common/messages.h"
 #include "common/profile_store.h"
+#include "common/temporary_name.h"
 #include "monitor/device/device_commands.h"
+#include "monitor/device/tests/test_profiles.h"
 #include "monitor/firmware_image.h"
 #include "monitor/tests/e2e_support.h"
 #include "monitor/tests/transfer_log.h"
@@ -281,6 +284,41 @@ TEST_F(MonitorEndToEnd, ApplyWritesTheProfileIntoTheMouse) {
     EXPECT_EQ(expected, SentTransfers(folder_.Log(), before));
 }
 
+// A repeat count from another program's block reaches the mouse within 1..255, as one from a file does.
+TEST_F(MonitorEndToEnd, ARepeatCountFromTheBlockIsKeptInItsRange) {
+    StartWithMouse();
+    WaitReadBackEnd();
+    auto share = NewShare();
+    ASSERT_TRUE(ReadShare(*share));
+    MacroKeyInfo& macro = share->Profile[share->CurrentProfile].MacroKey[3];
+    macro.FunctionCode = kCodeMacro;
+    macro.RepeatCount = 40000;
+    macro.ContentCount = 2;
+    SetMacroEvent(macro, 0, 0x04, 1, 50);
+    SetMacroEvent(macro, 1, 0x04, 2, 50);
+    ASSERT_TRUE(WriteShare(*share));
+    const size_t before = folder_.Log().size();
+    PostMessageA(FindWindowA(nullptr, kMonitorWindowTitle), ApplyAllSetting, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return option_.Count(ApplyFinished) == 1; }, 30000));
+
+    auto sent = [](const ShareData& d) {
+        std::vector<std::string> lines;
+        for (const Transfer& t : BuildApplyAll(d)) {
+            if (t.kind == TransferKind::Set) {
+                lines.push_back("SET " + Hex(t.bytes));
+            } else if (t.kind == TransferKind::Write) {
+                lines.push_back("WRITE " + Hex(t.bytes));
+            }
+        }
+        return lines;
+    };
+    const std::vector<std::string> asStored = sent(*share);
+    share->Profile[share->CurrentProfile].MacroKey[3].RepeatCount = 255;
+    const std::vector<std::string> kept = sent(*share);
+    ASSERT_NE(asStored, kept);
+    EXPECT_EQ(kept, SentTransfers(folder_.Log(), before));
+}
+
 TEST_F(MonitorEndToEnd, ShutDownDuringAnApplyEndsTheWorkerBeforeTheTransport) {
     StartWithMouse();
     WaitReadBackEnd();
@@ -413,4 +451,52 @@ TEST_F(MonitorEndToEnd, ButtonLaunchesTheProgramOfItsEntry) {
     DWORD_PTR answer = 0;
     EXPECT_NE(0, SendMessageTimeoutA(FindWindowA(nullptr, kMonitorWindowTitle), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000,
                                      &answer));
+}
+
+// A profile file that another program held without sharing while Monitor loaded is a reset profile in Monitor; the
+// save after the next read-back (here on the mouse's arrival, once the file is free again) keeps it as it is, and
+// saves the others.
+TEST_F(MonitorEndToEnd, AProfileFileHeldWhileMonitorLoadsIsNotWrittenOver) {
+    WriteProfile(folder_, 1, [](ProfileRecord& p) {
+        std::strcpy(p.ProFileName, "Held");
+        p.Brightness = 7;
+    });
+    const std::string path = ProfileFilePath(folder_.Path(), 1);
+    const std::string before = ReadFileText(path);
+    ASSERT_NE(std::string::npos, before.find("ProFileName=Held"));
+    // What a save killed long ago left behind goes when Monitor starts.
+    const std::string leftover = TemporaryName(ProfileFilePath(folder_.Path(), 3), 12, 34);
+    {
+        HANDLE file = CreateFileA(leftover.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        ULARGE_INTEGER old{};
+        old.LowPart = now.dwLowDateTime;
+        old.HighPart = now.dwHighDateTime;
+        old.QuadPart -= 5ull * 60 * 10000000; // five minutes in 100 ns
+        const FILETIME aged{old.LowPart, old.HighPart};
+        SetFileTime(file, nullptr, nullptr, &aged);
+        CloseHandle(file);
+    }
+    folder_.WriteMouseMemory(false, 5);
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    ASSERT_TRUE(folder_.StartMonitor());
+    ASSERT_TRUE(folder_.WaitMonitorReady());
+    const DWORD pid = folder_.MonitorPid();
+    ASSERT_TRUE(PumpUntil([&] { return debug_.Contains("CMonitorWnd started, mouse absent", pid); }, kEventWait));
+    EXPECT_TRUE(debug_.Contains("Default1.tvp could not be read whole", pid));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(leftover.c_str()));
+    EXPECT_TRUE(BlockHolds([](const ShareData& d) { return std::strcmp(d.Profile[1].ProFileName, "Default2") == 0; }));
+    CloseHandle(held);
+
+    ASSERT_EQ(0, folder_.Mousectl("plug"));
+    WaitReadBack();
+    EXPECT_TRUE(debug_.Contains("Default1.tvp was not read whole; it is kept as it is", pid));
+    EXPECT_EQ(before, ReadFileText(path));
+    ProfileRecord saved{};
+    ASSERT_EQ(ProfileRead::Done, ReadProfileFile(saved, ProfileFilePath(folder_.Path(), 0)));
+    EXPECT_EQ(4, saved.Cpi_X);
+    EXPECT_TRUE(folder_.StopMonitor());
 }

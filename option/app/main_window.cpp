@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/ini_file.h"
 #include "common/language.h"
 #include "common/messages.h"
 #include "common/profile_store.h"
@@ -131,15 +132,20 @@ bool MainWindow::OnSkinInit() {
 
 // The first copy of the settings: from Monitor's block when it runs, else from the files.
 void MainWindow::LoadSettings() {
+    RemoveLeftoverTemporaryFiles(context_.programFolder);
     InitShareData(context_.shadow);
     context_.shadow.CurrentProfile = -1;
     BlockResult opened = context_.block.Open();
     if (opened == BlockResult::ViewFailed) {
         MessageBoxA(Handle(), "Could not map view of file.", kOptionWindowTitle, MB_OK | MB_ICONWARNING);
     }
-    if (opened == BlockResult::Ready) {
-        context_.block.ReadBlock(context_.shadow);
-    } else {
+    // A block that another process keeps locked past the wait gives nothing: the files then, as without Monitor,
+    // rather than a copy of zeros that the next Apply would write everywhere.
+    const bool fromBlock = opened == BlockResult::Ready && context_.block.ReadBlock(context_.shadow) == 1;
+    if (opened == BlockResult::Ready && !fromBlock) {
+        Trace("Option: the block could not be read, the settings come from the files\n");
+    }
+    if (!fromBlock) {
         LoadAllProfiles(context_.shadow, context_.programFolder);
     }
     context_.macros.clear();
@@ -200,6 +206,12 @@ void MainWindow::EnableOkApply(bool on) {
 }
 
 void MainWindow::Apply() {
+    // Without an active profile the working copy is not one that was read whole (a block or files that could not be
+    // read): applying it would write it into the block, the files and the mouse.
+    if (!context_.Active()) {
+        Trace("Option Apply: no profile %d, nothing applied\n", context_.working.CurrentProfile);
+        return;
+    }
     HWND hwnd = Handle();
     SetCapture(hwnd);
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
@@ -411,7 +423,14 @@ bool MainWindow::ImportProfileFrom(const std::string& chosen) {
         return false;
     }
     std::string target = ProfileFilePath(context_.programFolder, context_.working.CurrentProfile);
-    if (!ImportProfileFile(chosen, target)) {
+    switch (ImportProfileFile(chosen, target)) {
+    case ImportResult::Done:
+        break;
+    case ImportResult::Refused:
+        return false;
+    case ImportResult::Failed:
+        Trace("Option: the profile could not be written to %s, the old file is kept\n", target.c_str());
+        ShowWarning(Handle(), WarningVariant::F);
         return false;
     }
     ReadProfileFile(*active, target);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "common/ini_file.h"
+#include "common/profile_file.h"
 #include "common/profile_store.h"
 #include "framework/handles.h"
 
@@ -34,25 +36,22 @@ bool SameFile(const std::string& a, const std::string& b) {
     return lstrcmpiA(FullPath(a).c_str(), FullPath(b).c_str()) == 0;
 }
 
-bool ImportProfileFile(const std::string& chosen, const std::string& target) {
-    {
-        KernelHandle file(CreateFileA(chosen.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) {
-            return false;
-        }
+ImportResult ImportProfileFile(const std::string& chosen, const std::string& target) {
+    // Read once: the bytes checked are the bytes written, whatever happens to the chosen file meanwhile.
+    std::string bytes;
+    if (ReadWholeFile(chosen, bytes) != FileRead::Done) {
+        return ImportResult::Refused;
     }
     // A file without profile keys would replace the profile with -1 everywhere.
-    if (!IsProfileFile(chosen)) {
-        return false;
+    const IniDocument file(bytes, CurrentReadBounds().lines);
+    if (file.Cut() || !IsProfileText(file)) {
+        return ImportResult::Refused;
     }
-    if (!SameFile(chosen, target)) {
-        // A hidden target refuses to be copied over: it goes first.
-        DeleteFileA(target.c_str());
-        CopyFileA(chosen.c_str(), target.c_str(), FALSE);
+    if (!SameFile(chosen, target) && !ReplaceFileContents(target, bytes)) {
+        return ImportResult::Failed;
     }
     SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN);
-    return true;
+    return ImportResult::Done;
 }
 
 bool ExportProfileFile(const ProfileRecord& record, const std::string& path) {

@@ -1,0 +1,17 @@
+#pragma once
+// A fresh folder under the temporary path, with an empty config\ inside, removed with everything in it at the end.
+
+#include <string>
+
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    // With a trailing backslash.
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
