@@ -11,19 +11,35 @@ std::string SequenceFilePath() {
     return ProgramFolder() + "config\\sequence.dat";
 }
 
-void LoadMacroLibrary(MacroLibrary& library) {
-    LoadMacroLibrary(library, SequenceFilePath());
+LibraryRead LoadMacroLibrary(MacroLibrary& library) {
+    return LoadMacroLibrary(library, SequenceFilePath());
 }
 
-void LoadMacroLibrary(MacroLibrary& library, const std::string& path) {
-    IniDocument file;
-    if (!LoadIniDocument(path, file)) {
+LibraryRead LoadMacroLibrary(MacroLibrary& library, const std::string& path, size_t limit) {
+    std::string bytes;
+    switch (ReadWholeFile(path, bytes, limit)) {
+    case FileRead::Missing:
+        return LibraryRead::Whole;
+    case FileRead::Done:
+        break;
+    case FileRead::Failed:
+    default:
         OutputDebugStringA("LoadMacroLibrary: the sequence file cannot be read\n");
-        return;
+        return LibraryRead::Unreadable;
     }
-    if (ReadMacroLibrary(library, file) > 0) {
+    // As much as the bound: the file may go on beyond it.
+    const bool cut = bytes.size() >= limit;
+    const IniDocument file(std::move(bytes));
+    const int skipped = ReadMacroLibrary(library, file);
+    if (cut) {
+        OutputDebugStringA("LoadMacroLibrary: the sequence file is larger than the read bound\n");
+        return LibraryRead::Damaged;
+    }
+    if (skipped > 0) {
         OutputDebugStringA("LoadMacroLibrary: unreadable record skipped\n");
+        return LibraryRead::Damaged;
     }
+    return LibraryRead::Whole;
 }
 
 bool SaveMacroLibrary(const MacroLibrary& library) {
