@@ -29,12 +29,14 @@ int WarningMessageString(WarningVariant v) {
         return 258;
     case WarningVariant::E:
         return 260;
+    case WarningVariant::F:
+        return 257;
     }
     return 0;
 }
 
 bool WarningCentres(WarningVariant v) {
-    return v == WarningVariant::A || v == WarningVariant::D;
+    return v == WarningVariant::A || v == WarningVariant::D || v == WarningVariant::F;
 }
 
 WarningDialog::WarningDialog(WarningVariant variant) : SkinnedDialog("skin_warn.ini"), variant_(variant) {}

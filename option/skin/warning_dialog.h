@@ -1,5 +1,5 @@
 #pragma once
-// The warning dialogs: one skin ("skin_warn.ini"), one layout, five messages. OK gives IDOK (1); Cancel, the close
+// The warning dialogs: one skin ("skin_warn.ini"), one layout, six messages. OK gives IDOK (1); Cancel, the close
 // button and the system's close command give IDCANCEL (2). Enter and Escape do nothing.
 
 #include <windows.h>
@@ -11,11 +11,12 @@
 #include "option/skin/skinned_dialog.h"
 #include "option/skin/swallowed_keys.h"
 
-enum class WarningVariant { A, B, C, D, E };
+// F, ours: the macro library file could not be read whole and will not be saved.
+enum class WarningVariant { A, B, C, D, E, F };
 
 inline constexpr int kWarningTitleString = 251;
 int WarningMessageString(WarningVariant variant);
-// A and D centre over their owner; B, C and E stay at the screen's top-left corner.
+// A, D and F centre over their owner; B, C and E stay at the screen's top-left corner.
 bool WarningCentres(WarningVariant variant);
 
 class WarningDialog : public SkinnedDialog {
