@@ -143,8 +143,7 @@ void MainWindow::LoadSettings() {
         LoadAllProfiles(context_.shadow, context_.programFolder);
     }
     context_.macros.clear();
-    context_.macroFile =
-        LoadMacroLibrary(context_.macros, MacroLibraryPath(context_.programFolder), context_.macroReadLimit);
+    context_.macroFile = LoadMacroLibrary(context_.macros, MacroLibraryPath(context_.programFolder));
     context_.working = context_.shadow;
     if (context_.Attached()) {
         if (ProfileRecord* active = context_.Active()) {

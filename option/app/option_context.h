@@ -34,8 +34,6 @@ struct OptionContext {
     // How the sequence file was read at the start. Only a file read whole is written over: otherwise the macros that
     // could not be read would be lost, so the library is not saved and the macro editor stays read-only.
     LibraryRead macroFile = LibraryRead::Whole;
-    // The most of the sequence file that is read (tests set a smaller bound).
-    size_t macroReadLimit = kMaxReadBytes;
     HWND mainWindow = nullptr;
     OptionShell* shell = nullptr;
     // The system's double-click time before the first change the advanced page made since opening or the last

@@ -15,24 +15,16 @@ LibraryRead LoadMacroLibrary(MacroLibrary& library) {
     return LoadMacroLibrary(library, SequenceFilePath());
 }
 
-LibraryRead LoadMacroLibrary(MacroLibrary& library, const std::string& path, size_t limit) {
-    std::string bytes;
-    switch (ReadWholeFile(path, bytes, limit)) {
-    case FileRead::Missing:
-        return LibraryRead::Whole;
-    case FileRead::Done:
-        break;
-    case FileRead::Failed:
-    default:
+LibraryRead LoadMacroLibrary(MacroLibrary& library, const std::string& path) {
+    IniDocument file;
+    const FileRead read = LoadIniDocument(path, file);
+    if (read == FileRead::Failed) {
         OutputDebugStringA("LoadMacroLibrary: the sequence file cannot be read\n");
         return LibraryRead::Unreadable;
     }
-    // As much as the bound: the file may go on beyond it.
-    const bool cut = bytes.size() >= limit;
-    const IniDocument file(std::move(bytes));
     const int skipped = ReadMacroLibrary(library, file);
-    if (cut) {
-        OutputDebugStringA("LoadMacroLibrary: the sequence file is larger than the read bound\n");
+    if (read == FileRead::Cut) {
+        OutputDebugStringA("LoadMacroLibrary: the sequence file was cut at the read bound\n");
         return LibraryRead::Damaged;
     }
     if (skipped > 0) {
@@ -53,8 +45,9 @@ bool SaveMacroLibrary(const MacroLibrary& library, const std::string& path) {
 }
 
 bool ImportMacro(MacroLibrary& library, const std::string& path) {
+    // A file that could not be read whole is refused: what was read is not the macro the user chose.
     IniDocument file;
-    if (!LoadIniDocument(path, file)) {
+    if (LoadIniDocument(path, file) != FileRead::Done) {
         return false;
     }
     MacroRecord record;

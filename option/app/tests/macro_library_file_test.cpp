@@ -80,7 +80,8 @@ protected:
         EXPECT_EQ(events, m.Events().count);
         const size_t count = w.Context().macros.size();
         MainWindow& main = w.Main();
-        ASSERT_TRUE(ClickUntil(w.CentreOf(main.ApplyButton().Handle()), [&] { return debug.Contains("Option Apply"); }));
+        ASSERT_TRUE(
+            ClickUntil(w.CentreOf(main.ApplyButton().Handle()), [&] { return debug.Contains("Option Apply"); }));
         EXPECT_TRUE(PumpUntil([&] { return debug.Contains("the macro library was not read whole"); }, 3000));
         PumpFor(100);
         EXPECT_EQ(nullptr, optiontest::DialogOverOption(GetCurrentThreadId()));
@@ -137,8 +138,12 @@ TEST_F(MacroLibraryFile, AFileAboveTheReadBoundIsNotWrittenOver) {
     const std::string before = Bytes();
     {
         optiontest::Window w(folder.Path());
-        w.Context().macroReadLimit = before.size() - 300; // the last record is cut
-        MacroEditor& m = Open(w, 1);
+        MacroEditor* opened = nullptr;
+        {
+            ScopedReadBounds bounds({before.size() - 300, IniDocument::kMaxLines}); // the last record is cut
+            opened = &Open(w, 1);
+        }
+        MacroEditor& m = *opened;
         EXPECT_EQ(4u, w.Context().macros.size());
         EXPECT_EQ(4, m.MacroList().Count());
         ExpectNothingChanges(w, m);

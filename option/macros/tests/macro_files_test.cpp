@@ -257,11 +257,23 @@ TEST_F(MacroFiles, AHeldOrOversizedFileIsNotReadWhole) {
     ASSERT_TRUE(SaveMacroLibrary(library, sequence));
     const size_t size = ReadText(sequence).size();
     MacroLibrary loaded;
-    EXPECT_EQ(LibraryRead::Damaged, LoadMacroLibrary(loaded, sequence, size - 10));
-    EXPECT_EQ(loaded.size(), 1u); // what was read before the bound
-    loaded.clear();
-    EXPECT_EQ(LibraryRead::Whole, LoadMacroLibrary(loaded, sequence, size + 1));
-    EXPECT_EQ(loaded.size(), 2u);
+    {
+        ScopedReadBounds bounds({size - 10, IniDocument::kMaxLines});
+        EXPECT_EQ(LibraryRead::Damaged, LoadMacroLibrary(loaded, sequence));
+        EXPECT_EQ(loaded.size(), 1u); // what was read before the bound
+    }
+    {
+        ScopedReadBounds bounds({size, 3}); // the section, "number" and key 0
+        loaded.clear();
+        EXPECT_EQ(LibraryRead::Damaged, LoadMacroLibrary(loaded, sequence));
+        EXPECT_EQ(loaded.size(), 1u);
+    }
+    {
+        ScopedReadBounds bounds({size, 4});
+        loaded.clear();
+        EXPECT_EQ(LibraryRead::Whole, LoadMacroLibrary(loaded, sequence));
+        EXPECT_EQ(loaded.size(), 2u);
+    }
 
     HANDLE held = CreateFileA(sequence.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
