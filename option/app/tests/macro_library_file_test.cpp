@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/ini_file.h"
 #include "option/app/option_files.h"
 #include "option/app/tests/option_test_support.h"
 #include "option/macros/macro_files.h"
