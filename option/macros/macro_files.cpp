@@ -11,23 +11,27 @@ std::string SequenceFilePath() {
     return ProgramFolder() + "config\\sequence.dat";
 }
 
-void LoadMacroLibrary(MacroLibrary& library) {
-    LoadMacroLibrary(library, SequenceFilePath());
+LibraryRead LoadMacroLibrary(MacroLibrary& library) {
+    return LoadMacroLibrary(library, SequenceFilePath());
 }
 
-void LoadMacroLibrary(MacroLibrary& library, const std::string& path) {
+LibraryRead LoadMacroLibrary(MacroLibrary& library, const std::string& path) {
     IniDocument file;
     const FileRead read = LoadIniDocument(path, file);
     if (read == FileRead::Failed) {
         OutputDebugStringA("LoadMacroLibrary: the sequence file cannot be read\n");
-        return;
+        return LibraryRead::Unreadable;
     }
+    const int skipped = ReadMacroLibrary(library, file);
     if (read == FileRead::Cut) {
         OutputDebugStringA("LoadMacroLibrary: the sequence file was cut at the read bound\n");
+        return LibraryRead::Damaged;
     }
-    if (ReadMacroLibrary(library, file) > 0) {
+    if (skipped > 0) {
         OutputDebugStringA("LoadMacroLibrary: unreadable record skipped\n");
+        return LibraryRead::Damaged;
     }
+    return LibraryRead::Whole;
 }
 
 bool SaveMacroLibrary(const MacroLibrary& library) {

@@ -30,13 +30,15 @@ int WarningMessageString(WarningVariant v) {
     case WarningVariant::E:
         return 260;
     case WarningVariant::F:
+        return 257;
+    case WarningVariant::H:
         return 280;
     }
     return 0;
 }
 
 bool WarningCentres(WarningVariant v) {
-    return v == WarningVariant::A || v == WarningVariant::D || v == WarningVariant::F;
+    return v == WarningVariant::A || v == WarningVariant::D || v == WarningVariant::F || v == WarningVariant::H;
 }
 
 WarningDialog::WarningDialog(WarningVariant variant) : SkinnedDialog("skin_warn.ini"), variant_(variant) {}

@@ -11,12 +11,13 @@
 #include "option/skin/skinned_dialog.h"
 #include "option/skin/swallowed_keys.h"
 
-// F: an imported profile could not be written.
-enum class WarningVariant { A, B, C, D, E, F };
+// F, ours: the macro library file could not be read whole and will not be saved.
+// H, ours: an imported profile could not be written.
+enum class WarningVariant { A, B, C, D, E, F, H };
 
 inline constexpr int kWarningTitleString = 251;
 int WarningMessageString(WarningVariant variant);
-// A, D and F centre over their owner; B, C and E stay at the screen's top-left corner.
+// A, D, F and H centre over their owner; B, C and E stay at the screen's top-left corner.
 bool WarningCentres(WarningVariant variant);
 
 class WarningDialog : public SkinnedDialog {
