@@ -162,6 +162,10 @@ void MainWindow::ShowPage(int page) {
     if (page == shownPage_) {
         return;
     }
+    if (page != 1) {
+        // A recording on a page that is no longer shown would keep the keyboard out of sight.
+        advancedPage_.Macros().EndRecording();
+    }
     SkinnedDialog& shown = page == 0 ? static_cast<SkinnedDialog&>(buttonPage_) : advancedPage_;
     SkinnedDialog& hidden = page == 0 ? static_cast<SkinnedDialog&>(advancedPage_) : buttonPage_;
     if (hidden.Handle()) {
@@ -387,6 +391,7 @@ void MainWindow::ImportProfile() {
     if (!context_.Active()) {
         return;
     }
+    advancedPage_.Macros().EndRecording();
     std::string chosen =
         ChooseFileToOpen(Handle(), context_.programFolder + "config\\.tvp", kProfileFilter, kProfileExtension);
     if (!chosen.empty()) {
@@ -398,6 +403,7 @@ void MainWindow::ExportProfile() {
     if (!context_.Active()) {
         return;
     }
+    advancedPage_.Macros().EndRecording();
     std::string chosen =
         ChooseFileToSave(Handle(), context_.programFolder + "config\\.tvp", kProfileFilter, kProfileExtension);
     if (!chosen.empty()) {
