@@ -56,9 +56,9 @@ TEST(LaunchEndToEnd, OnlyAProgramOnALocalDriveStartsEverythingElseIsRefusedWithA
     ASSERT_TRUE(CopyFileA(folder.File("VexelOSD.exe").c_str(), folder.File("launch\\VexelOSD.exe").c_str(), FALSE));
     ASSERT_TRUE(CopyFileA(folder.File("VexelOSD.exe").c_str(), folder.File("rel\\VexelOSD.exe").c_str(), FALSE));
     const std::string refused[] = {
-        "launch\\relative.bat",              // entry 1: a relative script
-        folder.File("launch\\absolute.bat"), // entry 2: an absolute script
-        "rel\\VexelOSD.exe",                 // entry 3: a relative program
+        "launch\\relative.bat",               // entry 1: a relative script
+        folder.File("launch\\absolute.bat"),  // entry 2: an absolute script
+        "rel\\VexelOSD.exe",                  // entry 3: a relative program
         "\\\\localhost\\share\\VexelOSD.exe", // entry 4: a network path
     };
     const std::string program = folder.File("launch\\VexelOSD.exe"); // entry 5
@@ -87,8 +87,8 @@ TEST(LaunchEndToEnd, OnlyAProgramOnALocalDriveStartsEverythingElseIsRefusedWithA
     EXPECT_TRUE(PumpUntil([&] { return !ReadFileText(folder.File("launch\\config.ini")).empty(); }, kEventWait));
     // ... and each of the others is refused with a trace and a balloon that names it.
     for (const std::string& path : refused) {
-        EXPECT_TRUE(PumpUntil([&] { return debug.Contains("CMonitorWnd launch refused: \"" + path + "\"", pid); },
-                              kEventWait))
+        EXPECT_TRUE(
+            PumpUntil([&] { return debug.Contains("CMonitorWnd launch refused: \"" + path + "\"", pid); }, kEventWait))
             << path;
         EXPECT_TRUE(debug.Contains("\n" + path + "\"", pid)) << "no balloon names " << path;
     }

@@ -66,8 +66,8 @@ protected:
 class OtherWindow {
 public:
     OtherWindow() {
-        edit_ = CreateWindowExA(WS_EX_TOPMOST, "EDIT", "", WS_POPUP | WS_VISIBLE | WS_BORDER, 10, 730, 200, 24,
-                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        edit_ = CreateWindowExA(WS_EX_TOPMOST, "EDIT", "", WS_POPUP | WS_VISIBLE | WS_BORDER, 10, 730, 200, 24, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
     }
     ~OtherWindow() { DestroyWindow(edit_); }
     // Focuses the field and types the key; true when the field shows it.

@@ -66,7 +66,7 @@ ShareData RandomPointerProfiles(unsigned seed) {
 }
 
 std::vector<int> PointerFields(const ProfileRecord& p) {
-    return {p.MouseSpeed,    p.ScrollWheelSpeed, p.ScrollWheelFlag, p.DbleClickSpeed, p.AccelerationFlag,
+    return {p.MouseSpeed,   p.ScrollWheelSpeed, p.ScrollWheelFlag, p.DbleClickSpeed, p.AccelerationFlag,
             p.Acceleration, p.Sensitivity_X,    p.Sensitivity_Y,   p.XYSynchronous};
 }
 
