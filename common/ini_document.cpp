@@ -237,6 +237,7 @@ struct IniDocument::State {
     size_t blankSection = kNone;
     size_t blankEntry = kNone;
     bool utf8Mark = false;
+    bool cut = false;
     // The last section looked up: the readers ask for the same one many times in a row.
     mutable std::string lastName;
     mutable size_t lastSection = 0;
@@ -247,7 +248,7 @@ IniDocument::IniDocument() : state_(std::make_unique<State>()) {
     state_->sections.emplace_back();
 }
 
-IniDocument::IniDocument(std::string bytes) : IniDocument() {
+IniDocument::IniDocument(std::string bytes, size_t maxLines) : IniDocument() {
     State& s = *state_;
     if (bytes.size() >= 3 && std::string_view(bytes).substr(0, 3) == kUtf8Mark) {
         s.utf8Mark = true;
@@ -271,7 +272,7 @@ IniDocument::IniDocument(std::string bytes) : IniDocument() {
     bool previousNamed = true;
     size_t lines = 0;
     size_t next = 0;
-    while (next < text.size() && lines < kMaxLines) {
+    while (next < text.size()) {
         const size_t start = next;
         next = LineEnd(text, start);
         const std::string_view line = Trim(text.substr(start, next - start));
@@ -280,6 +281,10 @@ IniDocument::IniDocument(std::string bytes) : IniDocument() {
         }
         if (line.empty()) {
             continue;
+        }
+        if (lines == maxLines) {
+            s.cut = true;
+            break;
         }
         ++lines;
         if (line[0] == '[') {
@@ -310,6 +315,10 @@ IniDocument::IniDocument(std::string bytes) : IniDocument() {
 }
 
 IniDocument::~IniDocument() = default;
+
+bool IniDocument::Cut() const {
+    return state_->cut;
+}
 IniDocument::IniDocument(IniDocument&&) noexcept = default;
 IniDocument& IniDocument::operator=(IniDocument&&) noexcept = default;
 

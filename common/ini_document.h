@@ -34,8 +34,8 @@ public:
 
     // An empty file.
     IniDocument();
-    // The file's bytes, parsed in one pass.
-    explicit IniDocument(std::string bytes);
+    // The file's bytes, parsed in one pass, at most maxLines lines of them (tests lower the bound).
+    explicit IniDocument(std::string bytes, size_t maxLines = kMaxLines);
     ~IniDocument();
     IniDocument(IniDocument&&) noexcept;
     IniDocument& operator=(IniDocument&&) noexcept;
@@ -74,6 +74,9 @@ public:
 
     // True once a Set changed a value or added a key.
     bool Changed() const { return changed_; }
+    // True when the parse stopped at its line bound with lines left unread: the document is not the whole file,
+    // and writing it back would lose the rest.
+    bool Cut() const;
     // The file as the platform writes it.
     std::string Bytes() const;
 

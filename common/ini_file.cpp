@@ -3,12 +3,31 @@
 #include "common/ini_file.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <vector>
 
 namespace {
 constexpr DWORD kStringBufferSize = 2048;
+
+// Read by every thread of the program, lowered only by tests.
+std::atomic<size_t> boundBytes{kMaxReadBytes};
+std::atomic<size_t> boundLines{IniDocument::kMaxLines};
 } // namespace
+
+ReadBounds CurrentReadBounds() {
+    return ReadBounds{boundBytes.load(), boundLines.load()};
+}
+
+ScopedReadBounds::ScopedReadBounds(ReadBounds bounds) : previous_(CurrentReadBounds()) {
+    boundBytes = bounds.bytes;
+    boundLines = bounds.lines;
+}
+
+ScopedReadBounds::~ScopedReadBounds() {
+    boundBytes = previous_.bytes;
+    boundLines = previous_.lines;
+}
 
 std::string IniFile::GetString(const char* section, const char* key, const char* defaultText) const {
     char buffer[kStringBufferSize];
@@ -112,8 +131,9 @@ bool FileExists(const std::string& path) {
     return true;
 }
 
-FileRead ReadWholeFile(const std::string& path, std::string& bytes, size_t limit) {
+FileRead ReadWholeFile(const std::string& path, std::string& bytes) {
     bytes.clear();
+    const size_t limit = CurrentReadBounds().bytes;
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -123,11 +143,11 @@ FileRead ReadWholeFile(const std::string& path, std::string& bytes, size_t limit
     LARGE_INTEGER size{};
     FileRead result = FileRead::Failed;
     if (GetFileSizeEx(file, &size) && size.QuadPart >= 0) {
-        const size_t wanted =
-            static_cast<unsigned long long>(size.QuadPart) < limit ? static_cast<size_t>(size.QuadPart) : limit;
+        const bool over = static_cast<unsigned long long>(size.QuadPart) > limit;
+        const size_t wanted = over ? limit : static_cast<size_t>(size.QuadPart);
         bytes.resize(wanted);
         size_t done = 0;
-        result = FileRead::Done;
+        result = over ? FileRead::Cut : FileRead::Done;
         while (done < wanted) {
             const DWORD chunk = static_cast<DWORD>(std::min<size_t>(wanted - done, 1u << 24));
             DWORD read = 0;
@@ -143,7 +163,7 @@ FileRead ReadWholeFile(const std::string& path, std::string& bytes, size_t limit
         bytes.resize(done);
     }
     CloseHandle(file);
-    if (result != FileRead::Done) {
+    if (result == FileRead::Failed) {
         bytes.clear();
     }
     return result;
@@ -191,17 +211,9 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes) {
     return ok;
 }
 
-bool LoadIniDocument(const std::string& path, IniDocument& document) {
+FileRead LoadIniDocument(const std::string& path, IniDocument& document) {
     std::string bytes;
-    switch (ReadWholeFile(path, bytes)) {
-    case FileRead::Done:
-        document = IniDocument(std::move(bytes));
-        return true;
-    case FileRead::Missing:
-        document = IniDocument();
-        return true;
-    case FileRead::Failed:
-    default:
-        return false;
-    }
+    const FileRead read = ReadWholeFile(path, bytes);
+    document = IniDocument(std::move(bytes), CurrentReadBounds().lines);
+    return read == FileRead::Done && document.Cut() ? FileRead::Cut : read;
 }

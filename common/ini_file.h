@@ -12,10 +12,30 @@
 // file (a damaged one) is not read, so it can neither exhaust memory nor stall the program.
 inline constexpr size_t kMaxReadBytes = size_t{64} << 20;
 
-enum class FileRead { Done, Missing, Failed };
-// Reads the file, at most limit bytes of it. Missing when there is no such file; Failed when it exists but cannot be
-// read (locked, no access, a folder).
-FileRead ReadWholeFile(const std::string& path, std::string& bytes, size_t limit = kMaxReadBytes);
+// The bounds of every whole-file read: bytes read, and lines parsed (IniDocument::kMaxLines).
+struct ReadBounds {
+    size_t bytes = kMaxReadBytes;
+    size_t lines = IniDocument::kMaxLines;
+};
+ReadBounds CurrentReadBounds();
+// Lowers the bounds of this process while it lives, so that a test tries a file above them without writing 64 MB.
+class ScopedReadBounds {
+public:
+    explicit ScopedReadBounds(ReadBounds bounds);
+    ~ScopedReadBounds();
+    ScopedReadBounds(const ScopedReadBounds&) = delete;
+    ScopedReadBounds& operator=(const ScopedReadBounds&) = delete;
+
+private:
+    ReadBounds previous_;
+};
+
+// Done: the whole file was read. Missing: there is no such file. Failed: it exists but cannot be read (locked, no
+// access, a folder). Cut: it is larger than the read bound and only its first part was read; like Failed, such a
+// file was not read whole and must not be written back from what was read.
+enum class FileRead { Done, Missing, Failed, Cut };
+// Reads the file, at most CurrentReadBounds().bytes of it; bytes is empty unless the result is Done or Cut.
+FileRead ReadWholeFile(const std::string& path, std::string& bytes);
 
 // Writes the bytes to a temporary file in the same folder, flushes it and moves it over path in one step, so that at
 // every instant the file on disk is the old one or the new one, whole. A hidden file stays hidden. False, with the
@@ -24,9 +44,9 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes);
 // The temporary file ReplaceFileContents writes first: beside path, named after the calling process and thread.
 std::string TemporaryPathFor(const std::string& path);
 
-// An initialisation file read whole: an empty document when the file is missing; false when it exists but cannot be
-// read.
-bool LoadIniDocument(const std::string& path, IniDocument& document);
+// An initialisation file read whole. Missing gives an empty document, Failed too; Cut (the bytes or the lines were
+// cut at their bound) gives what was read, which the caller may show but must not write back.
+FileRead LoadIniDocument(const std::string& path, IniDocument& document);
 
 // An initialisation file read and written through the platform's private-profile functions. Each call opens, reads
 // or updates and closes the file; nothing is cached. Paths must be full paths (a relative name would go to the

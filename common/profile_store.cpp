@@ -84,21 +84,17 @@ std::string ProfileFilePath(const std::string& folder, int n) {
 }
 
 bool IsProfileFile(const std::string& path) {
-    std::string bytes;
-    return ReadWholeFile(path, bytes) == FileRead::Done && IsProfileText(std::move(bytes));
+    IniDocument file;
+    return LoadIniDocument(path, file) == FileRead::Done && IsProfileText(file);
 }
 
 int WriteProfileFile(const ProfileRecord& record, const std::string& path) {
-    // Rewritten over what is there: other sections and unknown keys stay. A file that exists but cannot be read is
-    // left alone rather than replaced by one without them.
+    // Rewritten over what is there: other sections and unknown keys stay. A file that exists but cannot be read
+    // whole is left alone rather than replaced by one without them.
     IniDocument file;
-    std::string bytes;
-    const FileRead read = ReadWholeFile(path, bytes);
-    if (read == FileRead::Failed) {
+    const FileRead read = LoadIniDocument(path, file);
+    if (read == FileRead::Failed || read == FileRead::Cut) {
         return 0;
-    }
-    if (read == FileRead::Done) {
-        file = IniDocument(std::move(bytes));
     }
     WriteProfile(record, file);
     if (read == FileRead::Done && !file.Changed()) {
@@ -108,11 +104,10 @@ int WriteProfileFile(const ProfileRecord& record, const std::string& path) {
 }
 
 int ReadProfileFile(ProfileRecord& record, const std::string& path) {
-    std::string bytes;
-    if (ReadWholeFile(path, bytes) != FileRead::Done) {
+    IniDocument file;
+    if (LoadIniDocument(path, file) != FileRead::Done) {
         return 0;
     }
-    const IniDocument file(std::move(bytes));
     if (!IsProfileText(file)) {
         return 0;
     }

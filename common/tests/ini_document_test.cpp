@@ -152,6 +152,26 @@ TEST(IniDocument, LinesBeyondTheLimitAreNotRead) {
     const IniDocument bounded(std::move(many));
     EXPECT_EQ(-1, bounded.GetInt("", "last", -1));
     EXPECT_EQ(IniDocument::kMaxLines, bounded.Keys("").size());
+    EXPECT_TRUE(bounded.Cut());
+}
+
+// A file that stops at the bound is whole; one line more, and the document is not the whole file. Blank lines do not
+// count, and a cut document still answers with what it read.
+TEST(IniDocument, ACutParseIsToldFromAWholeOne) {
+    const std::string three = "[S]\r\n\r\nA=1\r\n\n\nB=2\r\n\r\n";
+    const IniDocument whole(three, 3);
+    EXPECT_FALSE(whole.Cut());
+    EXPECT_EQ(2, whole.GetInt("S", "B", -1));
+
+    IniDocument cut(three + "C=3\r\n", 3);
+    EXPECT_TRUE(cut.Cut());
+    EXPECT_EQ(2, cut.GetInt("S", "B", -1));
+    EXPECT_EQ(-1, cut.GetInt("S", "C", -1));
+    cut.SetInt("S", "A", 5);
+    EXPECT_TRUE(cut.Cut());
+
+    EXPECT_FALSE(IniDocument(three + "C=3\r\n").Cut());
+    EXPECT_FALSE(IniDocument().Cut());
 }
 
 TEST(ProfileText, OnlyAFileWithAProfileKeyIsAProfile) {

@@ -17,9 +17,13 @@ void LoadMacroLibrary(MacroLibrary& library) {
 
 void LoadMacroLibrary(MacroLibrary& library, const std::string& path) {
     IniDocument file;
-    if (!LoadIniDocument(path, file)) {
+    const FileRead read = LoadIniDocument(path, file);
+    if (read == FileRead::Failed) {
         OutputDebugStringA("LoadMacroLibrary: the sequence file cannot be read\n");
         return;
+    }
+    if (read == FileRead::Cut) {
+        OutputDebugStringA("LoadMacroLibrary: the sequence file was cut at the read bound\n");
     }
     if (ReadMacroLibrary(library, file) > 0) {
         OutputDebugStringA("LoadMacroLibrary: unreadable record skipped\n");
@@ -37,8 +41,9 @@ bool SaveMacroLibrary(const MacroLibrary& library, const std::string& path) {
 }
 
 bool ImportMacro(MacroLibrary& library, const std::string& path) {
+    // A file that could not be read whole is refused: what was read is not the macro the user chose.
     IniDocument file;
-    if (!LoadIniDocument(path, file)) {
+    if (LoadIniDocument(path, file) != FileRead::Done) {
         return false;
     }
     MacroRecord record;
