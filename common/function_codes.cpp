@@ -298,6 +298,20 @@ std::string ProgramPath(const MacroKeyInfo& entry) {
     return std::string(entry.ProgramPath, FieldLength(entry.ProgramPath));
 }
 
+std::vector<std::string> LaunchedPrograms(const ProfileRecord& profile) {
+    std::vector<std::string> paths;
+    for (const MacroKeyInfo& entry : profile.MacroKey) {
+        if (entry.FunctionCode != kCodeLaunch) {
+            continue;
+        }
+        std::string path = ProgramPath(entry);
+        if (std::find(paths.begin(), paths.end(), path) == paths.end()) {
+            paths.push_back(path);
+        }
+    }
+    return paths;
+}
+
 std::string ProgramFileName(const MacroKeyInfo& entry) {
     std::string path = ProgramPath(entry);
     size_t cut = path.find_last_of("\\/:");

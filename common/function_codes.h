@@ -11,6 +11,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 // Codes with their own handling.
 inline constexpr int kCodeLeftClick = 1;
@@ -84,6 +85,8 @@ using TextSource = std::function<std::string(int number)>;
 std::string EntryCaption(const MacroKeyInfo& entry, const TextSource& text);
 // The program path of an entry (code 99), read only within its field.
 std::string ProgramPath(const MacroKeyInfo& entry);
+// The program paths of the entries that start a program (code 99), each once, in entry order.
+std::vector<std::string> LaunchedPrograms(const ProfileRecord& profile);
 // The file name and extension of the program path of an entry (code 99's caption).
 std::string ProgramFileName(const MacroKeyInfo& entry);
 

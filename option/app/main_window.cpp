@@ -6,8 +6,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
+#include "common/function_codes.h"
 #include "common/language.h"
 #include "common/messages.h"
 #include "common/profile_store.h"
@@ -378,6 +380,8 @@ void MainWindow::OnDestroy() {
         SetDoubleClickTime(static_cast<UINT>(context_.doubleClickToRestore));
         context_.doubleClickToRestore = -1;
     }
+    // A recording ends with the window, its steps kept: the keyboard is never held by a window that is gone.
+    advancedPage_.Macros().EndRecording();
     SaveMacroLibrary(context_.macros, MacroLibraryPath(context_.programFolder));
     buttonPage_.Destroy();
     advancedPage_.Destroy();
@@ -415,6 +419,21 @@ bool MainWindow::ImportProfileFrom(const std::string& chosen) {
     ProfileRecord* active = context_.Active();
     if (!active) {
         return false;
+    }
+    // A profile file may come from anywhere: the programs its buttons would start are named first, and No leaves
+    // the current profile as it was.
+    auto incoming = std::make_unique<ProfileRecord>();
+    ReadProfileFile(*incoming, chosen);
+    std::vector<std::string> programs = LaunchedPrograms(*incoming);
+    if (!programs.empty()) {
+        std::string list;
+        for (const std::string& path : programs) {
+            list += (list.empty() ? "" : "\n") + path;
+        }
+        if (ShowWarning(Handle(), WarningVariant::G, list) != IDOK) {
+            Trace("Option: import of %s declined\n", chosen.c_str());
+            return false;
+        }
     }
     std::string target = ProfileFilePath(context_.programFolder, context_.working.CurrentProfile);
     if (!ImportProfileFile(chosen, target)) {

@@ -378,6 +378,10 @@ std::string MacroEditor::RepeatText() const {
 
 void MacroEditor::OnRepeatBoxDone() {
     std::string text = RepeatText();
+    // A focus loss of the box as the program filled it: showing a count is not editing it.
+    if (text == repeatShown_) {
+        return;
+    }
     int value = RepeatCountFromText(text);
     char shown[16];
     std::snprintf(shown, sizeof shown, "%d", value);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "common/language.h"
 #include "option/skin/skin_picture.h"
 #include "option/skin/swallowed_keys.h"
@@ -29,15 +31,18 @@ int WarningMessageString(WarningVariant v) {
         return 258;
     case WarningVariant::E:
         return 260;
+    case WarningVariant::G:
+        return 261;
     }
     return 0;
 }
 
 bool WarningCentres(WarningVariant v) {
-    return v == WarningVariant::A || v == WarningVariant::D;
+    return v == WarningVariant::A || v == WarningVariant::D || v == WarningVariant::G;
 }
 
-WarningDialog::WarningDialog(WarningVariant variant) : SkinnedDialog("skin_warn.ini"), variant_(variant) {}
+WarningDialog::WarningDialog(WarningVariant variant, std::string detail)
+    : SkinnedDialog("skin_warn.ini"), variant_(variant), detail_(std::move(detail)) {}
 
 INT_PTR WarningDialog::Show(HWND owner) {
     SwallowedKeys keys{VK_RETURN, VK_ESCAPE};
@@ -78,6 +83,9 @@ void WarningDialog::CreateControls(const SkinScreens& s) {
 bool WarningDialog::OnSkinInit() {
     title_ = Fetch(kWarningTitleString);
     message_ = Fetch(WarningMessageString(variant_));
+    if (!detail_.empty()) {
+        message_ += "\n" + detail_;
+    }
     if (WarningCentres(variant_)) {
         CentreOverOwner();
     }
@@ -131,7 +139,7 @@ bool WarningDialog::ProcessMessage(WindowMessage& m) {
     return RouteMessage(*this, kMessageMap, m) || SkinnedDialog::ProcessMessage(m);
 }
 
-INT_PTR ShowWarning(HWND owner, WarningVariant variant) {
-    WarningDialog dialog(variant);
+INT_PTR ShowWarning(HWND owner, WarningVariant variant, const std::string& detail) {
+    WarningDialog dialog(variant, detail);
     return dialog.Show(owner);
 }
