@@ -1,5 +1,7 @@
 // hiddriver.dll, the virtual mouse: the eleven transport exports the host binds by name, on top of the VirtualMouse
-// model. Memory lives in "virtual-mouse.dat" and the transfer log in "virtual-mouse.log", both beside this DLL.
+// model. Memory lives in "virtual-mouse.dat" and the transfer log in "virtual-mouse.log", both beside this DLL; at
+// about 1 MB the log moves to "virtual-mouse.log.old" (one older file, replaced each time) and starts again
+// (KORVANE_MOUSE_LOG_LIMIT, in bytes, sets another bound for tests).
 // mousectl.exe drives the mouse through the control window of control_channel.h.
 //
 // Exports (plain C, all return int):
@@ -18,6 +20,7 @@
 #include "hiddriver/control_command.h"
 #include "hiddriver/virtual_mouse.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -33,6 +36,8 @@ std::mutex g_lock; // guards everything below; the host's threads and the contro
 std::optional<VirtualMouse> g_mouse;
 std::string g_folder; // with a trailing backslash
 ULONGLONG g_clockStart = 0;
+// Every transfer is logged for as long as Monitor runs, which may be weeks.
+constexpr ULONGLONG kLogLimitBytes = 1u << 20;
 bool g_featureOpen = false;
 bool g_reportOpen = false;
 HWND g_host = nullptr;
@@ -58,14 +63,38 @@ std::string ModuleFolder() {
     return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
 }
 
+// The log's bound; tests set a small one in the environment (read each time: the DLL may stay loaded between them).
+ULONGLONG LogLimit() {
+    char text[32];
+    const DWORD n = GetEnvironmentVariableA("KORVANE_MOUSE_LOG_LIMIT", text, sizeof text);
+    const unsigned long long limit = n > 0 && n < sizeof text ? std::strtoull(text, nullptr, 10) : 0;
+    return limit > 0 ? limit : kLogLimitBytes;
+}
+
+HANDLE OpenLog(const std::string& path) {
+    return CreateFileA(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 void AppendLog(const std::string& line) {
-    HANDLE file = CreateFileA((g_folder + "virtual-mouse.log").c_str(), FILE_APPEND_DATA,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::string path = g_folder + "virtual-mouse.log";
+    HANDLE file = OpenLog(path);
     if (file == INVALID_HANDLE_VALUE) {
         return;
     }
     const std::string text = line + "\n";
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 &&
+        static_cast<ULONGLONG>(size.QuadPart) + text.size() > LogLimit()) {
+        // The older half stays readable; when the move fails (a reader without delete sharing) the log goes on.
+        CloseHandle(file);
+        MoveFileExA(path.c_str(), (path + ".old").c_str(), MOVEFILE_REPLACE_EXISTING);
+        file = OpenLog(path);
+        if (file == INVALID_HANDLE_VALUE) {
+            return;
+        }
+    }
     DWORD written = 0;
     WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     CloseHandle(file);

@@ -3,7 +3,8 @@
 ;          -DOUTFILE=<KorvaneSetup-1.2.3.exe> korvane.nsi
 ;
 ; Installer switches: /S silent, /D=<folder> (last, unquoted), /NOAUTOSTART no start at log-on.
-; Uninstaller switches: /S silent, /REMOVECONFIG also removes config.ini and config\ (profiles, macro library).
+; Uninstaller switches: /S silent, /REMOVECONFIG also removes the settings the programs write: config.ini, the five
+; profiles and the macro library in config\ (files the user keeps there, exports for one, stay, and so does the folder).
 ; The programs keep their settings in their own folder, so it must be writable by the user: the default is
 ; %LOCALAPPDATA%\Programs\Korvane. config.ini and config\ are never overwritten by an install or an upgrade.
 
@@ -206,16 +207,33 @@ Section "-un.Programs"
     RMDir /r "$INSTDIR\skins"
     ; What the virtual mouse and the on-screen display leave beside themselves.
     Delete "$INSTDIR\virtual-mouse.dat"
+    Delete "$INSTDIR\virtual-mouse.dat.new"
     Delete "$INSTDIR\virtual-mouse.log"
+    Delete "$INSTDIR\virtual-mouse.log.old"
     Delete "$INSTDIR\VexelOSD.log"
     SetShellVarContext current
     Delete "${SHORTCUT}"
     DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
 SectionEnd
 
+; A settings file of config\ and the temporary files ("<file>.<process>-<thread>.tmp") a save cut short leaves.
+!macro REMOVE_SETTINGS_FILE NAME
+    Delete "$INSTDIR\config\${NAME}"
+    Delete "$INSTDIR\config\${NAME}.*.tmp"
+!macroend
+
 Section /o "un.My settings: config.ini, the profiles and the macro library" SecRemoveConfig
+    ; Only what the programs write: the file dialogs offer config\ for exports, and those are the user's.
     Delete "$INSTDIR\config.ini"
-    RMDir /r "$INSTDIR\config"
+    Delete "$INSTDIR\config.ini.*.tmp"
+    !insertmacro REMOVE_SETTINGS_FILE "Default0.tvp"
+    !insertmacro REMOVE_SETTINGS_FILE "Default1.tvp"
+    !insertmacro REMOVE_SETTINGS_FILE "Default2.tvp"
+    !insertmacro REMOVE_SETTINGS_FILE "Default3.tvp"
+    !insertmacro REMOVE_SETTINGS_FILE "Default4.tvp"
+    !insertmacro REMOVE_SETTINGS_FILE "sequence.dat"
+    ; Only when nothing else is left in it.
+    RMDir "$INSTDIR\config"
 SectionEnd
 
 ; Last, so that a script that waits for the uninstall entry to go knows the uninstaller is done.

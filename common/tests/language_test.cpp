@@ -30,7 +30,7 @@ std::vector<int> UsedNumbers() {
     for (int i = 200; i <= 215; ++i) {
         n.push_back(i);
     }
-    for (int i : {251, 252, 254, 256, 258, 260, 262, 263}) {
+    for (int i : {251, 252, 254, 256, 257, 258, 260, 262, 263}) {
         n.push_back(i);
     }
     for (int i = 265; i <= 271; ++i) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <optional>
 #include <regex>
@@ -103,7 +104,8 @@ protected:
         if (window_) {
             DestroyWindow(window_);
         }
-        for (const char* name : {"hiddriver.dll", "virtual-mouse.dat", "virtual-mouse.log", "virtual-mouse.dat.new"}) {
+        for (const char* name : {"hiddriver.dll", "virtual-mouse.dat", "virtual-mouse.log", "virtual-mouse.log.old",
+                                 "virtual-mouse.dat.new"}) {
             DeleteFileA((folder_ + name).c_str());
         }
         RemoveDirectoryA(folder_.c_str());
@@ -237,6 +239,40 @@ TEST_F(VirtualMouseDll, LogsEveryTransferInTheExactFormat) {
         }
     }
     EXPECT_TRUE(noted);
+}
+
+// The log of a Monitor that runs for weeks stays bounded: at the bound it becomes the one older file and starts again.
+TEST_F(VirtualMouseDll, LogRollsOverToOneOlderFileAtItsBound) {
+    ASSERT_TRUE(SetEnvironmentVariableA("KORVANE_MOUSE_LOG_LIMIT", "300"));
+    ASSERT_EQ(1, StartLikeTheHost());
+    std::vector<std::string> written;
+    for (int i = 0; i < 40; ++i) {
+        const unsigned char stage = static_cast<unsigned char>(i % 6);
+        const unsigned char sum = static_cast<unsigned char>(0xF1 - stage); // the report's bytes add up to 0xFF
+        ASSERT_EQ(1, Set({0x0B, 0x03, stage, 0, 0, 0, 0, sum}));
+        char text[40];
+        std::snprintf(text, sizeof text, "SET 0B 03 %02X 00 00 00 00 %02X", stage, sum);
+        written.push_back(text);
+    }
+    SetEnvironmentVariableA("KORVANE_MOUSE_LOG_LIMIT", nullptr);
+    const std::string current = ReadFileText(folder_ + "virtual-mouse.log");
+    const std::string older = ReadFileText(folder_ + "virtual-mouse.log.old");
+    EXPECT_LE(current.size(), 300u);
+    EXPECT_LE(older.size(), 300u);
+    EXPECT_GT(older.size(), 200u);
+    // Together they end with the last transfers, in order and whole.
+    std::vector<std::string> lines;
+    for (const std::string& line : SplitLines(older + current)) {
+        if (!line.empty() && line[0] != '#') {
+            lines.push_back(line);
+        }
+    }
+    ASSERT_GE(lines.size(), 3u);
+    ASSERT_LT(lines.size(), written.size());
+    const size_t first = written.size() - lines.size();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_TRUE(lines[i].ends_with(written[first + i])) << lines[i];
+    }
 }
 
 TEST_F(VirtualMouseDll, TransfersNeedTheirInterfaceOpen) {

@@ -418,11 +418,28 @@ TEST_F(Installer, KeepsTheChoiceAboutLogOnAndRemovesTheSettingsWhenAsked) {
     EXPECT_FALSE(RegString(kRunKey, kRunValue).has_value());
     EXPECT_EQ(RegString(kUninstallKey, "DisplayVersion"), KORVANE_NEXT_VERSION);
 
+    // What the programs write, temporary files a killed save left, and files of the user's own in config\.
     AppendTo(File("config\\sequence.dat"), "[Macros]\r\nnumber=0\r\n");
+    AppendTo(File("config\\Default3.tvp"), "[Setting]\r\nMouseSpeed=4\r\n");
+    AppendTo(File("config\\Default3.tvp.812-816.tmp"), "[Setting]\r\n");
+    AppendTo(File("config\\sequence.dat.812-816.tmp"), "[Macros]\r\n");
+    AppendTo(File("config.ini.812-816.tmp"), "[Setting]\r\n");
+    AppendTo(File("virtual-mouse.dat.new"), "memory");
+    AppendTo(File("virtual-mouse.log.old"), "0 SET 01 01 00 00 00 00 00 FD\n");
+    AppendTo(File("config\\mine.tvp"), "[Setting]\r\nMouseSpeed=9\r\n");
+    AppendTo(File("config\\jump.macro"), "[Macros]\r\n");
     ASSERT_TRUE(Uninstall("/REMOVECONFIG"));
-    EXPECT_FALSE(Exists(folder_)) << testing::PrintToString(Entries(folder_));
+    EXPECT_EQ(Entries(folder_), (std::vector<std::string>{"config"}));
+    EXPECT_EQ(Entries(File("config")), (std::vector<std::string>{"jump.macro", "mine.tvp"}));
+    EXPECT_EQ(e2e::ReadFileText(File("config\\mine.tvp")), "[Setting]\r\nMouseSpeed=9\r\n");
     EXPECT_FALSE(Exists(ShortcutPath()));
     EXPECT_TRUE(Exists(root_));
+
+    // Without files of the user's, nothing of the folder is left.
+    ASSERT_TRUE(fs::remove_all(folder_));
+    ASSERT_EQ(Install(KORVANE_VERSION), 0);
+    ASSERT_TRUE(Uninstall("/REMOVECONFIG"));
+    EXPECT_FALSE(Exists(folder_)) << testing::PrintToString(Entries(folder_));
 }
 
 } // namespace

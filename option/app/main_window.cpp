@@ -145,7 +145,8 @@ void MainWindow::LoadSettings() {
         LoadAllProfiles(context_.shadow, context_.programFolder);
     }
     context_.macros.clear();
-    LoadMacroLibrary(context_.macros, MacroLibraryPath(context_.programFolder));
+    context_.macroFile =
+        LoadMacroLibrary(context_.macros, MacroLibraryPath(context_.programFolder), context_.macroReadLimit);
     context_.working = context_.shadow;
     if (context_.Attached()) {
         if (ProfileRecord* active = context_.Active()) {
@@ -219,7 +220,7 @@ void MainWindow::Apply() {
         PostMessageA(monitor, ApplyAllSetting, 0, 0);
     }
     SaveAllProfiles(context_.working, context_.programFolder);
-    SaveMacroLibrary(context_.macros, MacroLibraryPath(context_.programFolder));
+    SaveMacros();
     // What the system holds now is what was applied: closing no longer puts an older double-click time back.
     context_.doubleClickToRestore = -1;
 
@@ -229,6 +230,24 @@ void MainWindow::Apply() {
     }
     busy_ = true;
     SetTimer(hwnd, kApplyTimer, applyLimitMs_, nullptr);
+}
+
+void MainWindow::SaveMacros() {
+    if (!context_.MacrosWritable()) {
+        Trace("Option: the macro library was not read whole; its file is left as it is\n");
+        return;
+    }
+    SaveMacroLibrary(context_.macros, MacroLibraryPath(context_.programFolder));
+}
+
+void MainWindow::SaveOnExit() {
+    // Closed without Apply after the double-click slider changed the system's time: the system gets back the time
+    // it had before, which a profile holds.
+    if (context_.doubleClickToRestore >= 0) {
+        SetDoubleClickTime(static_cast<UINT>(context_.doubleClickToRestore));
+        context_.doubleClickToRestore = -1;
+    }
+    SaveMacros();
 }
 
 void MainWindow::EndBusy() {
@@ -307,6 +326,10 @@ void MainWindow::OnTimer(UINT_PTR id) {
     HWND hwnd = Handle();
     if (id == kStartTimer) {
         KillTimer(hwnd, kStartTimer);
+        if (!context_.MacrosWritable()) {
+            libraryWarningShown_ = true;
+            ShowWarning(hwnd, WarningVariant::F);
+        }
         if (ReadDevice(ConfigFilePath(context_.programFolder)) == 0) {
             deviceWarningShown_ = true;
             ShowWarning(hwnd, WarningVariant::E);
@@ -374,21 +397,28 @@ void MainWindow::OnDestroy() {
     HWND hwnd = Handle();
     KillTimer(hwnd, kStartTimer);
     KillTimer(hwnd, kApplyTimer);
-    // Closed without Apply after the double-click slider changed the system's time: the system gets back the time
-    // it had before, which a profile holds.
-    if (context_.doubleClickToRestore >= 0) {
-        SetDoubleClickTime(static_cast<UINT>(context_.doubleClickToRestore));
-        context_.doubleClickToRestore = -1;
-    }
     // A recording ends with the window, its steps kept: the keyboard is never held by a window that is gone.
     advancedPage_.Macros().EndRecording();
-    SaveMacroLibrary(context_.macros, MacroLibraryPath(context_.programFolder));
+    SaveOnExit();
     buttonPage_.Destroy();
     advancedPage_.Destroy();
     context_.block.Close();
     if (context_.mainWindow == hwnd) {
         context_.mainWindow = nullptr;
     }
+}
+
+LRESULT MainWindow::OnQueryEndSession(WPARAM, LPARAM) {
+    return TRUE; // nothing to ask: the end of the session saves what a close saves
+}
+
+// The session ends without a close: the window is never destroyed, so what a close does happens here.
+LRESULT MainWindow::OnEndSession(WPARAM ending, LPARAM) {
+    if (ending) {
+        Trace("Option: the session ends\n");
+        SaveOnExit();
+    }
+    return 0;
 }
 
 void MainWindow::ImportProfile() {

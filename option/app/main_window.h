@@ -53,6 +53,8 @@ public:
     void SetMeasureStart(bool on) { measureStart_ = on; }
     // Whether the device-missing warning was shown by the first tick.
     bool DeviceWarningShown() const { return deviceWarningShown_; }
+    // Whether the warning that the macro library will not be saved was shown by the first tick.
+    bool LibraryWarningShown() const { return libraryWarningShown_; }
 
     static constexpr UINT_PTR kStartTimer = 1;
     static constexpr UINT_PTR kApplyTimer = 2;
@@ -71,6 +73,8 @@ private:
     void OnCommand(int id, int code, HWND control);
     void OnTimer(UINT_PTR id);
     void OnDestroy();
+    LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEndSession(WPARAM wParam, LPARAM lParam);
     LRESULT OnSysCommand(WPARAM wParam, LPARAM lParam);
     LRESULT OnDeviceStateRead(WPARAM wParam, LPARAM lParam);
     LRESULT OnProfileSwitched(WPARAM wParam, LPARAM lParam);
@@ -79,6 +83,11 @@ private:
     // While busy the window holds the mouse: a click reaches the window, which lets Cancel and close work.
     bool OnBusyClick(const WindowMessage& m);
     void LoadSettings();
+    // The macro library into its file, unless the file was not read whole at the start.
+    void SaveMacros();
+    // What every way out does: the system's double-click time back when it was changed without Apply, the library
+    // saved.
+    void SaveOnExit();
     void TakeBlock();
     void EnableOkApply(bool on);
     void EndBusy();
@@ -91,6 +100,8 @@ private:
         Entry::Timer(&MainWindow::OnTimer),
         Entry::Destroy(&MainWindow::OnDestroy),
         Entry::Raw(WM_SYSCOMMAND, &MainWindow::OnSysCommand),
+        Entry::Raw(WM_QUERYENDSESSION, &MainWindow::OnQueryEndSession),
+        Entry::Raw(WM_ENDSESSION, &MainWindow::OnEndSession),
         Entry::Raw(DeviceStateRead, &MainWindow::OnDeviceStateRead),
         Entry::Raw(ProfileSwitched, &MainWindow::OnProfileSwitched),
         Entry::Raw(DeviceSettingChanged, &MainWindow::OnDeviceSettingChanged),
@@ -107,6 +118,7 @@ private:
     int shownPage_ = -1;
     bool busy_ = false;
     bool deviceWarningShown_ = false;
+    bool libraryWarningShown_ = false;
     bool measureStart_ = false;
     UINT applyLimitMs_ = kApplyAnswerLimitMs;
     bool painted_ = false;

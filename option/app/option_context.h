@@ -8,6 +8,7 @@
 
 #include "common/profile_record.h"
 #include "common/shared_block.h"
+#include "option/macros/macro_files.h"
 #include "option/macros/macro_library.h"
 
 // What a page may ask of the main window.
@@ -30,6 +31,11 @@ struct OptionContext {
     ShareData shadow{};        // as last read from or written to the block
     ShareData working{};       // what the pages edit; nothing leaves it before Apply
     MacroLibrary macros;
+    // How the sequence file was read at the start. Only a file read whole is written over: otherwise the macros that
+    // could not be read would be lost, so the library is not saved and the macro editor stays read-only.
+    LibraryRead macroFile = LibraryRead::Whole;
+    // The most of the sequence file that is read (tests set a smaller bound).
+    size_t macroReadLimit = kMaxReadBytes;
     HWND mainWindow = nullptr;
     OptionShell* shell = nullptr;
     // The system's double-click time before the first change the advanced page made since opening or the last
@@ -37,6 +43,7 @@ struct OptionContext {
     int doubleClickToRestore = -1;
 
     bool Attached() const { return block.Mapped(); }
+    bool MacrosWritable() const { return macroFile == LibraryRead::Whole; }
     // The working copy's active profile, or nullptr while CurrentProfile is outside 0..4.
     ProfileRecord* Active() { return ActiveProfile(working); }
 };

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "common/ini_file.h"
+#include "common/profile_file.h"
 #include "common/profile_store.h"
 #include "framework/handles.h"
 
@@ -57,20 +59,13 @@ bool ImportProfileFile(const std::string& chosen, const std::string& target) {
 
 bool ExportProfileFile(const ProfileRecord& record, const std::string& path) {
     // A new file, so that the keys come in the writer's order and nothing of an older file stays. It is written
-    // beside the chosen one and takes its place only when whole: a failed export leaves the user's file as it was.
-    std::string fresh = path + ".new";
-    DeleteFileA(fresh.c_str());
-    if (WriteProfileFile(record, fresh) != 1 || GetFileAttributesA(fresh.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        DeleteFileA(fresh.c_str());
-        return false;
-    }
+    // whole under the writer's own temporary name and takes the chosen file's place in one step: a failed export
+    // leaves the user's file as it was, and no other file of theirs is touched.
+    IniDocument file;
+    WriteProfile(record, file);
     DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY))) {
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
-    if (!MoveFileExA(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(fresh.c_str());
-        return false;
-    }
-    return true;
+    return ReplaceFileContents(path, file.Bytes());
 }

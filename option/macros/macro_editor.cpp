@@ -116,6 +116,7 @@ void MacroEditor::FillMacroList() {
     }
     EndRecording();
     EndEdits();
+    ShowReadOnly();
     macroList_.Clear();
     for (const auto& record : context_.macros) {
         macroList_.AddLine(MacroNameOf(*record), 0);
@@ -125,6 +126,14 @@ void MacroEditor::FillMacroList() {
         macroList_.Select(0);
     }
     ShowMacro(context_.macros.empty() ? -1 : 0);
+}
+
+void MacroEditor::ShowReadOnly() {
+    const BOOL enabled = ReadOnly() ? FALSE : TRUE;
+    for (SkinButton* b : {&new_, &delete_, &record_, &stop_, &import_}) {
+        EnableWindow(b->Handle(), enabled);
+    }
+    SendMessageA(repeat_.Handle(), EM_SETREADONLY, !enabled, 0);
 }
 
 void MacroEditor::ShowMacro(int index) {
@@ -223,6 +232,10 @@ void MacroEditor::SetRecordingControls(bool recording) {
 }
 
 void MacroEditor::Record() {
+    if (ReadOnly()) {
+        record_.SetChecked(false);
+        return;
+    }
     if (!NeedMacro()) {
         record_.SetChecked(false);
         return;
@@ -239,6 +252,9 @@ void MacroEditor::Record() {
 }
 
 void MacroEditor::StartRecording() {
+    if (ReadOnly()) {
+        return;
+    }
     recorder_.recordDelays = delays_.Checked();
     recorder_.Start();
     record_.SetChecked(true);
@@ -286,7 +302,7 @@ void MacroEditor::OnKeyCaptured(int virtualKey, bool released) {
 }
 
 void MacroEditor::NewMacro() {
-    if (macroList_.Editing()) {
+    if (macroList_.Editing() || ReadOnly()) {
         return;
     }
     EndEdits();
@@ -307,7 +323,7 @@ void MacroEditor::DeleteMacro() {
     macroList_.CancelEdit();
     EndEdits();
     int line = macroList_.Selected();
-    if (line < 0) {
+    if (line < 0 || ReadOnly()) {
         return;
     }
     if (ShowWarning(context_.mainWindow ? context_.mainWindow : page_, WarningVariant::A) != IDOK) {
@@ -330,7 +346,7 @@ void MacroEditor::OnEditDone(int line, int listId) {
                 clash = true;
             }
         }
-        if (trimmed.empty() || clash || MacroNameExists(context_.macros, trimmed)) {
+        if (trimmed.empty() || clash || MacroNameExists(context_.macros, trimmed) || ReadOnly()) {
             macroList_.DeleteLine(line);
             shown_ = macroList_.Count() == 0 ? -1 : std::min(shown_, macroList_.Count() - 1);
             if (shown_ >= 0) {
@@ -389,7 +405,7 @@ void MacroEditor::OnRepeatBoxDone() {
     if (text != shown) {
         SetWindowTextA(repeat_.Handle(), shown);
     }
-    if (MacroRecord* r = Current()) {
+    if (MacroRecord* r = ReadOnly() ? nullptr : Current()) {
         if (r->RepeatCount != value) {
             r->RepeatCount = value;
             SyncMacroEntries(context_.working, context_.macros);
@@ -398,7 +414,7 @@ void MacroEditor::OnRepeatBoxDone() {
 }
 
 void MacroEditor::OnListRightClick(int listId) {
-    if (listId != kEventListId || recorder_.Recording()) {
+    if (listId != kEventListId || recorder_.Recording() || ReadOnly()) {
         return;
     }
     SkinMenu menu(menuFont_.get());
@@ -429,7 +445,7 @@ void MacroEditor::OnListRightClick(int listId) {
 }
 
 void MacroEditor::RunMenuCommand(UINT command) {
-    if (command < kRecordBefore || command > kLastMouseCommand || !NeedMacro()) {
+    if (command < kRecordBefore || command > kLastMouseCommand || ReadOnly() || !NeedMacro()) {
         return;
     }
     EndEdits();
@@ -496,7 +512,7 @@ void MacroEditor::RunMenuCommand(UINT command) {
 
 bool MacroEditor::ImportMacroFrom(const std::string& path) {
     EndEdits();
-    if (!::ImportMacro(context_.macros, path)) {
+    if (ReadOnly() || !::ImportMacro(context_.macros, path)) {
         return false;
     }
     int index = static_cast<int>(context_.macros.size()) - 1;

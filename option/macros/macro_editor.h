@@ -83,8 +83,13 @@ public:
     SkinButton& ImportButton() { return import_; }
     SkinButton& ExportButton() { return export_; }
 
+    // True while the library's file could not be read whole at the start: the library must stay as loaded, so new,
+    // record, import, delete, the repeat count and the steps' menu are refused (export still works).
+    bool ReadOnly() const { return !context_.MacrosWritable(); }
+
 private:
     MacroRecord* Current() const;
+    void ShowReadOnly();
     // Warning D when no macro is shown; true when there is one.
     bool NeedMacro();
     void AfterLibraryChange();

@@ -5,29 +5,41 @@
 #include "common/ini_file.h"
 #include "option/macros/macro_formats.h"
 
+#include <algorithm>
 #include <cstring>
 
 std::string SequenceFilePath() {
     return ProgramFolder() + "config\\sequence.dat";
 }
 
-void LoadMacroLibrary(MacroLibrary& library) {
-    LoadMacroLibrary(library, SequenceFilePath());
+LibraryRead LoadMacroLibrary(MacroLibrary& library) {
+    return LoadMacroLibrary(library, SequenceFilePath());
 }
 
-void LoadMacroLibrary(MacroLibrary& library, const std::string& path) {
+LibraryRead LoadMacroLibrary(MacroLibrary& library, const std::string& path, size_t limit) {
+    ReadBounds bounds = CurrentReadBounds();
+    bounds.bytes = std::min(bounds.bytes, limit);
+    ScopedReadBounds lowered(bounds);
     IniDocument file;
     const FileRead read = LoadIniDocument(path, file);
+    if (read == FileRead::Missing) {
+        return LibraryRead::Whole;
+    }
     if (read == FileRead::Failed) {
         OutputDebugStringA("LoadMacroLibrary: the sequence file cannot be read\n");
-        return;
+        return LibraryRead::Unreadable;
     }
+    const int skipped = ReadMacroLibrary(library, file);
+    // What was read of a file cut at the read bound is shown, never written back over the rest.
     if (read == FileRead::Cut) {
         OutputDebugStringA("LoadMacroLibrary: the sequence file was cut at the read bound\n");
+        return LibraryRead::Damaged;
     }
-    if (ReadMacroLibrary(library, file) > 0) {
+    if (skipped > 0) {
         OutputDebugStringA("LoadMacroLibrary: unreadable record skipped\n");
+        return LibraryRead::Damaged;
     }
+    return LibraryRead::Whole;
 }
 
 bool SaveMacroLibrary(const MacroLibrary& library) {

@@ -3,6 +3,7 @@
 // whole to a temporary file that then replaces it in one step: a crash, a log-off or a full disk leaves the old
 // file or the new one, never half of one.
 
+#include "common/ini_file.h"
 #include "option/macros/macro_library.h"
 
 #include <string>
@@ -10,10 +11,16 @@
 // The program folder followed by "config\sequence.dat".
 std::string SequenceFilePath();
 
-// Appends every readable record of the sequence file in order; a record that is missing, of the wrong length or with a
-// bad checksum is skipped. A missing file, or "number" below 1, adds nothing.
-void LoadMacroLibrary(MacroLibrary& library);
-void LoadMacroLibrary(MacroLibrary& library, const std::string& path);
+// How the sequence file was read. Whole: read whole with every record readable, or missing. Otherwise the library
+// holds what could be read, and the file must not be written over, or what could not be read would be lost:
+// Unreadable when it exists but could not be opened (held open by another program, no access), Damaged when it was
+// cut at the read bound or held records that failed their check.
+enum class LibraryRead { Whole, Unreadable, Damaged };
+
+// Appends every readable record of the sequence file in order (macro_formats.h); a record of the wrong length or with
+// a bad checksum is skipped. At most limit bytes of the file are read.
+LibraryRead LoadMacroLibrary(MacroLibrary& library);
+LibraryRead LoadMacroLibrary(MacroLibrary& library, const std::string& path, size_t limit = kMaxReadBytes);
 
 // Replaces the sequence file with the whole library; the version without a path creates config\ when it is missing.
 // False, with the old file whole, when it cannot be written (a missing or read-only folder, a full disk).

@@ -1,16 +1,16 @@
 #include "option/macros/macro_formats.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
 namespace {
 
 constexpr const char* kSection = "Macros";
-constexpr const char* kCountKey = "number";
 
-// The index a key names when it is written as "%d" of a number below count; -1 otherwise ("01", "+1", " 1").
-long long RecordIndex(std::string_view key, int count) {
+// The index a key names when it is written as "%d" of a non-negative int; -1 otherwise ("01", "+1", " 1").
+long long RecordIndex(std::string_view key) {
     if (key.empty() || key.size() > 10 || (key.size() > 1 && key[0] == '0')) {
         return -1;
     }
@@ -21,22 +21,19 @@ long long RecordIndex(std::string_view key, int count) {
         }
         value = value * 10 + (c - '0');
     }
-    return value < count ? value : -1;
+    return value <= INT32_MAX ? value : -1;
 }
 
 } // namespace
 
 int ReadMacroLibrary(MacroLibrary& library, const IniDocument& file) {
-    const int number = file.GetInt(kSection, kCountKey, -1);
-    if (number < 1) {
-        return 0;
-    }
-    // Reading key 0 .. number-1 one by one, skipping the absent ones, reads exactly the keys that are there, the
-    // first of duplicates counting; a damaged "number" may be huge, so the keys bound the reads.
+    // "number" is not trusted: a file cut short, edited by hand or written by an older version may say too few (or
+    // nothing), and the next save would then drop the records beyond it. Every record key that is there is read,
+    // and the save writes "number" again from the library.
     const std::vector<IniDocument::Key> keys = file.Keys(kSection);
     std::vector<std::pair<long long, size_t>> order; // index, position in the file
     for (size_t at = 0; at < keys.size(); ++at) {
-        const long long index = RecordIndex(keys[at].name, number);
+        const long long index = RecordIndex(keys[at].name);
         if (index >= 0) {
             order.emplace_back(index, at);
         }

@@ -10,9 +10,9 @@
 
 #include <string>
 
-// Appends the records of keys "0" .. number-1 in order of their index, whatever their order in the file; a key not
-// written as "%d", and a record that is missing, of the wrong length or with a bad checksum, is skipped. "number"
-// below 1 adds nothing. Returns the count of records skipped as unreadable.
+// Appends the record of every key written as "%d" in order of its index, whatever "number" says and whatever the
+// order in the file (of duplicate keys the first counts); a record of the wrong length or with a bad checksum is
+// skipped. Returns the count of records skipped as unreadable: a save would lose them.
 int ReadMacroLibrary(MacroLibrary& library, const IniDocument& file);
 // The sequence file of the library, as the platform's writes into an empty file produce it.
 std::string MacroLibraryText(const MacroLibrary& library);

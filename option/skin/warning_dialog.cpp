@@ -31,6 +31,8 @@ int WarningMessageString(WarningVariant v) {
         return 258;
     case WarningVariant::E:
         return 260;
+    case WarningVariant::F:
+        return 257;
     case WarningVariant::G:
         return 261;
     }
@@ -38,7 +40,7 @@ int WarningMessageString(WarningVariant v) {
 }
 
 bool WarningCentres(WarningVariant v) {
-    return v == WarningVariant::A || v == WarningVariant::D || v == WarningVariant::G;
+    return v == WarningVariant::A || v == WarningVariant::D || v == WarningVariant::F || v == WarningVariant::G;
 }
 
 WarningDialog::WarningDialog(WarningVariant variant, std::string detail)

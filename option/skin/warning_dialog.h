@@ -1,6 +1,5 @@
 #pragma once
-// The warning dialogs: one skin ("skin_warn.ini"), one layout, six messages (G is ours: the question before a
-// profile whose buttons start programs is imported, with the programs listed under it). OK gives IDOK (1); Cancel, the close
+// The warning dialogs: one skin ("skin_warn.ini"), one layout, seven messages. OK gives IDOK (1); Cancel, the close
 // button and the system's close command give IDCANCEL (2). Enter and Escape do nothing.
 
 #include <windows.h>
@@ -12,11 +11,13 @@
 #include "option/skin/skinned_dialog.h"
 #include "option/skin/swallowed_keys.h"
 
-enum class WarningVariant { A, B, C, D, E, G };
+// F, ours: the macro library file could not be read whole and will not be saved.
+// G, ours: the question before a profile whose buttons start programs is imported, with the programs listed under it.
+enum class WarningVariant { A, B, C, D, E, F, G };
 
 inline constexpr int kWarningTitleString = 251;
 int WarningMessageString(WarningVariant variant);
-// A, D and G centre over their owner; B, C and E stay at the screen's top-left corner.
+// A, D, F and G centre over their owner; B, C and E stay at the screen's top-left corner.
 bool WarningCentres(WarningVariant variant);
 
 class WarningDialog : public SkinnedDialog {

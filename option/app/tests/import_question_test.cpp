@@ -36,7 +36,8 @@ TEST_F(ImportQuestion, AProfileThatStartsProgramsIsImportedOnlyOnYes) {
     ASSERT_EQ(1, SaveAllProfiles(data, folder.Path()));
     auto incoming = std::make_unique<ProfileRecord>(data.Profile[1]);
     std::strcpy(incoming->ProFileName, "Launcher");
-    for (auto [entry, path] : {std::pair{3, "C:\\Games\\Aim\\aim.exe"}, {5, "D:\\Tools\\Long Folder Name\\helper.exe"}}) {
+    for (auto [entry, path] :
+         {std::pair{3, "C:\\Games\\Aim\\aim.exe"}, {5, "D:\\Tools\\Long Folder Name\\helper.exe"}}) {
         incoming->MacroKey[entry].FunctionCode = 99;
         std::snprintf(incoming->MacroKey[entry].ProgramPath, sizeof incoming->MacroKey[entry].ProgramPath, "%s", path);
     }

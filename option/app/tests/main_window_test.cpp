@@ -371,7 +371,12 @@ TEST_F(OptionWindow, ImportReplacesTheActiveFileHiddenExceptItselfOrJunkAndExpor
     c.working.Profile[2].MouseSpeed = 12;
     std::string out = folder.File("out.tvp");
     WritePrivateProfileStringA("Stale", "Key", "1", out.c_str());
+    // A file of the user's own that happens to be named like a temporary one stays as it is.
+    WritePrivateProfileStringA("Mine", "Key", "1", (out + ".new").c_str());
+    const std::string usersOwn = folder.Bytes("out.tvp.new");
+    ASSERT_FALSE(usersOwn.empty());
     ASSERT_TRUE(main.ExportProfileTo(out));
+    EXPECT_EQ(usersOwn, folder.Bytes("out.tvp.new"));
     std::string fresh = folder.File("fresh.tvp");
     ASSERT_EQ(1, WriteProfileFile(c.working.Profile[2], fresh));
     EXPECT_EQ(folder.Bytes("fresh.tvp"), folder.Bytes("out.tvp"));

@@ -183,16 +183,35 @@ TEST_F(MacroFiles, SavingAShorterLibraryLeavesNoOldKeys) {
     EXPECT_EQ(keys[0].value, "0");
 }
 
-TEST_F(MacroFiles, NoPositiveNumberLoadsNothing) {
-    const std::string record = "0=" + Encoded(TestMacro("Aim", 2, 1)) + "\r\n";
-    for (const std::string& head : {std::string("number=0\r\n"), std::string("number=-2\r\n"), std::string()}) {
-        WriteText(sequence, "[Macros]\r\n" + head + record);
+// "number" does not bound the load: a file that says too few, nothing or nonsense loads every record it holds, and
+// the next save writes them all with the right count.
+TEST_F(MacroFiles, EveryRecordKeyLoadsWhateverNumberSays) {
+    const MacroRecord records[] = {TestMacro("Aim", 2, 1), TestMacro("Burst", 3, 2), TestMacro("Crouch", 4, 3),
+                                   TestMacro("Duck", 5, 4), TestMacro("Evade", 6, 5)};
+    std::string body;
+    for (int i = 0; i < 5; ++i) {
+        body += std::to_string(i) + "=" + Encoded(records[i]) + "\r\n";
+    }
+    for (const std::string& head : {std::string("number=2\r\n"), std::string(), std::string("number=0\r\n"),
+                                    std::string("number=-2\r\n"), std::string("number=999\r\n")}) {
+        WriteText(sequence, "[Macros]\r\n" + head + body);
         MacroLibrary loaded;
-        LoadMacroLibrary(loaded, sequence);
-        EXPECT_TRUE(loaded.empty()) << head;
+        EXPECT_EQ(LibraryRead::Whole, LoadMacroLibrary(loaded, sequence)) << head;
+        ASSERT_EQ(loaded.size(), 5u) << head;
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_TRUE(Same(*loaded[i], records[i])) << head << i;
+        }
+        ASSERT_TRUE(SaveMacroLibrary(loaded, sequence));
+        std::vector<KeyValue> keys = MacroKeys(sequence);
+        ASSERT_EQ(keys.size(), 6u);
+        EXPECT_EQ(keys[0].value, "5");
+        EXPECT_EQ(keys[5].value, Encoded(records[4]));
     }
     MacroLibrary loaded;
-    LoadMacroLibrary(loaded, folder + "missing.dat");
+    EXPECT_EQ(LibraryRead::Whole, LoadMacroLibrary(loaded, folder + "missing.dat"));
+    EXPECT_TRUE(loaded.empty());
+    WriteText(sequence, "[Macros]\r\nnumber=3\r\n");
+    EXPECT_EQ(LibraryRead::Whole, LoadMacroLibrary(loaded, sequence));
     EXPECT_TRUE(loaded.empty());
 }
 
@@ -205,21 +224,22 @@ TEST_F(MacroFiles, DamagedRecordsAreSkippedAndTheOthersKeepTheirOrder) {
     WriteText(sequence, "[Macros]\r\nnumber=6\r\n0=" + Encoded(a) + "\r\n1=" + badChecksum + "\r\n2=" + shortValue +
                             "\r\n4=" + Encoded(d) + "\r\n5=" + Encoded(e) + "\r\n");
     MacroLibrary loaded;
-    LoadMacroLibrary(loaded, sequence);
+    EXPECT_EQ(LibraryRead::Damaged, LoadMacroLibrary(loaded, sequence));
     ASSERT_EQ(loaded.size(), 3u);
     EXPECT_TRUE(Same(*loaded[0], a));
     EXPECT_TRUE(Same(*loaded[1], d));
     EXPECT_TRUE(Same(*loaded[2], e));
 
-    // Keys are read by index, whatever their order in the file; only keys written as "%d" below the count are read.
+    // Keys are read by index, whatever their order in the file; only keys written as "%d" are records.
     WriteText(sequence, "[Macros]\r\n2=" + Encoded(c) + "\r\n01=" + Encoded(d) + "\r\n1=" + Encoded(b) +
                             "\r\nnumber=3\r\n0=" + Encoded(a) + "\r\n3=" + Encoded(e) + "\r\n");
     loaded.clear();
-    LoadMacroLibrary(loaded, sequence);
-    ASSERT_EQ(loaded.size(), 3u);
+    EXPECT_EQ(LibraryRead::Whole, LoadMacroLibrary(loaded, sequence));
+    ASSERT_EQ(loaded.size(), 4u);
     EXPECT_TRUE(Same(*loaded[0], a));
     EXPECT_TRUE(Same(*loaded[1], b));
     EXPECT_TRUE(Same(*loaded[2], c));
+    EXPECT_TRUE(Same(*loaded[3], e));
 
     // A huge count does not make the load read far beyond what the file can hold.
     WriteText(sequence, "[Macros]\r\nnumber=2147483647\r\n0=" + Encoded(a) + "\r\n1=" + Encoded(b) + "\r\n");
@@ -229,6 +249,26 @@ TEST_F(MacroFiles, DamagedRecordsAreSkippedAndTheOthersKeepTheirOrder) {
     EXPECT_LT(GetTickCount() - start, 10000u);
     ASSERT_EQ(loaded.size(), 2u);
     EXPECT_TRUE(Same(*loaded[1], b));
+}
+
+// A file that exists but cannot be opened, or one larger than the read bound, is not read whole.
+TEST_F(MacroFiles, AHeldOrOversizedFileIsNotReadWhole) {
+    const MacroLibrary library = Library({TestMacro("Aim", 2, 1), TestMacro("Burst", 3, 2)});
+    ASSERT_TRUE(SaveMacroLibrary(library, sequence));
+    const size_t size = ReadText(sequence).size();
+    MacroLibrary loaded;
+    EXPECT_EQ(LibraryRead::Damaged, LoadMacroLibrary(loaded, sequence, size - 10));
+    EXPECT_EQ(loaded.size(), 1u); // what was read before the bound
+    loaded.clear();
+    EXPECT_EQ(LibraryRead::Whole, LoadMacroLibrary(loaded, sequence, size + 1));
+    EXPECT_EQ(loaded.size(), 2u);
+
+    HANDLE held = CreateFileA(sequence.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    loaded.clear();
+    EXPECT_EQ(LibraryRead::Unreadable, LoadMacroLibrary(loaded, sequence));
+    EXPECT_TRUE(loaded.empty());
+    CloseHandle(held);
 }
 
 TEST_F(MacroFiles, AnEmptyMacroIsStoredLoadedAndCopiedLikeAnyOther) {
