@@ -97,4 +97,9 @@ TEST(LaunchEndToEnd, OnlyAProgramOnALocalDriveStartsEverythingElseIsRefusedWithA
     EXPECT_FALSE(Exists(absoluteMark));
     EXPECT_FALSE(Exists(folder.File("rel\\config.ini")));
     EXPECT_TRUE(folder.StopMonitor());
+    // The started program goes too: nothing of the test outlives it.
+    for (HWND started; (started = FindWindowA(nullptr, kOsdWindowTitle)) != nullptr;) {
+        PostMessageA(started, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(PumpUntil([&] { return !IsWindow(started); }, kEventWait));
+    }
 }
