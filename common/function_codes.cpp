@@ -294,8 +294,26 @@ KeySequence KeySequenceOf(int code) {
     return s;
 }
 
+std::string ProgramPath(const MacroKeyInfo& entry) {
+    return std::string(entry.ProgramPath, FieldLength(entry.ProgramPath));
+}
+
+std::vector<std::string> LaunchedPrograms(const ProfileRecord& profile) {
+    std::vector<std::string> paths;
+    for (const MacroKeyInfo& entry : profile.MacroKey) {
+        if (entry.FunctionCode != kCodeLaunch) {
+            continue;
+        }
+        std::string path = ProgramPath(entry);
+        if (std::find(paths.begin(), paths.end(), path) == paths.end()) {
+            paths.push_back(path);
+        }
+    }
+    return paths;
+}
+
 std::string ProgramFileName(const MacroKeyInfo& entry) {
-    std::string path(entry.ProgramPath, FieldLength(entry.ProgramPath));
+    std::string path = ProgramPath(entry);
     size_t cut = path.find_last_of("\\/:");
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
@@ -365,7 +383,12 @@ AssignResult AssignFunction(ProfileRecord& profile, int entryIndex, int command,
 
     MacroKeyInfo& entry = profile.MacroKey[entryIndex];
     MacroKeyInfo edited = entry;
-    if (!RunDialog(edited, entryIndex, command, code, host)) {
+    bool confirmed = RunDialog(edited, entryIndex, command, code, host);
+    // The edit lands where the user sees it, or nowhere: another profile's captions are on the page by now.
+    if (!host.StillShown(profile)) {
+        return AssignResult::Dropped;
+    }
+    if (!confirmed) {
         RebuildCaptions(profile, host);
         return AssignResult::Cancelled;
     }

@@ -11,6 +11,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 // Codes with their own handling.
 inline constexpr int kCodeLeftClick = 1;
@@ -82,6 +83,10 @@ using TextSource = std::function<std::string(int number)>;
 
 // The caption of an entry button. Name and program path are read only within their fields.
 std::string EntryCaption(const MacroKeyInfo& entry, const TextSource& text);
+// The program path of an entry (code 99), read only within its field.
+std::string ProgramPath(const MacroKeyInfo& entry);
+// The program paths of the entries that start a program (code 99), each once, in entry order.
+std::vector<std::string> LaunchedPrograms(const ProfileRecord& profile);
 // The file name and extension of the program path of an entry (code 99's caption).
 std::string ProgramFileName(const MacroKeyInfo& entry);
 
@@ -112,12 +117,19 @@ public:
     virtual void EnableEntryButton(int entryIndex, bool enabled) = 0;
     virtual void SetEntryCaption(int entryIndex, const std::string& caption) = 0;
     virtual std::string Text(int number) = 0;
+    // Asked when a dialog has ended: whether the profile it was opened for is still the one the page shows. While a
+    // dialog is open the program may take a profile switch or a read-back of the mouse into the page.
+    virtual bool StillShown(const ProfileRecord& profile) {
+        (void)profile;
+        return true;
+    }
 };
 
 enum class AssignResult {
     Stored,    // the entry holds its new function
     Refused,   // left-click guard (or a bad entry index): nothing changed
     Cancelled, // the dialog was cancelled: the entry is unchanged, the twin rule has been applied
+    Dropped,   // the dialog ended after its profile stopped being shown: nothing stored, no caption painted
 };
 
 // Carries out FunctionMenu command `command` chosen for entry 0..63 of the profile being edited.

@@ -33,6 +33,22 @@ bool WriteFirmwareImage(const std::string& tempFolder) {
     return ok && written == size;
 }
 
+bool OnLocalDrive(const std::string& path) {
+    if (path.size() < 2 || path[1] != ':') {
+        return false;
+    }
+    const std::string root = path.substr(0, 2) + "\\";
+    switch (GetDriveTypeA(root.c_str())) {
+    case DRIVE_FIXED:
+    case DRIVE_REMOVABLE:
+    case DRIVE_CDROM:
+    case DRIVE_RAMDISK:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool OpenProgram(const std::string& path, KernelHandle* process) {
     if (path.empty() || !FileExists(path)) {
         return false;

@@ -11,6 +11,10 @@
 // when the resource or the file fails; nothing else is affected.
 bool WriteFirmwareImage(const std::string& tempFolder);
 
+// True when the path's drive ("X:" at its start) is a local one: fixed, removable, optical or a RAM disk, not a
+// network drive.
+bool OnLocalDrive(const std::string& path);
+
 // Opens a program through the shell ("open", shown normally) when the file exists; never shows an error box. With
 // `process`, the started process is handed over there (empty when the shell started none).
 bool OpenProgram(const std::string& path, KernelHandle* process = nullptr);

@@ -9,6 +9,7 @@
 #include "framework/trace.h"
 #include "monitor/applets.h"
 #include "monitor/game_match.h"
+#include "monitor/launch_rule.h"
 #include "monitor/pointer_settings.h"
 
 #include <tlhelp32.h>
@@ -21,6 +22,7 @@ constexpr int kTipString = 1111;
 constexpr int kMenuOpenString = 1000;
 constexpr int kMenuExitString = 1001;
 constexpr int kMenuReturnString = 1160;
+constexpr int kLaunchRefusedString = 1161;
 // Our own programs: in the foreground they never cause the return to the previous profile.
 constexpr const char* kOwnProgramFiles[] = {"Option.exe", "Monitor.exe", "VexelOSD.exe"};
 
@@ -514,6 +516,12 @@ void CMonitorWnd::LaunchProgram(int entry) {
     }
     const std::string path(key.ProgramPath, FieldLength(key.ProgramPath));
     Trace("CMonitorWnd launch entry %d\n", entry);
+    // The rule first: a network path must not even be looked at.
+    if (!LaunchPathAllowed(path) || !OnLocalDrive(path) || !FileExists(path)) {
+        Trace("CMonitorWnd launch refused: \"%s\"\n", path.c_str());
+        ShowBalloon(Fetch(kLaunchRefusedString) + "\n" + path);
+        return;
+    }
     OpenProgram(path);
 }
 

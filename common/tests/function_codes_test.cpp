@@ -105,6 +105,8 @@ public:
         }
     }
     std::string Text(int number) override { return FakeText(number); }
+    bool shown = true; // whether the profile of the dialog is still the one shown when it ends
+    bool StillShown(const ProfileRecord&) override { return shown; }
 };
 
 class Assignment : public ::testing::Test {
@@ -603,4 +605,48 @@ TEST_F(Assignment, EveryCancelledDialogLeavesTheEntryByteForByte) {
         EXPECT_EQ(7, entry(41).FunctionCode) << command; // the twin still got its default
     }
     EXPECT_EQ(std::vector<std::string>({"shortcut", "fire", "macro"}), host.calls);
+}
+
+TEST_F(Assignment, ADialogThatEndsAfterItsProfileLeftThePageStoresNothingAndPaintsNothing) {
+    host.answer.key = 0x06;
+    host.answer.valueA = 9;
+    host.answer.option = 1;
+    host.answer.chosen = 0;
+    host.library.push_back(MacroForEntry{"Aim", 2, 1, {}});
+    for (int command : {1060, 1054, 1049}) {
+        host.shown = false;
+        MacroKeyInfo before = entry(6);
+        int runs = host.captionRuns;
+        EXPECT_EQ(AssignResult::Dropped, AssignFunction(profile(), 6, command, host)) << command;
+        EXPECT_EQ(0, std::memcmp(&before, &entry(6), sizeof before)) << command;
+        EXPECT_EQ(runs, host.captionRuns) << command;
+        // Still shown, the same answer is stored.
+        host.shown = true;
+        EXPECT_EQ(AssignResult::Stored, AssignFunction(profile(), 6, command, host)) << command;
+        EXPECT_NE(0, std::memcmp(&before, &entry(6), sizeof before)) << command;
+        entry(6) = before;
+    }
+}
+
+TEST(LaunchedPrograms, EachProgramOnceInEntryOrderOnlyFromLaunchEntries) {
+    auto profile = std::make_unique<ProfileRecord>();
+    std::memset(profile.get(), 0, sizeof *profile);
+    auto launch = [&](int entry, const char* path) {
+        profile->MacroKey[entry].FunctionCode = 99;
+        std::snprintf(profile->MacroKey[entry].ProgramPath, sizeof profile->MacroKey[entry].ProgramPath, "%s", path);
+    };
+    EXPECT_TRUE(LaunchedPrograms(*profile).empty());
+    launch(40, "C:\\b.exe");
+    launch(3, "C:\\a.exe");
+    launch(9, "C:\\b.exe");
+    // A path in another function's entry starts nothing.
+    std::snprintf(profile->MacroKey[5].ProgramPath, sizeof profile->MacroKey[5].ProgramPath, "C:\\c.exe");
+    // A path that fills its field without a terminator is read within it.
+    profile->MacroKey[60].FunctionCode = 99;
+    std::memset(profile->MacroKey[60].ProgramPath, 'x', sizeof profile->MacroKey[60].ProgramPath);
+    std::vector<std::string> programs = LaunchedPrograms(*profile);
+    ASSERT_EQ(3u, programs.size());
+    EXPECT_EQ("C:\\a.exe", programs[0]);
+    EXPECT_EQ("C:\\b.exe", programs[1]);
+    EXPECT_EQ(std::string(sizeof profile->MacroKey[60].ProgramPath, 'x'), programs[2]);
 }

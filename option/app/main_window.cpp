@@ -6,8 +6,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
+#include "common/function_codes.h"
 #include "common/ini_file.h"
 #include "common/language.h"
 #include "common/messages.h"
@@ -167,6 +169,10 @@ void MainWindow::ShowPage(int page) {
     advancedTab_.SetChecked(page == 1);
     if (page == shownPage_) {
         return;
+    }
+    if (page != 1) {
+        // A recording on a page that is no longer shown would keep the keyboard out of sight.
+        advancedPage_.Macros().EndRecording();
     }
     SkinnedDialog& shown = page == 0 ? static_cast<SkinnedDialog&>(buttonPage_) : advancedPage_;
     SkinnedDialog& hidden = page == 0 ? static_cast<SkinnedDialog&>(advancedPage_) : buttonPage_;
@@ -402,6 +408,8 @@ void MainWindow::OnDestroy() {
     HWND hwnd = Handle();
     KillTimer(hwnd, kStartTimer);
     KillTimer(hwnd, kApplyTimer);
+    // A recording ends with the window, its steps kept: the keyboard is never held by a window that is gone.
+    advancedPage_.Macros().EndRecording();
     SaveOnExit();
     buttonPage_.Destroy();
     advancedPage_.Destroy();
@@ -428,6 +436,7 @@ void MainWindow::ImportProfile() {
     if (!context_.Active()) {
         return;
     }
+    advancedPage_.Macros().EndRecording();
     std::string chosen =
         ChooseFileToOpen(Handle(), context_.programFolder + "config\\.tvp", kProfileFilter, kProfileExtension);
     if (!chosen.empty()) {
@@ -439,6 +448,7 @@ void MainWindow::ExportProfile() {
     if (!context_.Active()) {
         return;
     }
+    advancedPage_.Macros().EndRecording();
     std::string chosen =
         ChooseFileToSave(Handle(), context_.programFolder + "config\\.tvp", kProfileFilter, kProfileExtension);
     if (!chosen.empty()) {
@@ -450,6 +460,21 @@ bool MainWindow::ImportProfileFrom(const std::string& chosen) {
     ProfileRecord* active = context_.Active();
     if (!active) {
         return false;
+    }
+    // A profile file may come from anywhere: the programs its buttons would start are named first, and No leaves
+    // the current profile as it was.
+    auto incoming = std::make_unique<ProfileRecord>();
+    ReadProfileFile(*incoming, chosen);
+    std::vector<std::string> programs = LaunchedPrograms(*incoming);
+    if (!programs.empty()) {
+        std::string list;
+        for (const std::string& path : programs) {
+            list += (list.empty() ? "" : "\n") + path;
+        }
+        if (ShowWarning(Handle(), WarningVariant::G, list) != IDOK) {
+            Trace("Option: import of %s declined\n", chosen.c_str());
+            return false;
+        }
     }
     std::string target = ProfileFilePath(context_.programFolder, context_.working.CurrentProfile);
     switch (ImportProfileFile(chosen, target)) {

@@ -164,6 +164,17 @@ void EditableList::CommitEdit(bool byEnter) {
     if (!Editing()) {
         return;
     }
+    int line = TakeEdit(byEnter);
+    if (line >= 0) {
+        PostMessageA(GetParent(Handle()), EditDone, static_cast<WPARAM>(line), id_);
+    }
+}
+
+int EditableList::FinishEdit() {
+    return Editing() ? TakeEdit(false) : -1;
+}
+
+int EditableList::TakeEdit(bool select) {
     int line = editLine_;
     char text[64] = {};
     GetWindowTextA(edit_.Handle(), text, sizeof text);
@@ -174,7 +185,7 @@ void EditableList::CommitEdit(bool byEnter) {
     if (inserted) {
         SendMessageA(Handle(), LB_INSERTSTRING, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(text));
         SendMessageA(Handle(), LB_SETITEMDATA, static_cast<WPARAM>(line), data);
-        if (byEnter) {
+        if (select) {
             Select(line);
         }
     }
@@ -182,9 +193,7 @@ void EditableList::CommitEdit(bool byEnter) {
     if (box) {
         DestroyWindow(box);
     }
-    if (inserted) {
-        PostMessageA(GetParent(Handle()), EditDone, static_cast<WPARAM>(line), id_);
-    }
+    return inserted ? line : -1;
 }
 
 void EditableList::CancelEdit() {

@@ -67,6 +67,9 @@ public:
     HWND EditBox() const { return edit_.Handle(); }
     // Enter (or the list taking the focus back): the line gets the edit's text; EditDone when it is not empty.
     void CommitEdit(bool byEnter);
+    // The same commit for the owner, which is about to change the list: no EditDone; the committed line, or -1 when
+    // the edit left nothing (or none was open).
+    int FinishEdit();
     // Esc: the edited line goes, nothing is reported.
     void CancelEdit();
 
@@ -81,6 +84,8 @@ private:
     LRESULT OnSetFocus(WPARAM wParam, LPARAM lParam);
     void OpenEdit(int line, bool numbers, int limit);
     void CloseEdit();
+    // Puts the edit's text into its line and closes the edit; the line, or -1 when the text was empty.
+    int TakeEdit(bool select);
 
     using Entry = MessageEntry<EditableList>;
     static constexpr Entry kMessageMap[] = {

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "framework/trace.h"
 
 namespace {
@@ -9,6 +12,8 @@ namespace {
 HHOOK g_hook = nullptr;
 HWND g_target = nullptr;
 bool g_installed = false;
+// The owners that capture, the one that takes the keys last. All on the window thread.
+std::vector<KeyCaptureOwner*> g_owners;
 
 LRESULT CALLBACK CaptureKeys(int code, WPARAM, LPARAM lParam) {
     if (code >= 0 && lParam != 0) {
@@ -23,8 +28,12 @@ LRESULT CALLBACK CaptureKeys(int code, WPARAM, LPARAM lParam) {
 } // namespace
 
 bool InstallKeyCapture(HWND target) {
-    g_hook = nullptr;
     g_target = target;
+    if (g_installed) {
+        // One hook at a time: a second one would leave the first without anybody to remove it.
+        Trace("Hhook: %x\r\n", static_cast<unsigned>(reinterpret_cast<UINT_PTR>(g_hook)));
+        return true;
+    }
     g_hook = SetWindowsHookExA(WH_KEYBOARD_LL, CaptureKeys, GetModuleHandleA(nullptr), 0);
     Trace("Hhook: %x\r\n", static_cast<unsigned>(reinterpret_cast<UINT_PTR>(g_hook)));
     g_installed = g_hook != nullptr;
@@ -42,4 +51,25 @@ int RemoveKeyCapture() {
 
 bool KeyCaptureInstalled() {
     return g_installed;
+}
+
+bool KeyCaptureOwner::Start(HWND target) {
+    std::erase(g_owners, this);
+    g_owners.push_back(this);
+    target_ = target;
+    capturing_ = true;
+    return InstallKeyCapture(target);
+}
+
+void KeyCaptureOwner::Stop() {
+    if (!capturing_) {
+        return;
+    }
+    capturing_ = false;
+    std::erase(g_owners, this);
+    if (g_owners.empty()) {
+        RemoveKeyCapture();
+    } else {
+        g_target = g_owners.back()->target_;
+    }
 }

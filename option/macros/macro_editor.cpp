@@ -73,11 +73,7 @@ constexpr char kMacroExtension[] = "macro";
 
 MacroEditor::MacroEditor(OptionContext& context) : context_(context), tick_([] { return GetTickCount(); }) {}
 
-MacroEditor::~MacroEditor() {
-    if (recorder_.Recording()) {
-        RemoveKeyCapture();
-    }
-}
+MacroEditor::~MacroEditor() = default;
 
 void MacroEditor::CreateControls(HWND page, const SkinScreens& s, const std::function<ButtonPos(int)>& position) {
     page_ = page;
@@ -115,9 +111,11 @@ bool MacroEditor::NeedMacro() {
 }
 
 void MacroEditor::FillMacroList() {
-    if (!macroList_.Handle() || recorder_.Recording()) {
+    if (!macroList_.Handle()) {
         return;
     }
+    EndRecording();
+    EndEdits();
     ShowReadOnly();
     macroList_.Clear();
     for (const auto& record : context_.macros) {
@@ -139,6 +137,7 @@ void MacroEditor::ShowReadOnly() {
 }
 
 void MacroEditor::ShowMacro(int index) {
+    EndEdits();
     shown_ = index;
     int repeat = 1;
     if (MacroRecord* r = Current()) {
@@ -152,8 +151,39 @@ void MacroEditor::ShowMacro(int index) {
     RefreshEvents();
     char text[16];
     std::snprintf(text, sizeof text, "%d", repeat < 1 ? 1 : repeat);
+    repeatShown_ = text;
     if (repeat_.Handle()) {
         SetWindowTextA(repeat_.Handle(), text);
+    }
+}
+
+void MacroEditor::EndEdits() {
+    MSG message{};
+    while (page_ && PeekMessageA(&message, page_, EditDone, EditDone, PM_REMOVE)) {
+        OnEditDone(static_cast<int>(message.wParam), static_cast<int>(message.lParam));
+    }
+    if (eventList_.Editing()) {
+        int line = eventList_.FinishEdit();
+        if (line >= 0) {
+            OnEditDone(line, kEventListId);
+        }
+        editedEvent_ = -1;
+        editedMacro_ = nullptr;
+    }
+    if (macroList_.Editing()) {
+        int line = macroList_.FinishEdit();
+        if (line >= 0) {
+            OnEditDone(line, kMacroListId);
+        }
+    }
+    if (repeat_.Handle() && RepeatText() != repeatShown_) {
+        OnRepeatBoxDone();
+    }
+}
+
+void MacroEditor::EndRecording() {
+    if (recorder_.Recording()) {
+        Stop();
     }
 }
 
@@ -161,6 +191,7 @@ void MacroEditor::RefreshEvents() {
     if (!eventList_.Handle()) {
         return;
     }
+    EndEdits();
     std::vector<EventLine> lines = EventLines(events_);
     SendMessageA(eventList_.Handle(), WM_SETREDRAW, FALSE, 0);
     eventList_.Clear();
@@ -213,6 +244,7 @@ void MacroEditor::Record() {
     if (recorder_.Recording()) {
         return;
     }
+    EndEdits();
     events_ = MacroEvents{};
     eventList_.Clear();
     recorder_.insertPosition = -1;
@@ -226,7 +258,7 @@ void MacroEditor::StartRecording() {
     recorder_.recordDelays = delays_.Checked();
     recorder_.Start();
     record_.SetChecked(true);
-    if (!InstallKeyCapture(page_)) {
+    if (!capture_.Start(page_)) {
         Trace("Option: the key capture could not be installed\n");
     }
     SetRecordingControls(true);
@@ -236,7 +268,7 @@ void MacroEditor::StartRecording() {
 void MacroEditor::StopRecording() {
     recorder_.Stop();
     record_.SetChecked(false);
-    RemoveKeyCapture();
+    capture_.Stop();
     SetRecordingControls(false);
     if (MacroRecord* r = Current()) {
         events_.CopyInto(*r);
@@ -273,6 +305,7 @@ void MacroEditor::NewMacro() {
     if (macroList_.Editing() || ReadOnly()) {
         return;
     }
+    EndEdits();
     macroList_.BeginAddItem();
 }
 
@@ -286,6 +319,9 @@ void MacroEditor::SelectAfterRemoval() {
 }
 
 void MacroEditor::DeleteMacro() {
+    // Delete is about the selected macro: a new name still being typed is dropped, as Esc drops it.
+    macroList_.CancelEdit();
+    EndEdits();
     int line = macroList_.Selected();
     if (line < 0 || ReadOnly()) {
         return;
@@ -325,8 +361,17 @@ void MacroEditor::OnEditDone(int line, int listId) {
         ShowMacro(index);
         return;
     }
-    if (listId == kEventListId && editedEvent_ >= 0 && editedEvent_ < events_.count) {
-        std::string text = eventList_.Text(line);
+    if (listId != kEventListId) {
+        return;
+    }
+    int event = editedEvent_;
+    MacroRecord* owner = editedMacro_;
+    editedEvent_ = -1;
+    editedMacro_ = nullptr;
+    // Only into the event whose pause line was edited, of the macro it belongs to.
+    EventLine edited{eventList_.Text(line), eventList_.ItemData(line)};
+    if (event >= 0 && event < events_.count && owner == Current() && edited.IsPause() && edited.Event() == event) {
+        std::string text = edited.text;
         int value = PauseFromText(text);
         if (LeadingNumber(text) != value) {
             int data = eventList_.ItemData(line);
@@ -336,19 +381,28 @@ void MacroEditor::OnEditDone(int line, int listId) {
                          reinterpret_cast<LPARAM>(shown.c_str()));
             SendMessageA(eventList_.Handle(), LB_SETITEMDATA, static_cast<WPARAM>(line), data);
         }
-        events_.events[editedEvent_].Delay = static_cast<uint16_t>(value);
-        editedEvent_ = -1;
+        events_.events[event].Delay = static_cast<uint16_t>(value);
         CommitEvents();
     }
 }
 
-void MacroEditor::OnRepeatBoxDone() {
+std::string MacroEditor::RepeatText() const {
     char text[16] = {};
     GetWindowTextA(repeat_.Handle(), text, sizeof text);
+    return text;
+}
+
+void MacroEditor::OnRepeatBoxDone() {
+    std::string text = RepeatText();
+    // A focus loss of the box as the program filled it: showing a count is not editing it.
+    if (text == repeatShown_) {
+        return;
+    }
     int value = RepeatCountFromText(text);
     char shown[16];
     std::snprintf(shown, sizeof shown, "%d", value);
-    if (std::strcmp(text, shown) != 0) {
+    repeatShown_ = shown;
+    if (text != shown) {
         SetWindowTextA(repeat_.Handle(), shown);
     }
     if (MacroRecord* r = ReadOnly() ? nullptr : Current()) {
@@ -394,6 +448,7 @@ void MacroEditor::RunMenuCommand(UINT command) {
     if (command < kRecordBefore || command > kLastMouseCommand || ReadOnly() || !NeedMacro()) {
         return;
     }
+    EndEdits();
     int line = eventList_.Selected();
     int data = line >= 0 ? eventList_.ItemData(line) : 0;
     EventLine selected{line >= 0 ? eventList_.Text(line) : std::string(), data};
@@ -409,8 +464,14 @@ void MacroEditor::RunMenuCommand(UINT command) {
         if (line < 0 || !InsertDelayTarget(events_, selected, target)) {
             return;
         }
+        MacroRecord* owner = Current();
         InsertDelayDialog dialog;
         if (dialog.Show(context_.mainWindow ? context_.mainWindow : page_) != IDOK) {
+            return;
+        }
+        // The pages may have been refreshed while the dialog was open: the pause goes to its own macro or nowhere.
+        if (Current() != owner || target >= events_.count) {
+            Trace("Option: the pause for a macro no longer shown was dropped\n");
             return;
         }
         events_.events[target].Delay = static_cast<uint16_t>(dialog.Value());
@@ -422,6 +483,7 @@ void MacroEditor::RunMenuCommand(UINT command) {
     case kEditPause:
         if (line >= 0 && selected.IsPause()) {
             editedEvent_ = event;
+            editedMacro_ = Current();
             eventList_.BeginEditItem();
         }
         return;
@@ -449,6 +511,7 @@ void MacroEditor::RunMenuCommand(UINT command) {
 }
 
 bool MacroEditor::ImportMacroFrom(const std::string& path) {
+    EndEdits();
     if (ReadOnly() || !::ImportMacro(context_.macros, path)) {
         return false;
     }
@@ -466,6 +529,7 @@ bool MacroEditor::ExportMacroTo(const std::string& path) {
 }
 
 void MacroEditor::ImportMacro() {
+    EndRecording();
     std::string path =
         ChooseFileToOpen(context_.mainWindow ? context_.mainWindow : page_, context_.programFolder + "config\\.macro",
                          "Macro(*.macro)|*.MACRO|", kMacroExtension);
@@ -475,6 +539,7 @@ void MacroEditor::ImportMacro() {
 }
 
 void MacroEditor::ExportMacro() {
+    EndRecording();
     // Without a macro there is nothing to write: refused before the file dialog, so no chosen file is touched.
     if (!NeedMacro()) {
         return;

@@ -9,9 +9,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "option/app/option_context.h"
 #include "option/macros/editable_list.h"
+#include "option/macros/key_capture_hook.h"
 #include "option/macros/macro_editing.h"
 #include "option/skin/bitmap_edit.h"
 #include "option/skin/button_pos.h"
@@ -49,6 +51,13 @@ public:
     void StartRecording();
     void StopRecording();
     void Stop();
+    // Stops a recording (keeping what it recorded) before something would leave it behind: a page switch, a dialog,
+    // a refill of the lists.
+    void EndRecording();
+    // Ends the in-place edits and the repeat count being typed before the lists change under them: a pause is
+    // committed to the event of the macro it belongs to, a new name and a repeat count to the library, as when the
+    // lists take the focus back; a commit still on its way is handled now, while its line is the one it names.
+    void EndEdits();
     void NewMacro();
     void DeleteMacro();
     void ImportMacro();
@@ -86,6 +95,7 @@ private:
     void AfterLibraryChange();
     void SelectAfterRemoval();
     void SetRecordingControls(bool recording);
+    std::string RepeatText() const;
 
     OptionContext& context_;
     HWND page_ = nullptr;
@@ -95,8 +105,11 @@ private:
     GdiFont menuFont_;
     MacroEvents events_;
     MacroRecorder recorder_;
+    KeyCaptureOwner capture_; // while recording
     int shown_ = -1;
     int lineToShow_ = -1; // event whose line comes into view at the next refresh
     int editedEvent_ = -1;
+    MacroRecord* editedMacro_ = nullptr; // the macro of the edited event
+    std::string repeatShown_;            // what the repeat-count box showed last
     std::function<uint32_t()> tick_;
 };

@@ -5,6 +5,7 @@
 #include "common/ini_file.h"
 #include "option/macros/macro_formats.h"
 
+#include <algorithm>
 #include <cstring>
 
 std::string SequenceFilePath() {

@@ -272,6 +272,7 @@ void AdvancedPage::OnCommand(int, int code, HWND control) {
 }
 
 void AdvancedPage::OnRestoreDefaults() {
+    editor_.EndRecording();
     if (ShowWarning(context_.mainWindow ? context_.mainWindow : Handle(), WarningVariant::C) != IDOK) {
         return;
     }

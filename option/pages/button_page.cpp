@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/language.h"
+#include "framework/trace.h"
 #include "option/macros/select_macro_dialog.h"
 #include "option/pages/button_page_rules.h"
 #include "option/pages/colour_dialog.h"
@@ -87,7 +88,7 @@ void ButtonPage::CreateControls(const SkinScreens& s) {
         return p;
     };
     for (int i = 0; i < kMacroKeyCount; ++i) {
-        make(entries_[i], i + 1, s.disable, true);
+        entryTooltips_[i] = make(entries_[i], i + 1, s.disable, true).tooltip;
         entries_[i].SetPlacement(6);
         entries_[i].SetFontSize(15, 0);
         entries_[i].SetCaptionColours(kPageText, kPageText, kPageText, kPageText);
@@ -325,7 +326,10 @@ bool ButtonPage::OnButton(HWND control) {
     for (int i = 0; i < 8; ++i) {
         if (control == swatches_[i].Handle()) {
             ColourDialog dialog(swatches_[i].Colour());
-            if (dialog.Show(Handle()) == IDOK) {
+            bool ok = dialog.Show(Handle()) == IDOK;
+            if (ok && !StillShown(*profile)) {
+                TraceDropped("the colour", *profile);
+            } else if (ok) {
                 profile->SLEDColor8[i] = static_cast<int32_t>(dialog.Colour());
                 swatches_[i].SetColour(dialog.Colour());
             }
@@ -372,7 +376,9 @@ void ButtonPage::OpenFunctionMenu(int entry) {
     SetFocus(Handle());
     ProfileRecord* profile = context_.Active();
     if (command != 0 && profile) {
-        AssignFunction(*profile, entry, static_cast<int>(command), *this);
+        if (AssignFunction(*profile, entry, static_cast<int>(command), *this) == AssignResult::Dropped) {
+            TraceDropped("the dialog's button function", *profile);
+        }
     }
 }
 
@@ -485,6 +491,11 @@ void ButtonPage::SetEntryCaption(int entryIndex, const std::string& caption) {
     if (entryIndex >= 0 && entryIndex < kMacroKeyCount) {
         entries_[entryIndex].SetCaption(caption);
         Redraw(entries_[entryIndex]);
+        // The caption names only the file: the tooltip shows the whole path of what the button starts.
+        const ProfileRecord* profile = context_.Active();
+        const MacroKeyInfo* entry = profile ? &profile->MacroKey[entryIndex] : nullptr;
+        bool launches = entry && entry->FunctionCode == kCodeLaunch;
+        entries_[entryIndex].SetTooltip(launches ? ProgramPath(*entry) : entryTooltips_[entryIndex], true);
     }
 }
 
@@ -492,12 +503,16 @@ std::string ButtonPage::Text(int number) {
     return Fetch(number);
 }
 
+bool ButtonPage::StillShown(const ProfileRecord& profile) {
+    return context_.Active() == &profile;
+}
+
+void ButtonPage::TraceDropped(const char* what, const ProfileRecord& profile) {
+    int index = static_cast<int>(&profile - context_.working.Profile);
+    Trace("Option: %s of profile %d dropped, profile %d is shown now\n", what, index + 1,
+          context_.working.CurrentProfile + 1);
+}
+
 bool ButtonPage::ProcessMessage(WindowMessage& m) {
-    if (m.message == WM_LBUTTONDOWN) {
-        // The page fills the main window: a press on its background moves the main window.
-        POINT p = MessagePoint();
-        PostMessageA(GetParent(Handle()), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(p.x, p.y));
-        return true;
-    }
     return RouteMessage(*this, kMessageMap, m) || SkinnedDialog::ProcessMessage(m);
 }

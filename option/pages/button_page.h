@@ -56,6 +56,9 @@ private:
     void EnableEntryButton(int entryIndex, bool enabled) override;
     void SetEntryCaption(int entryIndex, const std::string& caption) override;
     std::string Text(int number) override;
+    bool StillShown(const ProfileRecord& profile) override;
+    // Traces an edit of a dialog that ended after its profile stopped being shown.
+    void TraceDropped(const char* what, const ProfileRecord& profile);
 
     void OnCommand(int id, int code, HWND control);
     bool OnButton(HWND control);
@@ -83,6 +86,7 @@ private:
 
     OptionContext& context_;
     SkinButton entries_[kMacroKeyCount];
+    std::string entryTooltips_[kMacroKeyCount]; // the skin's; an entry that starts a program shows its path instead
     SkinButton set1_, set2_, reset_;
     SkinButton rates_[4];
     SkinButton dpiToggle_[6], dpiSelect_[6], dpiValue_[6];

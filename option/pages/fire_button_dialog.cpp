@@ -42,7 +42,7 @@ bool FireButtonDialog::OnSkinInit() {
     SendMessageA(valueABox_.Handle(), EM_LIMITTEXT, 3, 0);
     SetWindowTextA(valueABox_.Handle(), valueA_ >= 0 ? NumberText(valueA_).c_str() : "");
     SetWindowTextA(valueBBox_.Handle(), valueB_ > 0 ? NumberText(valueB_).c_str() : "");
-    hookInstalled_ = InstallKeyCapture(hwnd);
+    capture_.Start(hwnd);
     SetWindowTextA(keyBox_.Handle(), KeyName(UsageToVirtualKey(key_)).c_str());
     CentreOverOwner();
     SetFocus(keyBox_.Handle());
@@ -65,12 +65,11 @@ LRESULT FireButtonDialog::OnBoxKillFocus(WPARAM, LPARAM) {
     // Posted: the focus has moved on by the time this runs.
     HWND focus = GetFocus();
     if (focus == keyBox_.Handle()) {
-        if (!hookInstalled_) {
-            hookInstalled_ = InstallKeyCapture(Handle());
+        if (!capture_.Capturing()) {
+            capture_.Start(Handle());
         }
-    } else if (hookInstalled_) {
-        RemoveKeyCapture();
-        hookInstalled_ = false;
+    } else {
+        capture_.Stop();
     }
     FireCorrection c =
         CorrectFireValues({TextOf(valueABox_.Handle()), TextOf(valueBBox_.Handle())}, focus == valueBBox_.Handle());
@@ -112,10 +111,7 @@ LRESULT FireButtonDialog::OnKeyCaptured(WPARAM wParam, LPARAM) {
 }
 
 void FireButtonDialog::OnDestroy() {
-    if (hookInstalled_) {
-        RemoveKeyCapture();
-        hookInstalled_ = false;
-    }
+    capture_.Stop();
     Default();
 }
 

@@ -22,7 +22,7 @@ public:
     uint8_t Key() const { return key_; }
     int32_t ValueA() const { return valueA_; }
     int32_t ValueB() const { return valueB_; }
-    bool HookInstalled() const { return hookInstalled_; }
+    bool HookInstalled() const { return capture_.Capturing(); }
 
     HWND KeyBox() const { return keyBox_.Handle(); }
     HWND ValueBBox() const { return valueBBox_.Handle(); }
@@ -54,7 +54,7 @@ private:
     uint8_t key_;
     int32_t valueA_;
     int32_t valueB_;
-    bool hookInstalled_ = false;
+    KeyCaptureOwner capture_; // while the key box has the focus
     RegionTextButton ok_, cancel_;
     SkinButton close_;
     BitmapEdit keyBox_, valueBBox_, valueABox_;

@@ -29,7 +29,7 @@ void ShortcutDialog::CreateControls(const SkinScreens& s) {
 
 bool ShortcutDialog::OnSkinInit() {
     SetWindowTextA(Handle(), "Shortcut Dialog");
-    InstallKeyCapture(Handle());
+    capture_.Start(Handle());
     SetWindowTextA(keyBox_.Handle(), KeyName(UsageToVirtualKey(key_)).c_str());
     ApplyFlags();
     CentreOverOwner();
@@ -87,7 +87,7 @@ LRESULT ShortcutDialog::OnKeyCaptured(WPARAM wParam, LPARAM) {
 }
 
 void ShortcutDialog::OnDestroy() {
-    RemoveKeyCapture();
+    capture_.Stop();
     Default();
 }
 

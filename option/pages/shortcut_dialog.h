@@ -53,4 +53,5 @@ private:
     SkinButton close_;
     BitmapEdit keyBox_;
     SkinButton modifiers_[5];
+    KeyCaptureOwner capture_;
 };

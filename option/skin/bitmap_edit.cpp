@@ -28,6 +28,12 @@ void BitmapEdit::SetFont() {
     SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
 }
 
+void BitmapEdit::SetTextQuietly(const std::string& text) {
+    replacing_ = true;
+    SetWindowTextA(Handle(), text.c_str());
+    replacing_ = false;
+}
+
 HBRUSH BitmapEdit::OnCtlColor(HDC dc, HWND) {
     brush_.reset(CreateSolidBrush(backColour_));
     SetTextColor(dc, textColour_);

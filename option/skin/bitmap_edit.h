@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "framework/handles.h"
 #include "framework/window.h"
 
@@ -19,6 +21,8 @@ public:
     void SetColours(COLORREF text, COLORREF background);
     // Re-sends the field's font to the control.
     void SetFont();
+    // Text put in by the program: no change notification reaches the parent (a typed change still does).
+    void SetTextQuietly(const std::string& text);
 
 protected:
     bool ProcessMessage(WindowMessage& m) override;
@@ -58,5 +62,5 @@ private:
     bool signAllowed_ = false;
     bool tracking_ = false;
     bool swallowChar_ = false;
-    bool replacing_ = false;
+    bool replacing_ = false; // the text changes by our own hand: no notification
 };

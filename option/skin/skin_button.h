@@ -30,6 +30,7 @@ public:
     bool Hovered() const { return hovered_; }
     const std::string& Caption() const { return caption_; }
     HWND Tooltip() const { return tooltip_; }
+    const std::string& TooltipText() const { return tooltipText_; }
 
     // The face a draw request with these item states shows.
     HBITMAP ChooseFace(UINT itemState) const;

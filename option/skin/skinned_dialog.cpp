@@ -140,9 +140,10 @@ LRESULT SkinnedDialog::OnEraseBkgnd(WPARAM, LPARAM) {
 }
 
 void SkinnedDialog::OnLButtonDown(int, int, WPARAM) {
-    // Dragging by the client area: the system moves the window as if its caption were held.
+    // Dragging by the client area: the system moves the window as if its caption were held. A page is a child of
+    // the main window and fills it: its background moves the main window, never the page inside it.
     POINT p = MessagePoint();
-    PostMessageA(Handle(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(p.x, p.y));
+    PostMessageA(GetAncestor(Handle(), GA_ROOT), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(p.x, p.y));
     Default();
 }
 

@@ -24,7 +24,7 @@ bool SpinEdit::OnCreate(const CREATESTRUCTA& create) {
     box_.SetColours(0xFFFFFF, 0x000000);
     box_.SetDigitsOnly(true);
     SetRange(range_.minimum, range_.maximum);
-    Show(value_);
+    box_.SetTextQuietly(NumberText(value_));
     return true;
 }
 
@@ -52,7 +52,15 @@ void SpinEdit::SetRange(int minimum, int maximum) {
 
 void SpinEdit::SetValue(int v) {
     value_ = v;
-    Show(v);
+    shownByProgram_ = true;
+    std::string text = NumberText(v);
+    if (box_.Handle() && BoxText() != text) {
+        box_.SetTextQuietly(text);
+    }
+}
+
+bool SpinEdit::Untouched() const {
+    return shownByProgram_ && BoxText() == NumberText(value_);
 }
 
 std::string SpinEdit::BoxText() const {
@@ -84,12 +92,18 @@ void SpinEdit::OnCommand(int, int code, HWND control) {
     }
     if (v) {
         // The owner hears of it through the box's text change.
+        shownByProgram_ = false;
         value_ = *v;
         Show(*v);
     }
 }
 
 LRESULT SpinEdit::OnBoxChanged(WPARAM, LPARAM) {
+    // Also a focus loss, or a change notice still queued when the program showed a value: nothing the user did.
+    if (Untouched()) {
+        return 0;
+    }
+    shownByProgram_ = false;
     std::string text = BoxText();
     int v = LeadingNumber(text);
     int w = SpinSettledValue(text, range_);
@@ -102,9 +116,10 @@ LRESULT SpinEdit::OnBoxChanged(WPARAM, LPARAM) {
 }
 
 LRESULT SpinEdit::OnBoxEnter(WPARAM wParam, LPARAM) {
-    if (wParam != 13) {
+    if (wParam != 13 || Untouched()) {
         return 0;
     }
+    shownByProgram_ = false;
     SpinEnterResult r = SpinEnterValue(BoxText(), range_);
     Show(r.value);
     value_ = r.value;

@@ -1,6 +1,8 @@
 #pragma once
 // A number box: a digits-only BitmapEdit with an up and a down arrow. It keeps its value inside the range and in
-// steps, and tells its owner with WM_USER + 90 (value, control number).
+// steps, and tells its owner with WM_USER + 90 (value, control number) when the user changed it: with an arrow, by
+// typing, or by Enter or a focus loss after typing. A value the program shows with SetValue is not reported, and
+// neither is a focus loss or Enter while the box still shows it: showing a value is not editing it.
 
 #include <windows.h>
 
@@ -20,6 +22,7 @@ public:
     void SetFaces(HBITMAP normal, HBITMAP over, HBITMAP down, HBITMAP disable);
     void SetRange(int minimum, int maximum);
     void SetStep(int step) { range_.step = step; }
+    // Shows v without telling the owner.
     void SetValue(int v);
     int Value() const { return value_; }
     const SpinRange& Range() const { return range_; }
@@ -41,6 +44,8 @@ private:
     int BoxNumber() const;
     std::string BoxText() const;
     void Show(int v);
+    // True while the box shows, unchanged, what SetValue put there.
+    bool Untouched() const;
 
     using Entry = MessageEntry<SpinEdit>;
     static constexpr Entry kMessageMap[] = {
@@ -55,6 +60,7 @@ private:
     HWND owner_ = nullptr;
     int number_ = 0;
     int value_ = 0;
+    bool shownByProgram_ = true;
     SpinRange range_{0, 10, 1};
     GdiBitmap normal_, over_, pressed_, disable_;
     SkinButton up_, down_;

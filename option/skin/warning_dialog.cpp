@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "common/language.h"
 #include "option/skin/skin_picture.h"
 #include "option/skin/swallowed_keys.h"
@@ -31,6 +33,8 @@ int WarningMessageString(WarningVariant v) {
         return 260;
     case WarningVariant::F:
         return 257;
+    case WarningVariant::G:
+        return 261;
     case WarningVariant::H:
         return 280;
     }
@@ -38,10 +42,12 @@ int WarningMessageString(WarningVariant v) {
 }
 
 bool WarningCentres(WarningVariant v) {
-    return v == WarningVariant::A || v == WarningVariant::D || v == WarningVariant::F || v == WarningVariant::H;
+    return v == WarningVariant::A || v == WarningVariant::D || v == WarningVariant::F || v == WarningVariant::G ||
+           v == WarningVariant::H;
 }
 
-WarningDialog::WarningDialog(WarningVariant variant) : SkinnedDialog("skin_warn.ini"), variant_(variant) {}
+WarningDialog::WarningDialog(WarningVariant variant, std::string detail)
+    : SkinnedDialog("skin_warn.ini"), variant_(variant), detail_(std::move(detail)) {}
 
 INT_PTR WarningDialog::Show(HWND owner) {
     SwallowedKeys keys{VK_RETURN, VK_ESCAPE};
@@ -82,6 +88,9 @@ void WarningDialog::CreateControls(const SkinScreens& s) {
 bool WarningDialog::OnSkinInit() {
     title_ = Fetch(kWarningTitleString);
     message_ = Fetch(WarningMessageString(variant_));
+    if (!detail_.empty()) {
+        message_ += "\n" + detail_;
+    }
     if (WarningCentres(variant_)) {
         CentreOverOwner();
     }
@@ -135,7 +144,7 @@ bool WarningDialog::ProcessMessage(WindowMessage& m) {
     return RouteMessage(*this, kMessageMap, m) || SkinnedDialog::ProcessMessage(m);
 }
 
-INT_PTR ShowWarning(HWND owner, WarningVariant variant) {
-    WarningDialog dialog(variant);
+INT_PTR ShowWarning(HWND owner, WarningVariant variant, const std::string& detail) {
+    WarningDialog dialog(variant, detail);
     return dialog.Show(owner);
 }

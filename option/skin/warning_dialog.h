@@ -1,5 +1,5 @@
 #pragma once
-// The warning dialogs: one skin ("skin_warn.ini"), one layout, six messages. OK gives IDOK (1); Cancel, the close
+// The warning dialogs: one skin ("skin_warn.ini"), one layout, seven messages. OK gives IDOK (1); Cancel, the close
 // button and the system's close command give IDCANCEL (2). Enter and Escape do nothing.
 
 #include <windows.h>
@@ -12,17 +12,19 @@
 #include "option/skin/swallowed_keys.h"
 
 // F, ours: the macro library file could not be read whole and will not be saved.
+// G, ours: the question before a profile whose buttons start programs is imported, with the programs listed under it.
 // H, ours: an imported profile could not be written.
-enum class WarningVariant { A, B, C, D, E, F, H };
+enum class WarningVariant { A, B, C, D, E, F, G, H };
 
 inline constexpr int kWarningTitleString = 251;
 int WarningMessageString(WarningVariant variant);
-// A, D, F and H centre over their owner; B, C and E stay at the screen's top-left corner.
+// A, D, F, G and H centre over their owner; B, C and E stay at the screen's top-left corner.
 bool WarningCentres(WarningVariant variant);
 
 class WarningDialog : public SkinnedDialog {
 public:
-    explicit WarningDialog(WarningVariant variant);
+    // `detail` goes on the lines under the variant's message.
+    explicit WarningDialog(WarningVariant variant, std::string detail = {});
     // Runs the dialog modally; IDOK or IDCANCEL (-1 when it could not be created).
     INT_PTR Show(HWND owner);
 
@@ -47,6 +49,7 @@ private:
     };
 
     WarningVariant variant_;
+    std::string detail_;
     SwallowedKeys* swallowed_ = nullptr; // Enter and Escape while Show runs
     std::string title_;
     std::string message_;
@@ -56,4 +59,4 @@ private:
 };
 
 // Runs one warning for the owner and returns its result.
-INT_PTR ShowWarning(HWND owner, WarningVariant variant);
+INT_PTR ShowWarning(HWND owner, WarningVariant variant, const std::string& detail = {});

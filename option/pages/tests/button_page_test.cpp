@@ -2,6 +2,8 @@
 // dialogs, the button sets, DPI levels, lighting, colours and reset.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -13,9 +15,11 @@
 #include "common/key_tables.h"
 #include "common/language.h"
 #include "common/profile_store.h"
+#include "framework/trace.h"
 #include "option/pages/button_page.h"
 #include "option/pages/button_page_rules.h"
 #include "option/skin/tests/skin_test_support.h"
+#include "testing/screenshot.h"
 
 namespace {
 
@@ -159,6 +163,50 @@ protected:
     HWND hwnd = nullptr;
     DWORD thread = 0;
 };
+
+// A window of the test thread that runs a step there when another thread asks: what the main window does when a
+// message of Monitor arrives while a dialog of the page is open.
+class OnTestThread {
+public:
+    explicit OnTestThread(std::function<void()> step) : step_(std::move(step)) {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "PageTestStep";
+        RegisterClassA(&wc);
+        hwnd_ = CreateWindowExA(0, "PageTestStep", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, this);
+    }
+    ~OnTestThread() { DestroyWindow(hwnd_); }
+    // From another thread: returns once the step has run on the test thread.
+    void Run() { SendMessageA(hwnd_, WM_APP, 0, 0); }
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_NCCREATE) {
+            auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+            SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        } else if (message == WM_APP) {
+            reinterpret_cast<OnTestThread*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA))->step_();
+            return 0;
+        }
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    std::function<void()> step_;
+    HWND hwnd_ = nullptr;
+};
+
+std::vector<std::string> g_trace;
+void KeepTrace(const char* line) {
+    g_trace.emplace_back(line);
+}
+bool Traced(const std::string& text) {
+    for (const std::string& line : g_trace) {
+        if (line.find(text) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
 
 POINT WindowPoint(HWND window, int x, int y) {
     RECT r{};
@@ -448,4 +496,65 @@ TEST_F(Page, ResetGivesEveryEntryItsDefault) {
     EXPECT_EQ(Fetch(1058), page.EntryButton(40).Caption());
     EXPECT_EQ(0, Profile().MacroKey[2].Data[0]);
     EXPECT_EQ(40, Profile().MacroKey[40].ButtonNumber);
+}
+
+TEST_F(Page, ADialogsEditForAProfileNoLongerShownIsDroppedAndTheShownCaptionsStay) {
+    // Profile 4 gives entry 4 a function of its own, so that its caption tells the profiles apart.
+    ProfileRecord& other = context.working.Profile[3];
+    other.MacroKey[4].FunctionCode = 8;
+    const MacroKeyInfo before = Profile().MacroKey[4];
+    const MacroKeyInfo otherBefore = other.MacroKey[4];
+    // Profile 4 comes in while the shortcut dialog is open, as a switch by Monitor refreshes the page.
+    OnTestThread switchProfile([&] {
+        context.working.CurrentProfile = 3;
+        page.Refresh();
+    });
+    g_trace.clear();
+    TraceHook previous = SetTraceHook(KeepTrace);
+    ModalRun run = Assign(
+        4, 1060,
+        [&](HWND dialog) {
+            KeyPress('C');
+            Sleep(200);
+            switchProfile.Run();
+            ClickToClose(WindowPoint(dialog, 138, 243), dialog);
+        },
+        [&] { return Traced("dropped"); });
+    SetTraceHook(previous);
+    EXPECT_FALSE(run.rescued);
+    ASSERT_TRUE(run.done);
+    EXPECT_TRUE(Traced("Option: the dialog's button function of profile 3 dropped, profile 4 is shown now"));
+    // Neither the profile the dialog was opened for nor the one shown now got the key; the page shows profile 4.
+    EXPECT_EQ(0, std::memcmp(&before, &Profile().MacroKey[4], sizeof before));
+    EXPECT_EQ(0, std::memcmp(&otherBefore, &other.MacroKey[4], sizeof otherBefore));
+    EXPECT_EQ(Fetch(1007), page.EntryButton(4).Caption());
+}
+
+TEST_F(Page, AnEntryThatStartsAProgramShowsItsWholePathInTheTooltip) {
+    const char* path = "C:\\Games\\Long Range\\Sniper Tools\\aim.exe";
+    const std::string skinTooltip = page.EntryButton(5).TooltipText();
+    ProfileRecord& p = Profile();
+    p.MacroKey[5].FunctionCode = 99;
+    std::strcpy(p.MacroKey[5].ProgramPath, path);
+    page.Refresh();
+    EXPECT_EQ("aim.exe", page.EntryButton(5).Caption());
+    EXPECT_EQ(path, page.EntryButton(5).TooltipText());
+    // Hovered, the tooltip shows.
+    ASSERT_TRUE(MoveUntil(Centre(page.EntryButton(5)), [&] {
+        HWND tip = page.EntryButton(5).Tooltip();
+        return tip && IsWindowVisible(tip);
+    }));
+    char shown[300] = {};
+    TOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.hwnd = page.EntryButton(5).Handle();
+    tool.uId = 1;
+    tool.lpszText = shown;
+    SendMessageA(page.EntryButton(5).Tooltip(), TTM_GETTEXTA, sizeof shown, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_STREQ(path, shown);
+    HoldForScreenshot("tooltip-full-path");
+    // Another function gives the entry the skin's tooltip back.
+    p.MacroKey[5].FunctionCode = 7;
+    page.Refresh();
+    EXPECT_EQ(skinTooltip, page.EntryButton(5).TooltipText());
 }

@@ -1,0 +1,41 @@
+#include "monitor/launch_rule.h"
+
+#include <cctype>
+
+namespace {
+
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+bool EndsWithExe(std::string_view path) {
+    constexpr std::string_view kExe = ".exe";
+    if (path.size() < kExe.size() + 1) {
+        return false;
+    }
+    std::string_view tail = path.substr(path.size() - kExe.size());
+    for (size_t i = 0; i < kExe.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(tail[i])) != kExe[i]) {
+            return false;
+        }
+    }
+    // A name, not just the extension after a separator.
+    return !IsSeparator(path[path.size() - kExe.size() - 1]);
+}
+
+} // namespace
+
+bool LaunchPathAllowed(std::string_view path) {
+    if (path.size() < 4 || !std::isalpha(static_cast<unsigned char>(path[0])) || path[1] != ':' ||
+        !IsSeparator(path[2])) {
+        return false;
+    }
+    for (size_t i = 0; i < path.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(path[i]);
+        if (c < 0x20 || c == 0x7F || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|' ||
+            (c == ':' && i != 1)) {
+            return false;
+        }
+    }
+    return EndsWithExe(path);
+}
