@@ -51,6 +51,7 @@ bool CMonitorWnd::OnCreate(const CREATESTRUCTA&) {
     configPath_ = ConfigFilePath(folder_);
     returnToPrevious_ = IniFile(configPath_).GetInt(kDeviceSection, kReturnToPreviousKey, 0) == 1;
     mouseKey_ = OpenRegistryPath(kMouseKeyPath);
+    pointer_.Attach(Handle(), mouseKey_);
 
     char temp[MAX_PATH + 1] = {};
     const DWORD tempLength = GetTempPathA(MAX_PATH, temp);
@@ -145,6 +146,7 @@ void CMonitorWnd::ShutDown() {
     KillTimer(Handle(), kBalloonTimer);
     KillTimer(Handle(), kArrivalTimer);
     arrivalPending_ = false;
+    pointer_.Finish();
     if (created_) {
         PostToOption(WM_CLOSE);
         CloseAppletWindows();
@@ -169,6 +171,7 @@ void CMonitorWnd::ShutDown() {
     if (mouseKey_ != nullptr) {
         RegCloseKey(mouseKey_);
         mouseKey_ = nullptr;
+        pointer_.Attach(Handle(), nullptr);
     }
     // Last: an Option started after Monitor has gone must not believe the mouse is there. A Monitor refused at
     // creation leaves the key to the one that runs.
@@ -195,6 +198,9 @@ void CMonitorWnd::OnTimer(UINT_PTR id) {
             arrivalPending_ = false;
             OnArrivalSettled();
         }
+        break;
+    case kPointerTimer:
+        pointer_.OnTimer();
         break;
     case kBalloonTimer:
         KillTimer(Handle(), kBalloonTimer);
@@ -588,7 +594,7 @@ void CMonitorWnd::ApplyPointer() {
         return;
     }
     const int32_t before = profile->Acceleration;
-    ApplyPointerSettings(*profile, mouseKey_, Handle());
+    pointer_.Apply(*profile);
     if (profile->Acceleration != before) {
         const int32_t after = profile->Acceleration;
         data_.Update([&](ShareData& d) {

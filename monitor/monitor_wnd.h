@@ -13,6 +13,7 @@
 #include "monitor/device_events.h"
 #include "monitor/game_match.h"
 #include "monitor/osd_texts.h"
+#include "monitor/pointer_settings.h"
 #include "monitor/tray_icon.h"
 
 #include <memory>
@@ -34,6 +35,9 @@ inline constexpr char kReturnToPreviousKey[] = "ReturnToPreviousProfile"; // sec
 // One-shot, after an arrival: the mouse needs a moment after it announces itself before its interfaces open.
 inline constexpr UINT_PTR kArrivalTimer = 503;
 inline constexpr UINT kArrivalDelayMs = 1000;
+
+// One-shot, the pause before the next step of applying the pointer settings.
+inline constexpr UINT_PTR kPointerTimer = 504;
 
 class CMonitorWnd : public Window {
 public:
@@ -109,6 +113,7 @@ private:
     std::string folder_;
     std::string configPath_;
     HKEY mouseKey_ = nullptr;
+    PointerSettings pointer_{kPointerTimer};
     OsdSettings osd_;
     MonitorShareData data_;
     SharedBlock block_;
