@@ -525,29 +525,11 @@ void CMonitorWnd::ForegroundProfileSwitch() {
     }
     DWORD pid = 0;
     GetWindowThreadProcessId(foreground, &pid);
-    if (pid == 0) {
+    if (pid == 0 || !LookUpForeground(foreground, pid)) {
         return;
     }
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    std::string exeName;
-    if (Process32First(snapshot, &entry)) {
-        do {
-            if (entry.th32ProcessID == pid) {
-                exeName.assign(entry.szExeFile, strnlen(entry.szExeFile, sizeof entry.szExeFile));
-                break;
-            }
-        } while (Process32Next(snapshot, &entry));
-    }
-    CloseHandle(snapshot);
-    if (exeName.empty()) {
-        return;
-    }
-    const bool ours = OwnProgram(pid, exeName);
+    const std::string& exeName = foregroundProgram_.exeName;
+    const bool ours = foregroundProgram_.ours;
     auto copy = NewShareData();
     data_.Get(*copy);
     const int target = foreground_.OnForeground(*copy, exeName, ours, returnToPrevious_);
@@ -564,6 +546,43 @@ void CMonitorWnd::ForegroundProfileSwitch() {
     if (target >= 0) {
         SwitchProfile(target);
     }
+}
+
+// Every check matches the foreground program against the profiles again (a profile chosen meanwhile, a GameFile
+// applied meanwhile); only finding its name is saved while the same window of the same process stays in front.
+bool CMonitorWnd::LookUpForeground(HWND window, DWORD pid) {
+    if (window == foregroundProgram_.window && pid == foregroundProgram_.pid) {
+        return true;
+    }
+    std::string exeName = ProgramFileOf(pid);
+    if (exeName.empty()) {
+        foregroundProgram_ = {};
+        return false;
+    }
+    const bool ours = OwnProgram(pid, exeName);
+    foregroundProgram_ = {window, pid, std::move(exeName), ours};
+    return true;
+}
+
+// The program file name (name and extension) of a process, as the process list gives it; empty when not found.
+std::string CMonitorWnd::ProgramFileOf(DWORD pid) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    std::string exeName;
+    if (Process32First(snapshot, &entry)) {
+        do {
+            if (entry.th32ProcessID == pid) {
+                exeName.assign(entry.szExeFile, strnlen(entry.szExeFile, sizeof entry.szExeFile));
+                break;
+            }
+        } while (Process32Next(snapshot, &entry));
+    }
+    CloseHandle(snapshot);
+    return exeName;
 }
 
 bool CMonitorWnd::OwnProgram(DWORD pid, const std::string& exeName) {

@@ -75,6 +75,8 @@ private:
     void SwitchProfile(int profile);
     void LaunchProgram(int entry);
     void ForegroundProfileSwitch();
+    bool LookUpForeground(HWND window, DWORD pid);
+    static std::string ProgramFileOf(DWORD pid);
     static bool OwnProgram(DWORD pid, const std::string& exeName);
     void ShowCpiMessage(const ShareData& data);
     void ShowBalloon(const std::string& text);
@@ -130,4 +132,13 @@ private:
     bool returnToPrevious_ = false; // "ReturnToPreviousProfile" = 1
     ForegroundSwitcher foreground_;
     std::string lastForeground_; // the foreground program last seen by timer 500, for the trace
+    // The foreground window of the last check, its process and program file: while the same window of the same
+    // process stays in front, its name is known without a look at the process list.
+    struct ForegroundProgram {
+        HWND window = nullptr;
+        DWORD pid = 0;
+        std::string exeName;
+        bool ours = false;
+    };
+    ForegroundProgram foregroundProgram_;
 };
