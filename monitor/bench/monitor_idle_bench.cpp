@@ -1,7 +1,8 @@
 // What Monitor costs while nothing happens: it runs with the virtual mouse present and a window of ours stays in the
 // foreground (so that every foreground check finds a program), and the CPU time the system accounts to its process
-// over N seconds (from the system's process list) is printed in ticks of 10 ms. Not part of CTest: `wine64 monitor_idle_bench.exe [seconds]` from the
-// build's bin folder (default 300 s).
+// over N seconds (from the system's process list) is printed in ticks of 10 ms. Not part of CTest: run
+//     wine64 monitor_idle_bench.exe [seconds]
+// from the build's bin folder in the build's Wine prefix (default 300 s).
 #include <windows.h>
 #include <winternl.h>
 
@@ -34,8 +35,8 @@ void PointTestSupportAtThisFolder() {
     _putenv(("KORVANE_BIN_DIR=" + folder).c_str());
 }
 
-// User and kernel time of a process in milliseconds, from the system's process list; false when it is not listed: Wine answers GetProcessTimes
-// for another process with the caller's own times, the process list with the right ones (as Windows does).
+// User and kernel time of a process in milliseconds, from the system's process list; false when it is not listed.
+// Wine answers GetProcessTimes for another process with the caller's own times; its process list has the right ones.
 bool CpuMs(DWORD pid, ULONGLONG& ms) {
     std::vector<char> buffer(1 << 20);
     for (;;) {
