@@ -54,6 +54,7 @@ bool CMonitorWnd::OnCreate(const CREATESTRUCTA&) {
     RemoveLeftoverTemporaryFiles(folder_);
     returnToPrevious_ = IniFile(configPath_).GetInt(kDeviceSection, kReturnToPreviousKey, 0) == 1;
     mouseKey_ = OpenRegistryPath(kMouseKeyPath);
+    pointer_.Attach(Handle(), mouseKey_);
 
     char temp[MAX_PATH + 1] = {};
     const DWORD tempLength = GetTempPathA(MAX_PATH, temp);
@@ -148,6 +149,7 @@ void CMonitorWnd::ShutDown() {
     KillTimer(Handle(), kBalloonTimer);
     KillTimer(Handle(), kArrivalTimer);
     arrivalPending_ = false;
+    pointer_.Finish();
     if (created_) {
         // Option or the OSD program started a moment ago has no window yet for the closing message, and would
         // outlive Monitor.
@@ -176,6 +178,7 @@ void CMonitorWnd::ShutDown() {
     if (mouseKey_ != nullptr) {
         RegCloseKey(mouseKey_);
         mouseKey_ = nullptr;
+        pointer_.Attach(Handle(), nullptr);
     }
     // Last: an Option started after Monitor has gone must not believe the mouse is there. A Monitor refused at
     // creation leaves the key to the one that runs.
@@ -202,6 +205,9 @@ void CMonitorWnd::OnTimer(UINT_PTR id) {
             arrivalPending_ = false;
             OnArrivalSettled();
         }
+        break;
+    case kPointerTimer:
+        pointer_.OnTimer();
         break;
     case kBalloonTimer:
         KillTimer(Handle(), kBalloonTimer);
@@ -532,29 +538,11 @@ void CMonitorWnd::ForegroundProfileSwitch() {
     }
     DWORD pid = 0;
     GetWindowThreadProcessId(foreground, &pid);
-    if (pid == 0) {
+    if (pid == 0 || !LookUpForeground(foreground, pid)) {
         return;
     }
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    std::string exeName;
-    if (Process32First(snapshot, &entry)) {
-        do {
-            if (entry.th32ProcessID == pid) {
-                exeName.assign(entry.szExeFile, strnlen(entry.szExeFile, sizeof entry.szExeFile));
-                break;
-            }
-        } while (Process32Next(snapshot, &entry));
-    }
-    CloseHandle(snapshot);
-    if (exeName.empty()) {
-        return;
-    }
-    const bool ours = OwnProgram(pid, exeName);
+    const std::string& exeName = foregroundProgram_.exeName;
+    const bool ours = foregroundProgram_.ours;
     auto copy = NewShareData();
     data_.Get(*copy);
     const int target = foreground_.OnForeground(*copy, exeName, ours, returnToPrevious_);
@@ -571,6 +559,43 @@ void CMonitorWnd::ForegroundProfileSwitch() {
     if (target >= 0) {
         SwitchProfile(target);
     }
+}
+
+// Every check matches the foreground program against the profiles again (a profile chosen meanwhile, a GameFile
+// applied meanwhile); only finding its name is saved while the same window of the same process stays in front.
+bool CMonitorWnd::LookUpForeground(HWND window, DWORD pid) {
+    if (window == foregroundProgram_.window && pid == foregroundProgram_.pid) {
+        return true;
+    }
+    std::string exeName = ProgramFileOf(pid);
+    if (exeName.empty()) {
+        foregroundProgram_ = {};
+        return false;
+    }
+    const bool ours = OwnProgram(pid, exeName);
+    foregroundProgram_ = {window, pid, std::move(exeName), ours};
+    return true;
+}
+
+// The program file name (name and extension) of a process, as the process list gives it; empty when not found.
+std::string CMonitorWnd::ProgramFileOf(DWORD pid) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    std::string exeName;
+    if (Process32First(snapshot, &entry)) {
+        do {
+            if (entry.th32ProcessID == pid) {
+                exeName.assign(entry.szExeFile, strnlen(entry.szExeFile, sizeof entry.szExeFile));
+                break;
+            }
+        } while (Process32Next(snapshot, &entry));
+    }
+    CloseHandle(snapshot);
+    return exeName;
 }
 
 bool CMonitorWnd::OwnProgram(DWORD pid, const std::string& exeName) {
@@ -601,7 +626,7 @@ void CMonitorWnd::ApplyPointer() {
         return;
     }
     const int32_t before = profile->Acceleration;
-    ApplyPointerSettings(*profile, mouseKey_, Handle());
+    pointer_.Apply(*profile);
     if (profile->Acceleration != before) {
         const int32_t after = profile->Acceleration;
         data_.Update([&](ShareData& d) {

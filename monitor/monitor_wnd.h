@@ -14,6 +14,7 @@
 #include "monitor/device_events.h"
 #include "monitor/game_match.h"
 #include "monitor/osd_texts.h"
+#include "monitor/pointer_settings.h"
 #include "monitor/tray_icon.h"
 
 #include <memory>
@@ -39,6 +40,8 @@ inline constexpr UINT kArrivalDelayMs = 1000;
 // At Monitor's end, how long a program it started (Option, the OSD program) may take to make the window that the
 // closing message goes to.
 inline constexpr DWORD kStartedProgramLimitMs = 5000;
+// One-shot, the pause before the next step of applying the pointer settings.
+inline constexpr UINT_PTR kPointerTimer = 504;
 
 class CMonitorWnd : public Window {
 public:
@@ -76,6 +79,8 @@ private:
     void SwitchProfile(int profile);
     void LaunchProgram(int entry);
     void ForegroundProfileSwitch();
+    bool LookUpForeground(HWND window, DWORD pid);
+    static std::string ProgramFileOf(DWORD pid);
     static bool OwnProgram(DWORD pid, const std::string& exeName);
     void ShowCpiMessage(const ShareData& data);
     void ShowBalloon(const std::string& text);
@@ -114,6 +119,7 @@ private:
     std::string folder_;
     std::string configPath_;
     HKEY mouseKey_ = nullptr;
+    PointerSettings pointer_{kPointerTimer};
     OsdSettings osd_;
     MonitorShareData data_;
     SharedBlock block_;
@@ -132,4 +138,13 @@ private:
     KernelHandle osdProcess_;    // the OSD program as started at creation
     KernelHandle optionProcess_; // Option as last started here
     std::string lastForeground_; // the foreground program last seen by timer 500, for the trace
+    // The foreground window of the last check, its process and program file: while the same window of the same
+    // process stays in front, its name is known without a look at the process list.
+    struct ForegroundProgram {
+        HWND window = nullptr;
+        DWORD pid = 0;
+        std::string exeName;
+        bool ours = false;
+    };
+    ForegroundProgram foregroundProgram_;
 };

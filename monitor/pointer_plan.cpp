@@ -28,3 +28,26 @@ PointerPlan PlanPointerSettings(const ProfileRecord& profile, int registrySpeed,
     }
     return plan;
 }
+
+std::vector<PointerStep> PointerSteps(const PointerPlan& plan) {
+    std::vector<PointerStep> steps;
+    if (plan.doubleClickTime > 0) {
+        steps.push_back({PointerAction::DoubleClickTime, 0});
+    }
+    if (plan.zeroRegistry) {
+        steps.push_back({PointerAction::ZeroRegistry, 0});
+    }
+    steps.push_back({PointerAction::SetMouse, 0});
+    steps.push_back({PointerAction::NotifyMouse, kPointerPauseMs});
+    // The pause after the notification comes before whatever follows it.
+    int pause = kPointerPauseMs;
+    if (plan.applySpeed) {
+        steps.push_back({PointerAction::SetSpeed, pause});
+        steps.push_back({PointerAction::NotifySpeed, kPointerPauseMs});
+        pause = 0;
+    }
+    if (plan.applyWheel) {
+        steps.push_back({PointerAction::SetWheel, pause});
+    }
+    return steps;
+}

@@ -3,7 +3,7 @@
 #include "monitor/pointer_settings.h"
 
 #include "common/pointer_table.h"
-#include "monitor/pointer_plan.h"
+#include "framework/trace.h"
 #include "monitor/registry_path.h"
 
 namespace {
@@ -67,46 +67,81 @@ bool WriteRegistryText(HKEY key, const char* name, const std::string& text) {
                           static_cast<DWORD>(text.size())) == ERROR_SUCCESS;
 }
 
-void ApplyPointerSettings(ProfileRecord& profile, HKEY mouseKey, HWND self) {
-    const int a = ReadNumber(mouseKey, "MouseSpeed");
-    const int t2 = ReadNumber(mouseKey, "MouseThreshold2");
-    const int t1 = ReadNumber(mouseKey, "MouseThreshold1");
+void PointerSettings::Apply(ProfileRecord& profile) {
+    const int a = ReadNumber(mouseKey_, "MouseSpeed");
+    const int t2 = ReadNumber(mouseKey_, "MouseThreshold2");
+    const int t1 = ReadNumber(mouseKey_, "MouseThreshold1");
     const PointerPlan plan = PlanPointerSettings(profile, a, t1, t2);
+    if (plan.zeroAcceleration) {
+        profile.Acceleration = 0;
+    }
+    KillTimer(self_, timerId_);
+    sequence_.Start(plan);
+    RunDue();
+}
+
+void PointerSettings::OnTimer() {
+    KillTimer(self_, timerId_);
+    if (sequence_.Pending()) {
+        RunDue();
+    }
+}
+
+void PointerSettings::Finish() {
+    KillTimer(self_, timerId_);
+    if (sequence_.Pending()) {
+        sequence_.RunRest([this](PointerAction action) { Run(action); });
+        Trace("CMonitorWnd pointer settings applied at shut-down\n");
+    }
+}
+
+void PointerSettings::RunDue() {
+    const int pause = sequence_.RunDue([this](PointerAction action) { Run(action); });
+    if (pause > 0) {
+        SetTimer(self_, timerId_, static_cast<UINT>(pause), nullptr);
+    } else {
+        Trace("CMonitorWnd pointer settings applied\n");
+    }
+}
+
+void PointerSettings::Run(PointerAction action) {
+    const PointerPlan& plan = sequence_.Plan();
     // Only the running system is changed: the registry mirror is WritePointerSettings' (Wine would store one-screen
     // scrolling as "4294967295" instead of "-1").
     const UINT flags = SPIF_SENDCHANGE;
-
-    if (plan.doubleClickTime > 0) {
+    switch (action) {
+    case PointerAction::DoubleClickTime:
         SetDoubleClickTime(static_cast<UINT>(plan.doubleClickTime));
-    }
-
-    if (plan.zeroRegistry) {
-        profile.Acceleration = 0;
-        WriteRegistryText(mouseKey, "MouseSpeed", "0");
-        WriteRegistryText(mouseKey, "MouseThreshold1", "0");
-        WriteRegistryText(mouseKey, "MouseThreshold2", "0");
-    }
-    int mouse[3] = {plan.mouse[0], plan.mouse[1], plan.mouse[2]};
-    SystemParametersInfoA(SPI_SETMOUSE, 0, mouse, flags);
-    // Programs re-read the pointer settings on WM_SETTINGCHANGE; give the broadcast time to settle first.
-    Sleep(300);
-    SendMessageA(self, WM_SETTINGCHANGE, SPI_SETMOUSE, reinterpret_cast<LPARAM>(mouse));
-    Sleep(300);
-
-    if (plan.applySpeed) {
+        break;
+    case PointerAction::ZeroRegistry:
+        WriteRegistryText(mouseKey_, "MouseSpeed", "0");
+        WriteRegistryText(mouseKey_, "MouseThreshold1", "0");
+        WriteRegistryText(mouseKey_, "MouseThreshold2", "0");
+        break;
+    case PointerAction::SetMouse:
+        for (int i = 0; i < 3; ++i) {
+            mouse_[i] = plan.mouse[i];
+        }
+        SystemParametersInfoA(SPI_SETMOUSE, 0, mouse_, flags);
+        break;
+    case PointerAction::NotifyMouse:
+        SendMessageA(self_, WM_SETTINGCHANGE, SPI_SETMOUSE, reinterpret_cast<LPARAM>(mouse_));
+        break;
+    case PointerAction::SetSpeed:
         // Windows takes the speed from pvParam, Wine from uiParam: pass it in both.
         SystemParametersInfoA(SPI_SETMOUSESPEED, static_cast<UINT>(plan.speed),
                               reinterpret_cast<void*>(static_cast<INT_PTR>(plan.speed)), flags);
-        Sleep(300);
-        SendMessageA(self, WM_SETTINGCHANGE, SPI_SETMOUSESPEED, 0);
+        break;
+    case PointerAction::NotifySpeed:
+        SendMessageA(self_, WM_SETTINGCHANGE, SPI_SETMOUSESPEED, 0);
+        break;
+    case PointerAction::SetWheel: {
+        const UINT lines = plan.wheelLines < 0 ? WHEEL_PAGESCROLL : static_cast<UINT>(plan.wheelLines);
+        SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, lines, nullptr, flags);
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETWHEELSCROLLLINES,
+                            reinterpret_cast<LPARAM>("WheelScrollLines"), SMTO_ABORTIFHUNG, 200, &ignored);
+        break;
     }
-
-    if (!plan.applyWheel) {
-        return;
     }
-    const UINT lines = plan.wheelLines < 0 ? WHEEL_PAGESCROLL : static_cast<UINT>(plan.wheelLines);
-    SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, lines, nullptr, flags);
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETWHEELSCROLLLINES,
-                        reinterpret_cast<LPARAM>("WheelScrollLines"), SMTO_ABORTIFHUNG, 200, &ignored);
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 uint16_t U16(const std::vector<uint8_t>& b, size_t at) {
@@ -123,4 +124,89 @@ TEST(PointerPlan, ValuesMissingFromADamagedFileAreNotApplied) {
     EXPECT_TRUE(PlanPointerSettings(p, 0, 0, 0).applyWheel);
     p.ScrollWheelFlag = 0;
     EXPECT_FALSE(PlanPointerSettings(p, 0, 0, 0).applyWheel);
+}
+
+namespace {
+using A = PointerAction;
+
+// The actions run by each RunDue call, and the pause each call asked for.
+struct Batches {
+    std::vector<std::vector<A>> batches;
+    std::vector<int> pauses;
+};
+Batches RunToEnd(PointerSequence& sequence) {
+    Batches run;
+    while (sequence.Pending()) {
+        run.batches.emplace_back();
+        run.pauses.push_back(sequence.RunDue([&](A a) { run.batches.back().push_back(a); }));
+    }
+    return run;
+}
+} // namespace
+
+// The system calls in their order, with the pauses that let each broadcast settle, as the window's timer runs them.
+TEST(PointerSequence, StepsComeInTheSystemsOrderWithTheirPauses) {
+    ProfileRecord p{};
+    ResetProfile(p, 0);
+    p.AccelerationFlag = 0;
+    PointerSequence sequence;
+    sequence.Start(PlanPointerSettings(p, 1, 6, 10));
+    Batches run = RunToEnd(sequence);
+    const std::vector<std::vector<A>> whole = {{A::DoubleClickTime, A::ZeroRegistry, A::SetMouse},
+                                               {A::NotifyMouse},
+                                               {A::SetSpeed},
+                                               {A::NotifySpeed, A::SetWheel}};
+    EXPECT_EQ(whole, run.batches);
+    EXPECT_EQ((std::vector<int>{300, 300, 300, 0}), run.pauses);
+    EXPECT_EQ(0, sequence.RunDue([](A) { ADD_FAILURE() << "a step after the end"; }));
+
+    // Without a speed the wheel follows the mouse's notification after its pause; without a wheel nothing follows
+    // the speed's notification.
+    p.MouseSpeed = -1;
+    sequence.Start(PlanPointerSettings(p, 0, 0, 0));
+    run = RunToEnd(sequence);
+    EXPECT_EQ((std::vector<std::vector<A>>{{A::DoubleClickTime, A::SetMouse}, {A::NotifyMouse}, {A::SetWheel}}),
+              run.batches);
+    EXPECT_EQ((std::vector<int>{300, 300, 0}), run.pauses);
+    p.MouseSpeed = 7;
+    p.ScrollWheelFlag = -1;
+    p.DbleClickSpeed = -1;
+    sequence.Start(PlanPointerSettings(p, 0, 0, 0));
+    run = RunToEnd(sequence);
+    EXPECT_EQ((std::vector<std::vector<A>>{{A::SetMouse}, {A::NotifyMouse}, {A::SetSpeed}, {A::NotifySpeed}}),
+              run.batches);
+    EXPECT_EQ((std::vector<int>{300, 300, 300, 0}), run.pauses);
+}
+
+// A second apply while one is pending starts again from the first step with the newest values; at the end the rest
+// runs at once.
+TEST(PointerSequence, ANewApplyRestartsAndTheRestRunsAtOnce) {
+    ProfileRecord p{};
+    ResetProfile(p, 0);
+    p.AccelerationFlag = 1;
+    p.MouseSpeed = 4;
+    PointerSequence sequence;
+    sequence.Start(PlanPointerSettings(p, 1, 6, 10));
+    std::vector<A> ran;
+    const auto record = [&](A a) { ran.push_back(a); };
+    EXPECT_EQ(300, sequence.RunDue(record));
+    EXPECT_EQ(300, sequence.RunDue(record));
+    EXPECT_EQ((std::vector<A>{A::DoubleClickTime, A::SetMouse, A::NotifyMouse}), ran);
+
+    p.MouseSpeed = 15;
+    p.AccelerationFlag = 0;
+    sequence.Start(PlanPointerSettings(p, 1, 6, 10));
+    EXPECT_EQ(15, sequence.Plan().speed);
+    EXPECT_TRUE(sequence.Plan().zeroRegistry);
+    ran.clear();
+    EXPECT_EQ(300, sequence.RunDue(record));
+    EXPECT_EQ((std::vector<A>{A::DoubleClickTime, A::ZeroRegistry, A::SetMouse}), ran);
+
+    ran.clear();
+    sequence.RunRest(record);
+    EXPECT_EQ((std::vector<A>{A::NotifyMouse, A::SetSpeed, A::NotifySpeed, A::SetWheel}), ran);
+    EXPECT_FALSE(sequence.Pending());
+    ran.clear();
+    sequence.RunRest(record);
+    EXPECT_TRUE(ran.empty());
 }

@@ -4,6 +4,7 @@
 
 #include "common/messages.h"
 #include "common/shared_block.h"
+#include "monitor/device/tests/virtual_mouse_run.h"
 #include "monitor/tests/e2e_support.h"
 
 #include <gtest/gtest.h>
@@ -48,6 +49,36 @@ protected:
         DWORD_PTR answer = 0;
         return SendMessageTimeoutA(FindWindowA(nullptr, kMonitorWindowTitle), WM_NULL, 0, 0, SMTO_NORMAL, withinMs,
                                    &answer) != 0;
+    }
+
+    // The pointer settings that a fresh process gets from the system.
+    std::string FreshPointerSettings() {
+        std::string command = "\"";
+        command += BinFolder();
+        command += "pointer_probe.exe\"";
+        std::string output;
+        const int code = RunProgram(command, folder_.File("probe.txt"), output);
+        EXPECT_EQ(0, code) << output;
+        return output;
+    }
+    // Sends Monitor a message every few milliseconds until it has applied the pointer settings `times` times in all;
+    // false when it once took longer than 100 ms to answer. probes counts the answers.
+    bool AnswersUntilApplied(int times, int& probes) {
+        const DWORD pid = folder_.MonitorPid();
+        probes = 0;
+        const ULONGLONG end = GetTickCount64() + kEventWait;
+        while (debug_.Count("CMonitorWnd pointer settings applied\n", pid) < times && GetTickCount64() < end) {
+            const ULONGLONG sent = GetTickCount64();
+            if (!Answers(100)) {
+                const bool late = Answers(kEventWait);
+                ADD_FAILURE() << "no answer within 100 ms after " << probes << " answers; "
+                              << (late ? "answered after " : "no answer after ") << GetTickCount64() - sent << " ms";
+                return false;
+            }
+            ++probes;
+            PumpFor(10);
+        }
+        return debug_.Count("CMonitorWnd pointer settings applied\n", pid) >= times;
     }
 
     PointerRegistryGuard registry_;
@@ -188,4 +219,55 @@ TEST_F(MonitorStress, HostileBlockChangesValuesNeverMemory) {
     EXPECT_NE(0, SendMessageTimeoutA(monitor, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &answer));
     EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(folder_.MonitorProcess(), 0));
     EXPECT_TRUE(folder_.StopMonitor());
+}
+
+// The pointer settings wait their pauses on a timer: Monitor answers all through an Apply and a profile switch, a
+// switch during an Apply's pauses starts over with the new profile, and the system ends with the profile's values.
+TEST_F(MonitorStress, MonitorAnswersAllThroughThePointerSettingsAndTheyReachTheSystem) {
+    WriteProfile(folder_, 1, [](ProfileRecord& p) {
+        p.AccelerationFlag = 1;
+        p.MouseSpeed = 5;
+        p.ScrollWheelFlag = 0;
+        p.ScrollWheelSpeed = 9;
+        p.DbleClickSpeed = 640;
+    });
+    Start(true);
+    ASSERT_TRUE(PumpUntil([&] { return option_.Count(DeviceStateRead) == 1; }, kEventWait));
+    ASSERT_TRUE(Traced("CMonitorWnd pointer settings applied\n"));
+    HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle);
+
+    // Option applies a new speed and wheel for profile 1.
+    auto share = std::make_unique<ShareData>();
+    ASSERT_TRUE(ReadShare(*share));
+    share->Profile[0].MouseSpeed = 17;
+    share->Profile[0].ScrollWheelFlag = 0;
+    share->Profile[0].ScrollWheelSpeed = 7;
+    ASSERT_TRUE(WriteShare(*share));
+    PostMessageA(monitor, ApplyAllSetting, 0, 0);
+    int probes = 0;
+    ASSERT_TRUE(AnswersUntilApplied(2, probes));
+    EXPECT_GE(probes, 5); // the pauses last about 0.9 s
+    EXPECT_NE(std::string::npos, FreshPointerSettings().find("speed 17 wheel 7"));
+
+    // An Apply, and the mouse's profile button while its pauses run: one whole run, of profile 2.
+    PostMessageA(monitor, ApplyAllSetting, 0, 0);
+    PostMessageA(monitor, DeviceEvent, 0x7000, 2);
+    ASSERT_TRUE(AnswersUntilApplied(3, probes));
+    EXPECT_GE(probes, 5);
+    EXPECT_TRUE(PumpUntil([&] { return option_.Count(ProfileSwitched) == 1; }, kEventWait));
+    const std::string fresh = FreshPointerSettings();
+    EXPECT_NE(std::string::npos, fresh.find("speed 5 wheel 9")) << fresh;
+    PumpFor(1000); // the dropped run's pauses are over: it would have ended by now
+    EXPECT_EQ(3, debug_.Count("CMonitorWnd pointer settings applied\n", folder_.MonitorPid()));
+    EXPECT_TRUE(BlockHolds([](const ShareData& d) { return d.CurrentProfile == 1; }));
+
+    // Closed during a run: the rest is applied at once.
+    ASSERT_TRUE(ReadShare(*share));
+    share->Profile[1].MouseSpeed = 12;
+    ASSERT_TRUE(WriteShare(*share));
+    PostMessageA(monitor, ReloadShareDataAndPointer, 0, 0);
+    PostMessageA(monitor, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(folder_.StopMonitor());
+    EXPECT_TRUE(debug_.Contains("CMonitorWnd pointer settings applied at shut-down", folder_.MonitorPid()));
+    EXPECT_NE(std::string::npos, FreshPointerSettings().find("speed 12 wheel 9"));
 }

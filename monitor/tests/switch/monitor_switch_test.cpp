@@ -312,3 +312,33 @@ TEST_F(MonitorSwitch, TheTrayMenuShowsTheReturnAsConfigIniSaysAndTogglesIt) {
     ASSERT_TRUE(Traced("CMonitorWnd return to the previous profile on"));
     EXPECT_EQ(1, folder_.ConfigInt("Setting", kReturnToPreviousKey, -1));
 }
+
+// The program in front is looked up once, but matched against the profiles at every check: a GameFile applied while
+// it stays in front takes effect, and the mouse's profile button is undone by the next check while it stays there.
+TEST_F(MonitorSwitch, EveryCheckMatchesTheProgramThatStaysInFront) {
+    Start(false);
+    const std::string self = "monitor_switch_tests.exe";
+    TestWindow game("Game");
+    ASSERT_TRUE(game.ForegroundUntil(
+        [&] { return Traced("CMonitorWnd foreground program " + self + ": profile stays", 1, 0); }, kSwitchWait));
+    EXPECT_TRUE(CurrentProfileIs(0));
+
+    // Option applies a GameFile naming the program in front to profile 4.
+    auto share = std::make_unique<ShareData>();
+    ASSERT_TRUE(ReadShare(*share));
+    std::snprintf(share->Profile[3].GameFile, sizeof share->Profile[3].GameFile, "D:\\Games\\%s", self.c_str());
+    ASSERT_TRUE(WriteShare(*share));
+    HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle);
+    PostMessageA(monitor, ApplyAllSetting, 0, 0);
+    ASSERT_TRUE(game.ForegroundUntil([] { return CurrentProfileIs(3); }, kSwitchWait));
+    EXPECT_EQ(GetForegroundWindow(), game.Handle());
+    EXPECT_EQ(1, debug_.Count("CMonitorWnd profile switch to 3", folder_.MonitorPid()));
+
+    // The mouse's profile button while the game stays in front: the next check switches back.
+    PostMessageA(monitor, DeviceEvent, 0x7000, 2);
+    ASSERT_TRUE(Traced("CMonitorWnd profile switch to 1"));
+    ASSERT_TRUE(game.ForegroundUntil(
+        [&] { return debug_.Count("CMonitorWnd profile switch to 3", folder_.MonitorPid()) == 2; }, kSwitchWait));
+    // The block is written just after the trace.
+    EXPECT_TRUE(PumpUntil([] { return CurrentProfileIs(3); }, kEventWait));
+}
