@@ -96,10 +96,12 @@ TEST(LaunchEndToEnd, OnlyAProgramOnALocalDriveStartsEverythingElseIsRefusedWithA
     EXPECT_FALSE(Exists(relativeMark));
     EXPECT_FALSE(Exists(absoluteMark));
     EXPECT_FALSE(Exists(folder.File("rel\\config.ini")));
-    EXPECT_TRUE(folder.StopMonitor());
-    // The started program goes too: nothing of the test outlives it.
+    // The started program goes first (Monitor closes only the display program it started itself), then Monitor: no
+    // program of the folder may outlive it.
+    ASSERT_TRUE(PumpUntil([] { return FindWindowA(nullptr, kOsdWindowTitle) != nullptr; }, kEventWait));
     for (HWND started; (started = FindWindowA(nullptr, kOsdWindowTitle)) != nullptr;) {
         PostMessageA(started, WM_CLOSE, 0, 0);
         ASSERT_TRUE(PumpUntil([&] { return !IsWindow(started); }, kEventWait));
     }
+    EXPECT_TRUE(folder.StopMonitor());
 }
