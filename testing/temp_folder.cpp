@@ -44,3 +44,21 @@ TempFolder::TempFolder() {
 TempFolder::~TempFolder() {
     Remove(path_);
 }
+
+bool AgeFile(const std::string& path, int minutes) {
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER time{};
+    time.LowPart = now.dwLowDateTime;
+    time.HighPart = now.dwHighDateTime;
+    time.QuadPart -= static_cast<ULONGLONG>(minutes) * 60 * 10000000; // 100 ns steps
+    const FILETIME aged{time.LowPart, time.HighPart};
+    const bool ok = SetFileTime(file, nullptr, nullptr, &aged) != 0;
+    CloseHandle(file);
+    return ok;
+}

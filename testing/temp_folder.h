@@ -15,3 +15,7 @@ public:
 private:
     std::string path_;
 };
+
+// Sets the file's last write time to that many minutes ago, as a file left long ago would have it. False when the
+// file cannot be opened or its time set.
+bool AgeFile(const std::string& path, int minutes);

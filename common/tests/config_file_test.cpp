@@ -197,13 +197,6 @@ TEST(ConfigFile, AWriteWaitsForAReaderThatHoldsTheFile) {
 TEST(ConfigFile, LeftoverTemporaryFilesOlderThanAMinuteAreRemoved) {
     TempFolder folder;
     ASSERT_TRUE(CreateDirectoryA((folder.Path() + "other").c_str(), nullptr));
-    FILETIME now{};
-    GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER old{};
-    old.LowPart = now.dwLowDateTime;
-    old.HighPart = now.dwHighDateTime;
-    old.QuadPart -= 2ull * 60 * 10000000; // two minutes in 100 ns
-    const FILETIME twoMinutesAgo{old.LowPart, old.HighPart};
     auto make = [&](const std::string& name, bool aged) {
         const std::string path = folder.Path() + name;
         HANDLE file = CreateFileA(
@@ -211,10 +204,10 @@ TEST(ConfigFile, LeftoverTemporaryFilesOlderThanAMinuteAreRemoved) {
             name.find("hidden") != std::string::npos ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL, nullptr);
         DWORD written = 0;
         WriteFile(file, "[S]\r\n", 5, &written, nullptr);
-        if (aged) {
-            SetFileTime(file, nullptr, nullptr, &twoMinutesAgo);
-        }
         CloseHandle(file);
+        if (aged) {
+            EXPECT_TRUE(AgeFile(path, 2)) << path;
+        }
         return path;
     };
     const std::string gone[] = {make("config.ini.12-34.tmp", true), make("config\\Default0.tvp.5-6.tmp", true),

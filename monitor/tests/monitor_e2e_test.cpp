@@ -10,6 +10,7 @@
 #include "monitor/firmware_image.h"
 #include "monitor/tests/e2e_support.h"
 #include "monitor/tests/transfer_log.h"
+#include "testing/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -469,16 +470,9 @@ TEST_F(MonitorEndToEnd, AProfileFileHeldWhileMonitorLoadsIsNotWrittenOver) {
     {
         HANDLE file = CreateFileA(leftover.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, file);
-        FILETIME now{};
-        GetSystemTimeAsFileTime(&now);
-        ULARGE_INTEGER old{};
-        old.LowPart = now.dwLowDateTime;
-        old.HighPart = now.dwHighDateTime;
-        old.QuadPart -= 5ull * 60 * 10000000; // five minutes in 100 ns
-        const FILETIME aged{old.LowPart, old.HighPart};
-        SetFileTime(file, nullptr, nullptr, &aged);
         CloseHandle(file);
     }
+    ASSERT_TRUE(AgeFile(leftover, 5));
     folder_.WriteMouseMemory(false, 5);
     HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
