@@ -1,5 +1,7 @@
 #include "common/ini_document.h"
 
+#include "common/text.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -9,22 +11,6 @@ namespace {
 // The platform trims these around lines, names and values. ^Z is the end-of-file mark of old editors.
 bool IsBlank(unsigned char c) {
     return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x1A;
-}
-
-unsigned char FoldCase(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (FoldCase(static_cast<unsigned char>(a[i])) != FoldCase(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
 }
 
 uint64_t FoldHash(std::string_view text) {
@@ -186,7 +172,7 @@ public:
             if (slots_[i] == 0) {
                 return kNone;
             }
-            if (SameName(entries[slots_[i] - 1].name, name)) {
+            if (EqualIgnoringCase(entries[slots_[i] - 1].name, name)) {
                 return slots_[i] - 1;
             }
         }
@@ -201,7 +187,7 @@ private:
                 ++count_;
                 return;
             }
-            if (SameName(entries[slots_[i] - 1].name, entries[n].name)) {
+            if (EqualIgnoringCase(entries[slots_[i] - 1].name, entries[n].name)) {
                 return;
             }
         }
@@ -331,7 +317,7 @@ size_t IniDocument::FindSection(std::string_view name) const {
     s.lastSection = kNone;
     s.lastValid = true;
     for (size_t i = 0; i < s.sections.size(); ++i) {
-        if (SameName(s.sections[i].name, name)) {
+        if (EqualIgnoringCase(s.sections[i].name, name)) {
             s.lastSection = i;
             break;
         }

@@ -2,22 +2,6 @@
 
 #include "common/text.h"
 
-#include <cctype>
-
-namespace {
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-} // namespace
-
 std::string GameFileName(const ProfileRecord& profile) {
     std::string text(TrimBlanks(std::string_view(profile.GameFile, FieldLength(profile.GameFile))));
     const size_t slash = text.find_last_of("\\/:");

@@ -1,5 +1,7 @@
 #include "monitor/launch_rule.h"
 
+#include "common/text.h"
+
 #include <cctype>
 
 namespace {
@@ -13,11 +15,8 @@ bool EndsWithExe(std::string_view path) {
     if (path.size() < kExe.size() + 1) {
         return false;
     }
-    std::string_view tail = path.substr(path.size() - kExe.size());
-    for (size_t i = 0; i < kExe.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(tail[i])) != kExe[i]) {
-            return false;
-        }
+    if (!EqualIgnoringCase(path.substr(path.size() - kExe.size()), kExe)) {
+        return false;
     }
     // A name, not just the extension after a separator.
     return !IsSeparator(path[path.size() - kExe.size() - 1]);

@@ -1,22 +1,11 @@
 #include "option/skin/skin_description.h"
 
+#include "common/text.h"
+
 #include <algorithm>
-#include <cctype>
 #include <string>
 
 namespace {
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::string g_skinFolder;
 
@@ -77,7 +66,7 @@ std::vector<std::string> IniText::Keys(std::string_view section) const {
     std::vector<std::string> keys;
     for (const IniDocument::Key& key : document_.Keys(section)) {
         const bool seen =
-            std::any_of(keys.begin(), keys.end(), [&](const std::string& k) { return EqualNoCase(k, key.name); });
+            std::any_of(keys.begin(), keys.end(), [&](const std::string& k) { return EqualIgnoringCase(k, key.name); });
         if (!seen && document_.Value(section, key.name)) {
             keys.emplace_back(key.name);
         }

@@ -1,5 +1,6 @@
 // A skin description file of any bytes, read the way a skinned window reads it: the pictures of "SCREEN" and of the
 // button page's "Screen", then every "BUTTONPOS" entry, by number and by the keys the file holds.
+#include "common/text.h"
 #include "option/skin/skin_description.h"
 #include "testing/fuzz_check.h"
 
@@ -10,18 +11,6 @@
 #include <string_view>
 
 namespace {
-
-bool SameNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 void CheckButtonPos(const ButtonPos& pos) {
     FUZZ_CHECK(pos.label.size() <= kButtonLabelMax);
@@ -59,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (std::size_t i = 0; i < keys.size(); ++i) {
             FUZZ_CHECK(keys[i].find('\n') == std::string::npos);
             for (std::size_t j = 0; j < i; ++j) {
-                FUZZ_CHECK(!SameNoCase(keys[i], keys[j]));
+                FUZZ_CHECK(!EqualIgnoringCase(keys[i], keys[j]));
             }
             const std::string value = ini.Get(section, keys[i]);
             FUZZ_CHECK(value.size() <= kSkinValueMax);
