@@ -27,17 +27,6 @@ constexpr uint8_t kFactoryButtons[16][4] = {
     {0x00, 0x00, 0x00, 0x00}, {0x00, 0x00, 0x00, 0x00}, {0x04, 0x00, 0x01, 0x00}, {0x04, 0x00, 0x02, 0x00},
 };
 
-uint32_t Crc32(const uint8_t* data, size_t length) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < length; ++i) {
-        crc ^= data[i];
-        for (int b = 0; b < 8; ++b) {
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-        }
-    }
-    return ~crc;
-}
-
 constexpr char kMagic[8] = {'K', 'V', 'M', 'O', 'U', 'S', 'E', '1'};
 constexpr uint32_t kFileVersion = 1;
 
@@ -450,6 +439,17 @@ Outcome VirtualMouse::Press(int button) {
         return out;
     }
     }
+}
+
+uint32_t Crc32(const uint8_t* data, size_t length) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < length; ++i) {
+        crc ^= data[i];
+        for (int b = 0; b < 8; ++b) {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
 }
 
 std::vector<uint8_t> SerializeMemory(const Memory& m) {

@@ -107,6 +107,8 @@ std::vector<uint8_t> SerializeMemory(const Memory& memory);
 std::optional<Memory> DeserializeMemory(const std::vector<uint8_t>& bytes);
 inline constexpr size_t kMemoryFileBytes =
     8 + 4 + 1 + 1 + 6 + 3 + 8 + 1 + kButtonTableBytes + kSlotCount * kSlotBytes + 4;
+// The CRC-32 that ends the memory file (reflected, polynomial 0xEDB88320, as zip files use), over length bytes.
+uint32_t Crc32(const uint8_t* data, size_t length);
 
 // One transfer line of the log: "<ms> <kind> <hex pairs>".
 std::string FormatTransferLine(uint64_t milliseconds, const char* kind, const uint8_t* data, size_t length);

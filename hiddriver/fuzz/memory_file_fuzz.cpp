@@ -9,25 +9,10 @@
 #include <cstdint>
 #include <vector>
 
-namespace {
-
-uint32_t Crc32(const uint8_t* data, size_t length) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < length; ++i) {
-        crc ^= data[i];
-        for (int b = 0; b < 8; ++b) {
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-        }
-    }
-    return ~crc;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> file(data, data + size);
     if (size >= 5 && (data[size - 1] & 1) == 0 && size == vmouse::kMemoryFileBytes) {
-        const uint32_t crc = Crc32(file.data(), size - 4);
+        const uint32_t crc = vmouse::Crc32(file.data(), size - 4);
         for (int i = 0; i < 4; ++i) {
             file[size - 4 + static_cast<size_t>(i)] = static_cast<uint8_t>(crc >> (8 * i));
         }

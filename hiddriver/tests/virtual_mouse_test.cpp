@@ -196,6 +196,13 @@ TEST(Persistence, MemoryRoundTripsThroughTheFileImage) {
     ASSERT_TRUE(back);
     EXPECT_EQ(mouse.memory(), *back);
     EXPECT_FALSE(back->plugged);
+    // The image ends with the standard CRC-32 of the rest, low byte first (the check value of "123456789").
+    const uint8_t check[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
+    EXPECT_EQ(0xCBF43926u, Crc32(check, sizeof check));
+    const uint32_t crc = Crc32(image.data(), image.size() - 4);
+    EXPECT_EQ(std::vector<uint8_t>({static_cast<uint8_t>(crc), static_cast<uint8_t>(crc >> 8),
+                                    static_cast<uint8_t>(crc >> 16), static_cast<uint8_t>(crc >> 24)}),
+              std::vector<uint8_t>(image.end() - 4, image.end()));
 }
 
 TEST(Persistence, DamagedImagesAreRefused) {
