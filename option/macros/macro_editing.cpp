@@ -107,14 +107,14 @@ bool InsertDelayTarget(const MacroEvents& events, const EventLine& line, int& ev
 }
 
 bool InsertMouseCommand(MacroEvents& events, int command, int selectedEvent) {
-    int offset = command - 1020;
-    if (offset < 0 || offset >= 15 || events.Full()) {
+    if (command < kFirstMouseCommand || command > kLastMouseCommand || events.Full()) {
         return false;
     }
+    const int offset = command - kFirstMouseCommand;
     uint8_t button = static_cast<uint8_t>(kMacroLeftButton + offset / 3);
-    int kind = offset % 3;
+    const auto kind = static_cast<MouseAction>(offset % 3);
     int position = selectedEvent;
-    if (kind == 2) {
+    if (kind == MouseAction::Click) {
         if (events.count > kMacroRecordEvents - 2) {
             return false;
         }
@@ -123,7 +123,7 @@ bool InsertMouseCommand(MacroEvents& events, int command, int selectedEvent) {
         InsertEvent(events, position, {button, kMacroRelease, 0});
         return true;
     }
-    return InsertEvent(events, position, {button, kind == 0 ? kMacroPress : kMacroRelease, 0}) >= 0;
+    return InsertEvent(events, position, {button, kind == MouseAction::Press ? kMacroPress : kMacroRelease, 0}) >= 0;
 }
 
 void MacroRecorder::Start() {

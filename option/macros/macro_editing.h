@@ -60,9 +60,17 @@ int InsertDelayFromText(std::string_view text);
 // pause yet. `event` is the index the pause will be stored on (the previous event) when it may.
 bool InsertDelayTarget(const MacroEvents& events, const EventLine& line, int& event);
 
-// The right-click menu's mouse commands 1020 + 3 b (press), 1021 + 3 b (release), 1022 + 3 b (click) for the buttons
-// b = 0..4 (0xF0..0xF4), inserted at the selected event (-1 appends). A click needs two free slots. True when
-// something was inserted.
+// The right-click menu's mouse commands: a press, a release or a click of one of the mouse buttons b = 0..4
+// (0xF0..0xF4), numbered 1020 + 3 b + the action.
+enum class MouseAction { Press, Release, Click };
+inline constexpr int kMouseButtonCount = 5;
+constexpr int MouseCommand(int button, MouseAction action) {
+    return 1020 + 3 * button + static_cast<int>(action);
+}
+inline constexpr int kFirstMouseCommand = MouseCommand(0, MouseAction::Press);
+inline constexpr int kLastMouseCommand = MouseCommand(kMouseButtonCount - 1, MouseAction::Click);
+// A mouse command inserted at the selected event (-1 appends). A click needs two free slots. True when something was
+// inserted.
 bool InsertMouseCommand(MacroEvents& events, int command, int selectedEvent);
 
 // The recorder: captured keys into events, with the pauses measured between them on the page's tick.

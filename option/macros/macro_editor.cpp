@@ -44,8 +44,6 @@ enum Command : UINT {
     kInsertDelay = 1003,
     kEditPause = 1004,
     kDeleteStep = 1005,
-    kFirstMouseCommand = 1020,
-    kLastMouseCommand = 1034,
 };
 
 constexpr COLORREF kListText = RGB(230, 230, 230);
@@ -419,17 +417,17 @@ void MacroEditor::OnListRightClick(int listId) {
     }
     SkinMenu menu(menuFont_.get());
     SkinMenu mouse(menuFont_.get());
-    std::unique_ptr<SkinMenu> buttons[5];
+    std::unique_ptr<SkinMenu> buttons[kMouseButtonCount];
     menu.SetMinimumWidth(120);
     mouse.SetMinimumWidth(80);
     menu.AppendItem(kRecordBefore, Fetch(1063));
     menu.AppendItem(kRecordAfter, Fetch(1064));
     menu.AppendItem(kInsertDelay, Fetch(1065));
-    for (int b = 0; b < 5; ++b) {
+    for (int b = 0; b < kMouseButtonCount; ++b) {
         buttons[b] = std::make_unique<SkinMenu>(menuFont_.get());
         buttons[b]->SetMinimumWidth(40);
-        for (int kind = 0; kind < 3; ++kind) {
-            buttons[b]->AppendItem(kFirstMouseCommand + 3 * b + kind, Fetch(1074 + kind));
+        for (MouseAction action : {MouseAction::Press, MouseAction::Release, MouseAction::Click}) {
+            buttons[b]->AppendItem(MouseCommand(b, action), Fetch(1074 + static_cast<int>(action)));
         }
         mouse.AppendSubmenu(*buttons[b], Fetch(1069 + b));
     }
@@ -445,7 +443,7 @@ void MacroEditor::OnListRightClick(int listId) {
 }
 
 void MacroEditor::RunMenuCommand(UINT command) {
-    if (command < kRecordBefore || command > kLastMouseCommand || ReadOnly() || !NeedMacro()) {
+    if (command < kRecordBefore || command > static_cast<UINT>(kLastMouseCommand) || ReadOnly() || !NeedMacro()) {
         return;
     }
     EndEdits();

@@ -147,6 +147,14 @@ TEST(MacroEditing, InsertDelayRemoveAndMouseClicksAtTheLimit) {
     EXPECT_EQ(kMacroRelease, room.events[3].Action);
     EXPECT_EQ(kUsageA + 2, room.events[4].MacroCode);
     EXPECT_FALSE(InsertMouseCommand(room, 1035, -1));
+    MacroEvents one = Letters(1);
+    EXPECT_FALSE(InsertMouseCommand(one, 1019, -1));
+    EXPECT_FALSE(InsertMouseCommand(one, 1035, -1));
+    EXPECT_EQ(1, one.count);
+    // The menu numbers its items as the commands above.
+    EXPECT_EQ(1022, MouseCommand(0, MouseAction::Click));
+    EXPECT_EQ(1020 + 3 * 4 + 1, MouseCommand(4, MouseAction::Release));
+    EXPECT_EQ(1034, kLastMouseCommand);
 }
 
 TEST(MacroEditing, TypedNumbersAreCorrectedIntoTheirRanges) {
