@@ -140,6 +140,24 @@ std::string_view UpToNul(std::string_view text) {
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
+// The file's text without its byte-order mark, a UTF-16 file as single bytes; utf8Mark tells whether a UTF-8 mark
+// was dropped.
+std::string TextOfFile(std::string bytes, bool& utf8Mark) {
+    if (bytes.size() >= 3 && std::string_view(bytes).substr(0, 3) == kUtf8Mark) {
+        utf8Mark = true;
+        return bytes.substr(3);
+    }
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+        static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        return NarrowUtf16(std::string_view(bytes).substr(2), false);
+    }
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE &&
+        static_cast<unsigned char>(bytes[1]) == 0xFF) {
+        return NarrowUtf16(std::string_view(bytes).substr(2), true);
+    }
+    return bytes;
+}
+
 } // namespace
 
 struct IniDocument::Entry {
@@ -236,18 +254,7 @@ IniDocument::IniDocument() : state_(std::make_unique<State>()) {
 
 IniDocument::IniDocument(std::string bytes, size_t maxLines) : IniDocument() {
     State& s = *state_;
-    if (bytes.size() >= 3 && std::string_view(bytes).substr(0, 3) == kUtf8Mark) {
-        s.utf8Mark = true;
-        s.text = bytes.substr(3);
-    } else if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-               static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        s.text = NarrowUtf16(std::string_view(bytes).substr(2), false);
-    } else if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE &&
-               static_cast<unsigned char>(bytes[1]) == 0xFF) {
-        s.text = NarrowUtf16(std::string_view(bytes).substr(2), true);
-    } else {
-        s.text = std::move(bytes);
-    }
+    s.text = TextOfFile(std::move(bytes), s.utf8Mark);
 
     const std::string_view text = s.text;
     // Most files hold no NUL byte; then no name or value needs to be searched for one.

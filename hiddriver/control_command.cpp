@@ -40,6 +40,25 @@ bool InRange(uint32_t v, uint32_t low, uint32_t high) {
     return v >= low && v <= high;
 }
 
+bool ArgumentsInRange(const Command& command) {
+    switch (command.kind) {
+    case CommandKind::Event:
+        return InRange(command.first, 0, 0xFFFF) && InRange(command.second, 0, 0xFFFF);
+    case CommandKind::Dpi:
+        return InRange(command.first, 1, 6);
+    case CommandKind::Rate:
+        return command.first == 125 || command.first == 250 || command.first == 500 || command.first == 1000;
+    case CommandKind::Profile:
+        return InRange(command.first, 1, 5);
+    case CommandKind::Sensitivity:
+        return InRange(command.first, 1, 20) && InRange(command.second, 1, 20);
+    case CommandKind::Press:
+        return InRange(command.first, 1, kButtonCount);
+    default:
+        return true;
+    }
+}
+
 } // namespace
 
 std::optional<uint32_t> ParseNumber(const std::string& text) {
@@ -105,30 +124,7 @@ std::optional<Command> ParseCommand(const std::vector<std::string>& args, std::s
     }
     command.first = numbers[0];
     command.second = numbers[1];
-    bool ok = true;
-    switch (command.kind) {
-    case CommandKind::Event:
-        ok = InRange(command.first, 0, 0xFFFF) && InRange(command.second, 0, 0xFFFF);
-        break;
-    case CommandKind::Dpi:
-        ok = InRange(command.first, 1, 6);
-        break;
-    case CommandKind::Rate:
-        ok = command.first == 125 || command.first == 250 || command.first == 500 || command.first == 1000;
-        break;
-    case CommandKind::Profile:
-        ok = InRange(command.first, 1, 5);
-        break;
-    case CommandKind::Sensitivity:
-        ok = InRange(command.first, 1, 20) && InRange(command.second, 1, 20);
-        break;
-    case CommandKind::Press:
-        ok = InRange(command.first, 1, kButtonCount);
-        break;
-    default:
-        break;
-    }
-    if (!ok) {
+    if (!ArgumentsInRange(command)) {
         error = "\"" + args[0] + "\": argument out of range";
         return std::nullopt;
     }

@@ -312,6 +312,41 @@ std::string DescribeSlotEvents(const std::array<uint8_t, kSlotBytes>& slot) {
     return text;
 }
 
+namespace {
+
+// Slot k + 1: its header, the entries that use it, its bytes up to the last non-zero one and its events.
+std::string DumpSlot(const Memory& m, int k) {
+    const auto& slot = m.slots[k];
+    const SlotContent content = DecodeSlot(slot);
+    std::string out = "  slot " + std::to_string(k + 1) + ": repeat " + std::to_string(content.repeat) + ", " +
+                      std::to_string(content.events.size()) + " events";
+    std::string users;
+    for (int entry = 0; entry < 64; ++entry) {
+        const uint8_t* d = &m.buttons[4 * entry];
+        if (d[0] == 0x09 && d[2] == k + 1) {
+            char n[8];
+            std::snprintf(n, sizeof n, "%02d", entry);
+            users += (users.empty() ? ", used by entry " : ", ") + std::string(n);
+        }
+    }
+    out += users + "\n";
+    size_t last = kSlotBytes;
+    while (last > 0 && slot[last - 1] == 0) {
+        --last;
+    }
+    out += "    bytes: " + HexBytes(slot.data(), last) + "\n";
+    for (const SlotEvent& e : content.events) {
+        out += std::string("    ") + (e.press ? "press " : "release ") + KeyName(e.usage) + " (" + Hex2(e.usage) +
+               "), " + std::to_string(e.pauseMs) + " ms\n";
+    }
+    if (content.malformed) {
+        out += "    then bytes that are no key events\n";
+    }
+    return out;
+}
+
+} // namespace
+
 std::string DumpMemory(const Memory& m) {
     std::string out = "Virtual mouse memory\n";
     out += std::string("Presence: ") + (m.plugged ? "plugged" : "unplugged") + "\n";
@@ -341,35 +376,9 @@ std::string DumpMemory(const Memory& m) {
     out += "Sequence slots:\n";
     bool any = false;
     for (int k = 0; k < kSlotCount; ++k) {
-        const auto& slot = m.slots[k];
-        if (!SlotUsed(slot)) {
-            continue;
-        }
-        any = true;
-        const SlotContent content = DecodeSlot(slot);
-        out += "  slot " + std::to_string(k + 1) + ": repeat " + std::to_string(content.repeat) + ", " +
-               std::to_string(content.events.size()) + " events";
-        std::string users;
-        for (int entry = 0; entry < 64; ++entry) {
-            const uint8_t* d = &m.buttons[4 * entry];
-            if (d[0] == 0x09 && d[2] == k + 1) {
-                char n[8];
-                std::snprintf(n, sizeof n, "%02d", entry);
-                users += (users.empty() ? ", used by entry " : ", ") + std::string(n);
-            }
-        }
-        out += users + "\n";
-        size_t last = kSlotBytes;
-        while (last > 0 && slot[last - 1] == 0) {
-            --last;
-        }
-        out += "    bytes: " + HexBytes(slot.data(), last) + "\n";
-        for (const SlotEvent& e : content.events) {
-            out += std::string("    ") + (e.press ? "press " : "release ") + KeyName(e.usage) + " (" + Hex2(e.usage) +
-                   "), " + std::to_string(e.pauseMs) + " ms\n";
-        }
-        if (content.malformed) {
-            out += "    then bytes that are no key events\n";
+        if (SlotUsed(m.slots[k])) {
+            any = true;
+            out += DumpSlot(m, k);
         }
     }
     if (!any) {

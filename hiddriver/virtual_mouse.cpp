@@ -104,85 +104,104 @@ Outcome VirtualMouse::SetFeature(const uint8_t* data, size_t length) {
     }
     AbandonPendingBlocks(out);
     answer_.reset();
-    auto refuse = [&](const std::string& why) {
-        out.notes.push_back("command " + Hex2(r[0]) + " ignored: " + why);
-        return out;
-    };
+    std::string refused;
     switch (r[0]) {
     case 0x01:
-        if (!ValidInterval(r[1])) {
-            return refuse("polling interval " + std::to_string(r[1]) + " ms is not 1, 2, 4 or 8");
-        }
-        if (!ZeroFrom(r, 2)) {
-            return refuse("bytes 2..6 are not zero");
-        }
-        memory_.pollingInterval = r[1];
-        out.memoryChanged = true;
-        break;
     case 0x03:
-        std::copy(r + 1, r + 7, memory_.fixedParameters.begin());
-        out.memoryChanged = true;
-        break;
     case 0x0B:
-        if (r[1] < 1 || r[1] > kStageCount) {
-            return refuse("stage " + std::to_string(r[1]) + " is not 1..6");
-        }
-        if (r[2] != 0x08 || !ZeroFrom(r, 3)) {
-            return refuse("bytes 2..6 are not 08 00 00 00 00");
-        }
-        memory_.selectedStage = r[1];
-        out.memoryChanged = true;
-        break;
     case 0x0D:
-        if (r[1] > 6) {
-            return refuse("lighting mode " + std::to_string(r[1]) + " is not 0..6");
-        }
-        if (!ZeroFrom(r, 4)) {
-            return refuse("bytes 4..6 are not zero");
-        }
-        std::copy(r + 1, r + 4, memory_.lighting.begin());
-        out.memoryChanged = true;
+        refused = TakeSetting(r);
+        out.memoryChanged = refused.empty();
         break;
     case 0x11:
-        if (r[1] != 0x06 || r[2] != 0x08 || !ZeroFrom(r, 3)) {
-            return refuse("bytes 1..6 are not 06 08 00 00 00 00");
-        }
-        pendingTarget_ = Target::DpiTable;
-        pendingIndex_ = 0;
-        blocksExpected_ = 1;
-        break;
     case 0x12:
-        if (r[1] < 1 || r[1] > 4) {
-            return refuse("page " + std::to_string(r[1]) + " is not 1..4");
-        }
-        if (r[2] != 0x40 || !ZeroFrom(r, 3)) {
-            return refuse("bytes 2..6 are not 40 00 00 00 00");
-        }
-        pendingTarget_ = Target::ButtonPage;
-        pendingIndex_ = r[1];
-        blocksExpected_ = 2;
-        break;
     case 0x13:
-        if (r[1] < 1 || r[1] > kSlotCount) {
-            return refuse("slot " + std::to_string(r[1]) + " is not 1..11");
-        }
-        if (r[2] != 0x80 || !ZeroFrom(r, 3)) {
-            return refuse("bytes 2..6 are not 80 00 00 00 00");
-        }
-        pendingTarget_ = Target::Slot;
-        pendingIndex_ = r[1];
-        blocksExpected_ = 4;
+        refused = AnnounceBlocks(r);
         break;
     case 0x8B:
         if (!ZeroFrom(r, 1)) {
-            return refuse("bytes 1..6 are not zero");
+            refused = "bytes 1..6 are not zero";
+            break;
         }
         answer_ = MakeReport({0x8B, memory_.selectedStage});
         break;
     default:
-        return refuse("unknown command");
+        refused = "unknown command";
+    }
+    if (!refused.empty()) {
+        out.notes.push_back("command " + Hex2(r[0]) + " ignored: " + refused);
     }
     return out;
+}
+
+std::string VirtualMouse::TakeSetting(const uint8_t* r) {
+    switch (r[0]) {
+    case 0x01:
+        if (!ValidInterval(r[1])) {
+            return "polling interval " + std::to_string(r[1]) + " ms is not 1, 2, 4 or 8";
+        }
+        if (!ZeroFrom(r, 2)) {
+            return "bytes 2..6 are not zero";
+        }
+        memory_.pollingInterval = r[1];
+        return {};
+    case 0x03:
+        std::copy(r + 1, r + 7, memory_.fixedParameters.begin());
+        return {};
+    case 0x0B:
+        if (r[1] < 1 || r[1] > kStageCount) {
+            return "stage " + std::to_string(r[1]) + " is not 1..6";
+        }
+        if (r[2] != 0x08 || !ZeroFrom(r, 3)) {
+            return "bytes 2..6 are not 08 00 00 00 00";
+        }
+        memory_.selectedStage = r[1];
+        return {};
+    default: // 0x0D
+        if (r[1] > 6) {
+            return "lighting mode " + std::to_string(r[1]) + " is not 0..6";
+        }
+        if (!ZeroFrom(r, 4)) {
+            return "bytes 4..6 are not zero";
+        }
+        std::copy(r + 1, r + 4, memory_.lighting.begin());
+        return {};
+    }
+}
+
+std::string VirtualMouse::AnnounceBlocks(const uint8_t* r) {
+    switch (r[0]) {
+    case 0x11:
+        if (r[1] != 0x06 || r[2] != 0x08 || !ZeroFrom(r, 3)) {
+            return "bytes 1..6 are not 06 08 00 00 00 00";
+        }
+        pendingTarget_ = Target::DpiTable;
+        pendingIndex_ = 0;
+        blocksExpected_ = 1;
+        return {};
+    case 0x12:
+        if (r[1] < 1 || r[1] > 4) {
+            return "page " + std::to_string(r[1]) + " is not 1..4";
+        }
+        if (r[2] != 0x40 || !ZeroFrom(r, 3)) {
+            return "bytes 2..6 are not 40 00 00 00 00";
+        }
+        pendingTarget_ = Target::ButtonPage;
+        pendingIndex_ = r[1];
+        blocksExpected_ = 2;
+        return {};
+    default: // 0x13
+        if (r[1] < 1 || r[1] > kSlotCount) {
+            return "slot " + std::to_string(r[1]) + " is not 1..11";
+        }
+        if (r[2] != 0x80 || !ZeroFrom(r, 3)) {
+            return "bytes 2..6 are not 80 00 00 00 00";
+        }
+        pendingTarget_ = Target::Slot;
+        pendingIndex_ = r[1];
+        blocksExpected_ = 4;
+        return {};
+    }
 }
 
 Outcome VirtualMouse::WriteBlock(const uint8_t* data, size_t length) {

@@ -90,6 +90,10 @@ public:
 
 private:
     void AbandonPendingBlocks(Outcome& outcome);
+    // A checked command report of 8 bytes: a setting into the memory, or a command that announces data blocks.
+    // Each gives why the mouse ignores the report, empty when it took it.
+    std::string TakeSetting(const uint8_t* r);
+    std::string AnnounceBlocks(const uint8_t* r);
     Outcome StepDpi(int function, int entry);
 
     Memory memory_;
