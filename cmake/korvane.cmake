@@ -88,7 +88,8 @@ set(KORVANE_PRODUCT_NAME "Korvane Mouse Configuration")
 set(KORVANE_PUBLISHER "Korvane")
 
 # korvane_version_resource(target "description")
-# Stamps the project's VERSION into a shipped program or library as its version resource.
+# Stamps the project's VERSION into a shipped program or library as its version resource; a program also gets the
+# application manifest cmake/program.manifest (Windows 10 and 11, asInvoker, not DPI-aware).
 function(korvane_version_resource target description)
     get_target_property(type ${target} TYPE)
     get_target_property(name ${target} OUTPUT_NAME)
@@ -98,13 +99,18 @@ function(korvane_version_resource target description)
     if(type STREQUAL "EXECUTABLE")
         set(KORVANE_FILE_TYPE VFT_APP)
         set(KORVANE_FILE_NAME ${name}.exe)
+        set(manifest ${PROJECT_SOURCE_DIR}/cmake/program.manifest)
+        set(KORVANE_MANIFEST_RESOURCE "CREATEPROCESS_MANIFEST_RESOURCE_ID RT_MANIFEST \"${manifest}\"")
     else()
         set(KORVANE_FILE_TYPE VFT_DLL)
         set(KORVANE_FILE_NAME ${name}.dll)
+        set(manifest "")
+        set(KORVANE_MANIFEST_RESOURCE "")
     endif()
     set(KORVANE_FILE_DESCRIPTION ${description})
     set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
     configure_file(${PROJECT_SOURCE_DIR}/cmake/version.rc.in ${rc} @ONLY)
+    set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${manifest}")
     target_sources(${target} PRIVATE ${rc})
 endfunction()
 
