@@ -24,8 +24,8 @@ std::string BinFolder() {
 }
 
 BOOL CALLBACK CollectName(HMODULE, LPCSTR, LPSTR name, LONG_PTR names) {
-    reinterpret_cast<std::vector<ULONG_PTR>*>(names)->push_back(
-        IS_INTRESOURCE(name) ? reinterpret_cast<ULONG_PTR>(name) : ULONG_PTR{0xFFFF});
+    reinterpret_cast<std::vector<ULONG_PTR>*>(names)->push_back(IS_INTRESOURCE(name) ? reinterpret_cast<ULONG_PTR>(name)
+                                                                                     : ULONG_PTR{0xFFFF});
     return TRUE;
 }
 
@@ -103,8 +103,8 @@ TEST(ProgramManifest, EveryShippedProgramStatesItsSystemsItsRightsAndItsDpiChoic
         ASSERT_NE(INVALID_HANDLE_VALUE, context) << "the platform refuses the manifest: " << GetLastError();
 
         ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level = {};
-        EXPECT_TRUE(QueryActCtxW(0, context, nullptr, RunlevelInformationInActivationContext, &level, sizeof level,
-                                 nullptr));
+        EXPECT_TRUE(
+            QueryActCtxW(0, context, nullptr, RunlevelInformationInActivationContext, &level, sizeof level, nullptr));
         EXPECT_EQ(ACTCTX_RUN_LEVEL_AS_INVOKER, level.RunLevel);
         EXPECT_EQ(0u, level.UiAccess);
 
