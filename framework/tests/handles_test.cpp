@@ -190,6 +190,29 @@ TEST(SystemOwners, CloseKeysMenusHooksIconsAndSearches) {
     EXPECT_EQ(INVALID_HANDLE_VALUE, none.get());
 }
 
+// The window takes a region it accepts; a refused one stays with its owner, which deletes it.
+TEST(GiveWindowRegion, LetsGoOnlyOfARegionTheWindowTook) {
+    HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 40, 40, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, window);
+    GdiRegion taken(CreateRectRgn(0, 0, 10, 10));
+    EXPECT_TRUE(GiveWindowRegion(window, taken, false));
+    EXPECT_FALSE(taken);
+    GdiRegion copy(CreateRectRgn(0, 0, 0, 0));
+    EXPECT_EQ(SIMPLEREGION, GetWindowRgn(window, copy.get()));
+    RECT box{};
+    GetRgnBox(copy.get(), &box);
+    EXPECT_EQ(10, box.right);
+
+    GdiRegion refused(CreateRectRgn(0, 0, 5, 5));
+    HRGN raw = refused.get();
+    DestroyWindow(window);
+    EXPECT_FALSE(GiveWindowRegion(window, refused, false));
+    EXPECT_EQ(raw, refused.get());
+    EXPECT_EQ(static_cast<DWORD>(OBJ_REGION), GetObjectType(raw));
+    GdiRegion none;
+    EXPECT_FALSE(GiveWindowRegion(GetDesktopWindow(), none, false));
+}
+
 TEST(WindowDC, GivesTheDcBackToItsWindow) {
     HWND desktop = GetDesktopWindow();
     WindowDC dc(desktop);
