@@ -1,7 +1,7 @@
 #pragma once
 // Move-only owners of GDI objects, device contexts, kernel handles, mapped views, modules, registry keys, menus,
-// hooks, icons and file searches. Copying is deleted;
-// a hand-off is explicit: GiveWindowRegion lets go of the region only when the window took it.
+// hooks, icons and file searches. Copying is deleted; a hand-off is explicit: GiveWindowRegion lets go of the region
+// only when the window took it.
 //
 //   GdiBitmap face(CreateCompatibleBitmap(screen, w, h));
 //   MemoryDC dc(CreateCompatibleDC(screen));
