@@ -3,6 +3,7 @@
 #include "common/ini_file.h"
 
 #include "common/temporary_name.h"
+#include "framework/handles.h"
 
 #include <algorithm>
 #include <atomic>
@@ -51,7 +52,7 @@ public:
         if (!mutex_) {
             return;
         }
-        const DWORD wait = WaitForSingleObject(mutex_, kIniFileLockTimeoutMs);
+        const DWORD wait = WaitForSingleObject(mutex_.get(), kIniFileLockTimeoutMs);
         // A writer that died holding it left the file whole: it was replaced in one step or not at all.
         owned_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
         if (!owned_) {
@@ -60,10 +61,7 @@ public:
     }
     ~IniFileLock() {
         if (owned_) {
-            ReleaseMutex(mutex_);
-        }
-        if (mutex_) {
-            CloseHandle(mutex_);
+            ReleaseMutex(mutex_.get());
         }
     }
     IniFileLock(const IniFileLock&) = delete;
@@ -71,7 +69,7 @@ public:
     bool Owned() const { return owned_; }
 
 private:
-    HANDLE mutex_;
+    KernelHandle mutex_;
     bool owned_ = false;
 };
 
@@ -181,27 +179,25 @@ bool FileExists(const std::string& path) {
     if (path.empty()) {
         return false;
     }
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    CloseHandle(file);
-    return true;
+    const KernelHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(file);
 }
 
 FileRead ReadWholeFile(const std::string& path, std::string& bytes) {
     bytes.clear();
     const size_t limit = CurrentReadBounds().bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const KernelHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileRead::Missing : FileRead::Failed;
     }
     LARGE_INTEGER size{};
     FileRead result = FileRead::Failed;
-    if (GetFileSizeEx(file, &size) && size.QuadPart >= 0) {
+    if (GetFileSizeEx(file.get(), &size) && size.QuadPart >= 0) {
         const bool over = static_cast<unsigned long long>(size.QuadPart) > limit;
         const size_t wanted = over ? limit : static_cast<size_t>(size.QuadPart);
         bytes.resize(wanted);
@@ -210,7 +206,7 @@ FileRead ReadWholeFile(const std::string& path, std::string& bytes) {
         while (done < wanted) {
             const DWORD chunk = static_cast<DWORD>(std::min<size_t>(wanted - done, 1u << 24));
             DWORD read = 0;
-            if (!ReadFile(file, bytes.data() + done, chunk, &read, nullptr)) {
+            if (!ReadFile(file.get(), bytes.data() + done, chunk, &read, nullptr)) {
                 result = FileRead::Failed;
                 break;
             }
@@ -221,7 +217,6 @@ FileRead ReadWholeFile(const std::string& path, std::string& bytes) {
         }
         bytes.resize(done);
     }
-    CloseHandle(file);
     if (result == FileRead::Failed) {
         bytes.clear();
     }
@@ -241,8 +236,8 @@ void RemoveLeftoverTemporaryFiles(const std::string& programFolder) {
     const ULONGLONG now = (static_cast<ULONGLONG>(nowTime.dwHighDateTime) << 32) | nowTime.dwLowDateTime;
     for (const std::string& folder : {programFolder, programFolder + "config\\"}) {
         WIN32_FIND_DATAA found;
-        HANDLE find = FindFirstFileA((folder + "*.tmp").c_str(), &found);
-        if (find == INVALID_HANDLE_VALUE) {
+        const FindHandle find(FindFirstFileA((folder + "*.tmp").c_str(), &found));
+        if (!find) {
             continue;
         }
         do {
@@ -262,8 +257,7 @@ void RemoveLeftoverTemporaryFiles(const std::string& programFolder) {
                 std::snprintf(line, sizeof line, "Removed the leftover temporary file %s\n", path.c_str());
                 OutputDebugStringA(line);
             }
-        } while (FindNextFileA(find, &found));
-        FindClose(find);
+        } while (FindNextFileA(find.get(), &found));
     }
 }
 
@@ -279,8 +273,8 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes) {
     if (attributes == 0) {
         attributes = FILE_ATTRIBUTE_NORMAL;
     }
-    HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    KernelHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr));
+    if (!file) {
         return false;
     }
     bool ok = true;
@@ -288,12 +282,12 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes) {
     while (ok && done < bytes.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24));
         DWORD written = 0;
-        ok = WriteFile(file, bytes.data() + done, chunk, &written, nullptr) && written == chunk;
+        ok = WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) && written == chunk;
         done += written;
     }
     // On disk before the name points at it: a crash after the move must not find a file of zeros.
-    ok = ok && FlushFileBuffers(file);
-    CloseHandle(file);
+    ok = ok && FlushFileBuffers(file.get());
+    file.reset(); // closed before the move: the temporary file is opened without sharing
     for (int attempt = 0; ok; ++attempt) {
         if (MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             break;

@@ -5,6 +5,7 @@
 #include "common/ini_file.h"
 #include "common/pointer_table.h"
 #include "common/profile_file.h"
+#include "framework/handles.h"
 
 #include <algorithm>
 #include <cctype>
@@ -17,60 +18,48 @@ namespace {
 
 constexpr const char* kSection = "Setting";
 
-// A registry key under HKEY_CURRENT_USER, opened with full access or created; closed when it goes.
-class RegistryKey {
-public:
-    explicit RegistryKey(const char* path) {
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_ALL_ACCESS, &key_) != ERROR_SUCCESS) {
-            key_ = nullptr;
-            if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr) !=
-                ERROR_SUCCESS) {
-                key_ = nullptr;
-            }
-        }
+// A registry key under HKEY_CURRENT_USER, opened with full access or created; empty when neither works.
+RegistryKey OpenUserKey(const char* path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+        return RegistryKey(key);
     }
-    ~RegistryKey() {
-        if (key_) {
-            RegCloseKey(key_);
-        }
+    key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
+        ERROR_SUCCESS) {
+        return RegistryKey(key);
     }
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
+    return {};
+}
 
-    bool IsOpen() const { return key_ != nullptr; }
-
-    // False when the value is missing or holds no text; the caller then keeps what it had.
-    bool ReadNumber(const char* name, int& value) const {
-        char text[64];
-        DWORD type = 0;
-        DWORD size = sizeof text - 1;
-        if (RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) != ERROR_SUCCESS) {
-            return false;
-        }
-        if (type != REG_SZ && type != REG_EXPAND_SZ) {
-            return false;
-        }
-        // The stored text need not carry its terminator.
-        text[size < sizeof text ? size : sizeof text - 1] = '\0';
-        // An empty value delivers no text, as a missing one does: it must not turn the setting into 0 (a
-        // double-click time of 0 ms).
-        if (text[0] == '\0') {
-            return false;
-        }
-        value = RegistryTextToInt(text);
-        return true;
+// False when the value is missing or holds no text; the caller then keeps what it had.
+bool ReadNumber(const RegistryKey& key, const char* name, int& value) {
+    char text[64];
+    DWORD type = 0;
+    DWORD size = sizeof text - 1;
+    if (RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) != ERROR_SUCCESS) {
+        return false;
     }
-
-    // Decimal text; the stored length counts the terminator.
-    void WriteNumber(const char* name, int value) const {
-        char text[16];
-        int n = std::snprintf(text, sizeof text, "%d", value);
-        RegSetValueExA(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), static_cast<DWORD>(n + 1));
+    if (type != REG_SZ && type != REG_EXPAND_SZ) {
+        return false;
     }
+    // The stored text need not carry its terminator.
+    text[size < sizeof text ? size : sizeof text - 1] = '\0';
+    // An empty value delivers no text, as a missing one does: it must not turn the setting into 0 (a double-click
+    // time of 0 ms).
+    if (text[0] == '\0') {
+        return false;
+    }
+    value = RegistryTextToInt(text);
+    return true;
+}
 
-private:
-    HKEY key_ = nullptr;
-};
+// Decimal text; the stored length counts the terminator.
+void WriteNumber(const RegistryKey& key, const char* name, int value) {
+    char text[16];
+    int n = std::snprintf(text, sizeof text, "%d", value);
+    RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), static_cast<DWORD>(n + 1));
+}
 
 // Files that exist but could not be read whole when this program last read them (locked by another program, no
 // access, above the read bounds): what the program holds for them is a default, and a save that wrote it would
@@ -244,29 +233,29 @@ int SaveAllProfiles(const ShareData& data, const std::string& folder) {
 
 int ReadPointerSettings(ProfileRecord& r) {
     {
-        RegistryKey mouse(kMouseKey);
-        if (!mouse.IsOpen()) {
+        const RegistryKey mouse = OpenUserKey(kMouseKey);
+        if (!mouse) {
             return 0;
         }
         int value = 0;
-        if (mouse.ReadNumber("DoubleClickSpeed", value)) {
+        if (ReadNumber(mouse, "DoubleClickSpeed", value)) {
             r.DbleClickSpeed = value;
         }
-        if (mouse.ReadNumber("MouseSensitivity", value)) {
+        if (ReadNumber(mouse, "MouseSensitivity", value)) {
             r.MouseSpeed = value;
         }
         int speed = 0, threshold1 = 0, threshold2 = 0;
-        if (mouse.ReadNumber("MouseSpeed", speed) && mouse.ReadNumber("MouseThreshold1", threshold1) &&
-            mouse.ReadNumber("MouseThreshold2", threshold2)) {
+        if (ReadNumber(mouse, "MouseSpeed", speed) && ReadNumber(mouse, "MouseThreshold1", threshold1) &&
+            ReadNumber(mouse, "MouseThreshold2", threshold2)) {
             ApplyAccelerationValues(speed, threshold1, threshold2, r.Acceleration, r.AccelerationFlag);
         }
     }
-    RegistryKey desktop(kDesktopKey);
-    if (!desktop.IsOpen()) {
+    const RegistryKey desktop = OpenUserKey(kDesktopKey);
+    if (!desktop) {
         return -1;
     }
     int lines = 0;
-    if (desktop.ReadNumber("WheelScrollLines", lines)) {
+    if (ReadNumber(desktop, "WheelScrollLines", lines)) {
         ApplyWheelScrollLines(lines, r.ScrollWheelSpeed, r.ScrollWheelFlag);
     }
     return 1;
@@ -275,28 +264,28 @@ int ReadPointerSettings(ProfileRecord& r) {
 int WritePointerSettings(const ProfileRecord& r) {
     const PointerValues values = PointerValuesToWrite(r);
     {
-        RegistryKey mouse(kMouseKey);
-        if (!mouse.IsOpen()) {
+        const RegistryKey mouse = OpenUserKey(kMouseKey);
+        if (!mouse) {
             return -1;
         }
         if (values.doubleClickSpeed) {
-            mouse.WriteNumber("DoubleClickSpeed", *values.doubleClickSpeed);
+            WriteNumber(mouse, "DoubleClickSpeed", *values.doubleClickSpeed);
         }
         if (values.mouseSensitivity) {
-            mouse.WriteNumber("MouseSensitivity", *values.mouseSensitivity);
+            WriteNumber(mouse, "MouseSensitivity", *values.mouseSensitivity);
         }
         if (values.acceleration) {
-            mouse.WriteNumber("MouseSpeed", values.acceleration->speed);
-            mouse.WriteNumber("MouseThreshold1", values.acceleration->threshold1);
-            mouse.WriteNumber("MouseThreshold2", values.acceleration->threshold2);
+            WriteNumber(mouse, "MouseSpeed", values.acceleration->speed);
+            WriteNumber(mouse, "MouseThreshold1", values.acceleration->threshold1);
+            WriteNumber(mouse, "MouseThreshold2", values.acceleration->threshold2);
         }
     }
-    RegistryKey desktop(kDesktopKey);
-    if (!desktop.IsOpen()) {
+    const RegistryKey desktop = OpenUserKey(kDesktopKey);
+    if (!desktop) {
         return -1;
     }
     if (values.wheelScrollLines) {
-        desktop.WriteNumber("WheelScrollLines", *values.wheelScrollLines);
+        WriteNumber(desktop, "WheelScrollLines", *values.wheelScrollLines);
     }
     return 1;
 }

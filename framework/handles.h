@@ -1,11 +1,12 @@
 #pragma once
-// Move-only owners of GDI objects, device contexts, kernel handles, mapped views and modules. Copying is deleted;
-// a hand-off is explicit: `region.release()` when SetWindowRgn takes the region over.
+// Move-only owners of GDI objects, device contexts, kernel handles, mapped views, modules, registry keys, menus,
+// hooks, icons and file searches. Copying is deleted; a hand-off is explicit: GiveWindowRegion lets go of the region
+// only when the window took it.
 //
 //   GdiBitmap face(CreateCompatibleBitmap(screen, w, h));
 //   MemoryDC dc(CreateCompatibleDC(screen));
 //   SelectObjectGuard keep(dc.get(), face.get());   // restores the previous bitmap into dc at scope end
-//   SetWindowRgn(hwnd, region.release(), TRUE);      // the window owns the region now
+//   GiveWindowRegion(hwnd, region, true);            // the window owns the region now, unless it refused it
 
 #include <windows.h>
 
@@ -32,6 +33,23 @@ struct MappedViewTraits {
     static constexpr Type Empty() noexcept { return nullptr; }
     static bool IsEmpty(Type h) noexcept { return h == nullptr; }
     static void Close(Type h) noexcept { UnmapViewOfFile(h); }
+};
+
+// RegCloseKey answers with an error code rather than a BOOL. The predefined roots (HKEY_CURRENT_USER...) are never
+// given to an owner.
+struct RegistryKeyTraits {
+    using Type = HKEY;
+    static constexpr Type Empty() noexcept { return nullptr; }
+    static bool IsEmpty(Type h) noexcept { return h == nullptr; }
+    static void Close(Type h) noexcept { RegCloseKey(h); }
+};
+
+// FindFirstFile fails with INVALID_HANDLE_VALUE; a search is ended with FindClose, never CloseHandle.
+struct FindHandleTraits {
+    using Type = HANDLE;
+    static Type Empty() noexcept { return INVALID_HANDLE_VALUE; }
+    static bool IsEmpty(Type h) noexcept { return h == nullptr || h == INVALID_HANDLE_VALUE; }
+    static void Close(Type h) noexcept { FindClose(h); }
 };
 
 template <typename G> struct GdiObjectTraits {
@@ -94,11 +112,37 @@ using MappedView = UniqueHandle<MappedViewTraits>;
 // A module from LoadLibrary, freed with FreeLibrary.
 using LibraryModule = UniqueHandle<HandleTraits<HMODULE, FreeLibrary>>;
 
-// A window's DC from GetDC, given back with ReleaseDC to the same window.
+// A key from RegOpenKeyEx or RegCreateKeyEx, closed with RegCloseKey.
+using RegistryKey = UniqueHandle<RegistryKeyTraits>;
+// A menu from CreateMenu or CreatePopupMenu that no window holds, destroyed with DestroyMenu.
+using OwnedMenu = UniqueHandle<HandleTraits<HMENU, DestroyMenu>>;
+// A hook from SetWindowsHookEx, removed with UnhookWindowsHookEx.
+using WindowsHook = UniqueHandle<HandleTraits<HHOOK, UnhookWindowsHookEx>>;
+// An icon from CreateIconIndirect, CopyIcon or LoadImage without LR_SHARED, destroyed with DestroyIcon.
+using OwnedIcon = UniqueHandle<HandleTraits<HICON, DestroyIcon>>;
+// A search from FindFirstFile, ended with FindClose.
+using FindHandle = UniqueHandle<FindHandleTraits>;
+
+// SetWindowRgn: the window owns the region once it accepted it; a refused region stays with its owner and is deleted
+// with it. False when the window refused it.
+inline bool GiveWindowRegion(HWND hwnd, GdiRegion& region, bool redraw) noexcept {
+    if (!region || !SetWindowRgn(hwnd, region.get(), redraw ? TRUE : FALSE)) {
+        return false;
+    }
+    static_cast<void>(region.release());
+    return true;
+}
+
+// Which part of a window a WindowDC draws on: the client area (GetDC) or the whole window with its frame
+// (GetWindowDC).
+enum class DcArea { Client, WholeWindow };
+
+// A window's DC from GetDC or GetWindowDC, given back with ReleaseDC to the same window.
 class WindowDC {
 public:
     WindowDC() noexcept = default;
-    explicit WindowDC(HWND hwnd) noexcept : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+    explicit WindowDC(HWND hwnd, DcArea area = DcArea::Client) noexcept
+        : hwnd_(hwnd), dc_(area == DcArea::WholeWindow ? GetWindowDC(hwnd) : GetDC(hwnd)) {}
     ~WindowDC() { reset(); }
 
     WindowDC(const WindowDC&) = delete;

@@ -16,6 +16,7 @@
 //   ReadUSB(unsigned char* buffer, int length)        no input reports: 0
 #include <windows.h>
 
+#include "framework/handles.h"
 #include "hiddriver/control_channel.h"
 #include "hiddriver/control_command.h"
 #include "hiddriver/virtual_mouse.h"
@@ -44,7 +45,7 @@ HWND g_host = nullptr;
 UINT g_eventMessage = 0;
 UINT g_presenceMessage = 0;
 
-HANDLE g_controlThread = nullptr;
+KernelHandle g_controlThread;
 HWND g_controlWindow = nullptr;
 
 std::string ModuleFolder() {
@@ -71,33 +72,32 @@ ULONGLONG LogLimit() {
     return limit > 0 ? limit : kLogLimitBytes;
 }
 
-HANDLE OpenLog(const std::string& path) {
-    return CreateFileA(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+KernelHandle OpenLog(const std::string& path) {
+    return KernelHandle(CreateFileA(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 void AppendLog(const std::string& line) {
     const std::string path = g_folder + "virtual-mouse.log";
-    HANDLE file = OpenLog(path);
-    if (file == INVALID_HANDLE_VALUE) {
+    KernelHandle file = OpenLog(path);
+    if (!file) {
         return;
     }
     const std::string text = line + "\n";
     LARGE_INTEGER size{};
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 &&
+    if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 &&
         static_cast<ULONGLONG>(size.QuadPart) + text.size() > LogLimit()) {
         // The older half stays readable; when the move fails (a reader without delete sharing) the log goes on.
-        CloseHandle(file);
+        file.reset();
         MoveFileExA(path.c_str(), (path + ".old").c_str(), MOVEFILE_REPLACE_EXISTING);
         file = OpenLog(path);
-        if (file == INVALID_HANDLE_VALUE) {
+        if (!file) {
             return;
         }
     }
     DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
+    WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 void Note(const std::string& text) {
@@ -112,14 +112,15 @@ void SaveMemory() {
     const std::vector<uint8_t> bytes = SerializeMemory(g_mouse->memory());
     const std::string path = g_folder + "virtual-mouse.dat";
     const std::string temp = path + ".new";
-    HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    KernelHandle file(
+        CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         Note("could not write virtual-mouse.dat (error " + std::to_string(GetLastError()) + ")");
         return;
     }
     DWORD written = 0;
-    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
+    const BOOL ok = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    file.reset(); // closed before the move
     // Replace the old file only once the new one is whole, so a crash never leaves half a memory behind.
     if (!ok || written != bytes.size() || !MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         Note("could not write virtual-mouse.dat (error " + std::to_string(GetLastError()) + ")");
@@ -128,21 +129,21 @@ void SaveMemory() {
 }
 
 std::optional<Memory> LoadMemory() {
-    HANDLE file = CreateFileA((g_folder + "virtual-mouse.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const KernelHandle file(CreateFileA((g_folder + "virtual-mouse.dat").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         return std::nullopt;
     }
     LARGE_INTEGER size{};
     std::vector<uint8_t> bytes;
-    if (GetFileSizeEx(file, &size) && size.QuadPart == static_cast<LONGLONG>(kMemoryFileBytes)) {
+    if (GetFileSizeEx(file.get(), &size) && size.QuadPart == static_cast<LONGLONG>(kMemoryFileBytes)) {
         bytes.resize(kMemoryFileBytes);
         DWORD read = 0;
-        if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size()) {
+        if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+            read != bytes.size()) {
             bytes.clear();
         }
     }
-    CloseHandle(file);
     return DeserializeMemory(bytes);
 }
 
@@ -243,13 +244,8 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 // Shared by Open_DevMonitor and the new thread; whichever lets go last frees it, so a start that takes too long
 // cannot leave the thread writing into a caller that has gone.
 struct ControlStart {
-    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    KernelHandle ready{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     HWND window = nullptr;
-    ~ControlStart() {
-        if (ready) {
-            CloseHandle(ready);
-        }
-    }
 };
 
 DWORD WINAPI ControlThread(void* parameter) {
@@ -259,7 +255,7 @@ DWORD WINAPI ControlThread(void* parameter) {
     // the code out from under the running message loop.
     HMODULE self = nullptr;
     if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&ControlThread), &self)) {
-        SetEvent(start->ready);
+        SetEvent(start->ready.get());
         return 1;
     }
     WNDCLASSA wc{};
@@ -270,7 +266,7 @@ DWORD WINAPI ControlThread(void* parameter) {
     HWND window = CreateWindowExA(0, kControlWindowClass, kControlWindowTitle, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                   self, nullptr);
     start->window = window;
-    SetEvent(start->ready);
+    SetEvent(start->ready.get());
     start.reset();
     handOver.reset();
     if (window) {
@@ -291,16 +287,15 @@ void StartControlWindow() {
     }
     auto* handOver = new std::shared_ptr<ControlStart>(start);
     DWORD id = 0;
-    HANDLE thread = CreateThread(nullptr, 0, ControlThread, handOver, 0, &id);
+    KernelHandle thread(CreateThread(nullptr, 0, ControlThread, handOver, 0, &id));
     if (!thread) {
         delete handOver;
-    } else if (WaitForSingleObject(start->ready, 10000) == WAIT_OBJECT_0 && start->window) {
+    } else if (WaitForSingleObject(start->ready.get(), 10000) == WAIT_OBJECT_0 && start->window) {
         std::lock_guard<std::mutex> hold(g_lock);
-        g_controlThread = thread;
+        g_controlThread = std::move(thread);
         g_controlWindow = start->window;
-    } else {
-        CloseHandle(thread); // not started in time; it ends by itself if its window failed
     }
+    // Otherwise not started in time: the thread ends by itself if its window failed.
 }
 
 int Transfer(const char* kind, unsigned char* data, int length, const bool& interfaceOpen, const char* interfaceName) {
@@ -360,22 +355,20 @@ int Open_DevMonitor(HWND window, UINT eventMessage, UINT presenceMessage) {
 }
 
 int Close_DevMonitor() {
-    HANDLE thread = nullptr;
+    KernelHandle thread;
     HWND control = nullptr;
     {
         std::lock_guard<std::mutex> hold(g_lock);
         EnsureLoaded();
         Note("Close_DevMonitor");
         g_host = nullptr;
-        thread = g_controlThread;
+        thread = std::move(g_controlThread);
         control = g_controlWindow;
-        g_controlThread = nullptr;
         g_controlWindow = nullptr;
     }
     if (thread) {
         PostMessageA(control, WM_CLOSE, 0, 0);
-        WaitForSingleObject(thread, 10000);
-        CloseHandle(thread);
+        WaitForSingleObject(thread.get(), 10000);
     }
     return 1;
 }

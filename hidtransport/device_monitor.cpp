@@ -263,7 +263,7 @@ bool DeviceMonitor::Start(HWND host, UINT eventMessage, UINT presenceMessage, co
     state->collections = std::move(collections);
     auto* handOver = new std::shared_ptr<ThreadState>(state);
     DWORD id = 0;
-    HANDLE thread = CreateThread(nullptr, 0, MonitorThread, handOver, 0, &id);
+    KernelHandle thread(CreateThread(nullptr, 0, MonitorThread, handOver, 0, &id));
     if (!thread) {
         delete handOver;
         return false;
@@ -271,21 +271,20 @@ bool DeviceMonitor::Start(HWND host, UINT eventMessage, UINT presenceMessage, co
     if (WaitForSingleObject(state->ready.get(), kStartWaitMs) != WAIT_OBJECT_0 || !state->started) {
         state->abandoned = true;
         PostThreadMessageA(id, WM_QUIT, 0, 0);
-        CloseHandle(thread); // it ends by itself
-        return false;
+        return false; // the thread ends by itself
     }
     std::lock_guard<std::mutex> hold(lock_);
-    thread_ = thread;
+    thread_ = std::move(thread);
     threadId_ = id;
     return true;
 }
 
 void DeviceMonitor::Stop() {
-    HANDLE thread = nullptr;
+    KernelHandle thread;
     DWORD id = 0;
     {
         std::lock_guard<std::mutex> hold(lock_);
-        thread = std::exchange(thread_, nullptr);
+        thread = std::move(thread_);
         id = std::exchange(threadId_, 0);
         target_ = Target{};
     }
@@ -293,8 +292,7 @@ void DeviceMonitor::Stop() {
         return;
     }
     PostThreadMessageA(id, WM_QUIT, 0, 0);
-    WaitForSingleObject(thread, kStopWaitMs);
-    CloseHandle(thread);
+    WaitForSingleObject(thread.get(), kStopWaitMs);
 }
 
 DeviceMonitor::Target DeviceMonitor::CurrentTarget() {

@@ -45,7 +45,7 @@ public:
 private:
     std::mutex lock_;
     Target target_;
-    HANDLE thread_ = nullptr;
+    KernelHandle thread_;
     DWORD threadId_ = 0;
 };
 

@@ -200,23 +200,21 @@ bool Collection::Open(uint16_t vendorId, uint16_t productId, const std::string& 
     slot_ = std::move(slot);
     std::lock_guard<std::mutex> io(ioLock_);
     interface_ = interfaces[*index];
-    file_ = file.release();
+    file_ = std::move(file);
     gone_ = false;
     return true;
 }
 
 void Collection::Close() {
     std::lock_guard<std::mutex> hold(lock_);
-    HANDLE file = nullptr;
+    KernelHandle file;
     {
         std::lock_guard<std::mutex> io(ioLock_);
-        file = std::exchange(file_, nullptr);
+        file = std::move(file_);
         gone_ = false;
         interface_ = HidInterface{};
     }
-    if (file) {
-        CloseHandle(file);
-    }
+    // The handle closes as `file` goes: outside the transfer lock.
 }
 
 std::string Collection::Device() {
@@ -235,7 +233,7 @@ void Collection::AbandonUnless(const std::vector<std::string>& presentPaths) {
     }
     gone_ = true;
     if (inFlight_) {
-        CancelIoEx(file_, nullptr);
+        CancelIoEx(file_.get(), nullptr);
     }
 }
 
@@ -246,7 +244,7 @@ bool Collection::Run(Request request, DWORD& transferred) {
         if (!file_ || gone_ || !slot_) {
             return false;
         }
-        file = file_;
+        file = file_.get();
         inFlight_ = true;
     }
     std::vector<uint8_t>& buffer = slot_->buffer;

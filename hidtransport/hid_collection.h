@@ -57,11 +57,7 @@ public:
     explicit Collection(Role role) : role_(role) {}
     // Without the locks: the library is unloaded after the host's closes, or the process is ending, when a thread
     // that held a lock may already be gone.
-    ~Collection() {
-        if (file_) {
-            CloseHandle(file_);
-        }
-    }
+    ~Collection() = default;
     Collection(const Collection&) = delete;
     Collection& operator=(const Collection&) = delete;
 
@@ -91,8 +87,8 @@ private:
     HidInterface interface_; // written under both locks
     std::unique_ptr<IoSlot> slot_;
 
-    std::mutex ioLock_;     // the fields below and interface_; AbandonUnless takes only this one
-    HANDLE file_ = nullptr; // owned: closed by Close under both locks
+    std::mutex ioLock_; // the fields below and interface_; AbandonUnless takes only this one
+    KernelHandle file_; // closed by Close under both locks
     bool gone_ = false;
     bool inFlight_ = false;
 };

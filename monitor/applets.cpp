@@ -23,13 +23,13 @@ bool WriteFirmwareImage(const std::string& tempFolder) {
         return false;
     }
     const std::string path = tempFolder + "test0.tmp";
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    KernelHandle file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         return false;
     }
     DWORD written = 0;
-    const BOOL ok = WriteFile(file, bytes, size, &written, nullptr);
-    CloseHandle(file);
+    const BOOL ok = WriteFile(file.get(), bytes, size, &written, nullptr);
     return ok && written == size;
 }
 

@@ -48,59 +48,21 @@ bool CMonitorWnd::CreateHidden() {
 }
 
 bool CMonitorWnd::OnCreate(const CREATESTRUCTA&) {
-    folder_ = ProgramFolder();
-    languageLoaded_ = LoadLanguageLibrary();
-    configPath_ = ConfigFilePath(folder_);
-    RemoveLeftoverTemporaryFiles(folder_);
-    returnToPrevious_ = IniFile(configPath_).GetInt(kDeviceSection, kReturnToPreviousKey, 0) == 1;
-    mouseKey_ = OpenRegistryPath(kMouseKeyPath);
-    pointer_.Attach(Handle(), mouseKey_);
-
-    char temp[MAX_PATH + 1] = {};
-    const DWORD tempLength = GetTempPathA(MAX_PATH, temp);
-    if (tempLength == 0 || tempLength > MAX_PATH) {
+    ReadSettings();
+    // Without a temporary folder for the firmware image the window stays, with nothing started.
+    if (!WriteFirmwareToTemp()) {
         return true;
     }
-    WriteFirmwareImage(temp);
-
-    hid_.Load(folder_);
-    data_.Update([&](ShareData& d) {
-        InitShareData(d);
-        LoadAllProfiles(d, folder_);
-        return 0;
-    });
-    OsdSettingRecord record{};
-    if (!IniFile(configPath_).GetStruct("config", "OSDSetting", record.data(), kOsdSettingSize)) {
-        record.fill(0);
+    LoadProfiles();
+    if (!StartWorker()) {
+        return false;
     }
-    osd_ = ParseOsdSettings(record);
-
-    {
-        auto copy = NewShareData();
-        data_.Get(*copy);
-        if (block_.Create(*copy) == BlockResult::MutexExists) {
-            Trace("CMonitorWnd OnCreate: another Monitor holds the block\n");
-            return false;
-        }
-    }
-    created_ = true;
-    host_ = std::make_unique<MonitorJobHost>(block_, folder_);
-    worker_ = std::make_unique<DeviceWorker>(hid_, data_, *host_, clock_);
-    worker_->Start();
-
     SetWindowLongPtrA(Handle(), GWL_EXSTYLE, GetWindowLongPtrA(Handle(), GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
 
-    bool present = false;
-    if (hid_.Loaded()) {
-        hid_.SetVidPid(kMouseVendorId, kMouseProductId);
-        hid_.OpenDevMonitor(Handle(), DeviceEvent, DevicePresence);
-        hid_.OpenFeatureDevice();
-        present = hid_.OpenReportDevice() != 0;
-    }
+    const bool present = OpenMouse();
     if (present) {
         SetTimer(Handle(), kForegroundTimer, kForegroundPeriodMs, nullptr);
     }
-
     tray_.Prepare(Handle(), Fetch(kTipString));
     if (present) {
         SetTimer(Handle(), kReadBackTimer, kReadBackDelayMs, nullptr);
@@ -118,6 +80,66 @@ bool CMonitorWnd::OnCreate(const CREATESTRUCTA&) {
     osdProcess_ = StartApplets(folder_);
     Trace("CMonitorWnd started, mouse %s\n", present ? "present" : "absent");
     return true;
+}
+
+void CMonitorWnd::ReadSettings() {
+    folder_ = ProgramFolder();
+    languageLoaded_ = LoadLanguageLibrary();
+    configPath_ = ConfigFilePath(folder_);
+    RemoveLeftoverTemporaryFiles(folder_);
+    returnToPrevious_ = IniFile(configPath_).GetInt(kDeviceSection, kReturnToPreviousKey, 0) == 1;
+    mouseKey_ = OpenRegistryPath(kMouseKeyPath);
+    pointer_.Attach(Handle(), mouseKey_.get());
+}
+
+bool CMonitorWnd::WriteFirmwareToTemp() {
+    char temp[MAX_PATH + 1] = {};
+    const DWORD tempLength = GetTempPathA(MAX_PATH, temp);
+    if (tempLength == 0 || tempLength > MAX_PATH) {
+        return false;
+    }
+    WriteFirmwareImage(temp);
+    return true;
+}
+
+void CMonitorWnd::LoadProfiles() {
+    hid_.Load(folder_);
+    data_.Update([&](ShareData& d) {
+        InitShareData(d);
+        LoadAllProfiles(d, folder_);
+        return 0;
+    });
+    OsdSettingRecord record{};
+    if (!IniFile(configPath_).GetStruct("config", "OSDSetting", record.data(), kOsdSettingSize)) {
+        record.fill(0);
+    }
+    osd_ = ParseOsdSettings(record);
+}
+
+bool CMonitorWnd::StartWorker() {
+    {
+        auto copy = NewShareData();
+        data_.Get(*copy);
+        if (block_.Create(*copy) == BlockResult::MutexExists) {
+            Trace("CMonitorWnd OnCreate: another Monitor holds the block\n");
+            return false;
+        }
+    }
+    created_ = true;
+    host_ = std::make_unique<MonitorJobHost>(block_, folder_);
+    worker_ = std::make_unique<DeviceWorker>(hid_, data_, *host_, clock_);
+    worker_->Start();
+    return true;
+}
+
+bool CMonitorWnd::OpenMouse() {
+    if (!hid_.Loaded()) {
+        return false;
+    }
+    hid_.SetVidPid(kMouseVendorId, kMouseProductId);
+    hid_.OpenDevMonitor(Handle(), DeviceEvent, DevicePresence);
+    hid_.OpenFeatureDevice();
+    return hid_.OpenReportDevice() != 0;
 }
 
 void CMonitorWnd::OnDestroy() {
@@ -175,10 +197,9 @@ void CMonitorWnd::ShutDown() {
         FreeLanguageLibrary();
         languageLoaded_ = false;
     }
-    if (mouseKey_ != nullptr) {
-        RegCloseKey(mouseKey_);
-        mouseKey_ = nullptr;
+    if (mouseKey_) {
         pointer_.Attach(Handle(), nullptr);
+        mouseKey_.reset();
     }
     // Last: an Option started after Monitor has gone must not believe the mouse is there. A Monitor refused at
     // creation leaves the key to the one that runs.
@@ -273,22 +294,21 @@ LRESULT CMonitorWnd::OnSystrayNotify(WPARAM wParam, LPARAM lParam) {
 void CMonitorWnd::ShowTrayMenu() {
     // A menu tracked for a window that is not in the foreground does not close when the user clicks elsewhere.
     SetForegroundWindow(GetLastActivePopup(Handle()));
-    HMENU menu = CreatePopupMenu();
-    if (menu == nullptr) {
+    OwnedMenu menu(CreatePopupMenu());
+    if (!menu) {
         return;
     }
-    AppendMenuA(menu, MF_STRING, CmdOpenOption, Fetch(kMenuOpenString).c_str());
-    SetMenuDefaultItem(menu, CmdOpenOption, FALSE);
-    AppendMenuA(menu, MF_STRING | (returnToPrevious_ ? MF_CHECKED : MF_UNCHECKED), kCmdReturnToPrevious,
+    AppendMenuA(menu.get(), MF_STRING, CmdOpenOption, Fetch(kMenuOpenString).c_str());
+    SetMenuDefaultItem(menu.get(), CmdOpenOption, FALSE);
+    AppendMenuA(menu.get(), MF_STRING | (returnToPrevious_ ? MF_CHECKED : MF_UNCHECKED), kCmdReturnToPrevious,
                 Fetch(kMenuReturnString).c_str());
     Trace("CMonitorWnd tray menu, return to the previous profile %s\n", returnToPrevious_ ? "checked" : "unchecked");
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, CmdExit, Fetch(kMenuExitString).c_str());
+    AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu.get(), MF_STRING, CmdExit, Fetch(kMenuExitString).c_str());
     POINT cursor{};
     GetCursorPos(&cursor);
-    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_LEFTBUTTON, cursor.x, cursor.y, 0, Handle(), nullptr);
+    TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_LEFTBUTTON, cursor.x, cursor.y, 0, Handle(), nullptr);
     PostMessageA(Handle(), WM_NULL, 0, 0);
-    DestroyMenu(menu);
 }
 
 void CMonitorWnd::OnReturnToPrevious() {
@@ -579,22 +599,21 @@ bool CMonitorWnd::LookUpForeground(HWND window, DWORD pid) {
 
 // The program file name (name and extension) of a process, as the process list gives it; empty when not found.
 std::string CMonitorWnd::ProgramFileOf(DWORD pid) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) {
+    KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) {
         return {};
     }
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
     std::string exeName;
-    if (Process32First(snapshot, &entry)) {
+    if (Process32First(snapshot.get(), &entry)) {
         do {
             if (entry.th32ProcessID == pid) {
                 exeName.assign(entry.szExeFile, strnlen(entry.szExeFile, sizeof entry.szExeFile));
                 break;
             }
-        } while (Process32Next(snapshot, &entry));
+        } while (Process32Next(snapshot.get(), &entry));
     }
-    CloseHandle(snapshot);
     return exeName;
 }
 

@@ -49,11 +49,23 @@ public:
     explicit CMonitorWnd(bool openOption);
     ~CMonitorWnd() override;
 
-    // Creates the hidden window (creation steps 1-18 run in WM_CREATE). False when creation was refused.
+    // Creates the hidden window. Its WM_CREATE reads the settings, loads the profiles, creates the shared block,
+    // starts the device worker, opens the mouse and starts the helper programs. False when creation was refused
+    // (another Monitor holds the shared block).
     bool CreateHidden();
 
 private:
     bool OnCreate(const CREATESTRUCTA& create);
+    // The program folder, the language library, config.ini's choices and the pointer settings key.
+    void ReadSettings();
+    // False when there is no temporary folder to put the firmware image in.
+    bool WriteFirmwareToTemp();
+    // The transport library, the five profiles into the copy, and the OSD settings.
+    void LoadProfiles();
+    // The shared block and the device worker; false when another Monitor holds the block.
+    bool StartWorker();
+    // Opens the device monitor and the mouse's interfaces; true when the mouse answered.
+    bool OpenMouse();
     void OnDestroy();
     LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
     LRESULT OnEndSession(WPARAM wParam, LPARAM lParam);
@@ -118,7 +130,7 @@ private:
     bool openOption_;
     std::string folder_;
     std::string configPath_;
-    HKEY mouseKey_ = nullptr;
+    RegistryKey mouseKey_; // HKCU\Control Panel\Mouse, lent to pointer_
     PointerSettings pointer_{kPointerTimer};
     OsdSettings osd_;
     MonitorShareData data_;

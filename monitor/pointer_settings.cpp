@@ -26,20 +26,20 @@ int ReadNumber(HKEY key, const char* name) {
 }
 } // namespace
 
-HKEY OpenRegistryPath(const std::string& path, REGSAM access) {
+RegistryKey OpenRegistryPath(const std::string& path, REGSAM access) {
     const auto split = SplitRegistryPath(path);
     if (!split) {
-        return nullptr;
+        return {};
     }
     HKEY key = nullptr;
     if (RegOpenKeyExA(RootKey(split->root), split->subKey.c_str(), 0, access, &key) == ERROR_SUCCESS) {
-        return key;
+        return RegistryKey(key);
     }
     if (RegCreateKeyExA(RootKey(split->root), split->subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
                         nullptr, &key, nullptr) == ERROR_SUCCESS) {
-        return key;
+        return RegistryKey(key);
     }
-    return nullptr;
+    return {};
 }
 
 std::string ReadRegistryText(HKEY key, const char* name) {

@@ -4,13 +4,14 @@
 #include <windows.h>
 
 #include "common/profile_record.h"
+#include "framework/handles.h"
 #include "monitor/pointer_plan.h"
 
 #include <string>
 
 // Opens the key named by a path whose first part is the root (see registry_path.h), or creates it when it cannot be
-// opened; null when the path is refused or neither works. The caller closes the key.
-HKEY OpenRegistryPath(const std::string& path, REGSAM access = KEY_ALL_ACCESS);
+// opened; empty when the path is refused or neither works.
+RegistryKey OpenRegistryPath(const std::string& path, REGSAM access = KEY_ALL_ACCESS);
 // Text of up to 260 bytes; empty when missing.
 std::string ReadRegistryText(HKEY key, const char* name);
 // REG_SZ whose stored length does not count the terminating NUL.

@@ -8,9 +8,6 @@
 
 TrayIcon::~TrayIcon() {
     Delete();
-    if (icon_ != nullptr) {
-        DestroyIcon(icon_);
-    }
 }
 
 void TrayIcon::Prepare(HWND owner, const std::string& tip) {
@@ -20,24 +17,24 @@ void TrayIcon::Prepare(HWND owner, const std::string& tip) {
     record_.uID = kTrayIconId;
     record_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     record_.uCallbackMessage = TrayNotify;
-    if (icon_ == nullptr) {
+    if (!icon_) {
         // The program file's own small icon (resource 1), as the shell shows it.
-        icon_ = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), IMAGE_ICON,
-                                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+        icon_.reset(static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
     }
-    if (icon_ == nullptr) {
+    if (!icon_) {
         char path[MAX_PATH] = {};
         if (GetModuleFileNameA(nullptr, path, MAX_PATH) > 0) {
             SHFILEINFOA info{};
             if (SHGetFileInfoA(path, 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON) != 0) {
-                icon_ = info.hIcon;
+                icon_.reset(info.hIcon);
             }
         }
-        if (icon_ == nullptr) {
-            icon_ = static_cast<HICON>(CopyImage(LoadIcon(nullptr, IDI_APPLICATION), IMAGE_ICON, 0, 0, 0));
+        if (!icon_) {
+            icon_.reset(static_cast<HICON>(CopyImage(LoadIcon(nullptr, IDI_APPLICATION), IMAGE_ICON, 0, 0, 0)));
         }
     }
-    record_.hIcon = icon_;
+    record_.hIcon = icon_.get();
     // The tip holds 127 characters and its terminator.
     std::strncpy(record_.szTip, tip.c_str(), sizeof record_.szTip - 1);
 }

@@ -5,6 +5,8 @@
 #include <shellapi.h>
 #include <windows.h>
 
+#include "framework/handles.h"
+
 #include <string>
 
 class TrayIcon {
@@ -25,6 +27,6 @@ public:
 
 private:
     NOTIFYICONDATAA record_{};
-    HICON icon_ = nullptr;
+    OwnedIcon icon_; // goes after the record that shows it was taken off the tray
     bool shown_ = false;
 };

@@ -20,52 +20,24 @@ constexpr int kBottomGap = 60;
 constexpr COLORREF kBackground = RGB(24, 26, 30);
 constexpr COLORREF kForeground = RGB(240, 240, 240);
 
-OsdWindow* FromHandle(HWND hwnd) {
-    return reinterpret_cast<OsdWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-}
-
-LRESULT BindOnCreate(HWND hwnd, LPARAM lParam) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    return TRUE;
+// Neither window has a background brush: the host is never seen and the popup paints itself whole.
+bool RegisterClasses() {
+    return RegisterWindowClass({kHiddenClass, 0}) && RegisterWindowClass({kPopupClass, 0});
 }
 } // namespace
 
 OsdWindow::OsdWindow(std::string folder) : folder_(std::move(folder)) {}
 
-OsdWindow::~OsdWindow() {
-    if (popup_ != nullptr) {
-        DestroyWindow(popup_);
-    }
-    if (font_ != nullptr) {
-        DeleteObject(font_);
-    }
-}
-
-bool OsdWindow::Create(HINSTANCE instance) {
-    instance_ = instance;
-    WNDCLASSA hidden{};
-    hidden.lpfnWndProc = HiddenProc;
-    hidden.hInstance = instance;
-    hidden.lpszClassName = kHiddenClass;
-    RegisterClassA(&hidden);
-    WNDCLASSA popup{};
-    popup.lpfnWndProc = PopupProc;
-    popup.hInstance = instance;
-    popup.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    popup.lpszClassName = kPopupClass;
-    RegisterClassA(&popup);
-
-    font_ = CreateFontA(-26, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, "Arial");
-    hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW, kHiddenClass, kOsdWindowTitle, WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                            instance, this);
-    if (hwnd_ == nullptr) {
+bool OsdWindow::Create() {
+    if (!RegisterClasses()) {
         return false;
     }
-    popup_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_LAYERED, kPopupClass, "",
-                             WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, instance, this);
-    return popup_ != nullptr;
+    font_.reset(CreateFontA(-26, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, "Arial"));
+    if (Window::Create(WS_EX_TOOLWINDOW, kHiddenClass, kOsdWindowTitle, WS_POPUP, 0, 0, 1, 1, nullptr) == nullptr) {
+        return false;
+    }
+    return popup_.Create(font_.get());
 }
 
 void OsdWindow::EnsureSettingRecord() const {
@@ -79,62 +51,11 @@ void OsdWindow::EnsureSettingRecord() const {
     });
 }
 
-LRESULT CALLBACK OsdWindow::HiddenProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        BindOnCreate(hwnd, lParam);
-    }
-    OsdWindow* self = FromHandle(hwnd);
-    if (self != nullptr) {
-        switch (message) {
-        case OsdShow:
-            self->OnOsdShow(wParam, lParam);
-            return 0;
-        case WM_CLOSE:
-            DestroyWindow(hwnd);
-            return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
-        case WM_NCDESTROY:
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-            self->hwnd_ = nullptr;
-            break;
-        default:
-            break;
-        }
-    }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+void OsdWindow::OnDestroy() {
+    PostQuitMessage(0);
 }
 
-LRESULT CALLBACK OsdWindow::PopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        BindOnCreate(hwnd, lParam);
-    }
-    OsdWindow* self = FromHandle(hwnd);
-    if (self != nullptr) {
-        switch (message) {
-        case WM_MOUSEACTIVATE:
-            return MA_NOACTIVATE;
-        case WM_TIMER:
-            self->OnPopupTimer(wParam);
-            return 0;
-        case WM_PAINT:
-            self->OnPopupPaint();
-            return 0;
-        case WM_ERASEBKGND:
-            return 1;
-        case WM_NCDESTROY:
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-            self->popup_ = nullptr;
-            break;
-        default:
-            break;
-        }
-    }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-void OsdWindow::OnOsdShow(WPARAM wParam, LPARAM lParam) {
+LRESULT OsdWindow::OnOsdShow(WPARAM wParam, LPARAM lParam) {
     std::string message;
     if (wParam == kOsdShowMessage) {
         message = IniFile(folder_ + "config.ini").GetString(kOsdDataSection, kOsdDataKey, "");
@@ -144,83 +65,93 @@ void OsdWindow::OnOsdShow(WPARAM wParam, LPARAM lParam) {
     std::snprintf(line, sizeof line, "OsdShow %u %ld: ", static_cast<unsigned>(wParam), static_cast<long>(lParam));
     Log(line + text);
     if (!text.empty()) {
-        ShowText(text);
+        popup_.ShowText(text);
     }
+    return 0;
 }
 
-void OsdWindow::ShowText(const std::string& text) {
-    if (popup_ == nullptr) {
+bool OsdPopup::Create(HFONT font) {
+    font_ = font;
+    return Window::Create(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_LAYERED, kPopupClass, "",
+                          WS_POPUP, 0, 0, 10, 10, nullptr) != nullptr;
+}
+
+void OsdPopup::ShowText(const std::string& text) {
+    HWND popup = Handle();
+    if (popup == nullptr) {
         return;
     }
     text_ = text;
     // Measure the text, then centre the popup at the bottom of the work area.
     SIZE size{200, 20};
-    if (HDC dc = GetDC(popup_)) {
-        HGDIOBJ old = SelectObject(dc, font_);
-        GetTextExtentPoint32A(dc, text_.c_str(), static_cast<int>(text_.size()), &size);
-        SelectObject(dc, old);
-        ReleaseDC(popup_, dc);
+    if (WindowDC dc(popup); dc) {
+        SelectObjectGuard font(dc.get(), font_);
+        GetTextExtentPoint32A(dc.get(), text_.c_str(), static_cast<int>(text_.size()), &size);
     }
     RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     const int width = size.cx + 2 * kPopupPadding;
     const int x = work.left + (work.right - work.left - width) / 2;
     const int y = work.bottom - kPopupHeight - kBottomGap;
-    SetWindowPos(popup_, HWND_TOPMOST, x, y, width, kPopupHeight, SWP_NOACTIVATE);
-    // The window takes the region over.
-    SetWindowRgn(popup_, CreateRoundRectRgn(0, 0, width + 1, kPopupHeight + 1, 18, 18), TRUE);
+    SetWindowPos(popup, HWND_TOPMOST, x, y, width, kPopupHeight, SWP_NOACTIVATE);
+    GdiRegion shape(CreateRoundRectRgn(0, 0, width + 1, kPopupHeight + 1, 18, 18));
+    GiveWindowRegion(popup, shape, true);
     alpha_ = kOsdFullAlpha;
-    SetLayeredWindowAttributes(popup_, 0, static_cast<BYTE>(alpha_), LWA_ALPHA);
-    KillTimer(popup_, kFadeTimer);
-    SetTimer(popup_, kHoldTimer, kOsdHoldMs, nullptr);
-    ShowWindow(popup_, SW_SHOWNOACTIVATE);
-    InvalidateRect(popup_, nullptr, TRUE);
-    UpdateWindow(popup_);
+    SetLayeredWindowAttributes(popup, 0, static_cast<BYTE>(alpha_), LWA_ALPHA);
+    KillTimer(popup, kFadeTimer);
+    SetTimer(popup, kHoldTimer, kOsdHoldMs, nullptr);
+    ShowWindow(popup, SW_SHOWNOACTIVATE);
+    InvalidateRect(popup, nullptr, TRUE);
+    UpdateWindow(popup);
 }
 
-void OsdWindow::OnPopupTimer(UINT_PTR id) {
+LRESULT OsdPopup::OnMouseActivate(WPARAM, LPARAM) {
+    return MA_NOACTIVATE;
+}
+
+LRESULT OsdPopup::OnEraseBackground(WPARAM, LPARAM) {
+    return 1;
+}
+
+void OsdPopup::OnTimer(UINT_PTR id) {
+    HWND popup = Handle();
     if (id == kHoldTimer) {
-        KillTimer(popup_, kHoldTimer);
-        SetTimer(popup_, kFadeTimer, kOsdFadeTickMs, nullptr);
+        KillTimer(popup, kHoldTimer);
+        SetTimer(popup, kFadeTimer, kOsdFadeTickMs, nullptr);
         return;
     }
     if (id == kFadeTimer) {
         alpha_ = NextFadeAlpha(alpha_);
         if (alpha_ == 0) {
-            KillTimer(popup_, kFadeTimer);
-            ShowWindow(popup_, SW_HIDE);
+            KillTimer(popup, kFadeTimer);
+            ShowWindow(popup, SW_HIDE);
             return;
         }
-        SetLayeredWindowAttributes(popup_, 0, static_cast<BYTE>(alpha_), LWA_ALPHA);
+        SetLayeredWindowAttributes(popup, 0, static_cast<BYTE>(alpha_), LWA_ALPHA);
     }
 }
 
-void OsdWindow::OnPopupPaint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(popup_, &ps);
+void OsdPopup::OnPaint(HDC dc, const PAINTSTRUCT&) {
     RECT rc;
-    GetClientRect(popup_, &rc);
-    HBRUSH brush = CreateSolidBrush(kBackground);
-    FillRect(dc, &rc, brush);
-    DeleteObject(brush);
-    HGDIOBJ old = SelectObject(dc, font_);
+    GetClientRect(Handle(), &rc);
+    if (GdiBrush brush(CreateSolidBrush(kBackground)); brush) {
+        FillRect(dc, &rc, brush.get());
+    }
+    SelectObjectGuard font(dc, font_);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, kForeground);
     DrawTextA(dc, text_.c_str(), static_cast<int>(text_.size()), &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    SelectObject(dc, old);
-    EndPaint(popup_, &ps);
 }
 
 void OsdWindow::Log(const std::string& line) const {
     // Only when the log file exists already: tests create it to see what the display was asked to show.
     const std::string path = folder_ + "VexelOSD.log";
-    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    KernelHandle file(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         return;
     }
     const std::string text = line + "\r\n";
     DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
+    WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }

@@ -4,37 +4,67 @@
 
 #include <windows.h>
 
+#include "common/messages.h"
+#include "framework/handles.h"
+#include "framework/window.h"
+
 #include <string>
 
-class OsdWindow {
+// The popup: it shows one text and fades it out on its timers.
+class OsdPopup : public Window {
+public:
+    // font: the display's font, which outlives the popup.
+    bool Create(HFONT font);
+    void ShowText(const std::string& text);
+
+private:
+    LRESULT OnMouseActivate(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEraseBackground(WPARAM wParam, LPARAM lParam);
+    void OnTimer(UINT_PTR id);
+    void OnPaint(HDC dc, const PAINTSTRUCT& paint);
+
+    using Entry = MessageEntry<OsdPopup>;
+    static constexpr Entry kMessageMap[] = {
+        Entry::Raw(WM_MOUSEACTIVATE, &OsdPopup::OnMouseActivate),
+        Entry::Raw(WM_ERASEBKGND, &OsdPopup::OnEraseBackground),
+        Entry::Timer(&OsdPopup::OnTimer),
+        Entry::Paint(&OsdPopup::OnPaint),
+    };
+    bool ProcessMessage(WindowMessage& m) override {
+        return RouteMessage(*this, kMessageMap, m) || Window::ProcessMessage(m);
+    }
+
+    HFONT font_ = nullptr;
+    std::string text_;
+    int alpha_ = 0;
+};
+
+class OsdWindow : public Window {
 public:
     // folder: the program folder with its trailing backslash (config.ini and the optional log live there).
     explicit OsdWindow(std::string folder);
-    ~OsdWindow();
-    OsdWindow(const OsdWindow&) = delete;
-    OsdWindow& operator=(const OsdWindow&) = delete;
 
-    bool Create(HINSTANCE instance);
-    HWND Handle() const { return hwnd_; }
+    // The hidden window and its popup; false when either cannot be made.
+    bool Create();
 
     // Keeps the OSD settings record in config.ini: writes one with both displays on when it is missing or damaged.
     void EnsureSettingRecord() const;
 
 private:
-    static LRESULT CALLBACK HiddenProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK PopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-
-    void OnOsdShow(WPARAM wParam, LPARAM lParam);
-    void ShowText(const std::string& text);
-    void OnPopupTimer(UINT_PTR id);
-    void OnPopupPaint();
+    LRESULT OnOsdShow(WPARAM wParam, LPARAM lParam);
+    void OnDestroy();
     void Log(const std::string& line) const;
 
+    using Entry = MessageEntry<OsdWindow>;
+    static constexpr Entry kMessageMap[] = {
+        Entry::Raw(OsdShow, &OsdWindow::OnOsdShow),
+        Entry::Destroy(&OsdWindow::OnDestroy),
+    };
+    bool ProcessMessage(WindowMessage& m) override {
+        return RouteMessage(*this, kMessageMap, m) || Window::ProcessMessage(m);
+    }
+
     std::string folder_;
-    HINSTANCE instance_ = nullptr;
-    HWND hwnd_ = nullptr;
-    HWND popup_ = nullptr;
-    HFONT font_ = nullptr;
-    std::string text_;
-    int alpha_ = 0;
+    GdiFont font_; // declared before the popup, which draws with it until it goes
+    OsdPopup popup_;
 };

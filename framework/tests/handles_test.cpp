@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <utility>
 
 namespace {
@@ -136,6 +137,80 @@ TEST(KernelOwners, CloseHandlesViewsAndTreatInvalidAsEmpty) {
         EXPECT_TRUE(module);
         EXPECT_NE(nullptr, GetProcAddress(module.get(), "TransparentBlt"));
     }
+}
+
+// Each owner closes with its own function: a registry key, a menu, a hook, an icon and a file search are gone after
+// their owner (a search's handle is freed memory afterwards, not asked again), and an owner of a failed call holds
+// nothing.
+TEST(SystemOwners, CloseKeysMenusHooksIconsAndSearches) {
+    HKEY rawKey = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\KorvaneHandlesTest", 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &rawKey, nullptr));
+    {
+        RegistryKey key(rawKey);
+        EXPECT_TRUE(key);
+        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key.get(), "v", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2));
+    }
+    EXPECT_NE(ERROR_SUCCESS, RegSetValueExA(rawKey, "v", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2));
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\KorvaneHandlesTest");
+
+    HMENU rawMenu = CreatePopupMenu();
+    {
+        OwnedMenu menu(rawMenu);
+        ASSERT_TRUE(menu);
+        EXPECT_TRUE(IsMenu(menu.get()));
+    }
+    EXPECT_FALSE(IsMenu(rawMenu));
+
+    HHOOK rawHook = SetWindowsHookExA(
+        WH_GETMESSAGE, [](int code, WPARAM w, LPARAM l) { return CallNextHookEx(nullptr, code, w, l); }, nullptr,
+        GetCurrentThreadId());
+    ASSERT_NE(nullptr, rawHook);
+    { WindowsHook hook(rawHook); }
+    EXPECT_FALSE(UnhookWindowsHookEx(rawHook));
+
+    const BYTE andMask[4 * 4] = {};
+    const BYTE xorMask[4 * 4] = {};
+    HICON rawIcon = CreateIcon(nullptr, 16, 16, 1, 1, andMask, xorMask);
+    ASSERT_NE(nullptr, rawIcon);
+    { OwnedIcon icon(rawIcon); }
+    ICONINFO info{};
+    EXPECT_FALSE(GetIconInfo(rawIcon, &info));
+
+    WIN32_FIND_DATAA found{};
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    {
+        FindHandle search(FindFirstFileA((std::string(windows) + "\\*").c_str(), &found));
+        ASSERT_TRUE(search);
+        EXPECT_TRUE(FindNextFileA(search.get(), &found));
+    }
+    FindHandle none(FindFirstFileA("C:\\no\\such\\folder\\*", &found));
+    EXPECT_FALSE(none);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, none.get());
+}
+
+// The window takes a region it accepts; a refused one stays with its owner, which deletes it.
+TEST(GiveWindowRegion, LetsGoOnlyOfARegionTheWindowTook) {
+    HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 40, 40, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, window);
+    GdiRegion taken(CreateRectRgn(0, 0, 10, 10));
+    EXPECT_TRUE(GiveWindowRegion(window, taken, false));
+    EXPECT_FALSE(taken);
+    GdiRegion copy(CreateRectRgn(0, 0, 0, 0));
+    EXPECT_EQ(SIMPLEREGION, GetWindowRgn(window, copy.get()));
+    RECT box{};
+    GetRgnBox(copy.get(), &box);
+    EXPECT_EQ(10, box.right);
+
+    GdiRegion refused(CreateRectRgn(0, 0, 5, 5));
+    HRGN raw = refused.get();
+    DestroyWindow(window);
+    EXPECT_FALSE(GiveWindowRegion(window, refused, false));
+    EXPECT_EQ(raw, refused.get());
+    EXPECT_EQ(static_cast<DWORD>(OBJ_REGION), GetObjectType(raw));
+    GdiRegion none;
+    EXPECT_FALSE(GiveWindowRegion(GetDesktopWindow(), none, false));
 }
 
 TEST(WindowDC, GivesTheDcBackToItsWindow) {

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "common/messages.h"
+#include "framework/handles.h"
 #include "framework/window.h"
 #include "monitor/monitor_wnd.h"
 
@@ -10,11 +11,8 @@ constexpr char kInstanceMutexName[] = "Korvane_78_HidHost";
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     const bool openOption = commandLine != nullptr && commandLine[0] == '1';
-    HANDLE instance = CreateMutexA(nullptr, FALSE, kInstanceMutexName);
-    if (instance == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) {
-        if (instance != nullptr) {
-            CloseHandle(instance);
-        }
+    KernelHandle instance(CreateMutexA(nullptr, FALSE, kInstanceMutexName));
+    if (!instance || GetLastError() == ERROR_ALREADY_EXISTS) {
         if (openOption) {
             if (HWND running = FindWindowA(nullptr, kMonitorWindowTitle)) {
                 PostMessageA(running, WM_COMMAND, CmdOpenOption, 0);
@@ -30,6 +28,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
             result = RunMessageLoop();
         }
     }
-    CloseHandle(instance);
     return result;
 }

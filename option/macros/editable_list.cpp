@@ -6,10 +6,10 @@
 
 namespace {
 
-HFONT ListFont() {
+GdiFont ListFont() {
     // "Eurostile" where it is installed; the system picks a near face elsewhere.
-    return CreateFontA(12, 0, 0, 0, 300, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                       DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Eurostile");
+    return GdiFont(CreateFontA(12, 0, 0, 0, 300, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Eurostile"));
 }
 
 } // namespace
@@ -55,7 +55,7 @@ HWND EditableList::Create(HWND parent, int id, const RECT& rect) {
     if (!hwnd) {
         return nullptr;
     }
-    font_.reset(ListFont());
+    font_ = ListFont();
     SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     SendMessageA(hwnd, LB_SETITEMHEIGHT, 0, kItemHeight);
     SetColours(GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_HIGHLIGHTTEXT), GetSysColor(COLOR_WINDOW),
@@ -217,11 +217,10 @@ void EditableList::OnDrawItem(const DRAWITEMSTRUCT& item) {
     int icon = static_cast<int>(item.itemData & 0xFFFF);
     int x = r.left + 5;
     if (icon != 0) {
-        if (HBITMAP picture = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(icon))) {
+        if (HBITMAP picture = IconPicture(icon)) {
             MemoryDC memory(CreateCompatibleDC(dc));
             SelectObjectGuard use(memory.get(), picture);
             TransparentBlt(dc, r.left + 5, r.top + 2, 16, 16, memory.get(), 0, 0, 16, 16, RGB(0, 0, 0));
-            DeleteObject(picture);
         }
         x = r.left + kIconColumn + 5;
     }
@@ -237,6 +236,14 @@ void EditableList::OnDrawItem(const DRAWITEMSTRUCT& item) {
     SetTextColor(dc, selected ? selectedText_ : text_);
     RECT place{x, r.top, r.right, r.bottom};
     DrawTextA(dc, text.c_str(), -1, &place, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+}
+
+HBITMAP EditableList::IconPicture(int icon) {
+    auto known = icons_.find(icon);
+    if (known == icons_.end()) {
+        known = icons_.emplace(icon, LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(icon))).first;
+    }
+    return known->second.get();
 }
 
 HBRUSH EditableList::OnCtlColor(HDC dc, HWND) {

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 
 #include "framework/handles.h"
@@ -78,6 +79,8 @@ protected:
 
 private:
     void OnDrawItem(const DRAWITEMSTRUCT& item);
+    // The 16 x 16 picture of an item's icon resource, loaded on its first drawing and kept with the list.
+    HBITMAP IconPicture(int icon);
     HBRUSH OnCtlColor(HDC dc, HWND control);
     LRESULT OnMouseWheel(WPARAM wParam, LPARAM lParam);
     LRESULT OnRButtonDown(WPARAM wParam, LPARAM lParam);
@@ -102,6 +105,7 @@ private:
     GdiBrush background_;
     GdiBrush selection_;
     GdiFont font_;
+    std::map<int, GdiBitmap> icons_;
     InPlaceEdit edit_;
     int editLine_ = -1;
 };

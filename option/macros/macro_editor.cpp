@@ -92,7 +92,7 @@ void MacroEditor::CreateControls(HWND page, const SkinScreens& s, const std::fun
     delays_.SetCaptionColours(0xE6E6E6, 0xFFFFFF, 0xE6E6E6, 0x969696);
     MakeButton(import_, page, position(kImportKey), s, 112, false);
     MakeButton(export_, page, position(kExportKey), s, 113, false);
-    menuFont_.reset(CreateSkinFont(15, 6));
+    menuFont_ = CreateSkinFont(15, 6);
     FillMacroList();
 }
 

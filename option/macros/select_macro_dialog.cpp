@@ -13,9 +13,9 @@ namespace {
 // The menu's face: a Chinese typeface named in the GBK code page; systems without it give their default face.
 constexpr char kMacroMenuFace[] = "\xCA\xB1\xC9\xD0\xD6\xD0\xBA\xDA\xBC\xF2\xCC\xE5";
 
-HFONT CreateMacroMenuFont() {
-    return CreateFontA(15, 6, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, kMacroMenuFace);
+GdiFont CreateMacroMenuFont() {
+    return GdiFont(CreateFontA(15, 6, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, kMacroMenuFace));
 }
 
 } // namespace
@@ -77,7 +77,7 @@ void SelectMacroDialog::PaintContent(HDC work) {
 }
 
 void SelectMacroDialog::OpenMacroMenu() {
-    GdiFont font(CreateMacroMenuFont());
+    GdiFont font = CreateMacroMenuFont();
     SkinMenu menu(font.get());
     menu.SetMinimumWidth(kMacroMenuItemWidth);
     for (size_t i = 0; i < library_.size(); ++i) {

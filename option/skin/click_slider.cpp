@@ -49,7 +49,7 @@ void CPHSlider::Shape() {
             }
         }
     }
-    SetWindowRgn(Handle(), shape.release(), TRUE);
+    GiveWindowRegion(Handle(), shape, true);
 }
 
 void CPHSlider::SetRange(int minimum, int maximum) {
@@ -127,7 +127,7 @@ bool CPHSlider::ProcessMessage(WindowMessage& m) {
 // ---- CclickHSlider (track) -------------------------------------------------------------------------------------
 
 bool CclickHSlider::Create(HWND owner, int controlNumber, const RECT& rect, const std::string& picturePath) {
-    picture_.reset(LoadSkinDib(picturePath));
+    picture_ = LoadSkinDib(picturePath);
     if (!picture_) {
         return false;
     }

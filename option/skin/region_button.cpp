@@ -16,12 +16,12 @@ HWND RegionButton::Create(HWND parent, const RECT& rect) {
 }
 
 bool RegionButton::OnCreate(const CREATESTRUCTA&) {
-    GdiBitmap mask(LoadSkinDib(maskFile_));
-    HRGN shape = RegionFromMask(mask.get(), RGB(255, 255, 255), 0);
+    GdiBitmap mask = LoadSkinDib(maskFile_);
+    GdiRegion shape = RegionFromMask(mask.get(), RGB(255, 255, 255), 0);
     hitRegion_.reset(CreateRectRgn(0, 0, 0, 0));
     if (shape) {
-        CombineRgn(hitRegion_.get(), shape, nullptr, RGN_COPY);
-        SetWindowRgn(Handle(), shape, TRUE); // the window owns it now
+        CombineRgn(hitRegion_.get(), shape.get(), nullptr, RGN_COPY);
+        GiveWindowRegion(Handle(), shape, true);
     }
     return true;
 }

@@ -31,12 +31,11 @@ SkinMenu::SkinMenu(HFONT font) : menu_(CreatePopupMenu()), font_(font) {}
 SkinMenu::~SkinMenu() {
     // Submenus belong to their own SkinMenu objects: detach them before destroying ours.
     if (menu_) {
-        for (int i = GetMenuItemCount(menu_) - 1; i >= 0; --i) {
-            if (GetSubMenu(menu_, i)) {
-                RemoveMenu(menu_, static_cast<UINT>(i), MF_BYPOSITION);
+        for (int i = GetMenuItemCount(menu_.get()) - 1; i >= 0; --i) {
+            if (GetSubMenu(menu_.get(), i)) {
+                RemoveMenu(menu_.get(), static_cast<UINT>(i), MF_BYPOSITION);
             }
         }
-        DestroyMenu(menu_);
     }
 }
 
@@ -48,18 +47,18 @@ SkinMenu::Item& SkinMenu::Add(const std::string& text, bool separator, bool subm
 
 void SkinMenu::AppendItem(UINT id, const std::string& text) {
     Item& item = Add(text, false, false);
-    AppendMenuA(menu_, MF_OWNERDRAW, id, reinterpret_cast<LPCSTR>(&item));
+    AppendMenuA(menu_.get(), MF_OWNERDRAW, id, reinterpret_cast<LPCSTR>(&item));
 }
 
 void SkinMenu::AppendSubmenu(SkinMenu& submenu, const std::string& text) {
     Item& item = Add(text, false, true);
-    AppendMenuA(menu_, MF_OWNERDRAW | MF_POPUP, reinterpret_cast<UINT_PTR>(submenu.menu_),
+    AppendMenuA(menu_.get(), MF_OWNERDRAW | MF_POPUP, reinterpret_cast<UINT_PTR>(submenu.menu_.get()),
                 reinterpret_cast<LPCSTR>(&item));
 }
 
 void SkinMenu::AppendSeparator() {
     Item& item = Add("", true, false);
-    AppendMenuA(menu_, MF_OWNERDRAW | MF_SEPARATOR, 0, reinterpret_cast<LPCSTR>(&item));
+    AppendMenuA(menu_.get(), MF_OWNERDRAW | MF_SEPARATOR, 0, reinterpret_cast<LPCSTR>(&item));
 }
 
 void SkinMenu::SetMinimumWidth(int width) {
@@ -84,8 +83,8 @@ UINT SkinMenu::Track(HWND owner, int x, int y) {
         return 0;
     }
     UINT command = static_cast<UINT>(
-        TrackPopupMenu(menu_, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, x, y, 0,
-                       helper, nullptr));
+        TrackPopupMenu(menu_.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, x, y,
+                       0, helper, nullptr));
     DestroyWindow(helper);
     return command;
 }
@@ -143,7 +142,7 @@ namespace {
 constexpr const char* kOldProcProperty = "CoolMenu_oldProc";
 constexpr std::size_t kBuckets = 1000;
 
-HHOOK g_hook = nullptr;
+WindowsHook g_hook;
 // Subclassed menu windows, in buckets by handle / 16; freed with the last one.
 std::unique_ptr<std::array<std::vector<HWND>, kBuckets>> g_table;
 int g_count = 0;
@@ -206,10 +205,8 @@ LRESULT CALLBACK MenuSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         Forget(hwnd);
         break;
     case WM_NCPAINT: {
-        HDC dc = GetWindowDC(hwnd);
-        if (dc) {
-            DrawMenuBorder(hwnd, dc);
-            ReleaseDC(hwnd, dc);
+        if (WindowDC dc(hwnd, DcArea::WholeWindow); dc) {
+            DrawMenuBorder(hwnd, dc.get());
         }
         return 0;
     }
@@ -242,23 +239,20 @@ LRESULT CALLBACK CallWndHook(int code, WPARAM wParam, LPARAM lParam) {
             }
         }
     }
-    return CallNextHookEx(g_hook, code, wParam, lParam);
+    return CallNextHookEx(g_hook.get(), code, wParam, lParam);
 }
 
 } // namespace
 
 bool InstallCoolMenu() {
     if (!g_hook) {
-        g_hook = SetWindowsHookExA(WH_CALLWNDPROC, CallWndHook, nullptr, GetCurrentThreadId());
+        g_hook.reset(SetWindowsHookExA(WH_CALLWNDPROC, CallWndHook, nullptr, GetCurrentThreadId()));
     }
-    return g_hook != nullptr;
+    return static_cast<bool>(g_hook);
 }
 
 void RemoveCoolMenu() {
-    if (g_hook) {
-        UnhookWindowsHookEx(g_hook);
-        g_hook = nullptr;
-    }
+    g_hook.reset();
 }
 
 int CoolMenuWindowCount() {

@@ -24,7 +24,7 @@ public:
     // Shows the menu at a screen point for the owner; returns the chosen command, 0 when none was chosen.
     UINT Track(HWND owner, int x, int y);
 
-    HMENU Handle() const { return menu_; }
+    HMENU Handle() const { return menu_.get(); }
     int Width() const { return width_; }
     int ItemCount() const { return static_cast<int>(items_.size()); }
 
@@ -42,7 +42,7 @@ private:
     };
     Item& Add(const std::string& text, bool separator, bool submenu);
 
-    HMENU menu_;
+    OwnedMenu menu_;
     HFONT font_;
     int itemHeight_ = 14;
     int minimumWidth_ = 0;

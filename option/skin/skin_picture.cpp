@@ -5,6 +5,7 @@
 #include <ole2.h>
 #include <olectl.h>
 
+#include <utility>
 #include <vector>
 
 #include "framework/trace.h"
@@ -125,9 +126,9 @@ bool LoadSkinPicture(const std::string& path, GdiBitmap& bitmap, SIZE& size) {
     return true;
 }
 
-HBITMAP LoadSkinDib(const std::string& path) {
-    HBITMAP bitmap = static_cast<HBITMAP>(
-        LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+GdiBitmap LoadSkinDib(const std::string& path) {
+    GdiBitmap bitmap(static_cast<HBITMAP>(
+        LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
     if (!bitmap) {
         Trace("Skin picture %s could not be loaded\n", path.c_str());
     }
@@ -137,7 +138,7 @@ HBITMAP LoadSkinDib(const std::string& path) {
 namespace {
 
 // One batch of rows runs as a region.
-HRGN RegionFromRuns(const RunBlock& block) {
+GdiRegion RegionFromRuns(const RunBlock& block) {
     const auto& rects = block.Rects();
     std::vector<BYTE> data(sizeof(RGNDATAHEADER) + rects.size() * sizeof(RECT));
     auto* header = reinterpret_cast<RGNDATAHEADER*>(data.data());
@@ -155,22 +156,23 @@ HRGN RegionFromRuns(const RunBlock& block) {
     for (std::size_t i = 0; i < rects.size(); ++i) {
         SetRect(&out[i], rects[i].left, rects[i].top, rects[i].right, rects[i].bottom);
     }
-    return ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), reinterpret_cast<RGNDATA*>(data.data()));
+    return GdiRegion(
+        ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), reinterpret_cast<RGNDATA*>(data.data())));
 }
 
 } // namespace
 
-HRGN RegionFromMask(HBITMAP mask, COLORREF transparent, COLORREF tolerance) {
+GdiRegion RegionFromMask(HBITMAP mask, COLORREF transparent, COLORREF tolerance) {
     if (!mask) {
-        return nullptr;
+        return {};
     }
     MemoryDC sectionDC(CreateCompatibleDC(nullptr));
     if (!sectionDC) {
-        return nullptr;
+        return {};
     }
     SIZE size = BitmapSize(mask);
     if (size.cx <= 0 || size.cy <= 0) {
-        return nullptr;
+        return {};
     }
     BITMAPINFOHEADER info{};
     info.biSize = sizeof info;
@@ -183,13 +185,13 @@ HRGN RegionFromMask(HBITMAP mask, COLORREF transparent, COLORREF tolerance) {
     GdiBitmap section(
         CreateDIBSection(sectionDC.get(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!section || !bits) {
-        return nullptr;
+        return {};
     }
     {
         SelectObjectGuard intoSection(sectionDC.get(), section.get());
         MemoryDC maskDC(CreateCompatibleDC(sectionDC.get()));
         if (!maskDC) {
-            return nullptr;
+            return {};
         }
         SelectObjectGuard fromMask(maskDC.get(), mask);
         BitBlt(sectionDC.get(), 0, 0, size.cx, size.cy, maskDC.get(), 0, 0, SRCCOPY);
@@ -198,20 +200,19 @@ HRGN RegionFromMask(HBITMAP mask, COLORREF transparent, COLORREF tolerance) {
 
     const std::size_t stride = MaskStride(size.cx);
     const auto* base = static_cast<const uint8_t*>(bits);
-    HRGN result = nullptr;
+    GdiRegion result;
     ScanMaskRuns(
         size.cx, size.cy, [&](int y) { return base + stride * static_cast<std::size_t>(size.cy - 1 - y); },
         TransparentRange(transparent, tolerance),
         [&](const RunBlock& block) {
-            HRGN part = RegionFromRuns(block);
+            GdiRegion part = RegionFromRuns(block);
             if (!part) {
                 return;
             }
             if (result) {
-                CombineRgn(result, result, part, RGN_OR);
-                DeleteObject(part);
+                CombineRgn(result.get(), result.get(), part.get(), RGN_OR);
             } else {
-                result = part;
+                result = std::move(part);
             }
         });
     return result;
@@ -237,7 +238,7 @@ void CutFace(HDC windowDC, GdiBitmap& face, HBITMAP screen, int left, int top, i
     StretchBlt(to.get(), 0, 0, w, h, from.get(), left, top, w, h, SRCCOPY);
 }
 
-HFONT CreateSkinFont(int height, int width) {
-    return CreateFontA(height, width, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH, "Arial");
+GdiFont CreateSkinFont(int height, int width) {
+    return GdiFont(CreateFontA(height, width, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH, "Arial"));
 }

@@ -15,18 +15,18 @@ bool LoadSkinPicture(const std::string& path, GdiBitmap& bitmap, SIZE& size);
 
 // A Windows bitmap file from disk as a device-independent section (masks of region buttons, slider pictures). Null
 // when it cannot be loaded.
-HBITMAP LoadSkinDib(const std::string& path);
+GdiBitmap LoadSkinDib(const std::string& path);
 
 // The region of every pixel outside the transparent range; null without a bitmap or device context. An all-white
 // mask gives an empty region, not null.
-HRGN RegionFromMask(HBITMAP mask, COLORREF transparent, COLORREF tolerance);
+GdiRegion RegionFromMask(HBITMAP mask, COLORREF transparent, COLORREF tolerance);
 
 // Cuts (left, top)-(right, bottom) of a screen image into a new bitmap compatible with the window's DC. Nothing
 // happens when the screen image holds no bitmap.
 void CutFace(HDC windowDC, GdiBitmap& face, HBITMAP screen, int left, int top, int right, int bottom);
 
 // "Arial", normal weight, ANSI, Swiss family; width 0 keeps the face's own aspect.
-HFONT CreateSkinFont(int height, int width);
+GdiFont CreateSkinFont(int height, int width);
 
 // The pointer where the message being handled was made (the cursor may have moved on since).
 inline POINT MessagePoint() {

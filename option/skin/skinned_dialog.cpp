@@ -94,10 +94,8 @@ void SkinnedDialog::BuildSkin() {
     down.reset();
     disable.reset();
 
-    if (HRGN region = RegionFromMask(mask_.get(), RGB(255, 255, 255), 0)) {
-        region_ = region;
-        SetWindowRgn(hwnd, region_, TRUE);
-    }
+    GdiRegion outline = RegionFromMask(mask_.get(), RGB(255, 255, 255), 0);
+    GiveWindowRegion(hwnd, outline, true);
     buildMs_ = NowMs() - start;
 }
 
@@ -150,7 +148,6 @@ void SkinnedDialog::OnLButtonDown(int, int, WPARAM) {
 LRESULT SkinnedDialog::OnNcDestroy(WPARAM, LPARAM) {
     mask_.reset();
     background_.reset();
-    region_ = nullptr;
     Default();
     return 0;
 }

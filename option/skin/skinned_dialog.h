@@ -86,7 +86,6 @@ private:
     std::string descriptionPath_;
     GdiBitmap mask_;
     GdiBitmap background_;
-    HRGN region_ = nullptr; // the system owns it once set on the window
     SIZE size_{0, 0};
     double buildMs_ = 0;
     double loadMs_ = 0;

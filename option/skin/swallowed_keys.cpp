@@ -16,13 +16,11 @@ SwallowedKeys::SwallowedKeys(std::initializer_list<UINT> keys) : outer_(g_curren
         }
     }
     g_current = this;
-    hook_ = SetWindowsHookExA(WH_GETMESSAGE, Filter, nullptr, GetCurrentThreadId());
+    hook_.reset(SetWindowsHookExA(WH_GETMESSAGE, Filter, nullptr, GetCurrentThreadId()));
 }
 
 SwallowedKeys::~SwallowedKeys() {
-    if (hook_) {
-        UnhookWindowsHookEx(hook_);
-    }
+    hook_.reset();
     g_current = outer_;
 }
 
@@ -43,5 +41,5 @@ LRESULT CALLBACK SwallowedKeys::Filter(int code, WPARAM wParam, LPARAM lParam) {
             }
         }
     }
-    return CallNextHookEx(self ? self->hook_ : nullptr, code, wParam, lParam);
+    return CallNextHookEx(self ? self->hook_.get() : nullptr, code, wParam, lParam);
 }

@@ -7,6 +7,8 @@
 
 #include <initializer_list>
 
+#include "framework/handles.h"
+
 class SwallowedKeys {
 public:
     explicit SwallowedKeys(std::initializer_list<UINT> keys);
@@ -20,7 +22,7 @@ public:
 private:
     static LRESULT CALLBACK Filter(int code, WPARAM wParam, LPARAM lParam);
 
-    HHOOK hook_ = nullptr;
+    WindowsHook hook_;
     HWND dialog_ = nullptr;
     UINT keys_[4] = {};
     int keyCount_ = 0;

@@ -122,11 +122,10 @@ void WarningDialog::PaintContent(HDC work) {
         box.top = 80 + (120 - h) / 2;
     }
     // The box clips: a message longer than it is cut at its bottom.
-    HRGN clip = CreateRectRgn(40, 80, 360, 200);
-    SelectClipRgn(work, clip);
+    GdiRegion clip(CreateRectRgn(40, 80, 360, 200));
+    SelectClipRgn(work, clip.get());
     DrawTextA(work, message_.c_str(), -1, &box, DT_CENTER | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
     SelectClipRgn(work, nullptr);
-    DeleteObject(clip);
 }
 
 void WarningDialog::OnCommand(int id, int, HWND control) {

@@ -4,20 +4,16 @@
 #include "common/messages.h"
 #include "osd/osd_window.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // One display per session.
     if (FindWindowA(nullptr, kOsdWindowTitle) != nullptr) {
         return 0;
     }
     OsdWindow osd(ProgramFolder());
     osd.EnsureSettingRecord();
-    if (!osd.Create(instance)) {
+    if (!osd.Create()) {
         return 1;
     }
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    RunMessageLoop();
     return 0;
 }

@@ -12,6 +12,7 @@
 
 #include "common/ini_file.h"
 #include "common/language.h"
+#include "framework/handles.h"
 #include "option/app/main_window.h"
 #include "option/skin/skin_description.h"
 #include "option/skin/skin_menu.h"
@@ -21,11 +22,8 @@ constexpr char kInstanceMutexName[] = "Pellix79-configure";
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
-    HANDLE instance = CreateMutexA(nullptr, FALSE, kInstanceMutexName);
-    if (instance == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) {
-        if (instance != nullptr) {
-            CloseHandle(instance);
-        }
+    KernelHandle instance(CreateMutexA(nullptr, FALSE, kInstanceMutexName));
+    if (!instance || GetLastError() == ERROR_ALREADY_EXISTS) {
         return 0;
     }
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
@@ -43,6 +41,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     }
     context.reset();
     FreeLanguageLibrary();
-    CloseHandle(instance);
     return 0;
 }

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include "common/profile_store.h"
+#include "framework/handles.h"
 #include "option/macros/macro_files.h"
 
 #include <algorithm>
@@ -61,11 +62,13 @@ size_t FileSize(const std::string& path) {
 double ReferenceWrite(const std::string& path, size_t bytes) {
     std::string text(bytes, 'A');
     const double start = Now();
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    if (file != INVALID_HANDLE_VALUE) {
-        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-        CloseHandle(file);
+    {
+        KernelHandle file(
+            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        if (file) {
+            WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        }
     }
     return Now() - start;
 }
@@ -74,12 +77,13 @@ double ReferenceWrite(const std::string& path, size_t bytes) {
 double ReferenceRead(const std::string& path, size_t bytes) {
     const double start = Now();
     std::string text(bytes, '\0');
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD read = 0;
-    if (file != INVALID_HANDLE_VALUE) {
-        ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr);
-        CloseHandle(file);
+    {
+        KernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD read = 0;
+        if (file) {
+            ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr);
+        }
     }
     return Now() - start;
 }
@@ -89,25 +93,23 @@ double FlushedWrites(const std::vector<std::string>& paths, const std::string& r
     std::vector<std::string> contents;
     for (const std::string& path : paths) {
         std::string bytes(FileSize(path), '\0');
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        KernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD read = 0;
-        if (file != INVALID_HANDLE_VALUE) {
-            ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-            CloseHandle(file);
+        if (file) {
+            ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
         }
         contents.push_back(std::move(bytes));
     }
     const double start = Now();
     for (size_t i = 0; i < contents.size(); ++i) {
         const std::string path = reference + std::to_string(i);
-        HANDLE file =
-            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        KernelHandle file(
+            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD written = 0;
-        if (file != INVALID_HANDLE_VALUE) {
-            WriteFile(file, contents[i].data(), static_cast<DWORD>(contents[i].size()), &written, nullptr);
-            FlushFileBuffers(file);
-            CloseHandle(file);
+        if (file) {
+            WriteFile(file.get(), contents[i].data(), static_cast<DWORD>(contents[i].size()), &written, nullptr);
+            FlushFileBuffers(file.get());
         }
     }
     const double time = Now() - start;

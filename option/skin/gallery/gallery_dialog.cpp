@@ -92,7 +92,7 @@ void GalleryDialog::CreateControls(const SkinScreens& s) {
     close_.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
     close_.SetTooltip(p.tooltip, true);
 
-    menuFont_.reset(CreateSkinFont(15, 0));
+    menuFont_ = CreateSkinFont(15, 0);
     menu_ = std::make_unique<SkinMenu>(menuFont_.get());
     submenu_ = std::make_unique<SkinMenu>(menuFont_.get());
     menu_->SetMinimumWidth(kFunctionMenuMinWidth);

@@ -121,7 +121,7 @@ TEST(RegionFromMask, MoreThan2000RunsGiveOneRegionEqualToTheirUnion) {
 }
 
 TEST(RegionFromMask, WithoutABitmapThereIsNoRegion) {
-    EXPECT_EQ(nullptr, RegionFromMask(nullptr, RGB(255, 255, 255), 0));
+    EXPECT_FALSE(RegionFromMask(nullptr, RGB(255, 255, 255), 0));
 }
 
 TEST(SkinPicture, AMissingPictureGivesAnEmptyBitmapAndATraceNamingIt) {
