@@ -155,67 +155,80 @@ void CopyMacro(MacroKeyInfo& entry, const MacroForEntry& macro) {
     entry.RepeatCount = macro.repeatCount;
 }
 
-// The dialog step; false when the dialog was cancelled. `code` becomes the entry's default when the dialog gives
-// nothing to store.
+// The dialog steps; each is false when its dialog was cancelled, and sets `code` to the entry's default when the
+// dialog gives nothing to store.
+bool RunShortcutStep(MacroKeyInfo& entry, int entryIndex, int& code, AssignmentHost& host) {
+    uint8_t key = entry.Data[0];
+    std::array<bool, 5> flags{};
+    for (int i = 0; i < 5; ++i) {
+        flags[i] = (entry.Data[1] >> i) & 1;
+    }
+    if (!host.RunShortcutDialog(key, flags)) {
+        return false;
+    }
+    uint8_t bits = 0;
+    for (int i = 0; i < 5; ++i) {
+        if (flags[i]) {
+            bits |= uint8_t(1u << i);
+        }
+        if (flags[0]) {
+            break; // "no modifier" is then the only bit
+        }
+    }
+    entry.ContentCount = 1;
+    entry.Data[0] = key;
+    entry.Data[1] = bits;
+    std::memset(entry.MacroName, 0, sizeof entry.MacroName);
+    if (key == 0) {
+        code = DefaultFunctionCode(entryIndex);
+    }
+    return true;
+}
+
+bool RunFireStep(MacroKeyInfo& entry, int entryIndex, int& code, AssignmentHost& host) {
+    uint8_t key = entry.Data[0];
+    int32_t valueA = entry.FunctionCode == kCodeFire ? entry.Param1 : 0;
+    int32_t valueB = entry.FunctionCode == kCodeFire ? entry.Param2 : 5;
+    if (!host.RunFireDialog(key, valueA, valueB)) {
+        return false;
+    }
+    entry.ContentCount = 1;
+    entry.Param1 = valueA;
+    entry.Param2 = valueB;
+    entry.Data[0] = key;
+    std::memset(entry.MacroName, 0, sizeof entry.MacroName);
+    if (key == 0) {
+        code = DefaultFunctionCode(entryIndex);
+    }
+    return true;
+}
+
+bool RunMacroStep(MacroKeyInfo& entry, int entryIndex, int& code, AssignmentHost& host) {
+    int32_t option = entry.MacroOption;
+    int chosen = entry.FunctionCode == kCodeMacro ? host.FindMacroIndex(entry) : -1;
+    if (!host.RunMacroSelectionDialog(option, chosen)) {
+        return false;
+    }
+    entry.MacroOption = option;
+    MacroForEntry macro;
+    if (chosen >= 0 && host.MacroAt(chosen, macro)) {
+        CopyMacro(entry, macro);
+    } else {
+        code = DefaultFunctionCode(entryIndex);
+    }
+    return true;
+}
+
+// The dialog step of a command; false when the dialog was cancelled.
 bool RunDialog(MacroKeyInfo& entry, int entryIndex, int command, int& code, AssignmentHost& host) {
     if (command == kCommandShortcut) {
-        uint8_t key = entry.Data[0];
-        std::array<bool, 5> flags{};
-        for (int i = 0; i < 5; ++i) {
-            flags[i] = (entry.Data[1] >> i) & 1;
-        }
-        if (!host.RunShortcutDialog(key, flags)) {
-            return false;
-        }
-        uint8_t bits = 0;
-        for (int i = 0; i < 5; ++i) {
-            if (flags[i]) {
-                bits |= uint8_t(1u << i);
-            }
-            if (flags[0]) {
-                break; // "no modifier" is then the only bit
-            }
-        }
-        entry.ContentCount = 1;
-        entry.Data[0] = key;
-        entry.Data[1] = bits;
-        std::memset(entry.MacroName, 0, sizeof entry.MacroName);
-        if (key == 0) {
-            code = DefaultFunctionCode(entryIndex);
-        }
-        return true;
+        return RunShortcutStep(entry, entryIndex, code, host);
     }
     if (command == kCommandFire) {
-        uint8_t key = entry.Data[0];
-        int32_t valueA = entry.FunctionCode == kCodeFire ? entry.Param1 : 0;
-        int32_t valueB = entry.FunctionCode == kCodeFire ? entry.Param2 : 5;
-        if (!host.RunFireDialog(key, valueA, valueB)) {
-            return false;
-        }
-        entry.ContentCount = 1;
-        entry.Param1 = valueA;
-        entry.Param2 = valueB;
-        entry.Data[0] = key;
-        std::memset(entry.MacroName, 0, sizeof entry.MacroName);
-        if (key == 0) {
-            code = DefaultFunctionCode(entryIndex);
-        }
-        return true;
+        return RunFireStep(entry, entryIndex, code, host);
     }
     if (command == kCommandMacro) {
-        int32_t option = entry.MacroOption;
-        int chosen = entry.FunctionCode == kCodeMacro ? host.FindMacroIndex(entry) : -1;
-        if (!host.RunMacroSelectionDialog(option, chosen)) {
-            return false;
-        }
-        entry.MacroOption = option;
-        MacroForEntry macro;
-        if (chosen >= 0 && host.MacroAt(chosen, macro)) {
-            CopyMacro(entry, macro);
-        } else {
-            code = DefaultFunctionCode(entryIndex);
-        }
-        return true;
+        return RunMacroStep(entry, entryIndex, code, host);
     }
     if (command >= kCommandMacroBase) {
         // A macro chosen directly by its library position: copied as the selection dialog's OK would.

@@ -70,7 +70,10 @@ protected:
     bool ProcessMessage(WindowMessage& m) override;
 
 private:
-    void OnCommand(int id, int code, HWND control);
+    void OnBasicTab() { ShowPage(0); }
+    void OnAdvancedTab() { ShowPage(1); }
+    void OnMinimize();
+    void OnWeb();
     void OnTimer(UINT_PTR id);
     void OnDestroy();
     LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
@@ -94,9 +97,25 @@ private:
     void Close();
     void OnFirstPaint();
 
+    // The ids of the window's buttons.
+    static constexpr int kBasicTabId = 1001, kAdvancedTabId = 1002, kOkId = 1003, kApplyId = 1004, kCancelId = 1005,
+                         kMinimizeId = 1006, kCloseId = 1007, kWebId = 1008, kImportId = 1009, kExportId = 1010;
+    static constexpr int kFirstProfileId = 1011; // 5 profiles
     using Entry = MessageEntry<MainWindow>;
     static constexpr Entry kMessageMap[] = {
-        Entry::Command(&MainWindow::OnCommand),
+        Entry::Clicked(kBasicTabId, &MainWindow::OnBasicTab),
+        Entry::Clicked(kAdvancedTabId, &MainWindow::OnAdvancedTab),
+        Entry::Clicked(kOkId, &MainWindow::Ok),
+        Entry::Clicked(kApplyId, &MainWindow::Apply),
+        Entry::Clicked(kCancelId, &MainWindow::Close),
+        Entry::Clicked(kCloseId, &MainWindow::Close),
+        Entry::Clicked(kMinimizeId, &MainWindow::OnMinimize),
+        Entry::Clicked(kWebId, &MainWindow::OnWeb),
+        Entry::Clicked(kImportId, &MainWindow::ImportProfile),
+        Entry::Clicked(kExportId, &MainWindow::ExportProfile),
+        Entry::ClickedRange(kFirstProfileId, kFirstProfileId + kProfileCount - 1, &MainWindow::SelectProfile),
+        // Escape of the dialog manager, the system's close command, and the close that OK posts.
+        Entry::CommandId(IDCANCEL, &MainWindow::Close),
         Entry::Timer(&MainWindow::OnTimer),
         Entry::Destroy(&MainWindow::OnDestroy),
         Entry::Raw(WM_SYSCOMMAND, &MainWindow::OnSysCommand),

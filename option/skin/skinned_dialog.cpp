@@ -26,7 +26,8 @@ SkinnedDialog::SkinnedDialog(std::string descriptionFile, std::string screenSect
     : descriptionFile_(std::move(descriptionFile)), section_(std::move(screenSection)) {}
 
 INT_PTR SkinnedDialog::RunModal(HWND owner) {
-    // Borderless: the picture is the whole window; the template's size does not matter (step 6 sets it).
+    // Borderless: the picture is the whole window; the template's size does not matter (the skin build gives the
+    // window the background picture's size).
     DialogTemplate t(WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 100, 60);
     return Dialog::RunModal(owner, t);
 }

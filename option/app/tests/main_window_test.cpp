@@ -6,9 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <functional>
+#include <map>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "common/ini_file.h"
 #include "common/profile_store.h"
@@ -42,6 +46,39 @@ std::string ProfileBytes(const optiontest::Folder& folder, int n) {
 
 bool Enabled(HWND w) {
     return IsWindowEnabled(w) != FALSE;
+}
+
+// The controls of the window and its pages that break the rule every click relies on: each control has an id of its
+// own among its siblings, and none is 0, IDOK or IDCANCEL (Enter and Escape arrive as those, without a control). The
+// pages themselves are dialogs, not controls.
+std::vector<std::string> ControlIdFaults(HWND top, int& controls) {
+    struct Walk {
+        std::map<std::pair<HWND, int>, HWND> ids;
+        std::vector<std::string> faults;
+        int controls = 0;
+    } walk;
+    EnumChildWindows(
+        top,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto& w = *reinterpret_cast<Walk*>(data);
+            char className[64] = {};
+            GetClassNameA(child, className, sizeof className);
+            if (std::string(className) == "#32770") {
+                return TRUE;
+            }
+            ++w.controls;
+            int id = GetDlgCtrlID(child);
+            char text[160];
+            std::snprintf(text, sizeof text, "a %s with id %d", className, id);
+            if (id == 0 || id == IDOK || id == IDCANCEL ||
+                !w.ids.emplace(std::pair(GetParent(child), id), child).second) {
+                w.faults.push_back(text);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&walk));
+    controls = walk.controls;
+    return walk.faults;
 }
 
 class OptionWindow : public ::testing::Test {
@@ -80,6 +117,10 @@ TEST_F(OptionWindow, FilesAloneSelectAProfileThenCancelLeavesFilesAndRegistryAlo
     EXPECT_TRUE(IsWindowVisible(main.BasicPage().Handle()));
     EXPECT_FALSE(IsWindowVisible(main.Advanced().Handle()));
     EXPECT_TRUE(main.ProfileButton(1).Checked());
+    // Every control can be told by its id: the window's 20 buttons, the basic page's 126 and the advanced page's.
+    int controls = 0;
+    EXPECT_EQ(std::vector<std::string>{}, ControlIdFaults(w.Handle(), controls));
+    EXPECT_GT(controls, 150);
 
     // The advanced tab, then profile 3, with real clicks.
     ASSERT_TRUE(ClickUntil(w.CentreOf(main.Tab(1).Handle()), [&] { return main.ShownPage() == 1; }));

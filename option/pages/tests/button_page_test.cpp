@@ -426,7 +426,8 @@ TEST_F(Page, DpiAndLightingMenusStoreAndCaptionAndTheGuardHoldsOffTheNextClick) 
 
     // At once after a menu closed, a drop-down click opens nothing.
     int opened = page.MenusOpened();
-    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(page.DpiValue(0).Handle()));
+    HWND dropDown = page.DpiValue(0).Handle();
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(dropDown), BN_CLICKED), reinterpret_cast<LPARAM>(dropDown));
     EXPECT_EQ(opened, page.MenusOpened());
     EXPECT_LT(GetTickCount() - page.MenuClosedAt(), 201u);
     PumpFor(250);
