@@ -382,6 +382,11 @@ private:
     WindowMessage* current_ = nullptr;
 };
 
+// A child window's id where the platform takes it in the menu argument (CreateWindowEx, Window::Create).
+inline HMENU ControlId(int id) {
+    return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
+}
+
 // A window class with our shared window procedure.
 struct WindowClass {
     const char* name = nullptr;

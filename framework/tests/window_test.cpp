@@ -203,10 +203,10 @@ TEST(MessageMap, ClicksReachTheEntryOfTheControlsIdOrRow) {
         SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
     };
     // Real buttons, so the clicks come from real controls; the second and the last of a row of five.
-    HWND single = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, hwnd,
-                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kClickId)), nullptr, nullptr);
+    HWND single = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, hwnd, ControlId(kClickId),
+                                  nullptr, nullptr);
     HWND rowButton = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, hwnd,
-                                     reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kRowFirstId + 1)), nullptr, nullptr);
+                                     ControlId(kRowFirstId + 1), nullptr, nullptr);
     ASSERT_NE(nullptr, single);
     ASSERT_NE(nullptr, rowButton);
     SendMessageA(single, BM_CLICK, 0, 0);

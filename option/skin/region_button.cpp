@@ -12,8 +12,7 @@ HWND RegionButton::Create(HWND parent, const RECT& rect, int id) {
         return nullptr;
     }
     return Window::Create(0, kRegionButtonClass, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, rect.left, rect.top,
-                          rect.right - rect.left, rect.bottom - rect.top, parent,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+                          rect.right - rect.left, rect.bottom - rect.top, parent, ControlId(id));
 }
 
 bool RegionButton::OnCreate(const CREATESTRUCTA&) {

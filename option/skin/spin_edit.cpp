@@ -12,7 +12,7 @@ HWND SpinEdit::Create(HWND owner, int controlNumber, const RECT& rect) {
     number_ = controlNumber;
     rect_ = rect;
     return Window::Create(0, nullptr, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rect.left, rect.top,
-                          rect.right - rect.left, rect.bottom - rect.top, owner);
+                          rect.right - rect.left, rect.bottom - rect.top, owner, ControlId(controlNumber));
 }
 
 bool SpinEdit::OnCreate(const CREATESTRUCTA& create) {

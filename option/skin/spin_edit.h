@@ -19,6 +19,7 @@ inline constexpr int kSpinEditDownId = 403;
 
 class SpinEdit : public Window {
 public:
+    // The control number is also the window's id.
     HWND Create(HWND owner, int controlNumber, const RECT& rect);
     // The box's background and its arrows, cut from the owner's screen images at the box's rectangle.
     void SetFaces(HBITMAP normal, HBITMAP over, HBITMAP down, HBITMAP disable);
