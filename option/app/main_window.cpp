@@ -106,14 +106,32 @@ void MainWindow::CreateControls(const SkinScreens& s) {
     MakePictureButton(import_, hwnd, Position(kImport), s, 110);
     MakePictureButton(export_, hwnd, Position(kExport), s, 111);
 
-    ButtonPos area = Position(kPageArea);
-    for (SkinnedDialog* page :
-         {static_cast<SkinnedDialog*>(&buttonPage_), static_cast<SkinnedDialog*>(&advancedPage_)}) {
-        if (HWND child = page->CreateChild(hwnd)) {
-            SetWindowPos(child, nullptr, area.left, area.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        }
-    }
+    pageArea_ = PosRect(Position(kPageArea));
+    // The advanced page is not shown at first: it is built once the window has painted (OnFirstPaint), or when its
+    // tab is clicked before that.
+    PlacePage(buttonPage_);
     ShowPage(0);
+}
+
+void MainWindow::PlacePage(SkinnedDialog& page) {
+    if (HWND child = page.CreateChild(Handle())) {
+        SetWindowPos(child, nullptr, pageArea_.left, pageArea_.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void MainWindow::CreateAdvancedPage() {
+    if (!advancedPage_.Handle()) {
+        PlacePage(advancedPage_);
+        advancedPage_.Refresh();
+    }
+}
+
+LRESULT MainWindow::OnCreateLaterPages(WPARAM, LPARAM) {
+    CreateAdvancedPage();
+    if (measureStart_) {
+        MeasurePages();
+    }
+    return 0;
 }
 
 bool MainWindow::OnSkinInit() {
@@ -176,6 +194,9 @@ void MainWindow::ShowPage(int page) {
     }
     SkinnedDialog& shown = page == 0 ? static_cast<SkinnedDialog&>(buttonPage_) : advancedPage_;
     SkinnedDialog& hidden = page == 0 ? static_cast<SkinnedDialog&>(advancedPage_) : buttonPage_;
+    if (page == 1 && Handle()) {
+        CreateAdvancedPage();
+    }
     if (hidden.Handle()) {
         ShowWindow(hidden.Handle(), SW_HIDE);
     }
@@ -504,17 +525,12 @@ void MainWindow::OnFirstPaint() {
     painted_ = true;
     double ms = MillisecondsSinceProcessStart();
     Trace("Option: main window painted %.1f ms after the start\n", ms);
-    if (measureStart_) {
-        firstPaintMs_ = ms;
-        PostMessageA(Handle(), kMeasurePagesMessage, 0, 0);
-    }
+    firstPaintMs_ = ms;
+    PostMessageA(Handle(), kCreateLaterPagesMessage, 0, 0);
 }
 
 // The second half of the start-up measure, once the first frame is out: both pages created and painted.
-LRESULT MainWindow::OnMeasurePages(WPARAM, LPARAM) {
-    if (!measureStart_) {
-        return 0;
-    }
+void MainWindow::MeasurePages() {
     for (int page : {1, 0}) {
         ShowPage(page);
         SkinnedDialog& shown = page == 0 ? static_cast<SkinnedDialog&>(buttonPage_) : advancedPage_;
@@ -529,7 +545,6 @@ LRESULT MainWindow::OnMeasurePages(WPARAM, LPARAM) {
                 advancedPage_.BuildMilliseconds(), pagesMs);
     std::fflush(stdout);
     Close();
-    return 0;
 }
 
 bool MainWindow::ProcessMessage(WindowMessage& m) {

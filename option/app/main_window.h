@@ -59,8 +59,8 @@ public:
 
     static constexpr UINT_PTR kStartTimer = 1;
     static constexpr UINT_PTR kApplyTimer = 2;
-    // Posted to itself by the first paint when the start is measured.
-    static constexpr UINT kMeasurePagesMessage = WM_APP + 1;
+    // Posted to itself by the first paint: the pages not shown at first are built then.
+    static constexpr UINT kCreateLaterPagesMessage = WM_APP + 1;
     // Monitor answers an apply within seconds; without an answer the window stops waiting after this.
     static constexpr UINT kApplyAnswerLimitMs = 30000;
     // Tests wait less.
@@ -96,7 +96,12 @@ private:
     void EndBusy();
     void Close();
     void OnFirstPaint();
-    LRESULT OnMeasurePages(WPARAM wParam, LPARAM lParam);
+    // A page as a child in the page area.
+    void PlacePage(SkinnedDialog& page);
+    // The advanced page, refreshed from the working copy; nothing when it exists.
+    void CreateAdvancedPage();
+    LRESULT OnCreateLaterPages(WPARAM wParam, LPARAM lParam);
+    void MeasurePages();
 
     using Entry = MessageEntry<MainWindow>;
     static constexpr Entry kMessageMap[] = {
@@ -110,7 +115,7 @@ private:
         Entry::Raw(ProfileSwitched, &MainWindow::OnProfileSwitched),
         Entry::Raw(DeviceSettingChanged, &MainWindow::OnDeviceSettingChanged),
         Entry::Raw(ApplyFinished, &MainWindow::OnApplyFinished),
-        Entry::Raw(kMeasurePagesMessage, &MainWindow::OnMeasurePages),
+        Entry::Raw(kCreateLaterPagesMessage, &MainWindow::OnCreateLaterPages),
     };
 
     OptionContext& context_;
@@ -128,4 +133,5 @@ private:
     UINT applyLimitMs_ = kApplyAnswerLimitMs;
     bool painted_ = false;
     double firstPaintMs_ = 0;
+    RECT pageArea_{};
 };
