@@ -87,7 +87,13 @@ void ButtonPage::CreateControls(const SkinScreens& s) {
         return MakeButton(b, key, id, s, disable, tooltip);
     };
     for (int i = 0; i < kMacroKeyCount; ++i) {
-        entryTooltips_[i] = make(entries_[i], i + 1, kFirstEntryId + i, s.disable, true).tooltip;
+        if (EntryShown(i)) {
+            entryTooltips_[i] = make(entries_[i], i + 1, kFirstEntryId + i, s.disable, true).tooltip;
+        } else {
+            // Data only: the caption and tooltip are kept, and no window that nobody could see is made for it.
+            entryTooltips_[i] = Position(i + 1).tooltip;
+            entries_[i].SetTooltip(entryTooltips_[i], true);
+        }
         entries_[i].SetPlacement(CaptionPlacement::Entry);
         entries_[i].SetFontSize(15, 0);
         entries_[i].SetCaptionColours(kValueCaptionPalette);
@@ -162,7 +168,10 @@ void ButtonPage::Refresh() {
 }
 
 void ButtonPage::Redraw(SkinButton& button) {
-    InvalidateRect(button.Handle(), nullptr, FALSE);
+    // A null window would mean every window of the desktop.
+    if (button.Handle()) {
+        InvalidateRect(button.Handle(), nullptr, FALSE);
+    }
 }
 
 void ButtonPage::ShowEntries() {
@@ -491,7 +500,7 @@ void ButtonPage::ShowLeftClickWarning() {
 }
 
 void ButtonPage::EnableEntryButton(int entryIndex, bool enabled) {
-    if (entryIndex >= 0 && entryIndex < kMacroKeyCount) {
+    if (entryIndex >= 0 && entryIndex < kMacroKeyCount && entries_[entryIndex].Handle()) {
         EnableWindow(entries_[entryIndex].Handle(), enabled);
     }
 }

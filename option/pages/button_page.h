@@ -21,6 +21,10 @@ public:
     // Shows the working copy's active profile.
     void Refresh();
 
+    // Entries 0-15 are the first set's buttons and 32-47 the second set's; 16-31 and 48-63 are data the mouse keeps
+    // beside them, with no place on the page: their buttons hold caption and tooltip but have no window.
+    static constexpr bool EntryShown(int entry) { return entry % (2 * kBankSize) < kBankSize; }
+
     // The controls, by what they edit (tests drive them).
     SkinButton& EntryButton(int entry) { return entries_[entry]; }
     SkinButton& SetButton(int set) { return set == 1 ? set1_ : set2_; }

@@ -59,6 +59,8 @@ protected:
 
     // The "BUTTONPOS" entry of a key.
     ButtonPos Position(int key) const;
+    // Values of the description file, as read when the skin was built.
+    SkinValueReader DescriptionValue() const;
     const std::string& DescriptionPath() const { return descriptionPath_; }
     // Centres the window over its owner (or the screen without one).
     void CentreOverOwner();
@@ -85,6 +87,7 @@ private:
     std::string descriptionFile_;
     std::string section_;
     std::string descriptionPath_;
+    IniDocument description_;
     GdiBitmap mask_;
     GdiBitmap background_;
     HRGN region_ = nullptr; // the system owns it once set on the window
