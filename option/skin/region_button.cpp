@@ -29,10 +29,8 @@ bool RegionButton::OnCreate(const CREATESTRUCTA&) {
 void RegionButton::SetFaces(int left, int top, int right, int bottom, HBITMAP normal, HBITMAP over, HBITMAP down,
                             HBITMAP disable) {
     WindowDC dc(Handle());
-    CutFace(dc.get(), normal_, normal, left, top, right, bottom);
-    CutFace(dc.get(), over_, over, left, top, right, bottom);
-    CutFace(dc.get(), down_, down, left, top, right, bottom);
-    CutFace(dc.get(), disable_, disable, left, top, right, bottom);
+    CutFaces(dc.get(), {left, top, right, bottom},
+             {{normal_, normal}, {over_, over}, {down_, down}, {disable_, disable}});
     Redraw();
 }
 

@@ -7,25 +7,22 @@
 #include "option/skin/skin_picture.h"
 
 HWND SkinButton::Create(HWND parent, const RECT& rect, int id) {
-    HWND hwnd = Control::Create("BUTTON", "", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, rect.left, rect.top,
-                                rect.right - rect.left, rect.bottom - rect.top, parent, id);
-    if (hwnd) {
-        LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
-        style = (style & ~static_cast<LONG_PTR>(BS_TYPEMASK | WS_TABSTOP)) | BS_OWNERDRAW;
-        SetWindowLongPtrA(hwnd, GWL_STYLE, style);
-    }
-    return hwnd;
+    // Owner-drawn from the start: a style changed afterwards costs the button a round of style messages, and a page
+    // creates a hundred of them.
+    return Control::Create("BUTTON", "", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, rect.left, rect.top,
+                           rect.right - rect.left, rect.bottom - rect.top, parent, id);
 }
 
 void SkinButton::SetFaces(int left, int top, int right, int bottom, HBITMAP normal, HBITMAP over, HBITMAP down,
                           HBITMAP disable) {
     WindowDC dc(Handle());
-    CutFace(dc.get(), normal_, normal, left, top, right, bottom);
-    CutFace(dc.get(), over_, over, left, top, right, bottom);
-    CutFace(dc.get(), down_, down, left, top, right, bottom);
-    CutFace(dc.get(), disable_, disable, left, top, right, bottom);
+    CutFaces(dc.get(), {left, top, right, bottom},
+             {{normal_, normal}, {over_, over}, {down_, down}, {disable_, disable}});
     LONG_PTR style = GetWindowLongPtrA(Handle(), GWL_STYLE);
-    SetWindowLongPtrA(Handle(), GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_BORDER | WS_TABSTOP));
+    const LONG_PTR plain = style & ~static_cast<LONG_PTR>(WS_BORDER | WS_TABSTOP);
+    if (plain != style) {
+        SetWindowLongPtrA(Handle(), GWL_STYLE, plain);
+    }
 }
 
 void SkinButton::SetTooltip(const std::string& text, bool active) {

@@ -31,10 +31,7 @@ bool SpinEdit::OnCreate(const CREATESTRUCTA& create) {
 void SpinEdit::SetFaces(HBITMAP normal, HBITMAP over, HBITMAP down, HBITMAP disable) {
     WindowDC dc(Handle());
     const RECT& r = rect_;
-    CutFace(dc.get(), normal_, normal, r.left, r.top, r.right, r.bottom);
-    CutFace(dc.get(), over_, over, r.left, r.top, r.right, r.bottom);
-    CutFace(dc.get(), pressed_, down, r.left, r.top, r.right, r.bottom);
-    CutFace(dc.get(), disable_, disable, r.left, r.top, r.right, r.bottom);
+    CutFaces(dc.get(), r, {{normal_, normal}, {over_, over}, {pressed_, down}, {disable_, disable}});
     int w = r.right - r.left;
     up_.SetFaces(r.left + w - 18, r.top + 2, r.left + w - 2, r.top + 9, normal, over, down, disable);
     down_.SetFaces(r.left + w - 18, r.top + 11, r.left + w - 2, r.top + 18, normal, over, down, disable);

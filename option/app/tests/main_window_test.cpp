@@ -160,6 +160,40 @@ TEST_F(OptionWindow, FilesAloneSelectAProfileThenCancelLeavesFilesAndRegistryAlo
     EXPECT_EQ(registryBefore.DbleClickSpeed, registryAfter.DbleClickSpeed);
 }
 
+// The advanced page is not built before the window shows: it comes after the first paint, or with its tab when that
+// is clicked first; either way it shows the profile.
+TEST_F(OptionWindow, TheAdvancedPageIsBuiltAfterTheFirstPaintOrByItsTab) {
+    ASSERT_EQ(1, SaveAllProfiles(EditedProfiles(3), folder.Path()));
+    {
+        optiontest::Window w(folder.Path());
+        ASSERT_TRUE(w.Open());
+        AdvancedPage& page = w.Main().Advanced();
+        ASSERT_TRUE(PumpUntil([&] { return page.Handle() != nullptr; }));
+        EXPECT_FALSE(IsWindowVisible(page.Handle()));
+        EXPECT_EQ(GetParent(page.Handle()), w.Handle());
+        EXPECT_EQ(6, page.SpeedSlider().Value()); // MouseSpeed 10
+        EXPECT_EQ(8, page.WheelSlider().Value());
+    }
+    OptionContext context;
+    context.programFolder = folder.Path();
+    MainWindow main(context);
+    ASSERT_NE(nullptr, main.CreatePopup(nullptr));
+    // No message pumped yet: the window has not painted.
+    EXPECT_EQ(nullptr, main.Advanced().Handle());
+    main.ShowPage(1);
+    ASSERT_NE(nullptr, main.Advanced().Handle());
+    EXPECT_TRUE(IsWindowVisible(main.Advanced().Handle()));
+    EXPECT_FALSE(IsWindowVisible(main.BasicPage().Handle()));
+    EXPECT_EQ(6, main.Advanced().SpeedSlider().Value());
+    // The first paint's build finds the page there and leaves it as it is.
+    HWND built = main.Advanced().Handle();
+    UpdateWindow(main.Handle());
+    ASSERT_TRUE(PumpUntil([] { return HIWORD(GetQueueStatus(QS_POSTMESSAGE)) == 0; }));
+    EXPECT_EQ(built, main.Advanced().Handle());
+    EXPECT_TRUE(IsWindowVisible(built));
+    main.Destroy();
+}
+
 TEST_F(OptionWindow, AdvancedPageRulesAndTheDoubleClickTimeComesBackOnClose) {
     ASSERT_EQ(1, SaveAllProfiles(EditedProfiles(0), folder.Path()));
     SetDoubleClickTime(430);
