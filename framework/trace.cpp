@@ -37,3 +37,11 @@ void Trace(const char* format, ...) {
 TraceHook SetTraceHook(TraceHook hook) {
     return traceHook.exchange(hook);
 }
+
+double MillisecondsSinceProcessStart() {
+    FILETIME created{}, exited{}, kernel{}, user{}, now{};
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    GetSystemTimeAsFileTime(&now);
+    auto ticks = [](const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    return static_cast<double>(ticks(now) - ticks(created)) / 10000.0;
+}

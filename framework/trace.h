@@ -14,3 +14,6 @@ inline constexpr int kTraceLineMax = 1024;
 // Returns the previous hook; pass nullptr to remove it.
 using TraceHook = void (*)(const char* line);
 TraceHook SetTraceHook(TraceHook hook);
+
+// Milliseconds from this process's creation to now, as the system accounts it (the start-up measures).
+double MillisecondsSinceProcessStart();

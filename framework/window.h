@@ -10,7 +10,8 @@
 //   private:
 //       void OnTimer(UINT_PTR id);
 //       void OnDestroy();
-//       void OnAbout();                                  // WM_COMMAND with id 1001 (menu or button click)
+//       void OnAbout();                                  // WM_COMMAND with id 1001 (menu or accelerator)
+//       void OnProfile(int index);                       // a click on one of the buttons 1100..1104
 //       LRESULT OnApplyAllSetting(WPARAM wParam, LPARAM lParam);
 //       LRESULT OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
 //
@@ -19,6 +20,7 @@
 //           Entry::Timer(&CMonitorWnd::OnTimer),
 //           Entry::Destroy(&CMonitorWnd::OnDestroy),
 //           Entry::CommandId(1001, &CMonitorWnd::OnAbout),
+//           Entry::ClickedRange(1100, 1104, &CMonitorWnd::OnProfile),
 //           Entry::Raw(ApplyAllSetting, &CMonitorWnd::OnApplyAllSetting),
 //           Entry::Registered(kTaskbarCreated, &CMonitorWnd::OnTaskbarCreated),
 //       };
@@ -97,20 +99,22 @@ private:
 };
 
 enum class MessageKind {
-    Raw,        // LRESULT (WPARAM, LPARAM): any message, the handler's return value is the result
-    Plain,      // void (): the message's arguments do not matter; result 0
-    Registered, // LRESULT (WPARAM, LPARAM) for a RegisterWindowMessage number
-    Command,    // void (int id, int code, HWND control)
-    CommandId,  // void (): WM_COMMAND of one id from a menu, an accelerator or a button click (code 0 or 1)
-    Timer,      // void (UINT_PTR id)
-    Paint,      // void (HDC, const PAINTSTRUCT&) between BeginPaint and EndPaint
-    Mouse,      // void (int x, int y, WPARAM keys): client coordinates, signed
-    Size,       // void (UINT type, int width, int height)
-    Key,        // void (UINT key, LPARAM flags): WM_KEYDOWN, WM_KEYUP, WM_CHAR, ...
-    Create,     // bool (const CREATESTRUCTA&): false makes WM_CREATE fail
-    DrawItem,   // void (const DRAWITEMSTRUCT&); result TRUE
-    CtlColor,   // HBRUSH (HDC, HWND control); a null brush leaves the message to the default processing
-    InitDialog, // bool (): true lets the dialog manager set the focus
+    Raw,          // LRESULT (WPARAM, LPARAM): any message, the handler's return value is the result
+    Plain,        // void (): the message's arguments do not matter; result 0
+    Registered,   // LRESULT (WPARAM, LPARAM) for a RegisterWindowMessage number
+    Command,      // void (int id, int code, HWND control)
+    CommandId,    // void (): WM_COMMAND of one id from a menu, an accelerator or a button click (code 0 or 1)
+    Timer,        // void (UINT_PTR id)
+    Paint,        // void (HDC, const PAINTSTRUCT&) between BeginPaint and EndPaint
+    Mouse,        // void (int x, int y, WPARAM keys): client coordinates, signed
+    Size,         // void (UINT type, int width, int height)
+    Key,          // void (UINT key, LPARAM flags): WM_KEYDOWN, WM_KEYUP, WM_CHAR, ...
+    Create,       // bool (const CREATESTRUCTA&): false makes WM_CREATE fail
+    DrawItem,     // void (const DRAWITEMSTRUCT&); result TRUE
+    CtlColor,     // HBRUSH (HDC, HWND control); a null brush leaves the message to the default processing
+    InitDialog,   // bool (): true lets the dialog manager set the focus
+    Clicked,      // void (): BN_CLICKED from the child control of one id
+    ClickedRange, // void (int index): BN_CLICKED from a child control numbered id..lastId; index = its id - id
 };
 
 // One row of a class's message map.
@@ -127,6 +131,7 @@ template <class T> struct MessageEntry {
     using DrawItemHandler = void (T::*)(const DRAWITEMSTRUCT& item);
     using CtlColorHandler = HBRUSH (T::*)(HDC dc, HWND control);
     using InitDialogHandler = bool (T::*)();
+    using IndexHandler = void (T::*)(int index);
 
     union Handler {
         constexpr Handler(RawHandler h) : raw(h) {}
@@ -141,6 +146,7 @@ template <class T> struct MessageEntry {
         constexpr Handler(DrawItemHandler h) : drawItem(h) {}
         constexpr Handler(CtlColorHandler h) : ctlColor(h) {}
         constexpr Handler(InitDialogHandler h) : initDialog(h) {}
+        constexpr Handler(IndexHandler h) : index(h) {}
         RawHandler raw;
         PlainHandler plain;
         CommandHandler command;
@@ -153,13 +159,15 @@ template <class T> struct MessageEntry {
         DrawItemHandler drawItem;
         CtlColorHandler ctlColor;
         InitDialogHandler initDialog;
+        IndexHandler index;
     };
 
     UINT message;
     MessageKind kind;
-    UINT id; // CommandId only
+    UINT id; // CommandId and Clicked, the first of ClickedRange
     const RegisteredMessage* registered;
     Handler handler;
+    UINT lastId = 0; // Clicked and ClickedRange
 
     static constexpr MessageEntry Raw(UINT message, RawHandler h) { return {message, MessageKind::Raw, 0, nullptr, h}; }
     static constexpr MessageEntry Plain(UINT message, PlainHandler h) {
@@ -176,6 +184,15 @@ template <class T> struct MessageEntry {
     }
     static constexpr MessageEntry CommandId(UINT id, PlainHandler h) {
         return {WM_COMMAND, MessageKind::CommandId, id, nullptr, h};
+    }
+    // A click on one control of the window: BN_CLICKED with the control's id (Enter and Escape of the dialog manager
+    // come with no control and are not clicks).
+    static constexpr MessageEntry Clicked(UINT id, PlainHandler h) {
+        return {WM_COMMAND, MessageKind::Clicked, id, nullptr, h, id};
+    }
+    // A click on one of a row of controls numbered firstId..lastId; the handler gets the control's place in the row.
+    static constexpr MessageEntry ClickedRange(UINT firstId, UINT lastId, IndexHandler h) {
+        return {WM_COMMAND, MessageKind::ClickedRange, firstId, nullptr, h, lastId};
     }
     static constexpr MessageEntry Timer(TimerHandler h) { return {WM_TIMER, MessageKind::Timer, 0, nullptr, h}; }
     static constexpr MessageEntry Paint(PaintHandler h) { return {WM_PAINT, MessageKind::Paint, 0, nullptr, h}; }
@@ -227,6 +244,7 @@ template <class T> bool InvokeEntry(T& self, const MessageEntry<T>& e, WindowMes
         return true;
     case MessageKind::Plain:
     case MessageKind::CommandId:
+    case MessageKind::Clicked:
         (self.*h.plain)();
         return true;
     case MessageKind::Command:
@@ -284,6 +302,9 @@ template <class T> bool InvokeEntry(T& self, const MessageEntry<T>& e, WindowMes
     case MessageKind::InitDialog:
         m.result = (self.*h.initDialog)() ? TRUE : FALSE;
         return true;
+    case MessageKind::ClickedRange:
+        (self.*h.index)(static_cast<int>(LOWORD(m.wParam) - e.id));
+        return true;
     }
     return false;
 }
@@ -305,6 +326,11 @@ template <class T, std::size_t N> bool RouteMessage(T& self, const MessageEntry<
             continue;
         }
         if (e.kind == MessageKind::CommandId && (LOWORD(m.wParam) != e.id || HIWORD(m.wParam) > 1)) {
+            continue;
+        }
+        if ((e.kind == MessageKind::Clicked || e.kind == MessageKind::ClickedRange) &&
+            (m.lParam == 0 || HIWORD(m.wParam) != BN_CLICKED || LOWORD(m.wParam) < e.id ||
+             LOWORD(m.wParam) > e.lastId)) {
             continue;
         }
         if (framework_detail::InvokeEntry(self, e, m)) {
@@ -355,6 +381,11 @@ private:
     bool inUserData_ = false;
     WindowMessage* current_ = nullptr;
 };
+
+// A child window's id where the platform takes it in the menu argument (CreateWindowEx, Window::Create).
+inline HMENU ControlId(int id) {
+    return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
+}
 
 // A window class with our shared window procedure.
 struct WindowClass {

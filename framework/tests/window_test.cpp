@@ -13,6 +13,8 @@ namespace {
 
 constexpr UINT kCustom = WM_USER + 5;
 constexpr UINT kAboutId = 1001;
+constexpr UINT kClickId = 1010;
+constexpr UINT kRowFirstId = 1020, kRowLastId = 1024;
 
 inline RegisteredMessage kTaskbarCreated{"TaskbarCreated"};
 inline RegisteredMessage kOtherRegistered{"Korvane.FrameworkTest.Other"};
@@ -26,6 +28,8 @@ public:
     UINT_PTR timerId = 0;
     int commandId = 0, commandCode = -1;
     HWND commandControl = nullptr;
+    int clicks = 0;
+    std::vector<int> rowClicks;
     bool createSawTitle = false;
     bool refuseCreate = false;
 
@@ -53,6 +57,8 @@ protected:
         KillTimer(Handle(), id);
     }
     void OnAbout() { seen.push_back("about"); }
+    void OnClick() { ++clicks; }
+    void OnRow(int index) { rowClicks.push_back(index); }
     void OnCommand(int id, int code, HWND control) {
         seen.push_back("command");
         commandId = id;
@@ -81,6 +87,8 @@ private:
         Entry::Size(&RecordingWindow::OnSize),
         Entry::Timer(&RecordingWindow::OnTimer),
         Entry::CommandId(kAboutId, &RecordingWindow::OnAbout),
+        Entry::Clicked(kClickId, &RecordingWindow::OnClick),
+        Entry::ClickedRange(kRowFirstId, kRowLastId, &RecordingWindow::OnRow),
         Entry::Command(&RecordingWindow::OnCommand),
         Entry::Raw(kCustom, &RecordingWindow::OnCustom),
         Entry::Raw(WM_SETTEXT, &RecordingWindow::OnSetTextSeen),
@@ -185,6 +193,42 @@ TEST(MessageMap, RoutesMessagesToHandlersWithDecodedArguments) {
     EXPECT_EQ("destroy", w.seen.back());
     EXPECT_EQ(nullptr, w.Handle());
     EXPECT_FALSE(IsWindow(hwnd));
+}
+
+TEST(MessageMap, ClicksReachTheEntryOfTheControlsIdOrRow) {
+    RecordingWindow w;
+    HWND hwnd = CreateHidden(w);
+    ASSERT_NE(nullptr, hwnd);
+    auto click = [&](UINT id, HWND control, int code = BN_CLICKED) {
+        SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
+    };
+    // Real buttons, so the clicks come from real controls; the second and the last of a row of five.
+    HWND single = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, hwnd, ControlId(kClickId),
+                                  nullptr, nullptr);
+    HWND rowButton = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, hwnd,
+                                     ControlId(kRowFirstId + 1), nullptr, nullptr);
+    ASSERT_NE(nullptr, single);
+    ASSERT_NE(nullptr, rowButton);
+    SendMessageA(single, BM_CLICK, 0, 0);
+    EXPECT_EQ(1, w.clicks);
+    SendMessageA(rowButton, BM_CLICK, 0, 0);
+    click(kRowLastId, rowButton);
+    EXPECT_EQ((std::vector<int>{1, 4}), w.rowClicks);
+    EXPECT_FALSE(Saw(w.seen, "command"));
+
+    // Not clicks: the same id without a control (a menu, Enter or Escape), another notification, and the ids just
+    // outside the row. They reach the general handler.
+    click(kClickId, nullptr);
+    EXPECT_EQ(static_cast<int>(kClickId), w.commandId);
+    click(kClickId, single, BN_DOUBLECLICKED);
+    EXPECT_EQ(BN_DOUBLECLICKED, w.commandCode);
+    click(kRowFirstId - 1, rowButton);
+    EXPECT_EQ(static_cast<int>(kRowFirstId - 1), w.commandId);
+    click(kRowLastId + 1, rowButton);
+    EXPECT_EQ(static_cast<int>(kRowLastId + 1), w.commandId);
+    EXPECT_EQ(1, w.clicks);
+    EXPECT_EQ(2u, w.rowClicks.size());
+    ASSERT_TRUE(w.Destroy());
 }
 
 TEST(MessageMap, DerivedClassOverridesAndChainsToItsBase) {

@@ -39,30 +39,34 @@ enum Key {
     kExport = 17,
 };
 
-// Caption colours of every button that has a tooltip: normal, hover, pressed, disabled.
-constexpr COLORREF kCaptionNormal = 0xE6E6E6, kCaptionHover = 0xE60000, kCaptionPressed = 0xE6E6E6,
-                   kCaptionDisabled = 0x969696;
+// Language strings of the buttons' captions.
+enum Text {
+    kBasicTabText = 100,
+    kAdvancedTabText = 101,
+    kFirstProfileText = 102, // 5 profiles
+    kOkText = 107,
+    kCancelText = 108,
+    kApplyText = 109,
+    kImportText = 110,
+    kExportText = 111,
+};
 
-RECT PosRect(const ButtonPos& p) {
-    return {p.left, p.top, p.right, p.bottom};
-}
-
-void MakeRegionButton(RegionTextButton& b, HWND parent, const ButtonPos& p, const SkinScreens& s, const char* maskFile,
-                      int textNumber) {
+void MakeRegionButton(RegionTextButton& b, HWND parent, const ButtonPos& p, int id, const SkinScreens& s,
+                      const char* maskFile, int textNumber) {
     b.SetMaskFile(SkinFilePath(SkinFolder(), maskFile));
-    b.Create(parent, PosRect(p));
+    b.Create(parent, p.Rect(), id);
     b.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
     b.SetCaption(Fetch(textNumber));
     b.SetFontSize(15, 0);
-    b.SetColours(kCaptionNormal, kCaptionHover, kCaptionPressed, kCaptionDisabled);
+    b.SetColours(kCaptionPalette);
 }
 
-void MakePictureButton(SkinButton& b, HWND parent, const ButtonPos& p, const SkinScreens& s, int textNumber) {
-    b.Create(parent, PosRect(p));
+void MakePictureButton(SkinButton& b, HWND parent, const ButtonPos& p, int id, const SkinScreens& s, int textNumber) {
+    b.Create(parent, p.Rect(), id);
     b.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
     if (textNumber > 0) {
         b.SetCaption(Fetch(textNumber));
-        b.SetCaptionColours(kCaptionNormal, kCaptionHover, kCaptionPressed, kCaptionDisabled);
+        b.SetCaptionColours(kCaptionPalette);
         b.SetTooltip(Fetch(textNumber), true);
     }
 }
@@ -89,31 +93,50 @@ void MainWindow::CreateControls(const SkinScreens& s) {
     // The system menu holds Move and Close; Maximize and Minimize from it are ignored (OnSysCommand).
     SetWindowLongPtrA(hwnd, GWL_STYLE, GetWindowLongPtrA(hwnd, GWL_STYLE) | WS_SYSMENU);
 
-    MakeRegionButton(basicTab_, hwnd, Position(kBasicTab), s, "basic_mask.bmp", 100);
-    MakeRegionButton(advancedTab_, hwnd, Position(kAdvancedTab), s, "advanced_mask.bmp", 101);
-    MakeRegionButton(ok_, hwnd, Position(kOk), s, "ok_mask.bmp", 107);
-    MakeRegionButton(apply_, hwnd, Position(kApply), s, "ok_mask.bmp", 109);
-    MakeRegionButton(cancel_, hwnd, Position(kCancel), s, "cancel_mask.bmp", 108);
-    MakePictureButton(minimize_, hwnd, Position(kMinimize), s, 0);
-    MakePictureButton(close_, hwnd, Position(kClose), s, 0);
-    MakePictureButton(web_, hwnd, Position(kWeb), s, 0);
+    MakeRegionButton(basicTab_, hwnd, Position(kBasicTab), kBasicTabId, s, "basic_mask.bmp", kBasicTabText);
+    MakeRegionButton(advancedTab_, hwnd, Position(kAdvancedTab), kAdvancedTabId, s, "advanced_mask.bmp",
+                     kAdvancedTabText);
+    MakeRegionButton(ok_, hwnd, Position(kOk), kOkId, s, "ok_mask.bmp", kOkText);
+    MakeRegionButton(apply_, hwnd, Position(kApply), kApplyId, s, "ok_mask.bmp", kApplyText);
+    MakeRegionButton(cancel_, hwnd, Position(kCancel), kCancelId, s, "cancel_mask.bmp", kCancelText);
+    MakePictureButton(minimize_, hwnd, Position(kMinimize), kMinimizeId, s, 0);
+    MakePictureButton(close_, hwnd, Position(kClose), kCloseId, s, 0);
+    MakePictureButton(web_, hwnd, Position(kWeb), kWebId, s, 0);
     // Profiles 1, 3, 5 share one outline and 2, 4 the other; created in that order.
     static constexpr int kProfileOrder[] = {0, 2, 4, 1, 3};
     for (int i : kProfileOrder) {
-        MakeRegionButton(profiles_[i], hwnd, Position(kProfile1 + i), s,
-                         i % 2 == 0 ? "prifile1_mask.bmp" : "prifile2_mask.bmp", 102 + i);
+        MakeRegionButton(profiles_[i], hwnd, Position(kProfile1 + i), kFirstProfileId + i, s,
+                         i % 2 == 0 ? "prifile1_mask.bmp" : "prifile2_mask.bmp", kFirstProfileText + i);
     }
-    MakePictureButton(import_, hwnd, Position(kImport), s, 110);
-    MakePictureButton(export_, hwnd, Position(kExport), s, 111);
+    MakePictureButton(import_, hwnd, Position(kImport), kImportId, s, kImportText);
+    MakePictureButton(export_, hwnd, Position(kExport), kExportId, s, kExportText);
 
-    ButtonPos area = Position(kPageArea);
-    for (SkinnedDialog* page :
-         {static_cast<SkinnedDialog*>(&buttonPage_), static_cast<SkinnedDialog*>(&advancedPage_)}) {
-        if (HWND child = page->CreateChild(hwnd)) {
-            SetWindowPos(child, nullptr, area.left, area.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        }
-    }
+    pageArea_ = Position(kPageArea).Rect();
+    // The advanced page is not shown at first: it is built once the window has painted (OnFirstPaint), or when its
+    // tab is clicked before that.
+    PlacePage(buttonPage_);
     ShowPage(0);
+}
+
+void MainWindow::PlacePage(SkinnedDialog& page) {
+    if (HWND child = page.CreateChild(Handle())) {
+        SetWindowPos(child, nullptr, pageArea_.left, pageArea_.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void MainWindow::CreateAdvancedPage() {
+    if (!advancedPage_.Handle()) {
+        PlacePage(advancedPage_);
+        advancedPage_.Refresh();
+    }
+}
+
+LRESULT MainWindow::OnCreateLaterPages(WPARAM, LPARAM) {
+    CreateAdvancedPage();
+    if (measureStart_) {
+        MeasurePages();
+    }
+    return 0;
 }
 
 bool MainWindow::OnSkinInit() {
@@ -176,6 +199,9 @@ void MainWindow::ShowPage(int page) {
     }
     SkinnedDialog& shown = page == 0 ? static_cast<SkinnedDialog&>(buttonPage_) : advancedPage_;
     SkinnedDialog& hidden = page == 0 ? static_cast<SkinnedDialog&>(advancedPage_) : buttonPage_;
+    if (page == 1 && Handle()) {
+        CreateAdvancedPage();
+    }
     if (hidden.Handle()) {
         ShowWindow(hidden.Handle(), SW_HIDE);
     }
@@ -288,49 +314,20 @@ bool MainWindow::OnBusyClick(const WindowMessage& m) {
     if (m.message == WM_LBUTTONUP) {
         POINT p{static_cast<short>(LOWORD(m.lParam)), static_cast<short>(HIWORD(m.lParam))};
         HWND target = ChildWindowFromPointEx(Handle(), p, CWP_SKIPINVISIBLE);
-        if (target == cancel_.Handle() || target == close_.Handle()) {
+        int id = target && target != Handle() ? GetDlgCtrlID(target) : 0;
+        if (id == kCancelId || id == kCloseId) {
             Close();
         }
     }
     return true;
 }
 
-void MainWindow::OnCommand(int id, int code, HWND control) {
-    if (!control) {
-        // Enter and Escape of the dialog manager, and the close that OK posts.
-        if (id == IDCANCEL && code == 0) {
-            Close();
-        }
-        return;
-    }
-    if (code != BN_CLICKED) {
-        return;
-    }
-    if (control == basicTab_.Handle()) {
-        ShowPage(0);
-    } else if (control == advancedTab_.Handle()) {
-        ShowPage(1);
-    } else if (control == ok_.Handle()) {
-        Ok();
-    } else if (control == apply_.Handle()) {
-        Apply();
-    } else if (control == cancel_.Handle() || control == close_.Handle()) {
-        Close();
-    } else if (control == minimize_.Handle()) {
-        ShowWindow(Handle(), SW_MINIMIZE);
-    } else if (control == web_.Handle()) {
-        ShellExecuteA(Handle(), "open", kWebPage, nullptr, nullptr, SW_SHOWNORMAL);
-    } else if (control == import_.Handle()) {
-        ImportProfile();
-    } else if (control == export_.Handle()) {
-        ExportProfile();
-    } else {
-        for (int i = 0; i < kProfileCount; ++i) {
-            if (control == profiles_[i].Handle()) {
-                SelectProfile(i);
-            }
-        }
-    }
+void MainWindow::OnMinimize() {
+    ShowWindow(Handle(), SW_MINIMIZE);
+}
+
+void MainWindow::OnWeb() {
+    ShellExecuteA(Handle(), "open", kWebPage, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void MainWindow::OnTimer(UINT_PTR id) {
@@ -339,11 +336,11 @@ void MainWindow::OnTimer(UINT_PTR id) {
         KillTimer(hwnd, kStartTimer);
         if (!context_.MacrosWritable()) {
             libraryWarningShown_ = true;
-            ShowWarning(hwnd, WarningVariant::F);
+            ShowWarning(hwnd, WarningVariant::LibraryNotSaved);
         }
         if (ReadDevice(ConfigFilePath(context_.programFolder)) == 0) {
             deviceWarningShown_ = true;
-            ShowWarning(hwnd, WarningVariant::E);
+            ShowWarning(hwnd, WarningVariant::MouseMissing);
         }
     } else if (id == kApplyTimer) {
         Trace("Option: no answer from Monitor to the apply within %u ms\n", applyLimitMs_);
@@ -471,7 +468,7 @@ bool MainWindow::ImportProfileFrom(const std::string& chosen) {
         for (const std::string& path : programs) {
             list += (list.empty() ? "" : "\n") + path;
         }
-        if (ShowWarning(Handle(), WarningVariant::G, list) != IDOK) {
+        if (ShowWarning(Handle(), WarningVariant::ImportStartsPrograms, list) != IDOK) {
             Trace("Option: import of %s declined\n", chosen.c_str());
             return false;
         }
@@ -484,7 +481,7 @@ bool MainWindow::ImportProfileFrom(const std::string& chosen) {
         return false;
     case ImportResult::Failed:
         Trace("Option: the profile could not be written to %s, the old file is kept\n", target.c_str());
-        ShowWarning(Handle(), WarningVariant::H);
+        ShowWarning(Handle(), WarningVariant::ImportNotWritten);
         return false;
     }
     ReadProfileFile(*active, target);
@@ -502,22 +499,28 @@ bool MainWindow::ExportProfileTo(const std::string& path) {
 
 void MainWindow::OnFirstPaint() {
     painted_ = true;
-    FILETIME created{}, exited{}, kernel{}, user{}, now{};
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    GetSystemTimeAsFileTime(&now);
-    auto ticks = [](const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
-    double ms = static_cast<double>(ticks(now) - ticks(created)) / 10000.0;
+    double ms = MillisecondsSinceProcessStart();
     Trace("Option: main window painted %.1f ms after the start\n", ms);
-    if (measureStart_) {
-        // The start-up time, then the skin build of the window (its pages are built within it), and the picture
-        // loading of the window and its pages.
-        double build = BuildMilliseconds();
-        double pictures = LoadMilliseconds() + buttonPage_.LoadMilliseconds() + advancedPage_.LoadMilliseconds();
-        std::printf("%.1f %.1f %.1f %.1f %.1f\n", ms, build, pictures, buttonPage_.BuildMilliseconds(),
-                    advancedPage_.BuildMilliseconds());
-        std::fflush(stdout);
-        Close();
+    firstPaintMs_ = ms;
+    PostMessageA(Handle(), kCreateLaterPagesMessage, 0, 0);
+}
+
+// The second half of the start-up measure, once the first frame is out: both pages created and painted.
+void MainWindow::MeasurePages() {
+    for (int page : {1, 0}) {
+        ShowPage(page);
+        SkinnedDialog& shown = page == 0 ? static_cast<SkinnedDialog&>(buttonPage_) : advancedPage_;
+        RedrawWindow(shown.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     }
+    double pagesMs = MillisecondsSinceProcessStart();
+    // The start-up time, then the skin build of the window (its pages are built within it), the picture loading of
+    // the window and its pages, the two pages' builds, and the time by which both pages were painted.
+    double build = BuildMilliseconds();
+    double pictures = LoadMilliseconds() + buttonPage_.LoadMilliseconds() + advancedPage_.LoadMilliseconds();
+    std::printf("%.1f %.1f %.1f %.1f %.1f %.1f\n", firstPaintMs_, build, pictures, buttonPage_.BuildMilliseconds(),
+                advancedPage_.BuildMilliseconds(), pagesMs);
+    std::fflush(stdout);
+    Close();
 }
 
 bool MainWindow::ProcessMessage(WindowMessage& m) {

@@ -49,7 +49,8 @@ public:
     SkinButton& MinimizeButton() { return minimize_; }
     SkinButton& CloseButton() { return close_; }
     SkinButton& WebButton() { return web_; }
-    // With it on, the first painted frame prints the milliseconds since the process started and closes the window.
+    // With it on, the window prints the milliseconds from the process's start to its first painted frame and to both
+    // pages created and painted, with the skin builds, then closes.
     void SetMeasureStart(bool on) { measureStart_ = on; }
     // Whether the device-missing warning was shown by the first tick.
     bool DeviceWarningShown() const { return deviceWarningShown_; }
@@ -58,6 +59,8 @@ public:
 
     static constexpr UINT_PTR kStartTimer = 1;
     static constexpr UINT_PTR kApplyTimer = 2;
+    // Posted to itself by the first paint: the pages not shown at first are built then.
+    static constexpr UINT kCreateLaterPagesMessage = WM_APP + 1;
     // Monitor answers an apply within seconds; without an answer the window stops waiting after this.
     static constexpr UINT kApplyAnswerLimitMs = 30000;
     // Tests wait less.
@@ -70,7 +73,10 @@ protected:
     bool ProcessMessage(WindowMessage& m) override;
 
 private:
-    void OnCommand(int id, int code, HWND control);
+    void OnBasicTab() { ShowPage(0); }
+    void OnAdvancedTab() { ShowPage(1); }
+    void OnMinimize();
+    void OnWeb();
     void OnTimer(UINT_PTR id);
     void OnDestroy();
     LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
@@ -93,10 +99,32 @@ private:
     void EndBusy();
     void Close();
     void OnFirstPaint();
+    // A page as a child in the page area.
+    void PlacePage(SkinnedDialog& page);
+    // The advanced page, refreshed from the working copy; nothing when it exists.
+    void CreateAdvancedPage();
+    LRESULT OnCreateLaterPages(WPARAM wParam, LPARAM lParam);
+    void MeasurePages();
 
+    // The ids of the window's buttons.
+    static constexpr int kBasicTabId = 1001, kAdvancedTabId = 1002, kOkId = 1003, kApplyId = 1004, kCancelId = 1005,
+                         kMinimizeId = 1006, kCloseId = 1007, kWebId = 1008, kImportId = 1009, kExportId = 1010;
+    static constexpr int kFirstProfileId = 1011; // 5 profiles
     using Entry = MessageEntry<MainWindow>;
     static constexpr Entry kMessageMap[] = {
-        Entry::Command(&MainWindow::OnCommand),
+        Entry::Clicked(kBasicTabId, &MainWindow::OnBasicTab),
+        Entry::Clicked(kAdvancedTabId, &MainWindow::OnAdvancedTab),
+        Entry::Clicked(kOkId, &MainWindow::Ok),
+        Entry::Clicked(kApplyId, &MainWindow::Apply),
+        Entry::Clicked(kCancelId, &MainWindow::Close),
+        Entry::Clicked(kCloseId, &MainWindow::Close),
+        Entry::Clicked(kMinimizeId, &MainWindow::OnMinimize),
+        Entry::Clicked(kWebId, &MainWindow::OnWeb),
+        Entry::Clicked(kImportId, &MainWindow::ImportProfile),
+        Entry::Clicked(kExportId, &MainWindow::ExportProfile),
+        Entry::ClickedRange(kFirstProfileId, kFirstProfileId + kProfileCount - 1, &MainWindow::SelectProfile),
+        // Escape of the dialog manager, the system's close command, and the close that OK posts.
+        Entry::CommandId(IDCANCEL, &MainWindow::Close),
         Entry::Timer(&MainWindow::OnTimer),
         Entry::Destroy(&MainWindow::OnDestroy),
         Entry::Raw(WM_SYSCOMMAND, &MainWindow::OnSysCommand),
@@ -106,6 +134,7 @@ private:
         Entry::Raw(ProfileSwitched, &MainWindow::OnProfileSwitched),
         Entry::Raw(DeviceSettingChanged, &MainWindow::OnDeviceSettingChanged),
         Entry::Raw(ApplyFinished, &MainWindow::OnApplyFinished),
+        Entry::Raw(kCreateLaterPagesMessage, &MainWindow::OnCreateLaterPages),
     };
 
     OptionContext& context_;
@@ -122,4 +151,6 @@ private:
     bool measureStart_ = false;
     UINT applyLimitMs_ = kApplyAnswerLimitMs;
     bool painted_ = false;
+    double firstPaintMs_ = 0;
+    RECT pageArea_{};
 };

@@ -11,6 +11,7 @@
 
 #include "framework/handles.h"
 #include "framework/window.h"
+#include "option/skin/caption_style.h"
 
 inline constexpr UINT ListRightClick = WM_USER + 700; // wParam 0, lParam the list's control id
 inline constexpr UINT EditDone = WM_USER + 500;       // wParam the edited line, lParam the list's control id
@@ -100,8 +101,8 @@ private:
     };
 
     int id_ = 0;
-    COLORREF text_ = 0xE6E6E6;
-    COLORREF selectedText_ = 0xE6E6E6;
+    COLORREF text_ = kSkinText;
+    COLORREF selectedText_ = kSkinText;
     GdiBrush background_;
     GdiBrush selection_;
     GdiFont font_;

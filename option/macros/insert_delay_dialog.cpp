@@ -7,6 +7,13 @@
 #include "option/skin/band_text.h"
 #include "option/skin/dialog_parts.h"
 
+namespace {
+
+// Language strings.
+constexpr int kTitleText = 311, kPromptText = 312;
+
+} // namespace
+
 InsertDelayDialog::InsertDelayDialog() : SkinnedDialog("skin_Insert_delay.ini") {}
 
 INT_PTR InsertDelayDialog::Show(HWND owner) {
@@ -17,9 +24,9 @@ void InsertDelayDialog::CreateControls(const SkinScreens& s) {
     HWND hwnd = Handle();
     CreateDialogPill(ok_, hwnd, Position(1), s, true);
     CreateDialogPill(cancel_, hwnd, Position(2), s, false);
-    CreateFacedButton(close_, hwnd, Position(3), s);
-    field_.Create(hwnd, PosRect(Position(4)), kFieldId, ES_NUMBER | ES_CENTER);
-    field_.SetColours(0x000000, 0xFFFFFF);
+    CreateFacedButton(close_, hwnd, Position(3), s, kDialogCloseId);
+    field_.Create(hwnd, Position(4).Rect(), kFieldId, ES_NUMBER | ES_CENTER);
+    field_.SetColours(RGB(0, 0, 0), RGB(255, 255, 255)); // black on white, unlike the other dialogs' boxes
     SendMessageA(field_.Handle(), EM_LIMITTEXT, 5, 0);
     SetWindowTextA(field_.Handle(), "1");
 }
@@ -32,21 +39,15 @@ bool InsertDelayDialog::OnSkinInit() {
 }
 
 void InsertDelayDialog::PaintContent(HDC work) {
-    DrawBandText(work, Fetch(311), {40, 40, 200, 70}, 18, 0x0000FF);
-    DrawBandText(work, Fetch(312), {95, 100, 360, 125}, 15, 0xE6E6E6);
+    DrawBandText(work, Fetch(kTitleText), {40, 40, 200, 70}, 18, kDialogRedTitle);
+    DrawBandText(work, Fetch(kPromptText), {95, 100, 360, 125}, 15, kDialogText);
 }
 
-void InsertDelayDialog::OnCommand(int id, int, HWND control) {
-    if (control && control == ok_.Handle()) {
-        char text[16] = {};
-        GetWindowTextA(field_.Handle(), text, sizeof text);
-        value_ = InsertDelayFromText(text);
-        End(IDOK);
-    } else if (control && (control == cancel_.Handle() || control == close_.Handle())) {
-        End(IDCANCEL);
-    } else if (!control && id == IDCANCEL) {
-        End(IDCANCEL);
-    }
+void InsertDelayDialog::OnOk() {
+    char text[16] = {};
+    GetWindowTextA(field_.Handle(), text, sizeof text);
+    value_ = InsertDelayFromText(text);
+    End(IDOK);
 }
 
 bool InsertDelayDialog::ProcessMessage(WindowMessage& m) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "option/skin/bitmap_edit.h"
+#include "option/skin/dialog_parts.h"
 #include "option/skin/region_button.h"
 #include "option/skin/skin_button.h"
 #include "option/skin/skinned_dialog.h"
@@ -31,11 +32,16 @@ protected:
     bool ProcessMessage(WindowMessage& m) override;
 
 private:
-    void OnCommand(int id, int code, HWND control);
+    void OnOk();
+    // Cancel, the close button and the system's close command.
+    void OnCancel() { End(IDCANCEL); }
 
     using Entry = MessageEntry<InsertDelayDialog>;
     static constexpr Entry kMessageMap[] = {
-        Entry::Command(&InsertDelayDialog::OnCommand),
+        Entry::Clicked(kDialogOkId, &InsertDelayDialog::OnOk),
+        Entry::Clicked(kDialogCancelId, &InsertDelayDialog::OnCancel),
+        Entry::Clicked(kDialogCloseId, &InsertDelayDialog::OnCancel),
+        Entry::CommandId(IDCANCEL, &InsertDelayDialog::OnCancel),
     };
 
     RegionTextButton ok_, cancel_;

@@ -13,9 +13,9 @@
 #include "framework/file_dialog.h"
 #include "framework/trace.h"
 #include "option/macros/insert_delay_dialog.h"
-#include "option/macros/key_capture_hook.h"
 #include "option/macros/macro_files.h"
 #include "option/macros/macro_library.h"
+#include "option/skin/key_capture_hook.h"
 #include "option/skin/number_box.h"
 #include "option/skin/skin_picture.h"
 #include "option/skin/warning_dialog.h"
@@ -46,21 +46,37 @@ enum Command : UINT {
     kDeleteStep = 1005,
 };
 
-constexpr COLORREF kListText = RGB(230, 230, 230);
+// Language strings: the buttons' captions, and the steps' right-click menu.
+enum Text {
+    kImportText = 112,
+    kExportText = 113,
+    kRecordText = 211,
+    kStopText = 212,
+    kDelaysText = 213,
+    kNewText = 214,
+    kDeleteText = 215,
+    kRecordBeforeText = 1063,
+    kRecordAfterText = 1064,
+    kInsertDelayText = 1065,
+    kEditPauseText = 1066,
+    kDeleteStepText = 1067,
+    kMouseText = 1068,
+    kFirstMouseButtonText = 1069, // left, right, middle, back, forward
+    kFirstMouseActionText = 1074, // press, release, click
+};
+
+constexpr COLORREF kListText = kSkinText;
 constexpr COLORREF kListSelection = RGB(18, 72, 158);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
 
-RECT PosRect(const ButtonPos& p) {
-    return {p.left, p.top, p.right, p.bottom};
-}
-
-void MakeButton(SkinButton& b, HWND page, const ButtonPos& p, const SkinScreens& s, int text, bool toggle) {
-    b.Create(page, PosRect(p));
+void MakeButton(SkinButton& b, HWND page, const ButtonPos& p, int id, const SkinScreens& s, int text, bool toggle) {
+    b.Create(page, p.Rect(), id);
     b.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
     b.SetToggle(toggle);
     if (text > 0) {
         b.SetCaption(Fetch(text));
         b.SetTooltip(Fetch(text), true);
-        b.SetCaptionColours(0xE6E6E6, 0xE60000, 0xE6E6E6, 0x969696);
+        b.SetCaptionColours(kCaptionPalette);
     }
 }
 
@@ -75,23 +91,23 @@ MacroEditor::~MacroEditor() = default;
 
 void MacroEditor::CreateControls(HWND page, const SkinScreens& s, const std::function<ButtonPos(int)>& position) {
     page_ = page;
-    MakeButton(new_, page, position(kNewKey), s, 214, false);
-    MakeButton(delete_, page, position(kDeleteKey), s, 215, false);
-    MakeButton(spare_, page, position(kSpareKey), s, 0, false);
-    MakeButton(record_, page, position(kRecordKey), s, 211, true);
-    MakeButton(stop_, page, position(kStopKey), s, 212, false);
-    repeat_.Create(page, PosRect(position(kRepeatKey)), kRepeatBoxId, ES_NUMBER | ES_CENTER);
-    repeat_.SetColours(0x000000, RGB(230, 230, 230));
+    MakeButton(new_, page, position(kNewKey), kNewId, s, kNewText, false);
+    MakeButton(delete_, page, position(kDeleteKey), kDeleteId, s, kDeleteText, false);
+    MakeButton(spare_, page, position(kSpareKey), kSpareId, s, 0, false);
+    MakeButton(record_, page, position(kRecordKey), kRecordId, s, kRecordText, true);
+    MakeButton(stop_, page, position(kStopKey), kStopId, s, kStopText, false);
+    repeat_.Create(page, position(kRepeatKey).Rect(), kRepeatBoxId, ES_NUMBER | ES_CENTER);
+    repeat_.SetColours(kBlack, kSkinText);
     SendMessageA(repeat_.Handle(), EM_LIMITTEXT, 3, 0);
-    macroList_.Create(page, kMacroListId, PosRect(position(kMacroListKey)));
-    macroList_.SetColours(kListText, kListText, RGB(0, 0, 0), kListSelection);
-    eventList_.Create(page, kEventListId, PosRect(position(kEventListKey)));
-    eventList_.SetColours(kListText, RGB(0, 0, 0), RGB(0, 0, 0), kListSelection);
-    MakeButton(delays_, page, position(kDelaysKey), s, 213, true);
-    delays_.SetPlacement(7);
-    delays_.SetCaptionColours(0xE6E6E6, 0xFFFFFF, 0xE6E6E6, 0x969696);
-    MakeButton(import_, page, position(kImportKey), s, 112, false);
-    MakeButton(export_, page, position(kExportKey), s, 113, false);
+    macroList_.Create(page, kMacroListId, position(kMacroListKey).Rect());
+    macroList_.SetColours(kListText, kListText, kBlack, kListSelection);
+    eventList_.Create(page, kEventListId, position(kEventListKey).Rect());
+    eventList_.SetColours(kListText, kBlack, kBlack, kListSelection);
+    MakeButton(delays_, page, position(kDelaysKey), kDelaysId, s, kDelaysText, true);
+    delays_.SetPlacement(CaptionPlacement::BesideBox);
+    delays_.SetCaptionColours(kCheckCaptionPalette);
+    MakeButton(import_, page, position(kImportKey), kImportId, s, kImportText, false);
+    MakeButton(export_, page, position(kExportKey), kExportId, s, kExportText, false);
     menuFont_ = CreateSkinFont(15, 6);
     FillMacroList();
 }
@@ -104,7 +120,7 @@ bool MacroEditor::NeedMacro() {
     if (Current()) {
         return true;
     }
-    ShowWarning(context_.mainWindow ? context_.mainWindow : page_, WarningVariant::D);
+    ShowWarning(context_.mainWindow ? context_.mainWindow : page_, WarningVariant::NoMacro);
     return false;
 }
 
@@ -324,7 +340,7 @@ void MacroEditor::DeleteMacro() {
     if (line < 0 || ReadOnly()) {
         return;
     }
-    if (ShowWarning(context_.mainWindow ? context_.mainWindow : page_, WarningVariant::A) != IDOK) {
+    if (ShowWarning(context_.mainWindow ? context_.mainWindow : page_, WarningVariant::DeleteMacro) != IDOK) {
         return;
     }
     macroList_.DeleteLine(line);
@@ -420,20 +436,20 @@ void MacroEditor::OnListRightClick(int listId) {
     std::unique_ptr<SkinMenu> buttons[kMouseButtonCount];
     menu.SetMinimumWidth(120);
     mouse.SetMinimumWidth(80);
-    menu.AppendItem(kRecordBefore, Fetch(1063));
-    menu.AppendItem(kRecordAfter, Fetch(1064));
-    menu.AppendItem(kInsertDelay, Fetch(1065));
+    menu.AppendItem(kRecordBefore, Fetch(kRecordBeforeText));
+    menu.AppendItem(kRecordAfter, Fetch(kRecordAfterText));
+    menu.AppendItem(kInsertDelay, Fetch(kInsertDelayText));
     for (int b = 0; b < kMouseButtonCount; ++b) {
         buttons[b] = std::make_unique<SkinMenu>(menuFont_.get());
         buttons[b]->SetMinimumWidth(40);
         for (MouseAction action : {MouseAction::Press, MouseAction::Release, MouseAction::Click}) {
-            buttons[b]->AppendItem(MouseCommand(b, action), Fetch(1074 + static_cast<int>(action)));
+            buttons[b]->AppendItem(MouseCommand(b, action), Fetch(kFirstMouseActionText + static_cast<int>(action)));
         }
-        mouse.AppendSubmenu(*buttons[b], Fetch(1069 + b));
+        mouse.AppendSubmenu(*buttons[b], Fetch(kFirstMouseButtonText + b));
     }
-    menu.AppendSubmenu(mouse, Fetch(1068));
-    menu.AppendItem(kEditPause, Fetch(1066));
-    menu.AppendItem(kDeleteStep, Fetch(1067));
+    menu.AppendSubmenu(mouse, Fetch(kMouseText));
+    menu.AppendItem(kEditPause, Fetch(kEditPauseText));
+    menu.AppendItem(kDeleteStep, Fetch(kDeleteStepText));
     POINT at{};
     GetCursorPos(&at);
     UINT command = menu.Track(page_, at.x, at.y);
@@ -454,57 +470,76 @@ void MacroEditor::RunMenuCommand(UINT command) {
     switch (command) {
     case kRecordBefore:
     case kRecordAfter:
-        recorder_.insertPosition = line < 0 ? -1 : command == kRecordBefore ? event : event + 1;
-        StartRecording();
+        RecordAtStep(command, line, event);
         return;
-    case kInsertDelay: {
-        int target = -1;
-        if (line < 0 || !InsertDelayTarget(events_, selected, target)) {
-            return;
-        }
-        MacroRecord* owner = Current();
-        InsertDelayDialog dialog;
-        if (dialog.Show(context_.mainWindow ? context_.mainWindow : page_) != IDOK) {
-            return;
-        }
-        // The pages may have been refreshed while the dialog was open: the pause goes to its own macro or nowhere.
-        if (Current() != owner || target >= events_.count) {
-            Trace("Option: the pause for a macro no longer shown was dropped\n");
-            return;
-        }
-        events_.events[target].Delay = static_cast<uint16_t>(dialog.Value());
-        lineToShow_ = target;
-        RefreshEvents();
-        CommitEvents();
+    case kInsertDelay:
+        InsertDelayAfter(line, selected);
         return;
-    }
     case kEditPause:
-        if (line >= 0 && selected.IsPause()) {
-            editedEvent_ = event;
-            editedMacro_ = Current();
-            eventList_.BeginEditItem();
-        }
+        EditPause(line, selected, event);
         return;
     case kDeleteStep:
-        if (line < 0 || event < 0 || event >= events_.count) {
-            return;
-        }
-        if (selected.IsPause()) {
-            events_.events[event].Delay = 0;
-        } else {
-            RemoveEvent(events_, event);
-        }
-        lineToShow_ = event;
-        CommitEvents();
-        RefreshEvents();
+        DeleteStep(line, selected, event);
         return;
     default:
-        if (InsertMouseCommand(events_, static_cast<int>(command), event)) {
-            lineToShow_ = event < 0 ? events_.count - 1 : event;
-            RefreshEvents();
-            CommitEvents();
-        }
+        InsertMouseStep(command, event);
         return;
+    }
+}
+
+void MacroEditor::RecordAtStep(UINT command, int line, int event) {
+    recorder_.insertPosition = line < 0 ? -1 : command == kRecordBefore ? event : event + 1;
+    StartRecording();
+}
+
+void MacroEditor::InsertDelayAfter(int line, const EventLine& selected) {
+    int target = -1;
+    if (line < 0 || !InsertDelayTarget(events_, selected, target)) {
+        return;
+    }
+    MacroRecord* owner = Current();
+    InsertDelayDialog dialog;
+    if (dialog.Show(context_.mainWindow ? context_.mainWindow : page_) != IDOK) {
+        return;
+    }
+    // The pages may have been refreshed while the dialog was open: the pause goes to its own macro or nowhere.
+    if (Current() != owner || target >= events_.count) {
+        Trace("Option: the pause for a macro no longer shown was dropped\n");
+        return;
+    }
+    events_.events[target].Delay = static_cast<uint16_t>(dialog.Value());
+    lineToShow_ = target;
+    RefreshEvents();
+    CommitEvents();
+}
+
+void MacroEditor::EditPause(int line, const EventLine& selected, int event) {
+    if (line >= 0 && selected.IsPause()) {
+        editedEvent_ = event;
+        editedMacro_ = Current();
+        eventList_.BeginEditItem();
+    }
+}
+
+void MacroEditor::DeleteStep(int line, const EventLine& selected, int event) {
+    if (line < 0 || event < 0 || event >= events_.count) {
+        return;
+    }
+    if (selected.IsPause()) {
+        events_.events[event].Delay = 0;
+    } else {
+        RemoveEvent(events_, event);
+    }
+    lineToShow_ = event;
+    CommitEvents();
+    RefreshEvents();
+}
+
+void MacroEditor::InsertMouseStep(UINT command, int event) {
+    if (InsertMouseCommand(events_, static_cast<int>(command), event)) {
+        lineToShow_ = event < 0 ? events_.count - 1 : event;
+        RefreshEvents();
+        CommitEvents();
     }
 }
 
@@ -550,38 +585,12 @@ void MacroEditor::ExportMacro() {
     }
 }
 
-bool MacroEditor::OnCommand(HWND control, int code) {
-    if (!control) {
-        return false;
+void MacroEditor::OnDelays() {
+    recorder_.recordDelays = delays_.Checked();
+}
+
+void MacroEditor::OnControlCommand(int id, int code, HWND) {
+    if (id == kMacroListId && code == LBN_SELCHANGE && !recorder_.Recording()) {
+        ShowMacro(macroList_.Selected());
     }
-    if (control == macroList_.Handle()) {
-        if (code == LBN_SELCHANGE && !recorder_.Recording()) {
-            ShowMacro(macroList_.Selected());
-        }
-        return true;
-    }
-    if (control == eventList_.Handle() || control == repeat_.Handle()) {
-        return true;
-    }
-    if (code != BN_CLICKED) {
-        return false;
-    }
-    if (control == new_.Handle()) {
-        NewMacro();
-    } else if (control == delete_.Handle()) {
-        DeleteMacro();
-    } else if (control == record_.Handle()) {
-        Record();
-    } else if (control == stop_.Handle()) {
-        Stop();
-    } else if (control == import_.Handle()) {
-        ImportMacro();
-    } else if (control == export_.Handle()) {
-        ExportMacro();
-    } else if (control == delays_.Handle()) {
-        recorder_.recordDelays = delays_.Checked();
-    } else {
-        return control == spare_.Handle();
-    }
-    return true;
 }

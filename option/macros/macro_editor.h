@@ -13,10 +13,10 @@
 
 #include "option/app/option_context.h"
 #include "option/macros/editable_list.h"
-#include "option/macros/key_capture_hook.h"
 #include "option/macros/macro_editing.h"
 #include "option/skin/bitmap_edit.h"
 #include "option/skin/button_pos.h"
+#include "option/skin/key_capture_hook.h"
 #include "option/skin/skin_button.h"
 #include "option/skin/skin_menu.h"
 #include "option/skin/skinned_dialog.h"
@@ -38,8 +38,8 @@ public:
     void RefreshEvents();
     void CommitEvents();
 
-    // What the page forwards; true when the message was the editor's.
-    bool OnCommand(HWND control, int code);
+    // What the page forwards: its WM_COMMAND messages that are not its own. True when the message was the editor's.
+    bool OnMessage(WindowMessage& m) { return RouteMessage(*this, kMessageMap, m); }
     void OnKeyCaptured(int virtualKey, bool released);
     void OnListRightClick(int listId);
     // Runs a command of the right-click menu on the selected step (tests call it directly).
@@ -96,6 +96,26 @@ private:
     void SelectAfterRemoval();
     void SetRecordingControls(bool recording);
     std::string RepeatText() const;
+    void OnDelays();
+    // The lists' and the repeat box's notifications: a new selection of the macro list shows its macro.
+    void OnControlCommand(int id, int code, HWND control);
+    // A menu command of the steps in its own function.
+    void RecordAtStep(UINT command, int line, int event);
+    void InsertDelayAfter(int line, const EventLine& selected);
+    void EditPause(int line, const EventLine& selected, int event);
+    void DeleteStep(int line, const EventLine& selected, int event);
+    void InsertMouseStep(UINT command, int event);
+
+    // The ids of the editor's buttons on the page (the page's own controls use others).
+    static constexpr int kNewId = 1101, kDeleteId = 1102, kSpareId = 1103, kRecordId = 1104, kStopId = 1105,
+                         kDelaysId = 1106, kImportId = 1107, kExportId = 1108;
+    using Entry = MessageEntry<MacroEditor>;
+    static constexpr Entry kMessageMap[] = {
+        Entry::Clicked(kNewId, &MacroEditor::NewMacro),       Entry::Clicked(kDeleteId, &MacroEditor::DeleteMacro),
+        Entry::Clicked(kRecordId, &MacroEditor::Record),      Entry::Clicked(kStopId, &MacroEditor::Stop),
+        Entry::Clicked(kImportId, &MacroEditor::ImportMacro), Entry::Clicked(kExportId, &MacroEditor::ExportMacro),
+        Entry::Clicked(kDelaysId, &MacroEditor::OnDelays),    Entry::Command(&MacroEditor::OnControlCommand),
+    };
 
     OptionContext& context_;
     HWND page_ = nullptr;

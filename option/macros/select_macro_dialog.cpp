@@ -10,6 +10,9 @@
 
 namespace {
 
+// Language strings.
+constexpr int kTitleText = 300;
+
 // The menu's face: a Chinese typeface named in the GBK code page; systems without it give their default face.
 constexpr char kMacroMenuFace[] = "\xCA\xB1\xC9\xD0\xD6\xD0\xBA\xDA\xBC\xF2\xCC\xE5";
 
@@ -38,11 +41,11 @@ void SelectMacroDialog::CreateControls(const SkinScreens& s) {
     }
     CreateDialogPill(ok_, hwnd, Position(1), s, true);
     CreateDialogPill(cancel_, hwnd, Position(2), s, false);
-    CreateFacedButton(close_, hwnd, Position(3), s);
-    CreateFacedButton(macroButton_, hwnd, Position(4), s);
-    macroButton_.SetCaptionColours(0xE6E6E6, 0xE60000, 0xE6E6E6, 0x969696);
+    CreateFacedButton(close_, hwnd, Position(3), s, kDialogCloseId);
+    CreateFacedButton(macroButton_, hwnd, Position(4), s, kMacroButtonId);
+    macroButton_.SetCaptionColours(kCaptionPalette);
     for (int i = 0; i < 3; ++i) {
-        CreateFacedButton(options_[i], hwnd, Position(5 + i), s);
+        CreateFacedButton(options_[i], hwnd, Position(5 + i), s, kFirstOptionId + i);
         options_[i].SetToggle(true);
     }
 }
@@ -63,7 +66,7 @@ void SelectMacroDialog::ShowOption() {
 }
 
 void SelectMacroDialog::PaintContent(HDC work) {
-    DrawBandText(work, Fetch(300), {40, 40, 200, 70}, 18, kDialogText);
+    DrawBandText(work, Fetch(kTitleText), {40, 40, 200, 70}, 18, kDialogText);
     static constexpr struct {
         int string;
         RECT band;
@@ -97,29 +100,9 @@ void SelectMacroDialog::OpenMacroMenu() {
     }
 }
 
-void SelectMacroDialog::OnCommand(int, int, HWND control) {
-    // Enter and Escape reach the dialog manager as IDOK and IDCANCEL without a control: neither closes the dialog.
-    if (!control) {
-        return;
-    }
-    if (control == ok_.Handle()) {
-        End(IDOK);
-    } else if (control == cancel_.Handle() || control == close_.Handle()) {
-        End(IDCANCEL);
-    } else if (control == macroButton_.Handle()) {
-        OpenMacroMenu();
-    } else {
-        for (int i = 0; i < 3; ++i) {
-            if (control == options_[i].Handle()) {
-                option_ = i;
-                ShowOption();
-            }
-        }
-    }
-}
-
-void SelectMacroDialog::OnClose() {
-    End(IDCANCEL);
+void SelectMacroDialog::OnOption(int option) {
+    option_ = option;
+    ShowOption();
 }
 
 bool SelectMacroDialog::ProcessMessage(WindowMessage& m) {

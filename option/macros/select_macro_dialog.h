@@ -8,6 +8,7 @@
 
 #include "framework/handles.h"
 #include "option/macros/macro_library.h"
+#include "option/skin/dialog_parts.h"
 #include "option/skin/region_button.h"
 #include "option/skin/skin_button.h"
 #include "option/skin/skinned_dialog.h"
@@ -38,15 +39,23 @@ protected:
     bool ProcessMessage(WindowMessage& m) override;
 
 private:
-    void OnCommand(int id, int code, HWND control);
-    void OnClose();
+    // Enter and Escape reach the dialog manager as IDOK and IDCANCEL without a control: neither closes the dialog.
+    void OnOk() { End(IDOK); }
+    void OnCancel() { End(IDCANCEL); }
+    void OnOption(int option);
     void ShowOption();
     void OpenMacroMenu();
 
+    static constexpr int kMacroButtonId = 1004;
+    static constexpr int kFirstOptionId = 1005; // the three play options
     using Entry = MessageEntry<SelectMacroDialog>;
     static constexpr Entry kMessageMap[] = {
-        Entry::Command(&SelectMacroDialog::OnCommand),
-        Entry::Close(&SelectMacroDialog::OnClose),
+        Entry::Clicked(kDialogOkId, &SelectMacroDialog::OnOk),
+        Entry::Clicked(kDialogCancelId, &SelectMacroDialog::OnCancel),
+        Entry::Clicked(kDialogCloseId, &SelectMacroDialog::OnCancel),
+        Entry::Clicked(kMacroButtonId, &SelectMacroDialog::OpenMacroMenu),
+        Entry::ClickedRange(kFirstOptionId, kFirstOptionId + 2, &SelectMacroDialog::OnOption),
+        Entry::Close(&SelectMacroDialog::OnCancel),
     };
 
     const MacroLibrary& library_;

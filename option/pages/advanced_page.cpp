@@ -50,27 +50,26 @@ constexpr PaintedString kStrings[] = {
     {216, 14, {790, 408, 890, 426}, false},
 };
 
-RECT PosRect(const ButtonPos& p) {
-    return {p.left, p.top, p.right, p.bottom};
-}
+// Language strings of the buttons.
+constexpr int kAccelerationText = 208, kOneScreenText = 209, kRestoreText = 210;
 
-void MakeCheck(SkinButton& b, HWND parent, const ButtonPos& p, const SkinScreens& s, int textNumber) {
-    b.Create(parent, PosRect(p));
+void MakeCheck(SkinButton& b, HWND parent, const ButtonPos& p, int id, const SkinScreens& s, int textNumber) {
+    b.Create(parent, p.Rect(), id);
     b.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
     b.SetToggle(true);
     if (textNumber > 0) {
         b.SetCaption(Fetch(textNumber));
-        b.SetPlacement(7);
+        b.SetPlacement(CaptionPlacement::BesideBox);
         b.SetFontSize(15, 0);
         // The box shows the state; the caption stays readable in every state.
-        b.SetCaptionColours(0xE6E6E6, 0xFFFFFF, 0xE6E6E6, 0x969696);
+        b.SetCaptionColours(kCheckCaptionPalette);
         b.SetTooltip(Fetch(textNumber), true);
     }
 }
 
 void MakeSlider(CclickHSlider& slider, HWND parent, int number, const ButtonPos& p, const SkinScreens& s,
                 const char* thumb, int minimum, int maximum, bool round) {
-    if (slider.Create(parent, number, PosRect(p), SkinFilePath(SkinFolder(), thumb))) {
+    if (slider.Create(parent, number, p.Rect(), SkinFilePath(SkinFolder(), thumb))) {
         slider.SetBackground(s.normal);
         slider.SetRange(minimum, maximum);
         slider.SetRound(round);
@@ -85,17 +84,17 @@ AdvancedPage::AdvancedPage(OptionContext& context)
 void AdvancedPage::CreateControls(const SkinScreens& s) {
     HWND hwnd = Handle();
     MakeSlider(speed_, hwnd, kSpeedSlider, Position(kSpeedSliderKey), s, "slider_thumb.bmp", 1, 11, true);
-    speedBox_.Create(hwnd, kSpeedBox, PosRect(Position(kSpeedBoxKey)));
+    speedBox_.Create(hwnd, kSpeedBox, Position(kSpeedBoxKey).Rect());
     speedBox_.SetFaces(s.normal, s.over, s.down, s.disable);
     speedBox_.SetRange(-5, 5);
-    MakeCheck(acceleration_, hwnd, Position(kAccelerationKey), s, 208);
+    MakeCheck(acceleration_, hwnd, Position(kAccelerationKey), kAccelerationId, s, kAccelerationText);
     MakeSlider(wheel_, hwnd, kWheelSlider, Position(kWheelSliderKey), s, "slider_thumb.bmp", 1, 11, true);
-    wheelBox_.Create(hwnd, kWheelBox, PosRect(Position(kWheelBoxKey)));
+    wheelBox_.Create(hwnd, kWheelBox, Position(kWheelBoxKey).Rect());
     wheelBox_.SetFaces(s.normal, s.over, s.down, s.disable);
     wheelBox_.SetRange(1, 11);
-    MakeCheck(oneScreen_, hwnd, Position(kOneScreenKey), s, 209);
+    MakeCheck(oneScreen_, hwnd, Position(kOneScreenKey), kOneScreenId, s, kOneScreenText);
     MakeSlider(doubleClick_, hwnd, kDoubleClickSlider, Position(kDoubleClickKey), s, "slider_thumb.bmp", 0, 700, false);
-    MakeCheck(together_, hwnd, Position(kTogetherKey), s, 0);
+    MakeCheck(together_, hwnd, Position(kTogetherKey), kTogetherId, s, 0);
     MakeSlider(sensitivityX_, hwnd, kSensitivityXSlider, Position(kSensitivityXKey), s, "scroll_arrow_down.bmp", 1, 10,
                true);
     MakeSlider(sensitivityY_, hwnd, kSensitivityYSlider, Position(kSensitivityYKey), s, "scroll_arrow_up.bmp", 1, 10,
@@ -104,10 +103,10 @@ void AdvancedPage::CreateControls(const SkinScreens& s) {
     sensitivityY_.SetValue(0);
 
     ButtonPos p = Position(kRestoreKey);
-    restore_.Create(hwnd, PosRect(p));
+    restore_.Create(hwnd, p.Rect(), kRestoreId);
     restore_.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
-    restore_.SetCaption(Fetch(210));
-    restore_.SetTooltip(Fetch(210), true);
+    restore_.SetCaption(Fetch(kRestoreText));
+    restore_.SetTooltip(Fetch(kRestoreText), true);
 
     editor_.CreateControls(hwnd, s, [this](int key) { return Position(key); });
 }
@@ -236,44 +235,40 @@ LRESULT AdvancedPage::OnEditKillFocus(WPARAM, LPARAM) {
     return 0;
 }
 
-void AdvancedPage::OnCommand(int, int code, HWND control) {
-    if (editor_.OnCommand(control, code)) {
-        return;
-    }
-    if (!control || code != BN_CLICKED) {
-        return;
-    }
-    ProfileRecord* p = context_.Active();
-    if (control == restore_.Handle()) {
-        OnRestoreDefaults();
-        return;
-    }
-    if (!p) {
-        return;
-    }
-    if (control == oneScreen_.Handle()) {
+void AdvancedPage::OnOneScreen() {
+    if (ProfileRecord* p = context_.Active()) {
         p->ScrollWheelFlag = oneScreen_.Checked() ? 1 : 0;
         SetWheelEnabled(p->ScrollWheelFlag != 1);
         if (p->ScrollWheelFlag != 1) {
             wheel_.SetValue(p->ScrollWheelSpeed);
         }
-    } else if (control == acceleration_.Handle()) {
+    }
+}
+
+void AdvancedPage::OnAcceleration() {
+    if (ProfileRecord* p = context_.Active()) {
         p->AccelerationFlag = acceleration_.Checked() ? 1 : 0;
         p->Acceleration = p->AccelerationFlag ? kAccelerationRow : 0;
-    } else if (control == together_.Handle()) {
-        p->XYSynchronous = together_.Checked() ? 1 : 0;
-        if (p->XYSynchronous == 1 && p->Sensitivity_X != p->Sensitivity_Y) {
-            p->Sensitivity_Y = p->Sensitivity_X;
-            int position = PositionFromSpeed(p->Sensitivity_X);
-            sensitivityX_.SetValue(position);
-            sensitivityY_.SetValue(position);
-        }
+    }
+}
+
+void AdvancedPage::OnTogether() {
+    ProfileRecord* p = context_.Active();
+    if (!p) {
+        return;
+    }
+    p->XYSynchronous = together_.Checked() ? 1 : 0;
+    if (p->XYSynchronous == 1 && p->Sensitivity_X != p->Sensitivity_Y) {
+        p->Sensitivity_Y = p->Sensitivity_X;
+        int position = PositionFromSpeed(p->Sensitivity_X);
+        sensitivityX_.SetValue(position);
+        sensitivityY_.SetValue(position);
     }
 }
 
 void AdvancedPage::OnRestoreDefaults() {
     editor_.EndRecording();
-    if (ShowWarning(context_.mainWindow ? context_.mainWindow : Handle(), WarningVariant::C) != IDOK) {
+    if (ShowWarning(context_.mainWindow ? context_.mainWindow : Handle(), WarningVariant::RestoreDefaults) != IDOK) {
         return;
     }
     ResetAll(context_.working);
@@ -286,10 +281,10 @@ void AdvancedPage::OnRestoreDefaults() {
 void AdvancedPage::PaintContent(HDC dc) {
     SetBkMode(dc, TRANSPARENT);
     for (const PaintedString& s : kStrings) {
-        DrawBandText(dc, Fetch(s.number), s.band, s.height, 0xE6E6E6, s.centred ? DT_CENTER : DT_LEFT);
+        DrawBandText(dc, Fetch(s.number), s.band, s.height, kSkinText, s.centred ? DT_CENTER : DT_LEFT);
     }
 }
 
 bool AdvancedPage::ProcessMessage(WindowMessage& m) {
-    return RouteMessage(*this, kMessageMap, m) || SkinnedDialog::ProcessMessage(m);
+    return RouteMessage(*this, kMessageMap, m) || editor_.OnMessage(m) || SkinnedDialog::ProcessMessage(m);
 }

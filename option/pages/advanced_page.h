@@ -8,10 +8,10 @@
 
 #include "option/app/option_context.h"
 #include "option/macros/editable_list.h"
-#include "option/macros/key_capture_hook.h"
 #include "option/macros/macro_editor.h"
 #include "option/skin/bitmap_edit.h"
 #include "option/skin/click_slider.h"
+#include "option/skin/key_capture_hook.h"
 #include "option/skin/skin_button.h"
 #include "option/skin/skinned_dialog.h"
 #include "option/skin/spin_edit.h"
@@ -55,7 +55,9 @@ protected:
     bool ProcessMessage(WindowMessage& m) override;
 
 private:
-    void OnCommand(int id, int code, HWND control);
+    void OnOneScreen();
+    void OnAcceleration();
+    void OnTogether();
     LRESULT OnSlider(WPARAM wParam, LPARAM lParam);
     LRESULT OnNumber(WPARAM wParam, LPARAM lParam);
     LRESULT OnKeyCaptured(WPARAM wParam, LPARAM lParam);
@@ -66,9 +68,14 @@ private:
     void SetWheelEnabled(bool on);
     void SetSystemDoubleClick(int milliseconds);
 
+    // The ids of the page's buttons (the macro editor's buttons on the page use others).
+    static constexpr int kRestoreId = 1001, kAccelerationId = 1002, kOneScreenId = 1003, kTogetherId = 1004;
     using Entry = MessageEntry<AdvancedPage>;
     static constexpr Entry kMessageMap[] = {
-        Entry::Command(&AdvancedPage::OnCommand),
+        Entry::Clicked(kRestoreId, &AdvancedPage::OnRestoreDefaults),
+        Entry::Clicked(kOneScreenId, &AdvancedPage::OnOneScreen),
+        Entry::Clicked(kAccelerationId, &AdvancedPage::OnAcceleration),
+        Entry::Clicked(kTogetherId, &AdvancedPage::OnTogether),
         Entry::Raw(kSliderChanged, &AdvancedPage::OnSlider),
         Entry::Raw(kSpinEditChanged, &AdvancedPage::OnNumber),
         Entry::Raw(KeyCaptured, &AdvancedPage::OnKeyCaptured),

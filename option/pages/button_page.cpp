@@ -21,8 +21,6 @@
 
 namespace {
 
-constexpr COLORREF kPageText = 0xE6E6E6;
-
 // "BUTTONPOS" keys of the controls. Entry i is key i + 1.
 constexpr int kSet1Key = 65, kSet2Key = 66, kResetKey = 67, kRateKey = 68;
 constexpr int kDpiToggleKeys[6] = {72, 73, 74, 75, 106, 107};
@@ -45,10 +43,8 @@ constexpr PaintedText kTexts[] = {
     {154, 15, {715, 209, 780, 232}, DT_RIGHT}, {155, 15, {715, 239, 780, 262}, DT_RIGHT},
 };
 
-// Faces from the four screen images; `disable` may be another image (toggles use the pressed one).
-void Faces(SkinButton& b, const ButtonPos& p, HBITMAP normal, HBITMAP over, HBITMAP down, HBITMAP disable) {
-    b.SetFaces(p.left, p.top, p.right, p.bottom, normal, over, down, disable);
-}
+// Language strings of the set and reset buttons.
+constexpr int kSetCaptions[] = {156, 157, 158};
 
 // A page menu with its submenus and the one font they share, alive while it is tracked.
 struct PageMenu {
@@ -76,59 +72,74 @@ RECT ScreenRect(HWND hwnd) {
 // The page's skin asks for its pictures under "Screen".
 ButtonPage::ButtonPage(OptionContext& context) : SkinnedDialog("skin_button_page.ini", "Screen"), context_(context) {}
 
+ButtonPos ButtonPage::MakeButton(SkinButton& b, int key, int id, const SkinScreens& s, HBITMAP disable, bool tooltip) {
+    ButtonPos p = Position(key);
+    b.Create(Handle(), p.Rect(), id);
+    b.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, disable);
+    if (tooltip) {
+        b.SetTooltip(p.tooltip, true);
+    }
+    return p;
+}
+
 void ButtonPage::CreateControls(const SkinScreens& s) {
-    HWND hwnd = Handle();
-    auto make = [&](SkinButton& b, int key, HBITMAP disable, bool tooltip) -> ButtonPos {
-        ButtonPos p = Position(key);
-        b.Create(hwnd, PosRect(p));
-        Faces(b, p, s.normal, s.over, s.down, disable);
-        if (tooltip) {
-            b.SetTooltip(p.tooltip, true);
-        }
-        return p;
+    auto make = [&](SkinButton& b, int key, int id, HBITMAP disable, bool tooltip) {
+        return MakeButton(b, key, id, s, disable, tooltip);
     };
     for (int i = 0; i < kMacroKeyCount; ++i) {
-        entryTooltips_[i] = make(entries_[i], i + 1, s.disable, true).tooltip;
-        entries_[i].SetPlacement(6);
+        if (EntryShown(i)) {
+            entryTooltips_[i] = make(entries_[i], i + 1, kFirstEntryId + i, s.disable, true).tooltip;
+        } else {
+            // Data only: the caption and tooltip are kept, and no window that nobody could see is made for it.
+            entryTooltips_[i] = Position(i + 1).tooltip;
+            entries_[i].SetTooltip(entryTooltips_[i], true);
+        }
+        entries_[i].SetPlacement(CaptionPlacement::Entry);
         entries_[i].SetFontSize(15, 0);
-        entries_[i].SetCaptionColours(kPageText, kPageText, kPageText, kPageText);
+        entries_[i].SetCaptionColours(kValueCaptionPalette);
     }
-    static constexpr int kSetCaptions[] = {156, 157, 158};
     SkinButton* sets[] = {&set1_, &set2_, &reset_};
     for (int i = 0; i < 3; ++i) {
-        make(*sets[i], kSet1Key + i, s.disable, true);
+        make(*sets[i], kSet1Key + i, kSet1Id + i, s.disable, true);
         sets[i]->SetCaption(Fetch(kSetCaptions[i]));
         sets[i]->SetFontSize(15, 0);
         // Light on the pressed face too: the checked set shows its caption on the dark blue.
-        sets[i]->SetCaptionColours(kPageText, 0xE60000, kPageText, 0x969696);
+        sets[i]->SetCaptionColours(kCaptionPalette);
     }
     for (int i = 0; i < 4; ++i) {
-        make(rates_[i], kRateKey + i, s.disable, true);
+        make(rates_[i], kRateKey + i, kFirstRateId + i, s.disable, true);
     }
     for (int i = 0; i < kDpiLevels; ++i) {
-        make(dpiToggle_[i], kDpiToggleKeys[i], s.down, true);
+        make(dpiToggle_[i], kDpiToggleKeys[i], kFirstDpiToggleId + i, s.down, true);
         dpiToggle_[i].SetToggle(true);
     }
     for (int i = 0; i < kDpiLevels; ++i) {
-        make(dpiSelect_[i], kDpiSelectKeys[i], s.disable, false);
+        make(dpiSelect_[i], kDpiSelectKeys[i], kFirstDpiSelectId + i, s.disable, false);
     }
     for (int i = 0; i < kDpiLevels; ++i) {
-        make(dpiValue_[i], kDpiValueKeys[i], s.normal, true);
-        dpiValue_[i].SetPlacement(5);
-        dpiValue_[i].SetCaptionColours(kPageText, kPageText, kPageText, kPageText);
+        make(dpiValue_[i], kDpiValueKeys[i], kFirstDpiValueId + i, s.normal, true);
+        dpiValue_[i].SetPlacement(CaptionPlacement::DropDown);
+        dpiValue_[i].SetCaptionColours(kValueCaptionPalette);
     }
     for (int i = 0; i < 8; ++i) {
-        make(swatches_[i], kSwatchKey + i, s.disable, true);
+        make(swatches_[i], kSwatchKey + i, kFirstSwatchId + i, s.disable, true);
         swatches_[i].SetChecked(false);
     }
     for (int i = 0; i < 8; ++i) {
-        make(colourOptions_[i], kColourOptionKey + i, s.disable, false);
+        make(colourOptions_[i], kColourOptionKey + i, kFirstColourOptionId + i, s.disable, false);
     }
-    for (SkinButton* b : {&lightSwitch_, &level_, &lightType_}) {
-        int key = b == &lightSwitch_ ? kLightSwitchKey : b == &level_ ? kLevelKey : kLightTypeKey;
-        make(*b, key, s.disable, true);
-        b->SetPlacement(5);
-        b->SetCaptionColours(kPageText, kPageText, kPageText, kPageText);
+    static constexpr struct {
+        SkinButton ButtonPage::*button;
+        int key;
+        int id;
+    } kDropDowns[] = {{&ButtonPage::lightSwitch_, kLightSwitchKey, kLightSwitchId},
+                      {&ButtonPage::level_, kLevelKey, kLevelId},
+                      {&ButtonPage::lightType_, kLightTypeKey, kLightTypeId}};
+    for (const auto& d : kDropDowns) {
+        SkinButton& b = this->*d.button;
+        make(b, d.key, d.id, s.disable, true);
+        b.SetPlacement(CaptionPlacement::DropDown);
+        b.SetCaptionColours(kValueCaptionPalette);
     }
 }
 
@@ -157,7 +168,10 @@ void ButtonPage::Refresh() {
 }
 
 void ButtonPage::Redraw(SkinButton& button) {
-    InvalidateRect(button.Handle(), nullptr, FALSE);
+    // A null window would mean every window of the desktop.
+    if (button.Handle()) {
+        InvalidateRect(button.Handle(), nullptr, FALSE);
+    }
 }
 
 void ButtonPage::ShowEntries() {
@@ -252,13 +266,7 @@ void ButtonPage::ShowSwatches() {
 
 void ButtonPage::PaintContent(HDC work) {
     for (const PaintedText& t : kTexts) {
-        DrawBandText(work, Fetch(t.string), t.band, t.fontHeight, kPageText, t.align);
-    }
-}
-
-void ButtonPage::OnCommand(int, int code, HWND control) {
-    if (control && code == BN_CLICKED) {
-        OnButton(control);
+        DrawBandText(work, Fetch(t.string), t.band, t.fontHeight, kSkinText, t.align);
     }
 }
 
@@ -266,83 +274,93 @@ bool ButtonPage::MenuGuardHolds() const {
     return GetTickCount() - menuClosedAt_ < kMenuGuardMs;
 }
 
-bool ButtonPage::OnButton(HWND control) {
-    ProfileRecord* profile = context_.Active();
-    if (!profile) {
-        return false;
-    }
-    if (control == reset_.Handle()) {
+void ButtonPage::OnReset() {
+    if (ProfileRecord* profile = context_.Active()) {
         ResetEntries(*profile);
         ShowEntries();
-        return true;
     }
-    for (int i = 0; i < kMacroKeyCount; ++i) {
-        if (control == entries_[i].Handle()) {
-            if (!MenuGuardHolds()) {
-                OpenFunctionMenu(i);
-            }
-            return true;
-        }
+}
+
+void ButtonPage::OnEntry(int entry) {
+    if (context_.Active() && !MenuGuardHolds()) {
+        OpenFunctionMenu(entry);
     }
-    for (SkinButton* b : {&lightSwitch_, &level_, &lightType_}) {
-        if (control == b->Handle()) {
-            if (!MenuGuardHolds()) {
-                OpenLightingMenu(*b);
-            }
-            return true;
-        }
+}
+
+void ButtonPage::OnLightSwitch() {
+    if (context_.Active() && !MenuGuardHolds()) {
+        OpenLightingMenu(lightSwitch_);
     }
-    if (control == set1_.Handle() || control == set2_.Handle()) {
-        int set = control == set1_.Handle() ? 1 : 2;
+}
+
+void ButtonPage::OnLevel() {
+    if (context_.Active() && !MenuGuardHolds()) {
+        OpenLightingMenu(level_);
+    }
+}
+
+void ButtonPage::OnLightType() {
+    if (context_.Active() && !MenuGuardHolds()) {
+        OpenLightingMenu(lightType_);
+    }
+}
+
+void ButtonPage::OnSet(int index) {
+    if (ProfileRecord* profile = context_.Active()) {
+        int set = index + 1;
         profile->ModeStatus = static_cast<uint8_t>(set);
         ShowSet(set);
-        return true;
     }
-    for (int i = 0; i < 4; ++i) {
-        if (control == rates_[i].Handle()) {
-            profile->PollingRate = i;
-            ShowRate();
-            return true;
-        }
+}
+
+void ButtonPage::OnRate(int code) {
+    if (ProfileRecord* profile = context_.Active()) {
+        profile->PollingRate = code;
+        ShowRate();
     }
-    for (int i = 0; i < kDpiLevels; ++i) {
-        if (control == dpiToggle_[i].Handle()) {
-            profile->dpiStepFlag[i] = dpiToggle_[i].Checked() ? 1 : 0;
-            ShowDpi();
-            return true;
-        }
-        if (control == dpiSelect_[i].Handle()) {
-            profile->Cpi_X = i;
-            ShowDpi();
-            return true;
-        }
-        if (control == dpiValue_[i].Handle()) {
-            if (!MenuGuardHolds()) {
-                OpenDpiMenu(i);
-            }
-            return true;
-        }
+}
+
+void ButtonPage::OnDpiToggle(int level) {
+    if (ProfileRecord* profile = context_.Active()) {
+        profile->dpiStepFlag[level] = dpiToggle_[level].Checked() ? 1 : 0;
+        ShowDpi();
     }
-    for (int i = 0; i < 8; ++i) {
-        if (control == swatches_[i].Handle()) {
-            ColourDialog dialog(swatches_[i].Colour());
-            bool ok = dialog.Show(Handle()) == IDOK;
-            if (ok && !StillShown(*profile)) {
-                TraceDropped("the colour", *profile);
-            } else if (ok) {
-                profile->SLEDColor8[i] = static_cast<int32_t>(dialog.Colour());
-                swatches_[i].SetColour(dialog.Colour());
-            }
-            Redraw(swatches_[i]);
-            return true;
-        }
-        if (control == colourOptions_[i].Handle()) {
-            profile->ColorOptions = i;
-            ShowColourOption();
-            return true;
-        }
+}
+
+void ButtonPage::OnDpiSelect(int level) {
+    if (ProfileRecord* profile = context_.Active()) {
+        profile->Cpi_X = level;
+        ShowDpi();
     }
-    return false;
+}
+
+void ButtonPage::OnDpiValue(int level) {
+    if (context_.Active() && !MenuGuardHolds()) {
+        OpenDpiMenu(level);
+    }
+}
+
+void ButtonPage::OnSwatch(int index) {
+    ProfileRecord* profile = context_.Active();
+    if (!profile) {
+        return;
+    }
+    ColourDialog dialog(swatches_[index].Colour());
+    bool ok = dialog.Show(Handle()) == IDOK;
+    if (ok && !StillShown(*profile)) {
+        TraceDropped("the colour", *profile);
+    } else if (ok) {
+        profile->SLEDColor8[index] = static_cast<int32_t>(dialog.Colour());
+        swatches_[index].SetColour(dialog.Colour());
+    }
+    Redraw(swatches_[index]);
+}
+
+void ButtonPage::OnColourOption(int option) {
+    if (ProfileRecord* profile = context_.Active()) {
+        profile->ColorOptions = option;
+        ShowColourOption();
+    }
 }
 
 void ButtonPage::MenuClosed(SkinButton& opener) {
@@ -478,11 +496,11 @@ bool ButtonPage::MacroAt(int index, MacroForEntry& macro) {
 }
 
 void ButtonPage::ShowLeftClickWarning() {
-    ShowWarning(Handle(), WarningVariant::B);
+    ShowWarning(Handle(), WarningVariant::LeftClickNeeded);
 }
 
 void ButtonPage::EnableEntryButton(int entryIndex, bool enabled) {
-    if (entryIndex >= 0 && entryIndex < kMacroKeyCount) {
+    if (entryIndex >= 0 && entryIndex < kMacroKeyCount && entries_[entryIndex].Handle()) {
         EnableWindow(entries_[entryIndex].Handle(), enabled);
     }
 }

@@ -10,6 +10,7 @@
 
 #include "common/function_codes.h"
 #include "option/app/option_context.h"
+#include "option/pages/button_page_rules.h"
 #include "option/skin/skin_button.h"
 #include "option/skin/skinned_dialog.h"
 
@@ -19,6 +20,10 @@ public:
 
     // Shows the working copy's active profile.
     void Refresh();
+
+    // Entries 0-15 are the first set's buttons and 32-47 the second set's; 16-31 and 48-63 are data the mouse keeps
+    // beside them, with no place on the page: their buttons hold caption and tooltip but have no window.
+    static constexpr bool EntryShown(int entry) { return entry % (2 * kBankSize) < kBankSize; }
 
     // The controls, by what they edit (tests drive them).
     SkinButton& EntryButton(int entry) { return entries_[entry]; }
@@ -46,6 +51,10 @@ protected:
     bool ProcessMessage(WindowMessage& m) override;
 
 private:
+    // A button of the page at its "BUTTONPOS" key, with faces from the four screen images; `disable` may be another
+    // image (toggles use the pressed one).
+    ButtonPos MakeButton(SkinButton& b, int key, int id, const SkinScreens& s, HBITMAP disable, bool tooltip);
+
     // AssignmentHost: the dialogs and controls the assignment needs.
     bool RunShortcutDialog(uint8_t& key, std::array<bool, 5>& flags) override;
     bool RunFireDialog(uint8_t& key, int32_t& valueA, int32_t& valueB) override;
@@ -60,8 +69,19 @@ private:
     // Traces an edit of a dialog that ended after its profile stopped being shown.
     void TraceDropped(const char* what, const ProfileRecord& profile);
 
-    void OnCommand(int id, int code, HWND control);
-    bool OnButton(HWND control);
+    // The clicks, by control. Each edits the working copy's active profile, or opens what edits it.
+    void OnEntry(int entry);
+    void OnSet(int index);
+    void OnReset();
+    void OnRate(int code);
+    void OnDpiToggle(int level);
+    void OnDpiSelect(int level);
+    void OnDpiValue(int level);
+    void OnLightSwitch();
+    void OnLevel();
+    void OnLightType();
+    void OnSwatch(int index);
+    void OnColourOption(int option);
     // Menus of the page; each returns the chosen command (0 for none) after the menu has closed.
     void OpenFunctionMenu(int entry);
     void OpenDpiMenu(int level);
@@ -79,9 +99,31 @@ private:
     void ShowEntries();
     void Redraw(SkinButton& button);
 
+    // The controls' ids, one row of numbers per kind of control.
+    static constexpr int kFirstEntryId = 1100; // 64 button entries
+    static constexpr int kSet1Id = 1200, kSet2Id = 1201, kResetId = 1202;
+    static constexpr int kFirstRateId = 1210;      // 4 polling rates
+    static constexpr int kFirstDpiToggleId = 1220; // 6 levels each
+    static constexpr int kFirstDpiSelectId = 1230;
+    static constexpr int kFirstDpiValueId = 1240;
+    static constexpr int kLightSwitchId = 1250, kLevelId = 1251, kLightTypeId = 1252;
+    static constexpr int kFirstSwatchId = 1260; // 8 colours each
+    static constexpr int kFirstColourOptionId = 1270;
+
     using Entry = MessageEntry<ButtonPage>;
     static constexpr Entry kMessageMap[] = {
-        Entry::Command(&ButtonPage::OnCommand),
+        Entry::ClickedRange(kFirstEntryId, kFirstEntryId + kMacroKeyCount - 1, &ButtonPage::OnEntry),
+        Entry::ClickedRange(kSet1Id, kSet2Id, &ButtonPage::OnSet),
+        Entry::Clicked(kResetId, &ButtonPage::OnReset),
+        Entry::ClickedRange(kFirstRateId, kFirstRateId + 3, &ButtonPage::OnRate),
+        Entry::ClickedRange(kFirstDpiToggleId, kFirstDpiToggleId + kDpiLevels - 1, &ButtonPage::OnDpiToggle),
+        Entry::ClickedRange(kFirstDpiSelectId, kFirstDpiSelectId + kDpiLevels - 1, &ButtonPage::OnDpiSelect),
+        Entry::ClickedRange(kFirstDpiValueId, kFirstDpiValueId + kDpiLevels - 1, &ButtonPage::OnDpiValue),
+        Entry::Clicked(kLightSwitchId, &ButtonPage::OnLightSwitch),
+        Entry::Clicked(kLevelId, &ButtonPage::OnLevel),
+        Entry::Clicked(kLightTypeId, &ButtonPage::OnLightType),
+        Entry::ClickedRange(kFirstSwatchId, kFirstSwatchId + 7, &ButtonPage::OnSwatch),
+        Entry::ClickedRange(kFirstColourOptionId, kFirstColourOptionId + 7, &ButtonPage::OnColourOption),
     };
 
     OptionContext& context_;

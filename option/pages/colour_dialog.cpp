@@ -21,11 +21,11 @@ void ColourDialog::CreateControls(const SkinScreens& s) {
     HWND hwnd = Handle();
     CreateDialogPill(ok_, hwnd, Position(1), s, true);
     CreateDialogPill(cancel_, hwnd, Position(2), s, false);
-    CreateFacedButton(close_, hwnd, Position(5), s);
-    preview_ = PosRect(Position(3));
-    palette_ = PosRect(Position(4));
+    CreateFacedButton(close_, hwnd, Position(5), s, kDialogCloseId);
+    preview_ = Position(3).Rect();
+    palette_ = Position(4).Rect();
     for (int i = 0; i < 3; ++i) {
-        boxes_[i].Create(hwnd, kRedBox + i, PosRect(Position(6 + i)));
+        boxes_[i].Create(hwnd, kRedBox + i, Position(6 + i).Rect());
         boxes_[i].SetFaces(s.normal, s.over, s.down, s.disable);
     }
 }
@@ -90,19 +90,9 @@ LRESULT ColourDialog::OnBoxChanged(WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-void ColourDialog::OnCommand(int id, int, HWND control) {
-    if (!control) {
-        if (id == IDCANCEL) {
-            End(IDCANCEL); // the system's close command
-        }
-        return;
-    }
-    if (control == ok_.Handle()) {
-        RefillPreview();
-        End(IDOK);
-    } else if (control == cancel_.Handle() || control == close_.Handle()) {
-        End(IDCANCEL);
-    }
+void ColourDialog::OnOk() {
+    RefillPreview();
+    End(IDOK);
 }
 
 bool ColourDialog::ProcessMessage(WindowMessage& m) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "option/skin/dialog_parts.h"
 #include "option/skin/region_button.h"
 #include "option/skin/skin_button.h"
 #include "option/skin/skinned_dialog.h"
@@ -33,7 +34,9 @@ protected:
     bool ProcessMessage(WindowMessage& m) override;
 
 private:
-    void OnCommand(int id, int code, HWND control);
+    void OnOk();
+    // Cancel, the close button and the system's close command.
+    void OnCancel() { End(IDCANCEL); }
     LRESULT OnBoxChanged(WPARAM wParam, LPARAM lParam);
     LRESULT OnSetCursor(WPARAM wParam, LPARAM lParam);
     void PickAt(int x, int y);
@@ -41,7 +44,10 @@ private:
 
     using Entry = MessageEntry<ColourDialog>;
     static constexpr Entry kMessageMap[] = {
-        Entry::Command(&ColourDialog::OnCommand),
+        Entry::Clicked(kDialogOkId, &ColourDialog::OnOk),
+        Entry::Clicked(kDialogCancelId, &ColourDialog::OnCancel),
+        Entry::Clicked(kDialogCloseId, &ColourDialog::OnCancel),
+        Entry::CommandId(IDCANCEL, &ColourDialog::OnCancel),
         Entry::Raw(kSpinEditChanged, &ColourDialog::OnBoxChanged),
         Entry::Raw(WM_SETCURSOR, &ColourDialog::OnSetCursor),
     };

@@ -4,14 +4,15 @@
 
 #include <string>
 
-#include "common/key_tables.h"
 #include "common/language.h"
 #include "option/pages/fire_values.h"
 #include "option/skin/band_text.h"
-#include "option/skin/dialog_parts.h"
 #include "option/skin/number_box.h"
 
 namespace {
+
+// Language strings.
+constexpr int kTitleText = 265;
 
 std::string TextOf(HWND hwnd) {
     char text[64] = {};
@@ -22,15 +23,14 @@ std::string TextOf(HWND hwnd) {
 } // namespace
 
 FireButtonDialog::FireButtonDialog(uint8_t key, int32_t valueA, int32_t valueB)
-    : SkinnedDialog("skin_fire_button.ini"), key_(key), valueA_(valueA), valueB_(valueB) {}
+    : SkinnedDialog("skin_fire_button.ini"), initialKey_(key), valueA_(valueA), valueB_(valueB) {}
 
 void FireButtonDialog::CreateControls(const SkinScreens& s) {
     HWND hwnd = Handle();
     CreateDialogPill(ok_, hwnd, Position(1), s, true);
     CreateDialogPill(cancel_, hwnd, Position(2), s, false);
-    CreateFacedButton(close_, hwnd, Position(3), s);
-    // Read-only: the key arrives through the keyboard hook, never as typed text.
-    CreateDialogBox(keyBox_, hwnd, Position(4), kKeyBoxId, ES_READONLY);
+    CreateFacedButton(close_, hwnd, Position(3), s, kDialogCloseId);
+    keyBox_.Create(hwnd, Position(4), kKeyBoxId);
     CreateDialogBox(valueBBox_, hwnd, Position(5), kValueBBoxId, ES_NUMBER);
     CreateDialogBox(valueABox_, hwnd, Position(6), kValueABoxId, ES_NUMBER);
 }
@@ -42,15 +42,16 @@ bool FireButtonDialog::OnSkinInit() {
     SendMessageA(valueABox_.Handle(), EM_LIMITTEXT, 3, 0);
     SetWindowTextA(valueABox_.Handle(), valueA_ >= 0 ? NumberText(valueA_).c_str() : "");
     SetWindowTextA(valueBBox_.Handle(), valueB_ > 0 ? NumberText(valueB_).c_str() : "");
-    capture_.Start(hwnd);
-    SetWindowTextA(keyBox_.Handle(), KeyName(UsageToVirtualKey(key_)).c_str());
+    keyBox_.StartCapture(hwnd);
+    keyBox_.SetKey(initialKey_);
     CentreOverOwner();
     SetFocus(keyBox_.Handle());
     return false;
 }
 
 void FireButtonDialog::PaintContent(HDC work) {
-    DrawBandText(work, Fetch(265), {20, 30, 200, 60}, 18, kDialogText);
+    DrawBandText(work, Fetch(kTitleText), {20, 30, 200, 60}, 18, kDialogText);
+    // The labels of the boxes and the notes under them.
     static constexpr struct {
         int string;
         RECT band;
@@ -65,11 +66,11 @@ LRESULT FireButtonDialog::OnBoxKillFocus(WPARAM, LPARAM) {
     // Posted: the focus has moved on by the time this runs.
     HWND focus = GetFocus();
     if (focus == keyBox_.Handle()) {
-        if (!capture_.Capturing()) {
-            capture_.Start(Handle());
+        if (!keyBox_.Capturing()) {
+            keyBox_.StartCapture(Handle());
         }
     } else {
-        capture_.Stop();
+        keyBox_.StopCapture();
     }
     FireCorrection c =
         CorrectFireValues({TextOf(valueABox_.Handle()), TextOf(valueBBox_.Handle())}, focus == valueBBox_.Handle());
@@ -82,36 +83,22 @@ LRESULT FireButtonDialog::OnBoxKillFocus(WPARAM, LPARAM) {
     return 0;
 }
 
-void FireButtonDialog::OnCommand(int id, int, HWND control) {
-    if (!control) {
-        if (id == IDCANCEL) {
-            End(IDCANCEL); // the system's close command
-        }
-        return;
-    }
-    if (control == ok_.Handle()) {
-        // A value typed just before OK has not been through a focus loss: the same ranges hold for it, so the
-        // mouse never gets a count above 255 or an interval below 5.
-        FireCorrection c = CorrectFireValues({TextOf(valueABox_.Handle()), TextOf(valueBBox_.Handle())}, false);
-        valueA_ = c.valueA;
-        valueB_ = c.valueB;
-        End(IDOK);
-    } else if (control == cancel_.Handle() || control == close_.Handle()) {
-        End(IDCANCEL);
-    }
+void FireButtonDialog::OnOk() {
+    // A value typed just before OK has not been through a focus loss: the same ranges hold for it, so the mouse never
+    // gets a count above 255 or an interval below 5.
+    FireCorrection c = CorrectFireValues({TextOf(valueABox_.Handle()), TextOf(valueBBox_.Handle())}, false);
+    valueA_ = c.valueA;
+    valueB_ = c.valueB;
+    End(IDOK);
 }
 
 LRESULT FireButtonDialog::OnKeyCaptured(WPARAM wParam, LPARAM) {
-    int vk = static_cast<int>(wParam & 0xFF);
-    int usage = 0;
-    VirtualKeyToUsage(vk, usage);
-    key_ = static_cast<uint8_t>(usage);
-    SetWindowTextA(keyBox_.Handle(), KeyName(vk).c_str());
+    keyBox_.TakeKey(wParam);
     return 0;
 }
 
 void FireButtonDialog::OnDestroy() {
-    capture_.Stop();
+    keyBox_.StopCapture();
     Default();
 }
 

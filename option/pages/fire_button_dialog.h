@@ -6,8 +6,9 @@
 
 #include <cstdint>
 
-#include "option/macros/key_capture_hook.h"
 #include "option/skin/bitmap_edit.h"
+#include "option/skin/dialog_parts.h"
+#include "option/skin/key_capture_box.h"
 #include "option/skin/region_button.h"
 #include "option/skin/skin_button.h"
 #include "option/skin/skinned_dialog.h"
@@ -19,10 +20,10 @@ public:
     // IDOK or IDCANCEL (-1 when it could not be created).
     INT_PTR Show(HWND owner) { return RunModal(owner); }
 
-    uint8_t Key() const { return key_; }
+    uint8_t Key() const { return keyBox_.Key(); }
     int32_t ValueA() const { return valueA_; }
     int32_t ValueB() const { return valueB_; }
-    bool HookInstalled() const { return capture_.Capturing(); }
+    bool HookInstalled() const { return keyBox_.Capturing(); }
 
     HWND KeyBox() const { return keyBox_.Handle(); }
     HWND ValueBBox() const { return valueBBox_.Handle(); }
@@ -38,24 +39,29 @@ protected:
     bool ProcessMessage(WindowMessage& m) override;
 
 private:
-    void OnCommand(int id, int code, HWND control);
+    void OnOk();
+    // Cancel, the close button and the system's close command.
+    void OnCancel() { End(IDCANCEL); }
     LRESULT OnKeyCaptured(WPARAM wParam, LPARAM lParam);
     LRESULT OnBoxKillFocus(WPARAM wParam, LPARAM lParam);
     void OnDestroy();
 
     using Entry = MessageEntry<FireButtonDialog>;
     static constexpr Entry kMessageMap[] = {
-        Entry::Command(&FireButtonDialog::OnCommand),
+        Entry::Clicked(kDialogOkId, &FireButtonDialog::OnOk),
+        Entry::Clicked(kDialogCancelId, &FireButtonDialog::OnCancel),
+        Entry::Clicked(kDialogCloseId, &FireButtonDialog::OnCancel),
+        Entry::CommandId(IDCANCEL, &FireButtonDialog::OnCancel),
         Entry::Raw(KeyCaptured, &FireButtonDialog::OnKeyCaptured),
         Entry::Registered(kBitmapEditKillFocus, &FireButtonDialog::OnBoxKillFocus),
         Entry::Destroy(&FireButtonDialog::OnDestroy),
     };
 
-    uint8_t key_;
+    uint8_t initialKey_;
     int32_t valueA_;
     int32_t valueB_;
-    KeyCaptureOwner capture_; // while the key box has the focus
     RegionTextButton ok_, cancel_;
     SkinButton close_;
-    BitmapEdit keyBox_, valueBBox_, valueABox_;
+    KeyCaptureBox keyBox_; // captures while it has the focus
+    BitmapEdit valueBBox_, valueABox_;
 };

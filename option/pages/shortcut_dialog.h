@@ -7,8 +7,8 @@
 #include <array>
 #include <cstdint>
 
-#include "option/macros/key_capture_hook.h"
-#include "option/skin/bitmap_edit.h"
+#include "option/skin/dialog_parts.h"
+#include "option/skin/key_capture_box.h"
 #include "option/skin/region_button.h"
 #include "option/skin/skin_button.h"
 #include "option/skin/skinned_dialog.h"
@@ -21,7 +21,7 @@ public:
     INT_PTR Show(HWND owner) { return RunModal(owner); }
 
     // The key as HID keyboard usage, 0 when the last key has no usage.
-    uint8_t Key() const { return key_; }
+    uint8_t Key() const { return keyBox_.Key(); }
     const std::array<bool, 5>& Flags() const { return flags_; }
 
     HWND KeyBox() const { return keyBox_.Handle(); }
@@ -35,23 +35,30 @@ protected:
     bool ProcessMessage(WindowMessage& m) override;
 
 private:
-    void OnCommand(int id, int code, HWND control);
+    void OnOk() { End(IDOK); }
+    // Cancel, the close button and the system's close command.
+    void OnCancel() { End(IDCANCEL); }
+    void OnModifier(int modifier);
     LRESULT OnKeyCaptured(WPARAM wParam, LPARAM lParam);
     void OnDestroy();
     void ApplyFlags();
 
+    static constexpr int kFirstModifierId = 1004; // key alone, Shift, Ctrl, Alt, Win
     using Entry = MessageEntry<ShortcutDialog>;
     static constexpr Entry kMessageMap[] = {
-        Entry::Command(&ShortcutDialog::OnCommand),
+        Entry::Clicked(kDialogOkId, &ShortcutDialog::OnOk),
+        Entry::Clicked(kDialogCancelId, &ShortcutDialog::OnCancel),
+        Entry::Clicked(kDialogCloseId, &ShortcutDialog::OnCancel),
+        Entry::CommandId(IDCANCEL, &ShortcutDialog::OnCancel),
+        Entry::ClickedRange(kFirstModifierId, kFirstModifierId + 4, &ShortcutDialog::OnModifier),
         Entry::Raw(KeyCaptured, &ShortcutDialog::OnKeyCaptured),
         Entry::Destroy(&ShortcutDialog::OnDestroy),
     };
 
-    uint8_t key_;
+    uint8_t initialKey_;
     std::array<bool, 5> flags_;
     RegionTextButton ok_, cancel_;
     SkinButton close_;
-    BitmapEdit keyBox_;
+    KeyCaptureBox keyBox_;
     SkinButton modifiers_[5];
-    KeyCaptureOwner capture_;
 };

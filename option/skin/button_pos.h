@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+struct tagRECT; // the platform's RECT
+
 inline constexpr std::size_t kButtonLabelMax = 39;
 inline constexpr std::size_t kButtonTooltipMax = 103;
 
@@ -17,6 +19,8 @@ struct ButtonPos {
 
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
+    // The rectangle as the platform's RECT (the programs only; defined beside the window code).
+    tagRECT Rect() const;
 };
 
 // Parses one value. The numbers are read as "%d,%d,%d,%d" right after the first comma; numbers that are missing stay

@@ -17,8 +17,8 @@ HWND CPHSlider::Create(HWND track, int controlNumber, HBITMAP picture, int leftL
     leftLimit_ = leftLimit;
     rightLimit_ = rightLimit;
     top_ = top;
-    HWND hwnd =
-        Window::Create(0, nullptr, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, leftLimit, top, width_, height_, track);
+    HWND hwnd = Window::Create(0, nullptr, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, leftLimit, top, width_, height_,
+                               track, ControlId(controlNumber));
     if (hwnd) {
         SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         SetValue(0);
@@ -135,7 +135,7 @@ bool CclickHSlider::Create(HWND owner, int controlNumber, const RECT& rect, cons
     number_ = controlNumber;
     rect_ = rect;
     return Window::Create(0, nullptr, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rect.left, rect.top,
-                          rect.right - rect.left, rect.bottom - rect.top, owner) != nullptr;
+                          rect.right - rect.left, rect.bottom - rect.top, owner, ControlId(controlNumber)) != nullptr;
 }
 
 bool CclickHSlider::OnCreate(const CREATESTRUCTA& create) {

@@ -63,6 +63,7 @@ private:
 class CclickHSlider : public Window {
 public:
     // Loads the thumb picture first; false (nothing created) when it cannot be loaded.
+    // The control number is also the window's id, and its thumb's.
     bool Create(HWND owner, int controlNumber, const RECT& rect, const std::string& picturePath);
     // The track's background, cut from a screen image at the track's rectangle.
     void SetBackground(HBITMAP screen);

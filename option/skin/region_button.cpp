@@ -6,13 +6,13 @@
 
 #include "option/skin/skin_picture.h"
 
-HWND RegionButton::Create(HWND parent, const RECT& rect) {
+HWND RegionButton::Create(HWND parent, const RECT& rect, int id) {
     static const bool registered = RegisterWindowClass({kRegionButtonClass, CS_DBLCLKS});
     if (!registered) {
         return nullptr;
     }
     return Window::Create(0, kRegionButtonClass, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, rect.left, rect.top,
-                          rect.right - rect.left, rect.bottom - rect.top, parent);
+                          rect.right - rect.left, rect.bottom - rect.top, parent, ControlId(id));
 }
 
 bool RegionButton::OnCreate(const CREATESTRUCTA&) {
@@ -29,10 +29,8 @@ bool RegionButton::OnCreate(const CREATESTRUCTA&) {
 void RegionButton::SetFaces(int left, int top, int right, int bottom, HBITMAP normal, HBITMAP over, HBITMAP down,
                             HBITMAP disable) {
     WindowDC dc(Handle());
-    CutFace(dc.get(), normal_, normal, left, top, right, bottom);
-    CutFace(dc.get(), over_, over, left, top, right, bottom);
-    CutFace(dc.get(), down_, down, left, top, right, bottom);
-    CutFace(dc.get(), disable_, disable, left, top, right, bottom);
+    CutFaces(dc.get(), {left, top, right, bottom},
+             {{normal_, normal}, {over_, over}, {down_, down}, {disable_, disable}});
     Redraw();
 }
 
@@ -105,11 +103,8 @@ void RegionTextButton::SetCaption(const std::string& caption) {
     Redraw();
 }
 
-void RegionTextButton::SetColours(COLORREF normal, COLORREF hover, COLORREF pressed, COLORREF disabled) {
-    normalColour_ = normal;
-    hoverColour_ = hover;
-    pressedColour_ = pressed;
-    disabledColour_ = disabled;
+void RegionTextButton::SetColours(const CaptionPalette& colours) {
+    colours_ = colours;
 }
 
 void RegionTextButton::SetFontSize(int height, int width) {
@@ -215,19 +210,19 @@ void RegionTextButton::PaintFace(HDC dc) {
         state_ = kNormal;
     }
     HBITMAP face = normal_.get();
-    COLORREF colour = normalColour_;
+    COLORREF colour = colours_.normal;
     if (checked_) {
         face = down_.get();
-        colour = pressedColour_;
+        colour = colours_.pressed;
     } else if (state_ == kHover) {
         face = over_.get();
-        colour = hoverColour_;
+        colour = colours_.hover;
     } else if (state_ == kPressed) {
         face = down_.get();
-        colour = pressedColour_;
+        colour = colours_.pressed;
     } else if (state_ == kDisabled) {
         face = disable_.get();
-        colour = disabledColour_;
+        colour = colours_.disabled;
     }
     if (caption_.empty()) {
         CopyFace(dc, face);
@@ -246,7 +241,7 @@ void RegionTextButton::PaintFace(HDC dc) {
     SelectObjectGuard useFont(work.get(), font.get());
     SetBkMode(work.get(), TRANSPARENT);
     SetTextColor(work.get(), colour);
-    if (placement_ == 5) {
+    if (placement_ == CaptionPlacement::DropDown) {
         TextOutA(work.get(), 40, 6, caption_.c_str(), static_cast<int>(caption_.size()));
     } else {
         DrawTextA(work.get(), caption_.c_str(), -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);

@@ -8,6 +8,7 @@
 
 #include "framework/handles.h"
 #include "framework/window.h"
+#include "option/skin/caption_style.h"
 
 inline constexpr const char* kRegionButtonClass = "Rgn Button";
 
@@ -15,8 +16,9 @@ class RegionButton : public Window {
 public:
     // Before Create: the mask picture's full path.
     void SetMaskFile(const std::string& path) { maskFile_ = path; }
-    // A visible tab-stop child without caption on the rectangle.
-    HWND Create(HWND parent, const RECT& rect);
+    // A visible tab-stop child without caption on the rectangle. Its clicks reach the parent as BN_CLICKED with `id`,
+    // which is never IDOK or IDCANCEL (Enter and Escape come as those).
+    HWND Create(HWND parent, const RECT& rect, int id);
     void SetFaces(int left, int top, int right, int bottom, HBITMAP normal, HBITMAP over, HBITMAP down,
                   HBITMAP disable);
     // True when the client point lies in the button's shape.
@@ -63,9 +65,9 @@ public:
     enum State { kNormal = 0, kHover = 1, kPressed = 2, kDisabled = 3 };
 
     void SetCaption(const std::string& caption);
-    void SetColours(COLORREF normal, COLORREF hover, COLORREF pressed, COLORREF disabled);
+    void SetColours(const CaptionPalette& colours);
     void SetFontSize(int height, int width);
-    void SetPlacement(int mode) { placement_ = mode; }
+    void SetPlacement(CaptionPlacement placement) { placement_ = placement; }
     void SetToggle(bool on) { toggle_ = on; }
     void SetChecked(bool checked);
     bool Checked() const { return checked_; }
@@ -102,9 +104,6 @@ private:
     bool checked_ = false;
     int fontHeight_ = 14;
     int fontWidth_ = 6;
-    int placement_ = 4;
-    COLORREF normalColour_ = 0xF5F5F5;
-    COLORREF hoverColour_ = 0x0000FF;
-    COLORREF pressedColour_ = 0x0000FF;
-    COLORREF disabledColour_ = 0x969696;
+    CaptionPlacement placement_ = CaptionPlacement::Centred;
+    CaptionPalette colours_{0xF5F5F5, 0x0000FF, 0x0000FF, kSkinDisabled};
 };

@@ -6,26 +6,23 @@
 
 #include "option/skin/skin_picture.h"
 
-HWND SkinButton::Create(HWND parent, const RECT& rect) {
-    HWND hwnd = Control::Create("BUTTON", "", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, rect.left, rect.top,
-                                rect.right - rect.left, rect.bottom - rect.top, parent, 0);
-    if (hwnd) {
-        LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
-        style = (style & ~static_cast<LONG_PTR>(BS_TYPEMASK | WS_TABSTOP)) | BS_OWNERDRAW;
-        SetWindowLongPtrA(hwnd, GWL_STYLE, style);
-    }
-    return hwnd;
+HWND SkinButton::Create(HWND parent, const RECT& rect, int id) {
+    // Owner-drawn from the start: a style changed afterwards costs the button a round of style messages, and a page
+    // creates a hundred of them.
+    return Control::Create("BUTTON", "", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, rect.left, rect.top,
+                           rect.right - rect.left, rect.bottom - rect.top, parent, id);
 }
 
 void SkinButton::SetFaces(int left, int top, int right, int bottom, HBITMAP normal, HBITMAP over, HBITMAP down,
                           HBITMAP disable) {
     WindowDC dc(Handle());
-    CutFace(dc.get(), normal_, normal, left, top, right, bottom);
-    CutFace(dc.get(), over_, over, left, top, right, bottom);
-    CutFace(dc.get(), down_, down, left, top, right, bottom);
-    CutFace(dc.get(), disable_, disable, left, top, right, bottom);
+    CutFaces(dc.get(), {left, top, right, bottom},
+             {{normal_, normal}, {over_, over}, {down_, down}, {disable_, disable}});
     LONG_PTR style = GetWindowLongPtrA(Handle(), GWL_STYLE);
-    SetWindowLongPtrA(Handle(), GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_BORDER | WS_TABSTOP));
+    const LONG_PTR plain = style & ~static_cast<LONG_PTR>(WS_BORDER | WS_TABSTOP);
+    if (plain != style) {
+        SetWindowLongPtrA(Handle(), GWL_STYLE, plain);
+    }
 }
 
 void SkinButton::SetTooltip(const std::string& text, bool active) {
@@ -73,11 +70,8 @@ void SkinButton::SetFontSize(int height, int width) {
     fontWidth_ = width;
 }
 
-void SkinButton::SetCaptionColours(COLORREF normal, COLORREF hover, COLORREF pressed, COLORREF disabled) {
-    normalColour_ = normal;
-    hoverColour_ = hover;
-    pressedColour_ = pressed;
-    disabledColour_ = disabled;
+void SkinButton::SetCaptionColours(const CaptionPalette& colours) {
+    colours_ = colours;
 }
 
 void SkinButton::SetChecked(bool checked) {
@@ -111,21 +105,21 @@ bool SkinButton::CopyFace(HDC dc, HBITMAP face, const RECT& rect) const {
     return true;
 }
 
-UINT CaptionFormat(int mode, RECT& rect) {
+UINT CaptionFormat(CaptionPlacement placement, RECT& rect) {
     UINT flags = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX;
-    switch (mode) {
-    case 4:
+    switch (placement) {
+    case CaptionPlacement::Centred:
         return flags | DT_CENTER;
-    case 5:
+    case CaptionPlacement::DropDown:
         rect.left += 10;
         break;
-    case 6:
+    case CaptionPlacement::Entry:
         rect.left += 25;
         break;
-    case 7:
+    case CaptionPlacement::BesideBox:
         rect.left += 30;
         break;
-    default:
+    case CaptionPlacement::Indented:
         rect.left += 40;
         break;
     }
@@ -149,10 +143,10 @@ void SkinButton::Draw(const DRAWITEMSTRUCT& item) {
     RECT local{0, 0, w, h};
     CopyFace(work.get(), face, local);
     bool disabled = item.itemState & ODS_DISABLED;
-    COLORREF colour = hovered_                                        ? hoverColour_
-                      : disabled                                      ? disabledColour_
-                      : ((item.itemState & ODS_SELECTED) || checked_) ? pressedColour_
-                                                                      : normalColour_;
+    COLORREF colour = hovered_                                        ? colours_.hover
+                      : disabled                                      ? colours_.disabled
+                      : ((item.itemState & ODS_SELECTED) || checked_) ? colours_.pressed
+                                                                      : colours_.normal;
     GdiFont font(CreateSkinFont(fontHeight_, fontWidth_));
     SelectObjectGuard useFont(work.get(), font.get());
     SetBkMode(work.get(), TRANSPARENT);

@@ -8,11 +8,13 @@
 
 #include "framework/handles.h"
 #include "framework/window.h"
+#include "option/skin/caption_style.h"
 
 class SkinButton : public Control {
 public:
-    // A visible child push button with an empty caption and identifier 0 on the rectangle; owner-drawn, no tab stop.
-    HWND Create(HWND parent, const RECT& rect);
+    // A visible child push button with an empty caption on the rectangle; owner-drawn, no tab stop. Its clicks reach
+    // the parent as BN_CLICKED with `id`, which is never IDOK or IDCANCEL (Enter and Escape come as those).
+    HWND Create(HWND parent, const RECT& rect, int id);
     // Cuts the four faces (same rectangle of each screen image, in the window's coordinates).
     void SetFaces(int left, int top, int right, int bottom, HBITMAP normal, HBITMAP over, HBITMAP down,
                   HBITMAP disable);
@@ -20,8 +22,8 @@ public:
     // Made on the pointer's first move over the button.
     void SetTooltip(const std::string& text, bool active);
     void SetFontSize(int height, int width);
-    void SetCaptionColours(COLORREF normal, COLORREF hover, COLORREF pressed, COLORREF disabled);
-    void SetPlacement(int mode) { placement_ = mode; }
+    void SetCaptionColours(const CaptionPalette& colours);
+    void SetPlacement(CaptionPlacement placement) { placement_ = placement; }
     void SetToggle(bool on) { toggle_ = on; }
     void SetChecked(bool checked);
     void ClearHover() { hovered_ = false; }
@@ -71,11 +73,8 @@ private:
     std::string caption_;
     int fontHeight_ = 15;
     int fontWidth_ = 0;
-    int placement_ = 4;
-    COLORREF hoverColour_ = 0xE60000;
-    COLORREF disabledColour_ = 0x969696;
-    COLORREF pressedColour_ = 0xE60000;
-    COLORREF normalColour_ = 0xE6E6E6;
+    CaptionPlacement placement_ = CaptionPlacement::Centred;
+    CaptionPalette colours_{kSkinText, kSkinHover, kSkinHover, kSkinDisabled};
     HWND tooltip_ = nullptr;
     std::string tooltipText_;
     bool tooltipActive_ = false;
@@ -94,6 +93,6 @@ private:
     COLORREF colour_ = 0;
 };
 
-// The caption's rectangle and DrawText flags for a placement mode: 4 centred; 5, 6, 7 left at 10, 25, 30 pixels;
-// any other left at 40, always one vertically centred line, ellipsis, ampersands shown as they are.
-UINT CaptionFormat(int mode, RECT& rect);
+// The caption's rectangle and DrawText flags for a placement: one vertically centred line, ellipsis, ampersands shown
+// as they are.
+UINT CaptionFormat(CaptionPlacement placement, RECT& rect);

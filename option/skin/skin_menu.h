@@ -9,6 +9,7 @@
 
 #include "framework/handles.h"
 #include "framework/window.h"
+#include "option/skin/caption_style.h"
 
 class SkinMenu {
 public:
@@ -49,7 +50,7 @@ private:
     int width_ = 0;
     COLORREF normalBack_ = 0x000000;
     COLORREF selectedBack_ = 0x9E4812;
-    COLORREF textColour_ = 0xE6E6E6;
+    COLORREF textColour_ = kSkinText;
     COLORREF separatorColour_ = 0x9E4812;
     std::list<Item> items_;
 };

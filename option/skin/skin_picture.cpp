@@ -218,24 +218,27 @@ GdiRegion RegionFromMask(HBITMAP mask, COLORREF transparent, COLORREF tolerance)
     return result;
 }
 
-void CutFace(HDC windowDC, GdiBitmap& face, HBITMAP screen, int left, int top, int right, int bottom) {
-    if (!screen) {
-        return;
-    }
-    face.reset();
-    int w = right - left, h = bottom - top;
-    face.reset(CreateCompatibleBitmap(windowDC, w, h));
-    if (!face) {
-        return;
-    }
+void CutFaces(HDC windowDC, const RECT& part, std::initializer_list<FaceCut> cuts) {
+    const int w = part.right - part.left, h = part.bottom - part.top;
+    // One pair of memory DCs for all of a control's faces: a page cuts hundreds of them while it is built.
     MemoryDC to(CreateCompatibleDC(windowDC));
     MemoryDC from(CreateCompatibleDC(windowDC));
-    if (!to || !from) {
-        return;
+    for (const FaceCut& cut : cuts) {
+        if (!cut.screen) {
+            continue;
+        }
+        cut.face.reset(CreateCompatibleBitmap(windowDC, w, h));
+        if (!cut.face || !to || !from) {
+            continue;
+        }
+        SelectObjectGuard a(to.get(), cut.face.get());
+        SelectObjectGuard b(from.get(), cut.screen);
+        StretchBlt(to.get(), 0, 0, w, h, from.get(), part.left, part.top, w, h, SRCCOPY);
     }
-    SelectObjectGuard a(to.get(), face.get());
-    SelectObjectGuard b(from.get(), screen);
-    StretchBlt(to.get(), 0, 0, w, h, from.get(), left, top, w, h, SRCCOPY);
+}
+
+void CutFace(HDC windowDC, GdiBitmap& face, HBITMAP screen, int left, int top, int right, int bottom) {
+    CutFaces(windowDC, {left, top, right, bottom}, {{face, screen}});
 }
 
 GdiFont CreateSkinFont(int height, int width) {

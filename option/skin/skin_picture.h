@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "framework/handles.h"
@@ -24,6 +25,12 @@ GdiRegion RegionFromMask(HBITMAP mask, COLORREF transparent, COLORREF tolerance)
 // Cuts (left, top)-(right, bottom) of a screen image into a new bitmap compatible with the window's DC. Nothing
 // happens when the screen image holds no bitmap.
 void CutFace(HDC windowDC, GdiBitmap& face, HBITMAP screen, int left, int top, int right, int bottom);
+// The same rectangle of several screen images into their faces at once (normal, over, down, disabled of a control).
+struct FaceCut {
+    GdiBitmap& face;
+    HBITMAP screen;
+};
+void CutFaces(HDC windowDC, const RECT& part, std::initializer_list<FaceCut> cuts);
 
 // "Arial", normal weight, ANSI, Swiss family; width 0 keeps the face's own aspect.
 GdiFont CreateSkinFont(int height, int width);

@@ -2,16 +2,11 @@
 
 #include <windows.h>
 
+#include "common/ini_file.h"
 #include "framework/trace.h"
 #include "option/skin/skin_picture.h"
 
 namespace {
-
-std::string ReadPrivateProfile(const std::string& path, const char* section, const char* key) {
-    char buffer[2048] = {};
-    GetPrivateProfileStringA(section, key, "", buffer, sizeof buffer, path.c_str());
-    return buffer;
-}
 
 double NowMs() {
     LARGE_INTEGER f{}, c{};
@@ -26,7 +21,8 @@ SkinnedDialog::SkinnedDialog(std::string descriptionFile, std::string screenSect
     : descriptionFile_(std::move(descriptionFile)), section_(std::move(screenSection)) {}
 
 INT_PTR SkinnedDialog::RunModal(HWND owner) {
-    // Borderless: the picture is the whole window; the template's size does not matter (step 6 sets it).
+    // Borderless: the picture is the whole window; the template's size does not matter (the skin build gives the
+    // window the background picture's size).
     DialogTemplate t(WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 100, 60);
     return Dialog::RunModal(owner, t);
 }
@@ -41,7 +37,11 @@ HWND SkinnedDialog::CreateChild(HWND parent) {
 }
 
 ButtonPos SkinnedDialog::Position(int key) const {
-    return ParseButtonPos(ReadPrivateProfile(descriptionPath_, kButtonPosSection, std::to_string(key).c_str()));
+    return ReadButtonPos(DescriptionValue(), key);
+}
+
+SkinValueReader SkinnedDialog::DescriptionValue() const {
+    return [this](const char* section, const char* key) { return description_.GetString(section, key); };
 }
 
 bool SkinnedDialog::OnInitDialog() {
@@ -55,19 +55,20 @@ void SkinnedDialog::BuildSkin() {
     double start = NowMs();
     HWND hwnd = Handle();
     descriptionPath_ = SkinFilePath(SkinFolder(), descriptionFile_);
-    SkinScreen names = ReadSkinScreen(
-        [this](const char* section, const char* key) { return ReadPrivateProfile(descriptionPath_, section, key); },
-        section_.c_str());
+    // Read once: every control asks for its place while the window is built. A file that is missing or cannot be
+    // read gives no values, as the platform's reader does.
+    LoadIniDocument(descriptionPath_, description_);
+    SkinScreen names = ReadSkinScreen(DescriptionValue(), section_.c_str());
 
     const std::string& folder = SkinFolder();
     SIZE ignored{};
     LoadSkinPicture(SkinFilePath(folder, names.mask), mask_, ignored);
-    GdiBitmap normal, over, down, disable;
-    LoadSkinPicture(SkinFilePath(folder, names.normal), normal, ignored);
+    // The normal screen is the background too: the controls cut their faces from it while the window keeps it.
+    GdiBitmap over, down, disable;
+    LoadSkinPicture(SkinFilePath(folder, names.normal), background_, size_);
     LoadSkinPicture(SkinFilePath(folder, names.over), over, ignored);
     LoadSkinPicture(SkinFilePath(folder, names.down), down, ignored);
     LoadSkinPicture(SkinFilePath(folder, names.disable), disable, ignored);
-    LoadSkinPicture(SkinFilePath(folder, names.normal), background_, size_);
 
     // Position (0, 0) with the picture's size; client and window are the same for a borderless window.
     SetWindowPos(hwnd, nullptr, 0, 0, size_.cx, size_.cy, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -85,11 +86,10 @@ void SkinnedDialog::BuildSkin() {
     loadMs_ = loaded - start;
     {
         WindowDC dc(hwnd);
-        SkinScreens screens{dc.get(), normal.get(), over.get(), down.get(), disable.get()};
+        SkinScreens screens{dc.get(), background_.get(), over.get(), down.get(), disable.get()};
         CreateControls(screens);
     }
     controlsMs_ = NowMs() - loaded;
-    normal.reset();
     over.reset();
     down.reset();
     disable.reset();

@@ -4,7 +4,7 @@
 //
 //   class CWarnDlg : public SkinnedDialog {
 //       CWarnDlg() : SkinnedDialog("skin_warn.ini") {}
-//       void CreateControls(const SkinScreens& screens) override;   // creation step 7, in the window's order
+//       void CreateControls(const SkinScreens& screens) override;   // its controls, in the window's order
 //       void PaintContent(HDC work) override;                         // texts over the background
 //   };
 
@@ -46,7 +46,8 @@ public:
     double ControlsMilliseconds() const { return controlsMs_; }
 
 protected:
-    // Creation step 7: create and set up the controls, in the window's own order.
+    // Creates and sets up the controls, in the window's own order, once the window has the background picture's size
+    // and before its outline is cut from the mask; the screen images are alive only during the call.
     virtual void CreateControls(const SkinScreens& screens) { (void)screens; }
     // After the skin is built: what the window's own initialisation does (centring, texts). True lets the dialog
     // manager set the focus.
@@ -58,6 +59,8 @@ protected:
 
     // The "BUTTONPOS" entry of a key.
     ButtonPos Position(int key) const;
+    // Values of the description file, as read when the skin was built.
+    SkinValueReader DescriptionValue() const;
     const std::string& DescriptionPath() const { return descriptionPath_; }
     // Centres the window over its owner (or the screen without one).
     void CentreOverOwner();
@@ -84,6 +87,7 @@ private:
     std::string descriptionFile_;
     std::string section_;
     std::string descriptionPath_;
+    IniDocument description_;
     GdiBitmap mask_;
     GdiBitmap background_;
     SIZE size_{0, 0};

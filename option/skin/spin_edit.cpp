@@ -12,16 +12,16 @@ HWND SpinEdit::Create(HWND owner, int controlNumber, const RECT& rect) {
     number_ = controlNumber;
     rect_ = rect;
     return Window::Create(0, nullptr, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rect.left, rect.top,
-                          rect.right - rect.left, rect.bottom - rect.top, owner);
+                          rect.right - rect.left, rect.bottom - rect.top, owner, ControlId(controlNumber));
 }
 
 bool SpinEdit::OnCreate(const CREATESTRUCTA& create) {
     int w = create.cx;
     HWND hwnd = Handle();
-    up_.Create(hwnd, RECT{w - 18, 2, w - 2, 9});
-    down_.Create(hwnd, RECT{w - 18, 11, w - 2, 18});
+    up_.Create(hwnd, RECT{w - 18, 2, w - 2, 9}, kSpinEditUpId);
+    down_.Create(hwnd, RECT{w - 18, 11, w - 2, 18}, kSpinEditDownId);
     box_.Create(hwnd, RECT{2, 2, w - 20, 16}, kSpinEditBoxId, ES_CENTER);
-    box_.SetColours(0xFFFFFF, 0x000000);
+    box_.SetColours(RGB(255, 255, 255), RGB(0, 0, 0));
     box_.SetDigitsOnly(true);
     SetRange(range_.minimum, range_.maximum);
     box_.SetTextQuietly(NumberText(value_));
@@ -31,10 +31,7 @@ bool SpinEdit::OnCreate(const CREATESTRUCTA& create) {
 void SpinEdit::SetFaces(HBITMAP normal, HBITMAP over, HBITMAP down, HBITMAP disable) {
     WindowDC dc(Handle());
     const RECT& r = rect_;
-    CutFace(dc.get(), normal_, normal, r.left, r.top, r.right, r.bottom);
-    CutFace(dc.get(), over_, over, r.left, r.top, r.right, r.bottom);
-    CutFace(dc.get(), pressed_, down, r.left, r.top, r.right, r.bottom);
-    CutFace(dc.get(), disable_, disable, r.left, r.top, r.right, r.bottom);
+    CutFaces(dc.get(), r, {{normal_, normal}, {over_, over}, {pressed_, down}, {disable_, disable}});
     int w = r.right - r.left;
     up_.SetFaces(r.left + w - 18, r.top + 2, r.left + w - 2, r.top + 9, normal, over, down, disable);
     down_.SetFaces(r.left + w - 18, r.top + 11, r.left + w - 2, r.top + 18, normal, over, down, disable);
@@ -80,22 +77,23 @@ void SpinEdit::Show(int v) {
     }
 }
 
-void SpinEdit::OnCommand(int, int code, HWND control) {
-    if (code != BN_CLICKED || control == nullptr) {
-        return;
+void SpinEdit::OnUp() {
+    if (std::optional<int> v = SpinUp(BoxNumber(), range_)) {
+        Step(*v);
     }
-    std::optional<int> v;
-    if (control == up_.Handle()) {
-        v = SpinUp(BoxNumber(), range_);
-    } else if (control == down_.Handle()) {
-        v = SpinDown(BoxNumber(), range_);
+}
+
+void SpinEdit::OnDown() {
+    if (std::optional<int> v = SpinDown(BoxNumber(), range_)) {
+        Step(*v);
     }
-    if (v) {
-        // The owner hears of it through the box's text change.
-        shownByProgram_ = false;
-        value_ = *v;
-        Show(*v);
-    }
+}
+
+void SpinEdit::Step(int v) {
+    // The owner hears of it through the box's text change.
+    shownByProgram_ = false;
+    value_ = v;
+    Show(v);
 }
 
 LRESULT SpinEdit::OnBoxChanged(WPARAM, LPARAM) {

@@ -14,9 +14,12 @@
 
 inline constexpr UINT kSpinEditChanged = WM_USER + 90;
 inline constexpr int kSpinEditBoxId = 401;
+inline constexpr int kSpinEditUpId = 402;
+inline constexpr int kSpinEditDownId = 403;
 
 class SpinEdit : public Window {
 public:
+    // The control number is also the window's id.
     HWND Create(HWND owner, int controlNumber, const RECT& rect);
     // The box's background and its arrows, cut from the owner's screen images at the box's rectangle.
     void SetFaces(HBITMAP normal, HBITMAP over, HBITMAP down, HBITMAP disable);
@@ -38,7 +41,10 @@ private:
     bool OnCreate(const CREATESTRUCTA& create);
     void OnPaint(HDC dc, const PAINTSTRUCT& paint);
     LRESULT OnEraseBkgnd(WPARAM, LPARAM) { return TRUE; }
-    void OnCommand(int id, int code, HWND control);
+    void OnUp();
+    void OnDown();
+    // A step of an arrow: shown in the box, which tells the owner.
+    void Step(int v);
     LRESULT OnBoxChanged(WPARAM wParam, LPARAM lParam);
     LRESULT OnBoxEnter(WPARAM wParam, LPARAM lParam);
     int BoxNumber() const;
@@ -52,7 +58,8 @@ private:
         Entry::Create(&SpinEdit::OnCreate),
         Entry::Paint(&SpinEdit::OnPaint),
         Entry::Raw(WM_ERASEBKGND, &SpinEdit::OnEraseBkgnd),
-        Entry::Command(&SpinEdit::OnCommand),
+        Entry::Clicked(kSpinEditUpId, &SpinEdit::OnUp),
+        Entry::Clicked(kSpinEditDownId, &SpinEdit::OnDown),
         Entry::Registered(kBitmapEditKillFocus, &SpinEdit::OnBoxChanged),
         Entry::Raw(kBitmapEditEnter, &SpinEdit::OnBoxEnter),
     };

@@ -10,40 +10,42 @@
 
 namespace {
 
-constexpr COLORREF kCaptionNormal = 0xE6E6E6, kCaptionHover = 0xE60000, kCaptionPressed = 0xE6E6E6,
-                   kCaptionDisabled = 0x969696;
+// Language strings.
+constexpr int kOkText = 107, kCancelText = 108;
+constexpr int kDeleteMacroText = 256, kLeftClickNeededText = 252, kRestoreDefaultsText = 254, kNoMacroText = 258,
+              kMouseMissingText = 260, kLibraryNotSavedText = 257, kImportStartsProgramsText = 261,
+              kImportNotWrittenText = 280;
 
-RECT PosRect(const ButtonPos& p) {
-    return {p.left, p.top, p.right, p.bottom};
-}
+// The title's colour.
+constexpr COLORREF kTitleColour = 0x0000FF;
 
 } // namespace
 
 int WarningMessageString(WarningVariant v) {
     switch (v) {
-    case WarningVariant::A:
-        return 256;
-    case WarningVariant::B:
-        return 252;
-    case WarningVariant::C:
-        return 254;
-    case WarningVariant::D:
-        return 258;
-    case WarningVariant::E:
-        return 260;
-    case WarningVariant::F:
-        return 257;
-    case WarningVariant::G:
-        return 261;
-    case WarningVariant::H:
-        return 280;
+    case WarningVariant::DeleteMacro:
+        return kDeleteMacroText;
+    case WarningVariant::LeftClickNeeded:
+        return kLeftClickNeededText;
+    case WarningVariant::RestoreDefaults:
+        return kRestoreDefaultsText;
+    case WarningVariant::NoMacro:
+        return kNoMacroText;
+    case WarningVariant::MouseMissing:
+        return kMouseMissingText;
+    case WarningVariant::LibraryNotSaved:
+        return kLibraryNotSavedText;
+    case WarningVariant::ImportStartsPrograms:
+        return kImportStartsProgramsText;
+    case WarningVariant::ImportNotWritten:
+        return kImportNotWrittenText;
     }
     return 0;
 }
 
 bool WarningCentres(WarningVariant v) {
-    return v == WarningVariant::A || v == WarningVariant::D || v == WarningVariant::F || v == WarningVariant::G ||
-           v == WarningVariant::H;
+    return v != WarningVariant::LeftClickNeeded && v != WarningVariant::RestoreDefaults &&
+           v != WarningVariant::MouseMissing;
 }
 
 WarningDialog::WarningDialog(WarningVariant variant, std::string detail)
@@ -66,20 +68,21 @@ void WarningDialog::CreateControls(const SkinScreens& s) {
     struct {
         RegionTextButton& button;
         int key;
+        int id;
         const char* mask;
         int caption;
-    } regions[] = {{ok_, 1, "ok_mask.bmp", 107}, {cancel_, 2, "cancel_mask.bmp", 108}};
+    } regions[] = {{ok_, 1, kOkId, "ok_mask.bmp", kOkText}, {cancel_, 2, kCancelId, "cancel_mask.bmp", kCancelText}};
     for (auto& r : regions) {
         ButtonPos p = Position(r.key);
         r.button.SetMaskFile(SkinFilePath(folder, r.mask));
-        r.button.Create(hwnd, PosRect(p));
+        r.button.Create(hwnd, p.Rect(), r.id);
         r.button.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
         r.button.SetCaption(Fetch(r.caption));
         r.button.SetFontSize(15, 0);
-        r.button.SetColours(kCaptionNormal, kCaptionHover, kCaptionPressed, kCaptionDisabled);
+        r.button.SetColours(kCaptionPalette);
     }
     ButtonPos p = Position(3);
-    close_.Create(hwnd, PosRect(p));
+    close_.Create(hwnd, p.Rect(), kCloseId);
     close_.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
     close_.SetChecked(false);
     close_.SetTooltip(p.tooltip, true);
@@ -101,7 +104,7 @@ void WarningDialog::PaintContent(HDC work) {
     {
         GdiFont font(CreateSkinFont(18, 0));
         SelectObjectGuard use(work, font.get());
-        SetTextColor(work, 0x0000FF);
+        SetTextColor(work, kTitleColour);
         RECT measure{0, 0, 160, 0};
         DrawTextA(work, title_.c_str(), -1, &measure, DT_WORDBREAK | DT_EDITCONTROL | DT_CALCRECT | DT_NOPREFIX);
         RECT box{40, 40, 200, 70};
@@ -113,7 +116,7 @@ void WarningDialog::PaintContent(HDC work) {
     }
     GdiFont font(CreateSkinFont(15, 0));
     SelectObjectGuard use(work, font.get());
-    SetTextColor(work, 0xE6E6E6);
+    SetTextColor(work, kSkinText);
     RECT measure{0, 0, 320, 0};
     DrawTextA(work, message_.c_str(), -1, &measure, DT_WORDBREAK | DT_EDITCONTROL | DT_CALCRECT | DT_NOPREFIX);
     RECT box{40, 80, 360, 200};
@@ -126,17 +129,6 @@ void WarningDialog::PaintContent(HDC work) {
     SelectClipRgn(work, clip.get());
     DrawTextA(work, message_.c_str(), -1, &box, DT_CENTER | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
     SelectClipRgn(work, nullptr);
-}
-
-void WarningDialog::OnCommand(int id, int, HWND control) {
-    if (control && control == ok_.Handle()) {
-        End(IDOK);
-    } else if (control && (control == cancel_.Handle() || control == close_.Handle())) {
-        End(IDCANCEL);
-    } else if (!control && id == IDCANCEL) {
-        // The system's close command (Alt+F4, the taskbar) arrives as IDCANCEL from the dialog manager.
-        End(IDCANCEL);
-    }
 }
 
 bool WarningDialog::ProcessMessage(WindowMessage& m) {

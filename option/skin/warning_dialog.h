@@ -11,14 +11,23 @@
 #include "option/skin/skinned_dialog.h"
 #include "option/skin/swallowed_keys.h"
 
-// F, ours: the macro library file could not be read whole and will not be saved.
-// G, ours: the question before a profile whose buttons start programs is imported, with the programs listed under it.
-// H, ours: an imported profile could not be written.
-enum class WarningVariant { A, B, C, D, E, F, G, H };
+// What a warning warns of, in the order of the gallery's buttons.
+enum class WarningVariant {
+    DeleteMacro,          // the question before the shown macro is deleted
+    LeftClickNeeded,      // at least one button must keep the left click
+    RestoreDefaults,      // the question before every profile is reset
+    NoMacro,              // an action on the shown macro while there is none
+    MouseMissing,         // the mouse is not connected
+    LibraryNotSaved,      // the macro library file could not be read whole and will not be saved
+    ImportStartsPrograms, // the question before a profile whose buttons start programs is imported, with the programs
+                          // listed under it
+    ImportNotWritten,     // an imported profile could not be written
+};
 
 inline constexpr int kWarningTitleString = 251;
 int WarningMessageString(WarningVariant variant);
-// A, D, F, G and H centre over their owner; B, C and E stay at the screen's top-left corner.
+// The questions and notes about the macros and imports centre over their owner; the left-click, restore and
+// missing-mouse warnings stay at the screen's top-left corner.
 bool WarningCentres(WarningVariant variant);
 
 class WarningDialog : public SkinnedDialog {
@@ -41,11 +50,18 @@ protected:
     bool ProcessMessage(WindowMessage& m) override;
 
 private:
-    void OnCommand(int id, int code, HWND control);
+    void OnOk() { End(IDOK); }
+    // Cancel, the close button, and the system's close command (Alt+F4, the taskbar), which arrives as IDCANCEL from
+    // the dialog manager.
+    void OnCancel() { End(IDCANCEL); }
 
+    static constexpr int kOkId = 1001, kCancelId = 1002, kCloseId = 1003;
     using Entry = MessageEntry<WarningDialog>;
     static constexpr Entry kMessageMap[] = {
-        Entry::Command(&WarningDialog::OnCommand),
+        Entry::Clicked(kOkId, &WarningDialog::OnOk),
+        Entry::Clicked(kCancelId, &WarningDialog::OnCancel),
+        Entry::Clicked(kCloseId, &WarningDialog::OnCancel),
+        Entry::CommandId(IDCANCEL, &WarningDialog::OnCancel),
     };
 
     WarningVariant variant_;

@@ -16,9 +16,9 @@
 #include "hiddriver/virtual_mouse.h"
 #include "option/app/option_files.h"
 #include "option/app/tests/option_test_support.h"
-#include "option/macros/key_capture_hook.h"
 #include "option/macros/macro_files.h"
 #include "option/macros/macro_library.h"
+#include "option/skin/key_capture_hook.h"
 #include "option/skin/tests/skin_test_support.h"
 
 namespace {

@@ -6,9 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <functional>
+#include <map>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "common/ini_file.h"
 #include "common/profile_store.h"
@@ -42,6 +46,39 @@ std::string ProfileBytes(const optiontest::Folder& folder, int n) {
 
 bool Enabled(HWND w) {
     return IsWindowEnabled(w) != FALSE;
+}
+
+// The controls of the window and its pages that break the rule every click relies on: each control has an id of its
+// own among its siblings, and none is 0, IDOK or IDCANCEL (Enter and Escape arrive as those, without a control). The
+// pages themselves are dialogs, not controls.
+std::vector<std::string> ControlIdFaults(HWND top, int& controls) {
+    struct Walk {
+        std::map<std::pair<HWND, int>, HWND> ids;
+        std::vector<std::string> faults;
+        int controls = 0;
+    } walk;
+    EnumChildWindows(
+        top,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto& w = *reinterpret_cast<Walk*>(data);
+            char className[64] = {};
+            GetClassNameA(child, className, sizeof className);
+            if (std::string(className) == "#32770") {
+                return TRUE;
+            }
+            ++w.controls;
+            int id = GetDlgCtrlID(child);
+            char text[160];
+            std::snprintf(text, sizeof text, "a %s with id %d", className, id);
+            if (id == 0 || id == IDOK || id == IDCANCEL ||
+                !w.ids.emplace(std::pair(GetParent(child), id), child).second) {
+                w.faults.push_back(text);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&walk));
+    controls = walk.controls;
+    return walk.faults;
 }
 
 class OptionWindow : public ::testing::Test {
@@ -91,6 +128,10 @@ TEST_F(OptionWindow, FilesAloneSelectAProfileThenCancelLeavesFilesAndRegistryAlo
     for (int i = 0; i < kProfileCount; ++i) {
         EXPECT_EQ(i == 2, main.ProfileButton(i).Checked()) << i;
     }
+    // Every control of the window and both pages can be told by its id.
+    int controls = 0;
+    EXPECT_EQ(std::vector<std::string>{}, ControlIdFaults(w.Handle(), controls));
+    EXPECT_GT(controls, 100);
     // The page shows profile 3: MouseSpeed 8 at position 5, the box at -1; five wheel lines + 2.
     EXPECT_EQ(5, main.Advanced().SpeedSlider().Value());
     EXPECT_EQ(-1, main.Advanced().SpeedBox().Value());
@@ -117,6 +158,40 @@ TEST_F(OptionWindow, FilesAloneSelectAProfileThenCancelLeavesFilesAndRegistryAlo
     ReadPointerSettings(registryAfter);
     EXPECT_EQ(registryBefore.MouseSpeed, registryAfter.MouseSpeed);
     EXPECT_EQ(registryBefore.DbleClickSpeed, registryAfter.DbleClickSpeed);
+}
+
+// The advanced page is not built before the window shows: it comes after the first paint, or with its tab when that
+// is clicked first; either way it shows the profile.
+TEST_F(OptionWindow, TheAdvancedPageIsBuiltAfterTheFirstPaintOrByItsTab) {
+    ASSERT_EQ(1, SaveAllProfiles(EditedProfiles(3), folder.Path()));
+    {
+        optiontest::Window w(folder.Path());
+        ASSERT_TRUE(w.Open());
+        AdvancedPage& page = w.Main().Advanced();
+        ASSERT_TRUE(PumpUntil([&] { return page.Handle() != nullptr; }));
+        EXPECT_FALSE(IsWindowVisible(page.Handle()));
+        EXPECT_EQ(GetParent(page.Handle()), w.Handle());
+        EXPECT_EQ(6, page.SpeedSlider().Value()); // MouseSpeed 10
+        EXPECT_EQ(8, page.WheelSlider().Value());
+    }
+    OptionContext context;
+    context.programFolder = folder.Path();
+    MainWindow main(context);
+    ASSERT_NE(nullptr, main.CreatePopup(nullptr));
+    // No message pumped yet: the window has not painted.
+    EXPECT_EQ(nullptr, main.Advanced().Handle());
+    main.ShowPage(1);
+    ASSERT_NE(nullptr, main.Advanced().Handle());
+    EXPECT_TRUE(IsWindowVisible(main.Advanced().Handle()));
+    EXPECT_FALSE(IsWindowVisible(main.BasicPage().Handle()));
+    EXPECT_EQ(6, main.Advanced().SpeedSlider().Value());
+    // The first paint's build finds the page there and leaves it as it is.
+    HWND built = main.Advanced().Handle();
+    UpdateWindow(main.Handle());
+    ASSERT_TRUE(PumpUntil([] { return HIWORD(GetQueueStatus(QS_POSTMESSAGE)) == 0; }));
+    EXPECT_EQ(built, main.Advanced().Handle());
+    EXPECT_TRUE(IsWindowVisible(built));
+    main.Destroy();
 }
 
 TEST_F(OptionWindow, AdvancedPageRulesAndTheDoubleClickTimeComesBackOnClose) {

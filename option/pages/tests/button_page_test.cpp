@@ -426,7 +426,8 @@ TEST_F(Page, DpiAndLightingMenusStoreAndCaptionAndTheGuardHoldsOffTheNextClick) 
 
     // At once after a menu closed, a drop-down click opens nothing.
     int opened = page.MenusOpened();
-    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(page.DpiValue(0).Handle()));
+    HWND dropDown = page.DpiValue(0).Handle();
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(dropDown), BN_CLICKED), reinterpret_cast<LPARAM>(dropDown));
     EXPECT_EQ(opened, page.MenusOpened());
     EXPECT_LT(GetTickCount() - page.MenuClosedAt(), 201u);
     PumpFor(250);
@@ -488,14 +489,30 @@ TEST_F(Page, ResetGivesEveryEntryItsDefault) {
     Profile().MacroKey[40].FunctionCode = 99;
     std::strcpy(Profile().MacroKey[40].ProgramPath, "C:\\games\\run.exe");
     std::memset(Profile().MacroKey[2].Data, 0x55, sizeof Profile().MacroKey[2].Data);
+    // Entries 16-31 and 48-63 have no place on the page: no window, but caption and tooltip like every entry.
+    for (int entry : {20, 56}) {
+        Profile().MacroKey[entry].FunctionCode = 99;
+        std::strcpy(Profile().MacroKey[entry].ProgramPath, "C:\\tools\\data.exe");
+    }
     page.Refresh();
     EXPECT_EQ("run.exe", page.EntryButton(40).Caption());
+    for (int entry : {20, 56}) {
+        EXPECT_EQ(nullptr, page.EntryButton(entry).Handle()) << entry;
+        EXPECT_EQ("data.exe", page.EntryButton(entry).Caption()) << entry;
+        EXPECT_EQ("C:\\tools\\data.exe", page.EntryButton(entry).TooltipText()) << entry;
+    }
+    EXPECT_NE(nullptr, page.EntryButton(15).Handle());
+    EXPECT_NE(nullptr, page.EntryButton(47).Handle());
     ASSERT_TRUE(ClickUntil(Centre(page.ResetButton()), [&] { return Profile().MacroKey[40].FunctionCode == 7; }));
     EXPECT_EQ(Fetch(1016), page.EntryButton(14).Caption());
     EXPECT_EQ(Fetch(1017), page.EntryButton(15).Caption());
     EXPECT_EQ(Fetch(1058), page.EntryButton(40).Caption());
     EXPECT_EQ(0, Profile().MacroKey[2].Data[0]);
     EXPECT_EQ(40, Profile().MacroKey[40].ButtonNumber);
+    for (int entry : {20, 56}) {
+        EXPECT_NE("data.exe", page.EntryButton(entry).Caption()) << entry;
+        EXPECT_EQ("", page.EntryButton(entry).TooltipText()) << entry;
+    }
 }
 
 TEST_F(Page, ADialogsEditForAProfileNoLongerShownIsDroppedAndTheShownCaptionsStay) {

@@ -9,10 +9,10 @@
 #include <string>
 
 #include "common/key_tables.h"
-#include "option/macros/key_capture_hook.h"
 #include "option/pages/colour_dialog.h"
 #include "option/pages/fire_button_dialog.h"
 #include "option/pages/shortcut_dialog.h"
+#include "option/skin/key_capture_hook.h"
 #include "option/skin/tests/skin_test_support.h"
 
 namespace {

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "framework/handles.h"
-#include "option/skin/gallery/gallery_dialog.h"
 #include "option/skin/menu_metrics.h"
 #include "option/skin/tests/skin_test_support.h"
+#include "tools/gallery/gallery_dialog.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "option/skin/gallery/gallery_dialog.h"
+#include "tools/gallery/gallery_dialog.h"
 
 #include <windows.h>
 
@@ -11,15 +11,12 @@ namespace {
 
 constexpr COLORREF kSwatches[] = {0x0060FF, 0x00C8FF, 0x40D040, 0xE6A000, 0xE60000, 0xC040C0};
 
-RECT PosRect(const ButtonPos& p) {
-    return {p.left, p.top, p.right, p.bottom};
-}
-
-void CaptionButton(SkinButton& b, HWND parent, const ButtonPos& p, const SkinScreens& s, const std::string& caption) {
-    b.Create(parent, PosRect(p));
+void CaptionButton(SkinButton& b, HWND parent, const ButtonPos& p, int id, const SkinScreens& s,
+                   const std::string& caption) {
+    b.Create(parent, p.Rect(), id);
     b.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
     b.SetCaption(caption);
-    b.SetCaptionColours(0xE6E6E6, 0xE60000, 0xE6E6E6, 0x969696);
+    b.SetCaptionColours(kCaptionPalette);
     b.SetTooltip(p.tooltip, true);
 }
 
@@ -38,57 +35,57 @@ GalleryDialog::~GalleryDialog() = default;
 void GalleryDialog::CreateControls(const SkinScreens& s) {
     HWND hwnd = Handle();
     const std::string& folder = SkinFolder();
-    CaptionButton(plain_, hwnd, Position(1), s, "Button");
-    CaptionButton(toggle_, hwnd, Position(2), s, "Toggle");
+    CaptionButton(plain_, hwnd, Position(1), kPlainId, s, "Button");
+    CaptionButton(toggle_, hwnd, Position(2), kToggleId, s, "Toggle");
     toggle_.SetToggle(true);
-    CaptionButton(disabled_, hwnd, Position(3), s, "Disabled");
+    CaptionButton(disabled_, hwnd, Position(3), kDisabledId, s, "Disabled");
     EnableWindow(disabled_.Handle(), FALSE);
 
     ButtonPos p = Position(4);
-    colour_.Create(hwnd, PosRect(p));
+    colour_.Create(hwnd, p.Rect(), kColourId);
     colour_.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
     colour_.SetColour(kSwatches[0]);
     colour_.SetTooltip(p.tooltip, true);
 
     p = Position(5);
     region_.SetMaskFile(SkinFilePath(folder, "ok_mask.bmp"));
-    region_.Create(hwnd, PosRect(p));
+    region_.Create(hwnd, p.Rect(), kRegionId);
     region_.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
 
     p = Position(6);
     regionText_.SetMaskFile(SkinFilePath(folder, "cancel_mask.bmp"));
-    regionText_.Create(hwnd, PosRect(p));
+    regionText_.Create(hwnd, p.Rect(), kRegionTextId);
     regionText_.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
     regionText_.SetCaption("Region");
     regionText_.SetFontSize(15, 0);
-    regionText_.SetColours(0xE6E6E6, 0xE60000, 0xE6E6E6, 0x969696);
+    regionText_.SetColours(kCaptionPalette);
 
     p = Position(7);
-    digits_.Create(hwnd, PosRect(p), 0);
+    digits_.Create(hwnd, p.Rect(), kDigitsId);
     digits_.SetDigitsOnly(true);
-    digits_.SetColours(0xE6E6E6, RGB(11, 12, 15));
+    digits_.SetColours(kSkinText, RGB(11, 12, 15));
 
     p = Position(8);
-    spin_.Create(hwnd, kSpinNumber, PosRect(p));
+    spin_.Create(hwnd, kSpinNumber, p.Rect());
     spin_.SetFaces(s.normal, s.over, s.down, s.disable);
     spin_.SetRange(-50, 50);
     spin_.SetValue(0);
 
     p = Position(9);
-    if (slider_.Create(hwnd, kSliderNumber, PosRect(p), SkinFilePath(folder, "slider_thumb.bmp"))) {
+    if (slider_.Create(hwnd, kSliderNumber, p.Rect(), SkinFilePath(folder, "slider_thumb.bmp"))) {
         slider_.SetBackground(s.normal);
         slider_.SetRange(0, 10);
         slider_.SetRound(true);
         slider_.SetValue(3);
     }
 
-    CaptionButton(menuButton_, hwnd, Position(10), s, "Menu");
+    CaptionButton(menuButton_, hwnd, Position(10), kMenuButtonId, s, "Menu");
     static const char* const kWarnings[] = {"Warning A", "Warning B", "Warning C", "Warning D", "Warning E"};
     for (int i = 0; i < 5; ++i) {
-        CaptionButton(warnings_[i], hwnd, Position(11 + i), s, kWarnings[i]);
+        CaptionButton(warnings_[i], hwnd, Position(11 + i), kFirstWarningId + i, s, kWarnings[i]);
     }
     p = Position(16);
-    close_.Create(hwnd, PosRect(p));
+    close_.Create(hwnd, p.Rect(), kCloseId);
     close_.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
     close_.SetTooltip(p.tooltip, true);
 
@@ -117,9 +114,9 @@ void GalleryDialog::PaintContent(HDC dc) {
     DrawLabel(dc, 40, 20, "Skin gallery", 0x0000FF, 18);
     char line[96];
     std::snprintf(line, sizeof line, "Value %d", sliderValue_ < 0 ? slider_.Value() : sliderValue_);
-    DrawLabel(dc, 482, 198, line, 0x969696, 14);
-    DrawLabel(dc, 36, 236, "Warnings", 0x969696, 14);
-    DrawLabel(dc, 40, 330, status_.c_str(), 0xE6E6E6, 14);
+    DrawLabel(dc, 482, 198, line, kSkinDisabled, 14);
+    DrawLabel(dc, 36, 236, "Warnings", kSkinDisabled, 14);
+    DrawLabel(dc, 40, 330, status_.c_str(), kSkinText, 14);
 }
 
 void GalleryDialog::SetStatus(const std::string& text) {
@@ -128,50 +125,47 @@ void GalleryDialog::SetStatus(const std::string& text) {
     InvalidateRect(Handle(), &line, FALSE);
 }
 
-void GalleryDialog::OnCommand(int id, int code, HWND control) {
-    char text[128];
-    if (control && code != BN_CLICKED) {
-        return;
-    }
-    if (!control) {
-        if (id == IDCANCEL) {
-            End(IDCANCEL);
-        }
-        return;
-    }
-    if (control == close_.Handle()) {
-        End(IDCANCEL);
-    } else if (control == plain_.Handle()) {
-        SetStatus("Button clicked");
-    } else if (control == toggle_.Handle()) {
-        SetStatus(toggle_.Checked() ? "Toggle on" : "Toggle off");
-    } else if (control == colour_.Handle()) {
-        colourIndex_ = (colourIndex_ + 1) % static_cast<int>(std::size(kSwatches));
-        colour_.SetColour(kSwatches[colourIndex_]);
-        std::snprintf(text, sizeof text, "Colour 0x%06lX", static_cast<unsigned long>(kSwatches[colourIndex_]));
-        SetStatus(text);
-    } else if (control == region_.Handle()) {
-        SetStatus("Region button clicked");
-    } else if (control == regionText_.Handle()) {
-        SetStatus("Region text button clicked");
-    } else if (control == menuButton_.Handle()) {
-        RECT r{};
-        GetWindowRect(control, &r);
-        UINT command = menu_->Track(Handle(), r.left, r.bottom);
-        std::snprintf(text, sizeof text, "Menu command %u", command);
-        SetStatus(text);
-    } else {
-        for (int i = 0; i < 5; ++i) {
-            if (control == warnings_[i].Handle()) {
-                warningResult_ = ShowWarning(Handle(), static_cast<WarningVariant>(i));
-                std::snprintf(text, sizeof text, "Warning %c: %s", 'A' + i,
-                              warningResult_ == IDOK       ? "OK"
-                              : warningResult_ == IDCANCEL ? "Cancel"
-                                                           : "not shown");
-                SetStatus(text);
-            }
-        }
-    }
+void GalleryDialog::OnPlain() {
+    SetStatus("Button clicked");
+}
+
+void GalleryDialog::OnToggle() {
+    SetStatus(toggle_.Checked() ? "Toggle on" : "Toggle off");
+}
+
+void GalleryDialog::OnColour() {
+    colourIndex_ = (colourIndex_ + 1) % static_cast<int>(std::size(kSwatches));
+    colour_.SetColour(kSwatches[colourIndex_]);
+    char text[64];
+    std::snprintf(text, sizeof text, "Colour 0x%06lX", static_cast<unsigned long>(kSwatches[colourIndex_]));
+    SetStatus(text);
+}
+
+void GalleryDialog::OnRegion() {
+    SetStatus("Region button clicked");
+}
+
+void GalleryDialog::OnRegionText() {
+    SetStatus("Region text button clicked");
+}
+
+void GalleryDialog::OnMenuButton() {
+    RECT r{};
+    GetWindowRect(menuButton_.Handle(), &r);
+    UINT command = menu_->Track(Handle(), r.left, r.bottom);
+    char text[64];
+    std::snprintf(text, sizeof text, "Menu command %u", command);
+    SetStatus(text);
+}
+
+void GalleryDialog::OnWarning(int index) {
+    warningResult_ = ShowWarning(Handle(), static_cast<WarningVariant>(index));
+    char text[64];
+    std::snprintf(text, sizeof text, "Warning %c: %s", 'A' + index,
+                  warningResult_ == IDOK       ? "OK"
+                  : warningResult_ == IDCANCEL ? "Cancel"
+                                               : "not shown");
+    SetStatus(text);
 }
 
 LRESULT GalleryDialog::OnSlider(WPARAM wParam, LPARAM lParam) {

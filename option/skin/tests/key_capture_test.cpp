@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "framework/trace.h"
-#include "option/macros/key_capture_hook.h"
+#include "option/skin/key_capture_hook.h"
 #include "option/skin/tests/skin_test_support.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <cstring>
 
 #include "common/language.h"
-#include "option/skin/gallery/gallery_dialog.h"
+#include "tools/gallery/gallery_dialog.h"
 
 namespace {
 

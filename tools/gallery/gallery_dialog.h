@@ -53,14 +53,32 @@ protected:
     bool ProcessMessage(WindowMessage& m) override;
 
 private:
-    void OnCommand(int id, int code, HWND control);
+    void OnClose() { End(IDCANCEL); }
+    void OnPlain();
+    void OnToggle();
+    void OnColour();
+    void OnRegion();
+    void OnRegionText();
+    void OnMenuButton();
+    void OnWarning(int index);
     LRESULT OnSlider(WPARAM wParam, LPARAM lParam);
     LRESULT OnSpin(WPARAM wParam, LPARAM lParam);
     void SetStatus(const std::string& text);
 
+    static constexpr int kPlainId = 1001, kToggleId = 1002, kDisabledId = 1003, kColourId = 1004, kRegionId = 1005,
+                         kRegionTextId = 1006, kMenuButtonId = 1007, kCloseId = 1008, kDigitsId = 1009;
+    static constexpr int kFirstWarningId = 1010; // 5 warnings
     using Entry = MessageEntry<GalleryDialog>;
     static constexpr Entry kMessageMap[] = {
-        Entry::Command(&GalleryDialog::OnCommand),
+        Entry::Clicked(kCloseId, &GalleryDialog::OnClose),
+        Entry::CommandId(IDCANCEL, &GalleryDialog::OnClose),
+        Entry::Clicked(kPlainId, &GalleryDialog::OnPlain),
+        Entry::Clicked(kToggleId, &GalleryDialog::OnToggle),
+        Entry::Clicked(kColourId, &GalleryDialog::OnColour),
+        Entry::Clicked(kRegionId, &GalleryDialog::OnRegion),
+        Entry::Clicked(kRegionTextId, &GalleryDialog::OnRegionText),
+        Entry::Clicked(kMenuButtonId, &GalleryDialog::OnMenuButton),
+        Entry::ClickedRange(kFirstWarningId, kFirstWarningId + 4, &GalleryDialog::OnWarning),
         Entry::Raw(kSliderChanged, &GalleryDialog::OnSlider),
         Entry::Raw(kSpinEditChanged, &GalleryDialog::OnSpin),
     };

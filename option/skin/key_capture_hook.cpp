@@ -1,4 +1,4 @@
-#include "option/macros/key_capture_hook.h"
+#include "option/skin/key_capture_hook.h"
 
 #include <windows.h>
 
