@@ -12,7 +12,7 @@
 #include "framework/handles.h"
 #include "option/skin/gallery/gallery_dialog.h"
 #include "option/skin/menu_metrics.h"
-#include "option/skin/tests/skin_test_support.h"
+#include "testing/skin_test_support.h"
 
 namespace {
 
