@@ -11,12 +11,6 @@
 #include "framework/handles.h"
 #include "option/skin/skin_description.h"
 
-std::string TestProgramFolder() {
-    char module[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, module, MAX_PATH);
-    return FolderOfProgram(module);
-}
-
 void UseBuildSkins() {
     SetSkinFolder(TestProgramFolder() + "skins\\");
     LoadLanguageLibraryFrom(TestProgramFolder() + "lan.dll");
