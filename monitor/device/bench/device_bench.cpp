@@ -10,7 +10,7 @@
 #include "monitor/device/device_worker.h"
 #include "monitor/device/hid_binding.h"
 #include "monitor/device/tests/test_profiles.h"
-#include "monitor/device/tests/virtual_mouse_run.h"
+#include "testing/virtual_mouse_run.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2;
     const bool hid = argc > 2 && std::strcmp(argv[2], "hid") == 0;
     TempFolder folder;
-    const std::string bin = ProgramFolderOfThisExe();
+    const std::string bin = TestProgramFolder();
     const std::string transport = bin + (hid ? "hidtransport\\hiddriver.dll" : "hiddriver.dll");
     if (!folder.CopyFrom(transport, "hiddriver.dll")) {
         std::printf("device_bench: no %s\n", transport.c_str());

@@ -4,8 +4,8 @@
 
 #include "common/messages.h"
 #include "common/shared_block.h"
-#include "monitor/device/tests/virtual_mouse_run.h"
-#include "monitor/tests/e2e_support.h"
+#include "testing/e2e_support.h"
+#include "testing/virtual_mouse_run.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +57,7 @@ protected:
         command += BinFolder();
         command += "pointer_probe.exe\"";
         std::string output;
-        const int code = RunProgram(command, folder_.File("probe.txt"), output);
+        const int code = RunProgram(command, &output);
         EXPECT_EQ(0, code) << output;
         return output;
     }

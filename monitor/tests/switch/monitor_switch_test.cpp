@@ -5,10 +5,10 @@
 
 #include "common/ini_file.h"
 #include "common/messages.h"
-#include "monitor/device/tests/virtual_mouse_run.h"
 #include "monitor/monitor_wnd.h"
-#include "monitor/tests/e2e_support.h"
 #include "monitor/tests/transfer_log.h"
+#include "testing/e2e_support.h"
+#include "testing/virtual_mouse_run.h"
 
 #include <gtest/gtest.h>
 
@@ -158,7 +158,7 @@ protected:
     // What "mousectl dump" prints.
     std::string MouseDump() {
         std::string output;
-        const int code = RunProgram("\"" + folder_.File("mousectl.exe") + "\" dump", folder_.File("dump.txt"), output);
+        const int code = RunProgram("\"" + folder_.File("mousectl.exe") + "\" dump", &output);
         EXPECT_EQ(0, code) << output;
         return output;
     }

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "option/macros/select_macro_dialog.h"
-#include "option/skin/tests/skin_test_support.h"
+#include "testing/skin_test_support.h"
 
 namespace {
 
@@ -23,40 +23,6 @@ MacroLibrary ThreeMacros() {
     return library;
 }
 
-// Runs the dialog on this thread while `steps` drive it from another.
-ModalRun RunDriven(SelectMacroDialog& dialog, INT_PTR& result, const std::function<void(HWND)>& steps) {
-    DWORD thread = GetCurrentThreadId();
-    return DriveModalRun(
-        nullptr,
-        [&] {
-            result = dialog.Show(nullptr);
-            return true;
-        },
-        [&] {
-            HWND window = nullptr;
-            for (int i = 0; i < 500 && !window; ++i) {
-                window = OtherDialogOf(thread, nullptr);
-                Sleep(10);
-            }
-            if (window) {
-                SetForegroundWindow(window);
-                Sleep(100);
-                steps(window);
-            }
-        });
-}
-
-// From the driver thread: waits for a condition of the dialog.
-bool Await(const std::function<bool()>& pred, int ms = 3000) {
-    for (int i = 0; i < ms / 10; ++i) {
-        if (pred()) {
-            return true;
-        }
-        Sleep(10);
-    }
-    return pred();
-}
-
 } // namespace
 
 TEST(SelectMacroDialog, MenuListsTheLibraryTrimmedAndTheChoiceAndOptionComeBackOnOk) {
@@ -69,55 +35,57 @@ TEST(SelectMacroDialog, MenuListsTheLibraryTrimmedAndTheChoiceAndOptionComeBackO
     std::atomic<bool> onlyThirdChecked{false};
     std::string captionAtOpen = "unset", caption;
     DWORD thread = GetCurrentThreadId();
-    ModalRun run = RunDriven(dialog, result, [&](HWND window) {
-        captionAtOpen = dialog.MacroButton().Caption();
-        // Enter, Escape and Space neither close the dialog nor click a button .
-        POINT third = CentreOf(dialog.OptionButton(2).Handle());
-        for (int attempt = 0; attempt < 2 && dialog.MacroOption() != 2; ++attempt) {
-            MouseClickAt(third.x, third.y); // a lost click is given once more
-            Await([&] { return dialog.MacroOption() == 2; }, 1500);
-        }
-        // The focus on the first option button: a Space that got through would choose option 0.
-        PostMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(dialog.OptionButton(0).Handle()), TRUE);
-        Sleep(100);
-        KeyPress(VK_RETURN);
-        KeyPress(VK_ESCAPE);
-        KeyPress(VK_SPACE);
-        Sleep(300);
-        openAfterKeys = IsWindowVisible(window) != FALSE;
-        onlyThirdChecked = !dialog.OptionButton(0).Checked() && !dialog.OptionButton(1).Checked() &&
-                           dialog.OptionButton(2).Checked() && dialog.MacroOption() == 2;
-
-        POINT opener = CentreOf(dialog.MacroButton().Handle());
-        MouseClickAt(opener.x, opener.y);
-        HWND menuWindow = nullptr;
-        for (int i = 0; i < 400 && !menuWindow; ++i) {
-            menuWindow = MenuWindowOf(thread);
-            if (i == 200 && !menuWindow) {
-                MouseClickAt(opener.x, opener.y);
+    ModalRun run = RunDriven(
+        [&] { result = dialog.Show(nullptr); },
+        [&](HWND window) {
+            captionAtOpen = dialog.MacroButton().Caption();
+            // Enter, Escape and Space neither close the dialog nor click a button .
+            POINT third = CentreOf(dialog.OptionButton(2).Handle());
+            for (int attempt = 0; attempt < 2 && dialog.MacroOption() != 2; ++attempt) {
+                MouseClickAt(third.x, third.y); // a lost click is given once more
+                Await([&] { return dialog.MacroOption() == 2; }, 1500);
             }
-            Sleep(10);
-        }
-        if (!menuWindow) {
-            return;
-        }
-        HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
-        items = GetMenuItemCount(menu);
-        firstId = static_cast<int>(GetMenuItemID(menu, 0));
-        lastId = static_cast<int>(GetMenuItemID(menu, 2));
-        RECT item{};
-        GetMenuItemRect(nullptr, menu, 1, &item);
-        POINT second{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
-        MouseMoveTo(second.x, second.y);
-        Sleep(100);
-        ClickToClose(second, menuWindow);
-        Await([&] { return dialog.ChosenIndex() == 1; });
-        caption = dialog.MacroButton().Caption();
-        RECT w{};
-        GetWindowRect(window, &w);
-        // The OK pill: "1" of the skin (84, 250, 108 x 30).
-        ClickToClose({w.left + 138, w.top + 265}, window);
-    });
+            // The focus on the first option button: a Space that got through would choose option 0.
+            PostMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(dialog.OptionButton(0).Handle()), TRUE);
+            Sleep(100);
+            KeyPress(VK_RETURN);
+            KeyPress(VK_ESCAPE);
+            KeyPress(VK_SPACE);
+            Sleep(300);
+            openAfterKeys = IsWindowVisible(window) != FALSE;
+            onlyThirdChecked = !dialog.OptionButton(0).Checked() && !dialog.OptionButton(1).Checked() &&
+                               dialog.OptionButton(2).Checked() && dialog.MacroOption() == 2;
+
+            POINT opener = CentreOf(dialog.MacroButton().Handle());
+            MouseClickAt(opener.x, opener.y);
+            HWND menuWindow = nullptr;
+            for (int i = 0; i < 400 && !menuWindow; ++i) {
+                menuWindow = MenuWindowOf(thread);
+                if (i == 200 && !menuWindow) {
+                    MouseClickAt(opener.x, opener.y);
+                }
+                Sleep(10);
+            }
+            if (!menuWindow) {
+                return;
+            }
+            HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
+            items = GetMenuItemCount(menu);
+            firstId = static_cast<int>(GetMenuItemID(menu, 0));
+            lastId = static_cast<int>(GetMenuItemID(menu, 2));
+            RECT item{};
+            GetMenuItemRect(nullptr, menu, 1, &item);
+            POINT second{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+            MouseMoveTo(second.x, second.y);
+            Sleep(100);
+            ClickToClose(second, menuWindow);
+            Await([&] { return dialog.ChosenIndex() == 1; });
+            caption = dialog.MacroButton().Caption();
+            RECT w{};
+            GetWindowRect(window, &w);
+            // The OK pill: "1" of the skin (84, 250, 108 x 30).
+            ClickToClose({w.left + 138, w.top + 265}, window);
+        });
     EXPECT_FALSE(run.rescued);
     EXPECT_EQ(IDOK, result);
     EXPECT_TRUE(openAfterKeys);
@@ -139,13 +107,15 @@ TEST(SelectMacroDialog, APreselectedMacroShowsItsNameAndOkWithoutAChoiceGivesNon
         INT_PTR result = 0;
         std::string caption = "unset";
         std::atomic<bool> secondChecked{false};
-        ModalRun run = RunDriven(dialog, result, [&](HWND window) {
-            caption = dialog.MacroButton().Caption();
-            secondChecked = dialog.OptionButton(1).Checked() && !dialog.OptionButton(0).Checked();
-            RECT w{};
-            GetWindowRect(window, &w);
-            ClickToClose({w.left + 262, w.top + 265}, window); // Cancel
-        });
+        ModalRun run = RunDriven([&] { result = dialog.Show(nullptr); },
+                                 [&](HWND window) {
+                                     caption = dialog.MacroButton().Caption();
+                                     secondChecked =
+                                         dialog.OptionButton(1).Checked() && !dialog.OptionButton(0).Checked();
+                                     RECT w{};
+                                     GetWindowRect(window, &w);
+                                     ClickToClose({w.left + 262, w.top + 265}, window); // Cancel
+                                 });
         EXPECT_FALSE(run.rescued);
         EXPECT_EQ(IDCANCEL, result);
         EXPECT_EQ("Crouch", caption);
@@ -154,11 +124,12 @@ TEST(SelectMacroDialog, APreselectedMacroShowsItsNameAndOkWithoutAChoiceGivesNon
     // Without a choice OK reports no macro (the page then gives the button its default function).
     SelectMacroDialog dialog(library, 0, -1);
     INT_PTR result = 0;
-    ModalRun run = RunDriven(dialog, result, [&](HWND window) {
-        RECT w{};
-        GetWindowRect(window, &w);
-        ClickToClose({w.left + 138, w.top + 265}, window);
-    });
+    ModalRun run = RunDriven([&] { result = dialog.Show(nullptr); },
+                             [&](HWND window) {
+                                 RECT w{};
+                                 GetWindowRect(window, &w);
+                                 ClickToClose({w.left + 138, w.top + 265}, window);
+                             });
     EXPECT_FALSE(run.rescued);
     EXPECT_EQ(IDOK, result);
     EXPECT_EQ(0, dialog.MacroOption());

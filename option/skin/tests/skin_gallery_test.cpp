@@ -11,7 +11,7 @@
 
 #include "framework/handles.h"
 #include "option/skin/menu_metrics.h"
-#include "option/skin/tests/skin_test_support.h"
+#include "testing/skin_test_support.h"
 #include "tools/gallery/gallery_dialog.h"
 
 namespace {

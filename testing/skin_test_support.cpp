@@ -1,4 +1,4 @@
-#include "option/skin/tests/skin_test_support.h"
+#include "testing/skin_test_support.h"
 
 #include <windows.h>
 
@@ -10,12 +10,6 @@
 #include "common/language.h"
 #include "framework/handles.h"
 #include "option/skin/skin_description.h"
-
-std::string TestProgramFolder() {
-    char module[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, module, MAX_PATH);
-    return FolderOfProgram(module);
-}
 
 void UseBuildSkins() {
     SetSkinFolder(TestProgramFolder() + "skins\\");
@@ -289,6 +283,24 @@ ModalRun DriveModal(HWND except, POINT opener, const std::function<void()>& step
             return PumpUntil(done, 15000);
         },
         steps);
+}
+
+ModalRun RunDriven(const std::function<void()>& show, const std::function<void(HWND)>& steps) {
+    const DWORD thread = GetCurrentThreadId();
+    return DriveModalRun(
+        nullptr,
+        [&] {
+            show();
+            return true;
+        },
+        [&] {
+            HWND window = nullptr;
+            if (Await([&] { return (window = OtherDialogOf(thread, nullptr)) != nullptr; }, 5000)) {
+                SetForegroundWindow(window);
+                Await([&] { return GetForegroundWindow() == window; }, 1000);
+                steps(window);
+            }
+        });
 }
 
 // A driver thread's click that should close `window` (or hide it, for a menu); waits for it to go.

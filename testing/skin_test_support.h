@@ -1,16 +1,15 @@
 #pragma once
-// Helpers of the toolkit's Windows tests: the build's skins folder and real input through SendInput. Message
-// pumping with a time limit (PumpUntil, PumpFor) comes from testing/pump.h.
+// Helpers of the Windows tests that drive windows: the build's skins folder, real input through SendInput, and modal
+// loops driven from a second thread. Waiting with a time limit (Await, PumpUntil) comes from testing/pump.h.
 
 #include <windows.h>
 
+#include "testing/process.h"
 #include "testing/pump.h"
 
 #include <functional>
 #include <string>
 
-// The folder of the test program (the build's bin folder), with a trailing backslash.
-std::string TestProgramFolder();
 // Points the toolkit at bin\skins\ and loads bin\lan.dll.
 void UseBuildSkins();
 
@@ -60,6 +59,9 @@ struct ModalRun {
 ModalRun DriveModalRun(HWND except, const std::function<bool()>& open, const std::function<void()>& steps);
 // Clicks `opener` on this thread and waits up to 15 s for `done` while `steps` drive the loop the click opened.
 ModalRun DriveModal(HWND except, POINT opener, const std::function<void()>& steps, const std::function<bool()>& done);
+// Runs a dialog with `show` on this thread while `steps` drive it from a second thread, once its window is up and in
+// the foreground.
+ModalRun RunDriven(const std::function<void()>& show, const std::function<void(HWND)>& steps);
 // From a driver thread: a click that should close `window` (or hide it, for a menu); waits for it to go.
 void ClickToClose(POINT p, HWND window);
 // From a driver thread: the dialog that a click on `opener` opened, or null when none came.
