@@ -73,10 +73,7 @@ TEST(SelectMacroDialog, MenuListsTheLibraryTrimmedAndTheChoiceAndOptionComeBackO
         captionAtOpen = dialog.MacroButton().Caption();
         // Enter, Escape and Space neither close the dialog nor click a button .
         POINT third = CentreOf(dialog.OptionButton(2).Handle());
-        for (int attempt = 0; attempt < 2 && dialog.MacroOption() != 2; ++attempt) {
-            MouseClickAt(third.x, third.y); // a lost click is given once more
-            Await([&] { return dialog.MacroOption() == 2; }, 1500);
-        }
+        ClickUnlessArrived(third, [&] { return dialog.MacroOption() == 2; });
         // The focus on the first option button: a Space that got through would choose option 0.
         PostMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(dialog.OptionButton(0).Handle()), TRUE);
         Sleep(100);
@@ -89,16 +86,8 @@ TEST(SelectMacroDialog, MenuListsTheLibraryTrimmedAndTheChoiceAndOptionComeBackO
                            dialog.OptionButton(2).Checked() && dialog.MacroOption() == 2;
 
         POINT opener = CentreOf(dialog.MacroButton().Handle());
-        MouseClickAt(opener.x, opener.y);
         HWND menuWindow = nullptr;
-        for (int i = 0; i < 400 && !menuWindow; ++i) {
-            menuWindow = MenuWindowOf(thread);
-            if (i == 200 && !menuWindow) {
-                MouseClickAt(opener.x, opener.y);
-            }
-            Sleep(10);
-        }
-        if (!menuWindow) {
+        if (!ClickUnlessArrived(opener, [&] { return (menuWindow = MenuWindowOf(thread)) != nullptr; })) {
             return;
         }
         HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));

@@ -10,6 +10,7 @@
 #include "common/language.h"
 #include "framework/handles.h"
 #include "option/skin/skin_description.h"
+#include "testing/message_log.h"
 
 std::string TestProgramFolder() {
     char module[MAX_PATH] = {};
@@ -24,10 +25,11 @@ void UseBuildSkins() {
 
 namespace {
 
-void SendMouse(DWORD flags, int x = 0, int y = 0) {
+void SendMouse(DWORD flags, int x = 0, int y = 0, DWORD data = 0) {
     INPUT in{};
     in.type = INPUT_MOUSE;
     in.mi.dwFlags = flags;
+    in.mi.mouseData = data;
     if (flags & MOUSEEVENTF_ABSOLUTE) {
         int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
         in.mi.dx = MulDiv(x, 65535, w - 1);
@@ -112,6 +114,17 @@ void MouseClickAt(int x, int y) {
     WaitForPointer(x, y);
     MouseDown();
     MouseUp();
+}
+
+void MouseRightClickAt(int x, int y) {
+    MouseMoveTo(x, y);
+    WaitForPointer(x, y);
+    SendAtHand(MOUSEEVENTF_RIGHTDOWN);
+    SendAtHand(MOUSEEVENTF_RIGHTUP);
+}
+
+void MouseWheel(int notches) {
+    SendMouse(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(notches * WHEEL_DELTA));
 }
 
 void KeyPress(WORD vk) {
@@ -231,6 +244,61 @@ bool ClickUntil(POINT p, const std::function<bool()>& done) {
     return PumpUntil(done, kClickEffectMs);
 }
 
+namespace {
+// How long a press may take to reach the window's queue before it counts as lost.
+constexpr DWORD kPressArrivesMs = 1500;
+const std::initializer_list<UINT> kPresses{WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_NCLBUTTONDOWN, WM_NCLBUTTONDBLCLK};
+
+// From a thread without windows: looks at a condition until it holds or the time is up.
+bool AwaitFromDriver(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start >= timeoutMs) {
+            return condition();
+        }
+        Sleep(10);
+    }
+    return true;
+}
+} // namespace
+
+bool ClickUnlessArrived(POINT p, const std::function<bool()>& done) {
+    const HWND target = WindowFromPoint(p);
+    MessageLog input;
+    if (!input.WatchQueue(GetWindowThreadProcessId(target, nullptr))) {
+        return false;
+    }
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const size_t mark = input.Mark();
+        MouseClickAt(p.x, p.y);
+        auto arrived = [&] { return input.Got(target, {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}, mark); };
+        if (AwaitFromDriver([&] { return done() || arrived(); }, kPressArrivesMs)) {
+            return AwaitFromDriver(done, kClickEffectMs);
+        }
+    }
+    return false;
+}
+
+bool ClickAndSettle(POINT p) {
+    MessageLog input;
+    if (!input.WatchQueue(GetCurrentThreadId())) {
+        return false;
+    }
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const size_t mark = input.Mark();
+        MouseClickAt(p.x, p.y);
+        if (PumpUntil([&] { return input.Got(nullptr, kPresses, mark); }, kPressArrivesMs)) {
+            return PumpUntil(
+                       [&] {
+                           return input.Got(nullptr, {WM_LBUTTONUP, WM_NCLBUTTONUP}, mark);
+                       },
+                       kClickEffectMs) &&
+                   PumpPosted();
+        }
+    }
+    return false;
+}
+
 // Moves the pointer onto a point and waits for what the move does. A move whose report is lost on its way through
 // the X server is given once more, from a pixel beside the point so that it is a move again.
 bool MoveUntil(POINT p, const std::function<bool()>& done) {
@@ -282,13 +350,19 @@ ModalRun DriveModalRun(HWND except, const std::function<bool()>& open, const std
 }
 
 ModalRun DriveModal(HWND except, POINT opener, const std::function<void()>& steps, const std::function<bool()>& done) {
+    const DWORD thread = GetCurrentThreadId();
+    std::atomic<bool> clicked{false};
     return DriveModalRun(
         except,
+        // The loop opens while this thread pumps; what it waits for counts from the click on.
+        [&] { return PumpUntil([&] { return clicked.load(); }, 2 * kClickEffectMs) && PumpUntil(done, 15000); },
         [&] {
-            MouseClickAt(opener.x, opener.y);
-            return PumpUntil(done, 15000);
-        },
-        steps);
+            // The driver clicks, so that a click lost on its way is given again while this thread runs the loop.
+            ClickUnlessArrived(
+                opener, [&] { return MenuWindowOf(thread) != nullptr || OtherDialogOf(thread, except) != nullptr; });
+            clicked = true;
+            steps();
+        });
 }
 
 // A driver thread's click that should close `window` (or hide it, for a menu); waits for it to go.
