@@ -74,7 +74,8 @@ RECT ScreenRect(HWND hwnd) {
 } // namespace
 
 // The page's skin asks for its pictures under "Screen".
-ButtonPage::ButtonPage(OptionContext& context) : SkinnedDialog("skin_button_page.ini", "Screen"), context_(context) {}
+ButtonPage::ButtonPage(OptionContext& context)
+    : SkinnedDialog("skin_button_page.ini", "Screen"), context_(context), tick_([] { return GetTickCount(); }) {}
 
 void ButtonPage::CreateControls(const SkinScreens& s) {
     HWND hwnd = Handle();
@@ -263,7 +264,7 @@ void ButtonPage::OnCommand(int, int code, HWND control) {
 }
 
 bool ButtonPage::MenuGuardHolds() const {
-    return GetTickCount() - menuClosedAt_ < kMenuGuardMs;
+    return tick_() - menuClosedAt_ < kMenuGuardMs;
 }
 
 bool ButtonPage::OnButton(HWND control) {
@@ -347,7 +348,7 @@ bool ButtonPage::OnButton(HWND control) {
 
 void ButtonPage::MenuClosed(SkinButton& opener) {
     PostMessageA(Handle(), WM_NULL, 0, 0);
-    menuClosedAt_ = GetTickCount();
+    menuClosedAt_ = tick_();
     Redraw(opener);
 }
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -34,18 +35,13 @@ bool Await(const std::function<bool()>& pred, int ms = 3000) {
     return pred();
 }
 
-// From the driver thread: the menu a click opened, given once more when no menu shows in two seconds.
-HMENU AwaitMenu(DWORD thread, POINT opener) {
-    for (int i = 0; i < 400; ++i) {
-        if (HWND w = MenuWindowOf(thread, nullptr)) {
-            return reinterpret_cast<HMENU>(SendMessageA(w, MN_GETHMENU, 0, 0));
-        }
-        if (i == 200) {
-            MouseClickAt(opener.x, opener.y);
-        }
-        Sleep(10);
+// From the driver thread: the menu a click opened, or null when none shows.
+HMENU AwaitMenu(DWORD thread) {
+    HWND w = nullptr;
+    if (!Await([&] { return (w = MenuWindowOf(thread, nullptr)) != nullptr; }, 4000)) {
+        return nullptr;
     }
-    return nullptr;
+    return reinterpret_cast<HMENU>(SendMessageA(w, MN_GETHMENU, 0, 0));
 }
 
 POINT ItemPoint(HMENU menu, int position) {
@@ -91,6 +87,7 @@ protected:
         InitShareData(context.working);
         ResetAll(context.working);
         context.working.CurrentProfile = 2;
+        page.SetTick([this] { return now.load(); });
         hwnd = page.CreatePopup(nullptr);
         ASSERT_NE(nullptr, hwnd);
         page.Refresh();
@@ -105,6 +102,8 @@ protected:
         PumpFor(50);
     }
     ProfileRecord& Profile() { return context.working.Profile[2]; }
+    // The page's clock moves only here: past the guard that a closed menu holds over the next click.
+    void PastGuard() { now += kGuardMs; }
     POINT Centre(SkinButton& b) { return CentreOf(b.Handle()); }
 
     // Opens a control's menu with a click on this thread and runs `steps` on the menu from the driver thread; true
@@ -115,7 +114,7 @@ protected:
         return DriveModal(
             hwnd, at,
             [&] {
-                HMENU menu = AwaitMenu(thread, at);
+                HMENU menu = AwaitMenu(thread);
                 if (menu) {
                     steps(menu);
                 }
@@ -140,7 +139,7 @@ protected:
         return DriveModal(
             hwnd, at,
             [&] {
-                HMENU menu = AwaitMenu(thread, at);
+                HMENU menu = AwaitMenu(thread);
                 if (!menu) {
                     return;
                 }
@@ -158,6 +157,8 @@ protected:
             [&] { return !OtherDialogOf(thread, hwnd) && !MenuWindowOf(thread, nullptr) && done(); });
     }
 
+    static constexpr uint32_t kGuardMs = 201;
+    std::atomic<uint32_t> now{100000};
     OptionContext context;
     ButtonPage page{context};
     HWND hwnd = nullptr;
@@ -238,7 +239,7 @@ TEST_F(Page, FunctionMenusShowEachEntrysItemsAndTheirCaptions) {
         EXPECT_EQ(entry == 14 ? 16 : 18, count.load()) << entry;
         EXPECT_EQ(entry == 8 ? 5 : 6, submenuItems.load()) << entry;
         EXPECT_EQ(entry == 8 ? 1022 : 1020, firstSubmenuId.load()) << entry;
-        PumpFor(250); // past the guard of the closed menu
+        PastGuard();
     }
 }
 
@@ -259,7 +260,7 @@ TEST_F(Page, LeftClickGuardWarnsAndTheSetSwitchTwinFollows) {
     EXPECT_TRUE(warningAtCorner);
     EXPECT_EQ(1, Profile().MacroKey[0].FunctionCode);
     EXPECT_EQ(Fetch(1003), page.EntryButton(0).Caption());
-    PumpFor(250);
+    PastGuard();
 
     // The set switch on entry 3 puts it on the second set's twin, whose button is then disabled...
     run = Assign(3, 1059, nullptr, [&] { return Profile().MacroKey[3].FunctionCode == 84; });
@@ -267,7 +268,7 @@ TEST_F(Page, LeftClickGuardWarnsAndTheSetSwitchTwinFollows) {
     EXPECT_TRUE(run.done);
     EXPECT_EQ(84, Profile().MacroKey[35].FunctionCode);
     EXPECT_FALSE(IsWindowEnabled(page.EntryButton(35).Handle()));
-    PumpFor(250);
+    PastGuard();
     // ...and any other function gives the twin back its default and its button.
     run = Assign(3, 1005, nullptr, [&] { return Profile().MacroKey[3].FunctionCode == 2; });
     EXPECT_FALSE(run.rescued);
@@ -300,7 +301,7 @@ TEST_F(Page, ShortcutAndFireDialogsStoreOnOkAndKeepTheEntryOnCancel) {
     EXPECT_EQ(0x06, shortcut.Data[1]);
     EXPECT_EQ(1, shortcut.ContentCount);
     EXPECT_EQ("Shift+Ctrl+C", page.EntryButton(4).Caption());
-    PumpFor(250);
+    PastGuard();
 
     // Cancel leaves the entry as it was.
     MacroKeyInfo before = Profile().MacroKey[4];
@@ -315,7 +316,7 @@ TEST_F(Page, ShortcutAndFireDialogsStoreOnOkAndKeepTheEntryOnCancel) {
     EXPECT_FALSE(run.rescued);
     EXPECT_TRUE(run.done);
     EXPECT_EQ(0, std::memcmp(&before, &Profile().MacroKey[4], sizeof before));
-    PumpFor(250);
+    PastGuard();
 
     // Fire without a key: OK gives the entry its default function.
     run = Assign(
@@ -323,7 +324,7 @@ TEST_F(Page, ShortcutAndFireDialogsStoreOnOkAndKeepTheEntryOnCancel) {
     EXPECT_FALSE(run.rescued);
     EXPECT_TRUE(run.done);
     EXPECT_EQ(7, Profile().MacroKey[5].FunctionCode);
-    PumpFor(250);
+    PastGuard();
     // With a key: Space, values 0 and 5 as opened.
     run = Assign(
         5, 1054,
@@ -355,8 +356,8 @@ TEST_F(Page, MacroFromTheLibraryIsCopiedIntoTheEntry) {
         [&](HWND dialog) {
             // The macro button ("4" at 40,150), the second macro of its menu, the second option ("6"), OK.
             POINT opener = WindowPoint(dialog, 102, 164);
-            MouseClickAt(opener.x, opener.y);
-            HMENU menu = AwaitMenu(thread, opener);
+            ClickUnlessArrived(opener, [&] { return MenuWindowOf(thread, nullptr) != nullptr; });
+            HMENU menu = AwaitMenu(thread);
             if (!menu) {
                 return;
             }
@@ -424,12 +425,14 @@ TEST_F(Page, DpiAndLightingMenusStoreAndCaptionAndTheGuardHoldsOffTheNextClick) 
     EXPECT_TRUE(run.done);
     EXPECT_EQ(Fetch(1122), page.DpiValue(2).Caption());
 
-    // At once after a menu closed, a drop-down click opens nothing.
+    // Until 201 ms after a menu closed, a drop-down click opens nothing.
+    EXPECT_EQ(now.load(), page.MenuClosedAt());
     int opened = page.MenusOpened();
     SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(page.DpiValue(0).Handle()));
+    now += kGuardMs - 1;
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(page.LevelButton().Handle()));
     EXPECT_EQ(opened, page.MenusOpened());
-    EXPECT_LT(GetTickCount() - page.MenuClosedAt(), 201u);
-    PumpFor(250);
+    now += 1;
 
     // "Off" (3001) stores 0 and the level shows "0%".
     run = WithMenu(
@@ -440,7 +443,7 @@ TEST_F(Page, DpiAndLightingMenusStoreAndCaptionAndTheGuardHoldsOffTheNextClick) 
     EXPECT_EQ("0%", page.LevelButton().Caption());
     EXPECT_EQ(Fetch(1144), page.LightSwitchButton().Caption());
     EXPECT_EQ("", page.LightTypeButton().Caption());
-    PumpFor(250);
+    PastGuard();
 
     // With the light off the type menu has no items and changes nothing.
     int lightType = Profile().LightType;
