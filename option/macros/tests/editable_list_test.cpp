@@ -20,8 +20,8 @@ class ListMessages : public ::testing::Test {
 protected:
     void SetUp() override {
         UseBuildSkins();
-        hwnd = host.Create(WS_EX_TOPMOST, nullptr, "List", WS_POPUP | WS_VISIBLE | WS_BORDER, 200, 200, 240, 120,
-                           nullptr);
+        hwnd =
+            host.Create(WS_EX_TOPMOST, nullptr, "List", WS_POPUP | WS_VISIBLE | WS_BORDER, 200, 200, 240, 120, nullptr);
         ASSERT_NE(nullptr, hwnd);
         ASSERT_NE(nullptr, list.Create(hwnd, kListId, {10, 10, 230, 10 + 5 * EditableList::kItemHeight}));
         for (int i = 0; i < 30; ++i) {
@@ -57,8 +57,8 @@ TEST_F(ListMessages, ClickRightClickKeysWheelAndInPlaceEdits) {
     ASSERT_TRUE(log.Watch(hwnd));
     auto seen = [&](size_t from) {
         return log.Of(nullptr,
-                      {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_KEYDOWN, WM_MOUSEWHEEL, WM_VSCROLL,
-                       WM_COMMAND, ListRightClick, EditDone},
+                      {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_KEYDOWN, WM_MOUSEWHEEL,
+                       WM_VSCROLL, WM_COMMAND, ListRightClick, EditDone},
                       from);
     };
     const WPARAM focus = MAKEWPARAM(kListId, LBN_SETFOCUS), selection = MAKEWPARAM(kListId, LBN_SELCHANGE);

@@ -76,11 +76,10 @@ TEST(SelectMacroDialog, MenuListsTheLibraryTrimmedAndTheChoiceAndOptionComeBackO
         ClickUnlessArrived(third, [&] { return dialog.MacroOption() == 2; });
         // The focus on the first option button: a Space that got through would choose option 0.
         PostMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(dialog.OptionButton(0).Handle()), TRUE);
-        Sleep(100);
+        Await([&] { return FocusOf(window) == dialog.OptionButton(0).Handle(); });
         KeyPress(VK_RETURN);
         KeyPress(VK_ESCAPE);
-        KeyPress(VK_SPACE);
-        Sleep(300);
+        KeyPressHandled(window, VK_SPACE);
         openAfterKeys = IsWindowVisible(window) != FALSE;
         onlyThirdChecked = !dialog.OptionButton(0).Checked() && !dialog.OptionButton(1).Checked() &&
                            dialog.OptionButton(2).Checked() && dialog.MacroOption() == 2;
@@ -97,8 +96,7 @@ TEST(SelectMacroDialog, MenuListsTheLibraryTrimmedAndTheChoiceAndOptionComeBackO
         RECT item{};
         GetMenuItemRect(nullptr, menu, 1, &item);
         POINT second{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
-        MouseMoveTo(second.x, second.y);
-        Sleep(100);
+        HoverMenuItem(menu, 1);
         ClickToClose(second, menuWindow);
         Await([&] { return dialog.ChosenIndex() == 1; });
         caption = dialog.MacroButton().Caption();

@@ -50,12 +50,28 @@ POINT ItemPoint(HMENU menu, int position) {
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
+// From the driver thread: whether a child window of the dialog shows the text (a key box after a key).
+bool ShowsText(HWND dialog, const std::string& text) {
+    struct Find {
+        const std::string& text;
+        bool found;
+    } find{text, false};
+    EnumChildWindows(
+        dialog,
+        [](HWND w, LPARAM l) -> BOOL {
+            auto* f = reinterpret_cast<Find*>(l);
+            f->found = TextOf(w) == f->text;
+            return !f->found;
+        },
+        reinterpret_cast<LPARAM>(&find));
+    return find.found;
+}
+
 // From the driver thread: clicks item `position` of a showing menu; with `subPosition` >= 0 the item opens a submenu
 // and its item at that position is clicked.
 void ClickItem(DWORD thread, HMENU menu, int position, int subPosition = -1) {
     POINT p = ItemPoint(menu, position);
-    MouseMoveTo(p.x, p.y);
-    Sleep(60);
+    HoverMenuItem(menu, position);
     if (subPosition < 0) {
         ClickToClose(p, MenuWindowOf(thread, menu));
         return;
@@ -66,8 +82,7 @@ void ClickItem(DWORD thread, HMENU menu, int position, int subPosition = -1) {
         return;
     }
     POINT q = ItemPoint(sub, subPosition);
-    MouseMoveTo(q.x, q.y);
-    Sleep(60);
+    HoverMenuItem(sub, subPosition);
     ClickToClose(q, MenuWindowOf(thread, sub));
 }
 
@@ -99,7 +114,7 @@ protected:
     void TearDown() override {
         MouseMoveTo(2, 700);
         page.Destroy();
-        PumpFor(50);
+        PumpPosted();
     }
     ProfileRecord& Profile() { return context.working.Profile[2]; }
     // The page's clock moves only here: past the guard that a closed menu holds over the next click.
@@ -149,7 +164,7 @@ protected:
                     Await([&] { return (dialog = OtherDialogOf(thread, hwnd)) != nullptr; });
                     if (dialog) {
                         SetForegroundWindow(dialog);
-                        Sleep(100);
+                        Await([&] { return GetForegroundWindow() == dialog; });
                         dialogSteps(dialog);
                     }
                 }
@@ -285,12 +300,10 @@ TEST_F(Page, ShortcutAndFireDialogsStoreOnOkAndKeepTheEntryOnCancel) {
         [&](HWND dialog) {
             KeyPress(VK_CONTROL);
             KeyPress('C');
-            Sleep(200);
+            Await([&] { return ShowsText(dialog, KeyName('C')); });
             // Modifier buttons Shift and Ctrl ("6" and "7" of the skin), then OK.
-            MouseClickAt(WindowPoint(dialog, 128, 194).x, WindowPoint(dialog, 128, 194).y);
-            Sleep(150);
-            MouseClickAt(WindowPoint(dialog, 200, 194).x, WindowPoint(dialog, 200, 194).y);
-            Sleep(150);
+            ClickUnlessArrived(WindowPoint(dialog, 128, 194));
+            ClickUnlessArrived(WindowPoint(dialog, 200, 194));
             ClickToClose(WindowPoint(dialog, 138, 243), dialog);
         },
         [&] { return Profile().MacroKey[4].FunctionCode == 5; });
@@ -309,7 +322,7 @@ TEST_F(Page, ShortcutAndFireDialogsStoreOnOkAndKeepTheEntryOnCancel) {
         4, 1060,
         [&](HWND dialog) {
             KeyPress('X');
-            Sleep(150);
+            Await([&] { return ShowsText(dialog, KeyName('X')); });
             ClickToClose(WindowPoint(dialog, 262, 243), dialog);
         },
         [] { return true; });
@@ -330,7 +343,7 @@ TEST_F(Page, ShortcutAndFireDialogsStoreOnOkAndKeepTheEntryOnCancel) {
         5, 1054,
         [&](HWND dialog) {
             KeyPress(VK_SPACE);
-            Sleep(200);
+            Await([&] { return ShowsText(dialog, KeyName(VK_SPACE)); });
             ClickToClose(WindowPoint(dialog, 138, 297), dialog);
         },
         [&] { return Profile().MacroKey[5].FunctionCode == 67; });
@@ -362,9 +375,7 @@ TEST_F(Page, MacroFromTheLibraryIsCopiedIntoTheEntry) {
                 return;
             }
             ClickItem(thread, menu, 1);
-            Sleep(150);
-            MouseClickAt(WindowPoint(dialog, 198, 161).x, WindowPoint(dialog, 198, 161).y);
-            Sleep(150);
+            ClickUnlessArrived(WindowPoint(dialog, 198, 161));
             ClickToClose(WindowPoint(dialog, 138, 265), dialog);
         },
         [&] { return Profile().MacroKey[6].FunctionCode == 6; });
@@ -450,7 +461,7 @@ TEST_F(Page, DpiAndLightingMenusStoreAndCaptionAndTheGuardHoldsOffTheNextClick) 
     opened = page.MenusOpened();
     MouseClickAt(Centre(page.LightTypeButton()).x, Centre(page.LightTypeButton()).y);
     ASSERT_TRUE(PumpUntil([&] { return page.MenusOpened() > opened; }));
-    PumpFor(100);
+    ASSERT_TRUE(PumpPosted());
     EXPECT_EQ(lightType, Profile().LightType);
     EXPECT_EQ(nullptr, MenuWindowOf(thread, nullptr));
 }
@@ -476,8 +487,7 @@ TEST_F(Page, ColourDialogCancelKeepsTheSwatchAndOkStoresIt) {
             (void)r;
             // A pick in the palette, then OK.
             POINT pick = WindowPoint(dialog, 80, 120);
-            MouseClickAt(pick.x, pick.y);
-            Sleep(200);
+            ClickUnlessArrived(pick);
             ClickToClose(WindowPoint(dialog, 138, 251), dialog);
         },
         [&] { return static_cast<COLORREF>(Profile().SLEDColor8[2]) != before; });
@@ -518,7 +528,7 @@ TEST_F(Page, ADialogsEditForAProfileNoLongerShownIsDroppedAndTheShownCaptionsSta
         4, 1060,
         [&](HWND dialog) {
             KeyPress('C');
-            Sleep(200);
+            Await([&] { return ShowsText(dialog, KeyName('C')); });
             switchProfile.Run();
             ClickToClose(WindowPoint(dialog, 138, 243), dialog);
         },

@@ -186,8 +186,7 @@ TEST_F(PageDialogs, FireCapturesOnlyInTheKeyBoxAndCorrectsTheValuesOnFocusLoss) 
             // Leaving it lifts 3 to 5.
             ClickUnlessArrived(CentreOf(dialog.ValueABox()), [&] { return TextOf(dialog.ValueBBox()) == "5"; });
             bAfterThree = TextOf(dialog.ValueBBox());
-            ClickUnlessArrived(CentreOf(dialog.ValueBBox()), [&] { return GetForegroundWindow() == window; });
-            Sleep(100);
+            ClickUnlessArrived(CentreOf(dialog.ValueBBox()), [&] { return FocusOf(window) == dialog.ValueBBox(); });
             ClearFocusedBox(3);
             TypeText("300");
             Await([&] { return TextOf(dialog.ValueBBox()) == "300"; });
@@ -257,8 +256,7 @@ TEST_F(PageDialogs, ColourBoxesPaletteAndPreview) {
             green = dialog.Box(1).Value();
             blue = dialog.Box(2).Value();
             // Blue box to 128 by typing and Enter.
-            ClickUnlessArrived(CentreOf(dialog.Box(2).Box()), [&] { return GetForegroundWindow() == window; });
-            Sleep(100);
+            ClickUnlessArrived(CentreOf(dialog.Box(2).Box()), [&] { return FocusOf(window) == dialog.Box(2).Box(); });
             ClearFocusedBox(3);
             TypeText("128");
             KeyPress(VK_RETURN);

@@ -179,12 +179,12 @@ public:
     bool Rescued() const { return rescued_; }
     // The driver thread, after its steps.
     void Stand() {
-        DWORD start = GetTickCount();
-        while (!finished_ && GetTickCount() - start < 30000) {
-            Sleep(50);
-            if (GetTickCount() - start < 5000) {
-                continue;
-            }
+        auto finished = [&] { return finished_.load(); };
+        if (AwaitFromDriver(finished, 5000)) {
+            return;
+        }
+        const DWORD start = GetTickCount();
+        while (!AwaitFromDriver(finished, 200) && GetTickCount() - start < 25000) {
             if (HWND dialog = OtherDialogOf(thread_, except_)) {
                 rescued_ = true;
                 PostMessageA(dialog, WM_CLOSE, 0, 0);
@@ -195,7 +195,6 @@ public:
                 PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
                 EndMenu();
             }
-            Sleep(200);
         }
     }
 
@@ -249,7 +248,14 @@ namespace {
 constexpr DWORD kPressArrivesMs = 1500;
 const std::initializer_list<UINT> kPresses{WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_NCLBUTTONDOWN, WM_NCLBUTTONDBLCLK};
 
-// From a thread without windows: looks at a condition until it holds or the time is up.
+// From a driver thread: true once the window's thread takes a message sent now, that is, has handled what it took
+// from its queue before.
+bool Handled(HWND window) {
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kClickEffectMs, &answer) != 0;
+}
+} // namespace
+
 bool AwaitFromDriver(const std::function<bool()>& condition, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     while (!condition()) {
@@ -260,7 +266,6 @@ bool AwaitFromDriver(const std::function<bool()>& condition, DWORD timeoutMs) {
     }
     return true;
 }
-} // namespace
 
 bool ClickUnlessArrived(POINT p, const std::function<bool()>& done) {
     const HWND target = WindowFromPoint(p);
@@ -272,11 +277,48 @@ bool ClickUnlessArrived(POINT p, const std::function<bool()>& done) {
         const size_t mark = input.Mark();
         MouseClickAt(p.x, p.y);
         auto arrived = [&] { return input.Got(target, {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}, mark); };
-        if (AwaitFromDriver([&] { return done() || arrived(); }, kPressArrivesMs)) {
-            return AwaitFromDriver(done, kClickEffectMs);
+        // Without an effect to wait for: the release left the queue, and a message sent now is taken only after the
+        // release was handled.
+        auto handled = [&] { return input.Got(target, {WM_LBUTTONUP}, mark) && Handled(target); };
+        const std::function<bool()> effect = done ? done : handled;
+        if (AwaitFromDriver([&] { return effect() || arrived(); }, kPressArrivesMs)) {
+            return AwaitFromDriver(effect, kClickEffectMs);
         }
     }
     return false;
+}
+
+bool KeyPressHandled(HWND window, WORD vk) {
+    MessageLog input;
+    if (!input.WatchQueue(GetWindowThreadProcessId(window, nullptr))) {
+        return false;
+    }
+    KeyPress(vk);
+    auto released = [&] {
+        for (const LoggedMessage& m : input.Of(nullptr, {WM_KEYUP, WM_SYSKEYUP})) {
+            if (m.wParam == vk) {
+                return true;
+            }
+        }
+        return false;
+    };
+    return AwaitFromDriver(released, kClickEffectMs) && Handled(window);
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
+bool HoverMenuItem(HMENU menu, int position) {
+    RECT r{};
+    GetMenuItemRect(nullptr, menu, static_cast<UINT>(position), &r);
+    MouseMoveTo((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    return AwaitFromDriver(
+        [&] { return (GetMenuState(menu, static_cast<UINT>(position), MF_BYPOSITION) & MF_HILITE) != 0; },
+        kClickEffectMs);
 }
 
 bool ClickAndSettle(POINT p) {
@@ -368,24 +410,14 @@ ModalRun DriveModal(HWND except, POINT opener, const std::function<void()>& step
 // A driver thread's click that should close `window` (or hide it, for a menu); waits for it to go.
 void ClickToClose(POINT p, HWND window) {
     MouseClickAt(p.x, p.y);
-    const DWORD start = GetTickCount();
-    while (IsWindow(window) && IsWindowVisible(window) && GetTickCount() - start < kClickEffectMs) {
-        Sleep(10);
-    }
+    AwaitFromDriver([&] { return !IsWindow(window) || !IsWindowVisible(window); }, kClickEffectMs);
 }
 
 // Waits for the dialog that a click on `opener` opened.
 HWND WaitForDialog(DWORD thread, HWND except, POINT) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (HWND w = OtherDialogOf(thread, except)) {
-            return w;
-        }
-        if (GetTickCount() - start >= kClickEffectMs) {
-            return nullptr;
-        }
-        Sleep(10);
-    }
+    HWND w = nullptr;
+    AwaitFromDriver([&] { return (w = OtherDialogOf(thread, except)) != nullptr; }, kClickEffectMs);
+    return w;
 }
 
 // Opens a warning with a click on `opener` and drives it from the second thread with `steps`, which get the warning

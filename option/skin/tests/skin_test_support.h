@@ -57,8 +57,18 @@ bool MoveUntil(POINT p, const std::function<bool()>& done);
 // From a driver thread: clicks a point and waits for what the click does. Under Wine on Xvfb a click is now and then
 // lost on its way through the X server: it is given once more only when the input recorded at the queue of the
 // window's thread shows that no press reached the window under the point. A window that got the press and did
-// nothing fails.
-bool ClickUnlessArrived(POINT p, const std::function<bool()>& done);
+// nothing fails. Without `done` it waits until the window has handled the release.
+bool ClickUnlessArrived(POINT p, const std::function<bool()>& done = nullptr);
+
+// From a driver thread (no messages to pump): looks at a condition until it holds or the time is up.
+bool AwaitFromDriver(const std::function<bool()>& condition, DWORD timeoutMs);
+// From a driver thread: presses and releases a key, and waits until the window's thread has handled the release (and
+// so every key before it).
+bool KeyPressHandled(HWND window, WORD vk);
+// From a driver thread: the control with the keyboard focus in the window's thread.
+HWND FocusOf(HWND window);
+// From a driver thread: moves the pointer onto an item of a showing menu and waits until the menu selects it.
+bool HoverMenuItem(HMENU menu, int position);
 
 // A test whose step opens a modal loop on its own thread drives the loop from a second thread. If a driver's click
 // is lost, or a late click opens a dialog or menu after the driver gave up, a guard on the driver thread closes what
