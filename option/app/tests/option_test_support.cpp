@@ -46,7 +46,7 @@ Window::~Window() {
     if (IsWindow(hwnd_)) {
         main_->Destroy();
     }
-    PumpFor(50);
+    PumpPosted();
     main_.reset();
 }
 
@@ -63,8 +63,7 @@ bool Window::Open() {
     // Park the pointer on the window's empty title band.
     POINT p = At(hwnd_, 400, 8);
     MouseMoveTo(p.x, p.y);
-    PumpFor(100);
-    return true;
+    return WaitForPointer(p.x, p.y);
 }
 
 POINT Window::At(HWND window, int x, int y) const {

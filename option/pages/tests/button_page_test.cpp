@@ -50,23 +50,6 @@ POINT ItemPoint(HMENU menu, int position) {
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
-// From the driver thread: whether a child window of the dialog shows the text (a key box after a key).
-bool ShowsText(HWND dialog, const std::string& text) {
-    struct Find {
-        const std::string& text;
-        bool found;
-    } find{text, false};
-    EnumChildWindows(
-        dialog,
-        [](HWND w, LPARAM l) -> BOOL {
-            auto* f = reinterpret_cast<Find*>(l);
-            f->found = TextOf(w) == f->text;
-            return !f->found;
-        },
-        reinterpret_cast<LPARAM>(&find));
-    return find.found;
-}
-
 // From the driver thread: clicks item `position` of a showing menu; with `subPosition` >= 0 the item opens a submenu
 // and its item at that position is clicked.
 void ClickItem(DWORD thread, HMENU menu, int position, int subPosition = -1) {

@@ -213,6 +213,27 @@ std::string TextOf(HWND hwnd) {
     return text;
 }
 
+bool ShowsText(HWND dialog, const std::string& text) {
+    struct Find {
+        const std::string& text;
+        bool found;
+    } find{text, false};
+    EnumChildWindows(
+        dialog,
+        [](HWND w, LPARAM l) -> BOOL {
+            auto* f = reinterpret_cast<Find*>(l);
+            // Asked of the window itself, which answers for another program's window too.
+            char shown[128] = {};
+            DWORD_PTR length = 0;
+            SendMessageTimeoutA(w, WM_GETTEXT, sizeof shown, reinterpret_cast<LPARAM>(shown), SMTO_NORMAL, 5000,
+                                &length);
+            f->found = f->text == shown;
+            return !f->found;
+        },
+        reinterpret_cast<LPARAM>(&find));
+    return find.found;
+}
+
 // The top-level dialog windows of this thread other than the given one.
 HWND OtherDialogOf(DWORD thread, HWND except) {
     struct Find {
@@ -289,8 +310,9 @@ bool ClickUnlessArrived(POINT p, const std::function<bool()>& done) {
 }
 
 bool KeyPressHandled(HWND window, WORD vk) {
+    const DWORD thread = window ? GetWindowThreadProcessId(window, nullptr) : GetCurrentThreadId();
     MessageLog input;
-    if (!input.WatchQueue(GetWindowThreadProcessId(window, nullptr))) {
+    if (!input.WatchQueue(thread)) {
         return false;
     }
     KeyPress(vk);
@@ -302,6 +324,9 @@ bool KeyPressHandled(HWND window, WORD vk) {
         }
         return false;
     };
+    if (thread == GetCurrentThreadId()) {
+        return PumpUntil(released, kClickEffectMs) && PumpPosted();
+    }
     return AwaitFromDriver(released, kClickEffectMs) && Handled(window);
 }
 

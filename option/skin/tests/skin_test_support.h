@@ -37,6 +37,8 @@ COLORREF ScreenPixel(POINT p);
 
 // The text of a window.
 std::string TextOf(HWND hwnd);
+// Whether a child window of the dialog shows the text (a key box after a key); also for another program's dialog.
+bool ShowsText(HWND dialog, const std::string& text);
 // A visible top-level dialog window ("#32770") of the thread other than `except`, or null.
 HWND OtherDialogOf(DWORD thread, HWND except);
 // The visible top-level menu window ("#32768") of the thread showing `menu` (any menu for null), or null.
@@ -62,8 +64,8 @@ bool ClickUnlessArrived(POINT p, const std::function<bool()>& done = nullptr);
 
 // From a driver thread (no messages to pump): looks at a condition until it holds or the time is up.
 bool AwaitFromDriver(const std::function<bool()>& condition, DWORD timeoutMs);
-// From a driver thread: presses and releases a key, and waits until the window's thread has handled the release (and
-// so every key before it).
+// Presses and releases a key, and waits until the window's thread (this thread for null) has handled the release and
+// so every key before it.
 bool KeyPressHandled(HWND window, WORD vk);
 // From a driver thread: the control with the keyboard focus in the window's thread.
 HWND FocusOf(HWND window);
