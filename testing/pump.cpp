@@ -32,6 +32,10 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     }
 }
 
+bool Await(const std::function<bool()>& condition, DWORD timeoutMs) {
+    return PumpUntil(condition, timeoutMs);
+}
+
 void PumpFor(DWORD ms) {
     PumpUntil([] { return false; }, ms);
 }

@@ -12,10 +12,10 @@
 #include "common/messages.h"
 #include "common/profile_record.h"
 #include "common/profile_store.h"
-#include "monitor/tests/e2e_support.h"
 #include "option/macros/macro_files.h"
 #include "option/macros/macro_library.h"
 #include "option/skin/button_pos.h"
+#include "testing/e2e_support.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <winternl.h>
 
-#include "monitor/tests/e2e_support.h"
+#include "testing/e2e_support.h"
 
 #include <cstdio>
 #include <cstdlib>

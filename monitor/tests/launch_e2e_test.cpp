@@ -9,7 +9,7 @@
 #include <string>
 
 #include "common/messages.h"
-#include "monitor/tests/e2e_support.h"
+#include "testing/e2e_support.h"
 
 using namespace e2e;
 

@@ -8,8 +8,8 @@
 #include "monitor/device/device_commands.h"
 #include "monitor/device/tests/test_profiles.h"
 #include "monitor/firmware_image.h"
-#include "monitor/tests/e2e_support.h"
 #include "monitor/tests/transfer_log.h"
+#include "testing/e2e_support.h"
 #include "testing/temp_folder.h"
 
 #include <gtest/gtest.h>

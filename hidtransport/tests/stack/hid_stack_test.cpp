@@ -12,7 +12,7 @@ extern "C" {
 #include "framework/handles.h"
 #include "hidtransport/tests/driver/test_mouse_host.h"
 #include "monitor/device/hid_binding.h"
-#include "monitor/tests/e2e_support.h"
+#include "testing/e2e_support.h"
 #include "testing/pump.h"
 
 #include <gtest/gtest.h>

@@ -10,7 +10,7 @@
 #include "monitor/device/device_worker.h"
 #include "monitor/device/hid_binding.h"
 #include "monitor/device/tests/test_profiles.h"
-#include "monitor/device/tests/virtual_mouse_run.h"
+#include "testing/virtual_mouse_run.h"
 
 #include <cstdio>
 #include <cstdlib>

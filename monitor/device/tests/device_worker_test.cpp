@@ -6,7 +6,7 @@
 #include "common/profile_store.h"
 #include "monitor/device/tests/device_fakes.h"
 #include "monitor/device/tests/test_profiles.h"
-#include "monitor/device/tests/virtual_mouse_run.h"
+#include "testing/virtual_mouse_run.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 
 #include "common/messages.h"
 #include "common/shared_block.h"
-#include "monitor/device/tests/virtual_mouse_run.h"
-#include "monitor/tests/e2e_support.h"
+#include "testing/e2e_support.h"
+#include "testing/virtual_mouse_run.h"
 
 #include <gtest/gtest.h>
 

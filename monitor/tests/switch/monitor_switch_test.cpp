@@ -5,10 +5,10 @@
 
 #include "common/ini_file.h"
 #include "common/messages.h"
-#include "monitor/device/tests/virtual_mouse_run.h"
 #include "monitor/monitor_wnd.h"
-#include "monitor/tests/e2e_support.h"
 #include "monitor/tests/transfer_log.h"
+#include "testing/e2e_support.h"
+#include "testing/virtual_mouse_run.h"
 
 #include <gtest/gtest.h>
 

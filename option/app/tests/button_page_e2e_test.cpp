@@ -16,7 +16,7 @@
 #include "option/app/tests/option_test_support.h"
 #include "option/macros/macro_files.h"
 #include "option/skin/menu_metrics.h"
-#include "option/skin/tests/skin_test_support.h"
+#include "testing/skin_test_support.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 
 #include "common/profile_store.h"
 #include "option/app/tests/option_test_support.h"
-#include "option/skin/tests/skin_test_support.h"
 #include "testing/screenshot.h"
+#include "testing/skin_test_support.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include "option/app/tests/option_test_support.h"
 #include "option/macros/macro_files.h"
 #include "option/macros/macro_library.h"
-#include "option/skin/tests/skin_test_support.h"
 #include "testing/macro_records.h"
+#include "testing/skin_test_support.h"
 
 using optiontest::ClickThroughWarning;
 

@@ -19,7 +19,7 @@
 #include "option/macros/key_capture_hook.h"
 #include "option/macros/macro_files.h"
 #include "option/macros/macro_library.h"
-#include "option/skin/tests/skin_test_support.h"
+#include "testing/skin_test_support.h"
 
 namespace {
 

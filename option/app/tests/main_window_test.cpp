@@ -15,7 +15,7 @@
 #include "common/shared_block.h"
 #include "option/app/tests/option_test_support.h"
 #include "option/pages/pointer_mapping.h"
-#include "option/skin/tests/skin_test_support.h"
+#include "testing/skin_test_support.h"
 
 using optiontest::ClickThroughWarning;
 

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "option/skin/skin_description.h"
-#include "option/skin/tests/skin_test_support.h"
+#include "testing/skin_test_support.h"
 
 namespace optiontest {
 

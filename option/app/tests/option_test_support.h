@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "monitor/tests/e2e_support.h"
 #include "option/app/main_window.h"
+#include "testing/e2e_support.h"
 
 namespace optiontest {
 

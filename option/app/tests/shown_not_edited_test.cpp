@@ -12,7 +12,7 @@
 
 #include "common/profile_store.h"
 #include "option/app/tests/option_test_support.h"
-#include "option/skin/tests/skin_test_support.h"
+#include "testing/skin_test_support.h"
 
 namespace {
 
@@ -151,7 +151,7 @@ TEST_F(ShownNotEdited, AdvancedPageBackgroundMovesTheMainWindow) {
             MouseDown();
             for (int step = 1; step <= 4; ++step) {
                 MouseMoveTo(from.x + dx * step / 4, from.y + dy * step / 4);
-                AwaitFromDriver(
+                Await(
                     [&] {
                         RECT now{};
                         GetWindowRect(w.Handle(), &now);

@@ -9,8 +9,8 @@
 
 #include "framework/window.h"
 #include "option/macros/editable_list.h"
-#include "option/skin/tests/skin_test_support.h"
 #include "testing/message_log.h"
+#include "testing/skin_test_support.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "framework/trace.h"
 #include "option/macros/key_capture_hook.h"
-#include "option/skin/tests/skin_test_support.h"
+#include "testing/skin_test_support.h"
 
 namespace {
 

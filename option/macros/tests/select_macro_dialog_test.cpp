@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "option/macros/select_macro_dialog.h"
-#include "option/skin/tests/skin_test_support.h"
+#include "testing/skin_test_support.h"
 
 namespace {
 
@@ -23,40 +23,6 @@ MacroLibrary ThreeMacros() {
     return library;
 }
 
-// Runs the dialog on this thread while `steps` drive it from another.
-ModalRun RunDriven(SelectMacroDialog& dialog, INT_PTR& result, const std::function<void(HWND)>& steps) {
-    DWORD thread = GetCurrentThreadId();
-    return DriveModalRun(
-        nullptr,
-        [&] {
-            result = dialog.Show(nullptr);
-            return true;
-        },
-        [&] {
-            HWND window = nullptr;
-            for (int i = 0; i < 500 && !window; ++i) {
-                window = OtherDialogOf(thread, nullptr);
-                Sleep(10);
-            }
-            if (window) {
-                SetForegroundWindow(window);
-                Sleep(100);
-                steps(window);
-            }
-        });
-}
-
-// From the driver thread: waits for a condition of the dialog.
-bool Await(const std::function<bool()>& pred, int ms = 3000) {
-    for (int i = 0; i < ms / 10; ++i) {
-        if (pred()) {
-            return true;
-        }
-        Sleep(10);
-    }
-    return pred();
-}
-
 } // namespace
 
 TEST(SelectMacroDialog, MenuListsTheLibraryTrimmedAndTheChoiceAndOptionComeBackOnOk) {
@@ -69,42 +35,44 @@ TEST(SelectMacroDialog, MenuListsTheLibraryTrimmedAndTheChoiceAndOptionComeBackO
     std::atomic<bool> onlyThirdChecked{false};
     std::string captionAtOpen = "unset", caption;
     DWORD thread = GetCurrentThreadId();
-    ModalRun run = RunDriven(dialog, result, [&](HWND window) {
-        captionAtOpen = dialog.MacroButton().Caption();
-        // Enter, Escape and Space neither close the dialog nor click a button .
-        POINT third = CentreOf(dialog.OptionButton(2).Handle());
-        ClickUnlessArrived(third, [&] { return dialog.MacroOption() == 2; });
-        // The focus on the first option button: a Space that got through would choose option 0.
-        PostMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(dialog.OptionButton(0).Handle()), TRUE);
-        Await([&] { return FocusOf(window) == dialog.OptionButton(0).Handle(); });
-        KeyPress(VK_RETURN);
-        KeyPress(VK_ESCAPE);
-        KeyPressHandled(window, VK_SPACE);
-        openAfterKeys = IsWindowVisible(window) != FALSE;
-        onlyThirdChecked = !dialog.OptionButton(0).Checked() && !dialog.OptionButton(1).Checked() &&
-                           dialog.OptionButton(2).Checked() && dialog.MacroOption() == 2;
+    ModalRun run = RunDriven(
+        [&] { result = dialog.Show(nullptr); },
+        [&](HWND window) {
+            captionAtOpen = dialog.MacroButton().Caption();
+            // Enter, Escape and Space neither close the dialog nor click a button .
+            POINT third = CentreOf(dialog.OptionButton(2).Handle());
+            ClickUnlessArrived(third, [&] { return dialog.MacroOption() == 2; });
+            // The focus on the first option button: a Space that got through would choose option 0.
+            PostMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(dialog.OptionButton(0).Handle()), TRUE);
+            Await([&] { return FocusOf(window) == dialog.OptionButton(0).Handle(); });
+            KeyPress(VK_RETURN);
+            KeyPress(VK_ESCAPE);
+            KeyPressHandled(window, VK_SPACE);
+            openAfterKeys = IsWindowVisible(window) != FALSE;
+            onlyThirdChecked = !dialog.OptionButton(0).Checked() && !dialog.OptionButton(1).Checked() &&
+                               dialog.OptionButton(2).Checked() && dialog.MacroOption() == 2;
 
-        POINT opener = CentreOf(dialog.MacroButton().Handle());
-        HWND menuWindow = nullptr;
-        if (!ClickUnlessArrived(opener, [&] { return (menuWindow = MenuWindowOf(thread)) != nullptr; })) {
-            return;
-        }
-        HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
-        items = GetMenuItemCount(menu);
-        firstId = static_cast<int>(GetMenuItemID(menu, 0));
-        lastId = static_cast<int>(GetMenuItemID(menu, 2));
-        RECT item{};
-        GetMenuItemRect(nullptr, menu, 1, &item);
-        POINT second{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
-        HoverMenuItem(menu, 1);
-        ClickToClose(second, menuWindow);
-        Await([&] { return dialog.ChosenIndex() == 1; });
-        caption = dialog.MacroButton().Caption();
-        RECT w{};
-        GetWindowRect(window, &w);
-        // The OK pill: "1" of the skin (84, 250, 108 x 30).
-        ClickToClose({w.left + 138, w.top + 265}, window);
-    });
+            POINT opener = CentreOf(dialog.MacroButton().Handle());
+            HWND menuWindow = nullptr;
+            if (!ClickUnlessArrived(opener, [&] { return (menuWindow = MenuWindowOf(thread)) != nullptr; })) {
+                return;
+            }
+            HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
+            items = GetMenuItemCount(menu);
+            firstId = static_cast<int>(GetMenuItemID(menu, 0));
+            lastId = static_cast<int>(GetMenuItemID(menu, 2));
+            RECT item{};
+            GetMenuItemRect(nullptr, menu, 1, &item);
+            POINT second{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+            HoverMenuItem(menu, 1);
+            ClickToClose(second, menuWindow);
+            Await([&] { return dialog.ChosenIndex() == 1; });
+            caption = dialog.MacroButton().Caption();
+            RECT w{};
+            GetWindowRect(window, &w);
+            // The OK pill: "1" of the skin (84, 250, 108 x 30).
+            ClickToClose({w.left + 138, w.top + 265}, window);
+        });
     EXPECT_FALSE(run.rescued);
     EXPECT_EQ(IDOK, result);
     EXPECT_TRUE(openAfterKeys);
@@ -126,13 +94,15 @@ TEST(SelectMacroDialog, APreselectedMacroShowsItsNameAndOkWithoutAChoiceGivesNon
         INT_PTR result = 0;
         std::string caption = "unset";
         std::atomic<bool> secondChecked{false};
-        ModalRun run = RunDriven(dialog, result, [&](HWND window) {
-            caption = dialog.MacroButton().Caption();
-            secondChecked = dialog.OptionButton(1).Checked() && !dialog.OptionButton(0).Checked();
-            RECT w{};
-            GetWindowRect(window, &w);
-            ClickToClose({w.left + 262, w.top + 265}, window); // Cancel
-        });
+        ModalRun run = RunDriven([&] { result = dialog.Show(nullptr); },
+                                 [&](HWND window) {
+                                     caption = dialog.MacroButton().Caption();
+                                     secondChecked =
+                                         dialog.OptionButton(1).Checked() && !dialog.OptionButton(0).Checked();
+                                     RECT w{};
+                                     GetWindowRect(window, &w);
+                                     ClickToClose({w.left + 262, w.top + 265}, window); // Cancel
+                                 });
         EXPECT_FALSE(run.rescued);
         EXPECT_EQ(IDCANCEL, result);
         EXPECT_EQ("Crouch", caption);
@@ -141,11 +111,12 @@ TEST(SelectMacroDialog, APreselectedMacroShowsItsNameAndOkWithoutAChoiceGivesNon
     // Without a choice OK reports no macro (the page then gives the button its default function).
     SelectMacroDialog dialog(library, 0, -1);
     INT_PTR result = 0;
-    ModalRun run = RunDriven(dialog, result, [&](HWND window) {
-        RECT w{};
-        GetWindowRect(window, &w);
-        ClickToClose({w.left + 138, w.top + 265}, window);
-    });
+    ModalRun run = RunDriven([&] { result = dialog.Show(nullptr); },
+                             [&](HWND window) {
+                                 RECT w{};
+                                 GetWindowRect(window, &w);
+                                 ClickToClose({w.left + 138, w.top + 265}, window);
+                             });
     EXPECT_FALSE(run.rescued);
     EXPECT_EQ(IDOK, result);
     EXPECT_EQ(0, dialog.MacroOption());

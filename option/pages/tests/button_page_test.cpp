@@ -19,21 +19,10 @@
 #include "framework/trace.h"
 #include "option/pages/button_page.h"
 #include "option/pages/button_page_rules.h"
-#include "option/skin/tests/skin_test_support.h"
 #include "testing/screenshot.h"
+#include "testing/skin_test_support.h"
 
 namespace {
-
-// From the driver thread: waits for a condition.
-bool Await(const std::function<bool()>& pred, int ms = 3000) {
-    for (int i = 0; i < ms / 10; ++i) {
-        if (pred()) {
-            return true;
-        }
-        Sleep(10);
-    }
-    return pred();
-}
 
 // From the driver thread: the menu a click opened, or null when none shows.
 HMENU AwaitMenu(DWORD thread) {

@@ -13,7 +13,7 @@
 #include "option/pages/colour_dialog.h"
 #include "option/pages/fire_button_dialog.h"
 #include "option/pages/shortcut_dialog.h"
-#include "option/skin/tests/skin_test_support.h"
+#include "testing/skin_test_support.h"
 
 namespace {
 
@@ -28,40 +28,6 @@ LRESULT CALLBACK CountKeys(int code, WPARAM wParam, LPARAM lParam) {
         }
     }
     return CallNextHookEx(g_counter, code, wParam, lParam);
-}
-
-// From the driver thread: waits for a condition.
-bool Await(const std::function<bool()>& pred, int ms = 3000) {
-    for (int i = 0; i < ms / 10; ++i) {
-        if (pred()) {
-            return true;
-        }
-        Sleep(10);
-    }
-    return pred();
-}
-
-// Runs a dialog with `show` on this thread while `steps` drive it from another, once its window is up.
-ModalRun RunDriven(const std::function<void()>& show, const std::function<void(HWND)>& steps) {
-    DWORD thread = GetCurrentThreadId();
-    return DriveModalRun(
-        nullptr,
-        [&] {
-            show();
-            return true;
-        },
-        [&] {
-            HWND window = nullptr;
-            for (int i = 0; i < 500 && !window; ++i) {
-                window = OtherDialogOf(thread, nullptr);
-                Sleep(10);
-            }
-            if (window) {
-                SetForegroundWindow(window);
-                Await([&] { return GetForegroundWindow() == window; }, 1000);
-                steps(window);
-            }
-        });
 }
 
 void TypeText(const char* text) {

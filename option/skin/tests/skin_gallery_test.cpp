@@ -12,8 +12,8 @@
 #include "framework/handles.h"
 #include "option/skin/gallery/gallery_dialog.h"
 #include "option/skin/menu_metrics.h"
-#include "option/skin/tests/skin_test_support.h"
 #include "testing/message_log.h"
+#include "testing/skin_test_support.h"
 
 namespace {
 
@@ -419,7 +419,7 @@ TEST_F(Gallery, WarningIgnoresEnterAndEscapeAndItsCloseButtonGivesCancel) {
             left = r.left;
             top = r.top;
             SetForegroundWindow(warning);
-            AwaitFromDriver([&] { return GetForegroundWindow() == warning; }, kClickEffectMs);
+            Await([&] { return GetForegroundWindow() == warning; }, kClickEffectMs);
             KeyPress(VK_RETURN);
             KeyPressHandled(warning, VK_ESCAPE);
             openAfterKeys = IsWindow(warning) && IsWindowVisible(warning);

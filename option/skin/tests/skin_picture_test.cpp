@@ -12,7 +12,7 @@
 #include "framework/trace.h"
 #include "option/skin/skin_picture.h"
 #include "option/skin/skinned_dialog.h"
-#include "option/skin/tests/skin_test_support.h"
+#include "testing/skin_test_support.h"
 
 namespace {
 

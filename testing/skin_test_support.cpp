@@ -1,4 +1,4 @@
-#include "option/skin/tests/skin_test_support.h"
+#include "testing/skin_test_support.h"
 
 #include <windows.h>
 
@@ -180,11 +180,11 @@ public:
     // The driver thread, after its steps.
     void Stand() {
         auto finished = [&] { return finished_.load(); };
-        if (AwaitFromDriver(finished, 5000)) {
+        if (Await(finished, 5000)) {
             return;
         }
         const DWORD start = GetTickCount();
-        while (!AwaitFromDriver(finished, 200) && GetTickCount() - start < 25000) {
+        while (!Await(finished, 200) && GetTickCount() - start < 25000) {
             if (HWND dialog = OtherDialogOf(thread_, except_)) {
                 rescued_ = true;
                 PostMessageA(dialog, WM_CLOSE, 0, 0);
@@ -277,17 +277,6 @@ bool Handled(HWND window) {
 }
 } // namespace
 
-bool AwaitFromDriver(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start >= timeoutMs) {
-            return condition();
-        }
-        Sleep(10);
-    }
-    return true;
-}
-
 bool ClickUnlessArrived(POINT p, const std::function<bool()>& done) {
     const HWND target = WindowFromPoint(p);
     MessageLog input;
@@ -302,8 +291,8 @@ bool ClickUnlessArrived(POINT p, const std::function<bool()>& done) {
         // release was handled.
         auto handled = [&] { return input.Got(target, {WM_LBUTTONUP}, mark) && Handled(target); };
         const std::function<bool()> effect = done ? done : handled;
-        if (AwaitFromDriver([&] { return effect() || arrived(); }, kPressArrivesMs)) {
-            return AwaitFromDriver(effect, kClickEffectMs);
+        if (Await([&] { return effect() || arrived(); }, kPressArrivesMs)) {
+            return Await(effect, kClickEffectMs);
         }
     }
     return false;
@@ -327,7 +316,7 @@ bool KeyPressHandled(HWND window, WORD vk) {
     if (thread == GetCurrentThreadId()) {
         return PumpUntil(released, kClickEffectMs) && PumpPosted();
     }
-    return AwaitFromDriver(released, kClickEffectMs) && Handled(window);
+    return Await(released, kClickEffectMs) && Handled(window);
 }
 
 HWND FocusOf(HWND window) {
@@ -341,9 +330,8 @@ bool HoverMenuItem(HMENU menu, int position) {
     RECT r{};
     GetMenuItemRect(nullptr, menu, static_cast<UINT>(position), &r);
     MouseMoveTo((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    return AwaitFromDriver(
-        [&] { return (GetMenuState(menu, static_cast<UINT>(position), MF_BYPOSITION) & MF_HILITE) != 0; },
-        kClickEffectMs);
+    return Await([&] { return (GetMenuState(menu, static_cast<UINT>(position), MF_BYPOSITION) & MF_HILITE) != 0; },
+                 kClickEffectMs);
 }
 
 bool ClickAndSettle(POINT p) {
@@ -432,16 +420,34 @@ ModalRun DriveModal(HWND except, POINT opener, const std::function<void()>& step
         });
 }
 
+ModalRun RunDriven(const std::function<void()>& show, const std::function<void(HWND)>& steps) {
+    const DWORD thread = GetCurrentThreadId();
+    return DriveModalRun(
+        nullptr,
+        [&] {
+            show();
+            return true;
+        },
+        [&] {
+            HWND window = nullptr;
+            if (Await([&] { return (window = OtherDialogOf(thread, nullptr)) != nullptr; }, 5000)) {
+                SetForegroundWindow(window);
+                Await([&] { return GetForegroundWindow() == window; }, 1000);
+                steps(window);
+            }
+        });
+}
+
 // A driver thread's click that should close `window` (or hide it, for a menu); waits for it to go.
 void ClickToClose(POINT p, HWND window) {
     MouseClickAt(p.x, p.y);
-    AwaitFromDriver([&] { return !IsWindow(window) || !IsWindowVisible(window); }, kClickEffectMs);
+    Await([&] { return !IsWindow(window) || !IsWindowVisible(window); }, kClickEffectMs);
 }
 
 // Waits for the dialog that a click on `opener` opened.
 HWND WaitForDialog(DWORD thread, HWND except, POINT) {
     HWND w = nullptr;
-    AwaitFromDriver([&] { return (w = OtherDialogOf(thread, except)) != nullptr; }, kClickEffectMs);
+    Await([&] { return (w = OtherDialogOf(thread, except)) != nullptr; }, kClickEffectMs);
     return w;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// Helpers of the toolkit's Windows tests: the build's skins folder and real input through SendInput. Message
-// pumping with a time limit (PumpUntil, PumpFor) comes from testing/pump.h.
+// Helpers of the Windows tests that drive windows: the build's skins folder, real input through SendInput, and modal
+// loops driven from a second thread. Waiting with a time limit (Await, PumpUntil) comes from testing/pump.h.
 
 #include <windows.h>
 
@@ -62,8 +62,6 @@ bool MoveUntil(POINT p, const std::function<bool()>& done);
 // nothing fails. Without `done` it waits until the window has handled the release.
 bool ClickUnlessArrived(POINT p, const std::function<bool()>& done = nullptr);
 
-// From a driver thread (no messages to pump): looks at a condition until it holds or the time is up.
-bool AwaitFromDriver(const std::function<bool()>& condition, DWORD timeoutMs);
 // Presses and releases a key, and waits until the window's thread (this thread for null) has handled the release and
 // so every key before it.
 bool KeyPressHandled(HWND window, WORD vk);
@@ -85,6 +83,9 @@ ModalRun DriveModalRun(HWND except, const std::function<bool()>& open, const std
 // Clicks `opener` from the second thread (see ClickUnlessArrived) and waits up to 20 s for `done` while `steps` drive
 // the menu or dialog the click opened.
 ModalRun DriveModal(HWND except, POINT opener, const std::function<void()>& steps, const std::function<bool()>& done);
+// Runs a dialog with `show` on this thread while `steps` drive it from a second thread, once its window is up and in
+// the foreground.
+ModalRun RunDriven(const std::function<void()>& show, const std::function<void(HWND)>& steps);
 // From a driver thread: a click that should close `window` (or hide it, for a menu); waits for it to go.
 void ClickToClose(POINT p, HWND window);
 // From a driver thread: the dialog that a click on `opener` opened, or null when none came.

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "monitor/tests/e2e_support.h"
+#include "testing/e2e_support.h"
 
 #include "common/ini_file.h"
 #include "common/messages.h"
