@@ -88,25 +88,28 @@ bool WaitForPointer(int x, int y) {
     };
     // Under Wine the X server reports the warped pointer back a little later: the position must hold still for a
     // moment, or the late report moves it back to where it was before the press lands.
-    DWORD start = GetTickCount();
-    int steady = 0;
-    bool resent = false;
-    while (GetTickCount() - start < 2000) {
-        if (gui) {
-            PumpFor(15);
-        } else {
-            Sleep(15);
-        }
-        steady = arrived() ? steady + 1 : 0;
-        if (steady >= 3) {
-            return true;
-        }
-        if (!resent && GetTickCount() - start > 500) {
-            MouseMoveTo(x, y);
-            resent = true;
-        }
-    }
-    return false;
+    constexpr DWORD kSteadyMs = 45;
+    const DWORD start = GetTickCount();
+    DWORD steadySince = 0;
+    bool steady = false, resent = false;
+    return Await(
+        [&] {
+            const DWORD now = GetTickCount();
+            if (!arrived()) {
+                steady = false;
+                if (!resent && now - start > 500) {
+                    MouseMoveTo(x, y);
+                    resent = true;
+                }
+                return false;
+            }
+            if (!steady) {
+                steady = true;
+                steadySince = now;
+            }
+            return now - steadySince >= kSteadyMs;
+        },
+        2000);
 }
 
 void MouseClickAt(int x, int y) {
@@ -362,7 +365,11 @@ bool MoveUntil(POINT p, const std::function<bool()>& done) {
         return true;
     }
     MouseMoveTo(p.x + 1, p.y);
-    PumpFor(50);
+    Await([&] {
+        POINT now{};
+        GetCursorPos(&now);
+        return now.x == p.x + 1 && now.y == p.y;
+    });
     MouseMoveTo(p.x, p.y);
     return PumpUntil(done, 1500);
 }

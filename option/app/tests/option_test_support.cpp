@@ -129,12 +129,16 @@ WarningRun DriveWarning(const std::function<void()>& open, POINT button, const s
                     rescued = true;
                     PostMessageA(stuck, WM_CLOSE, 0, 0);
                 }
-                Sleep(200);
+                Await([&] { return finished.load(); }, 200);
                 continue;
             }
             // The opening click is not given twice: a late first one and the second would open two warnings, the
             // second after this driver has gone.
-            HWND warning = DialogOverOption(thread);
+            HWND warning = nullptr;
+            Await([&] {
+                warning = DialogOverOption(thread);
+                return finished || (warning && warning != last) || GetTickCount() - start > 20000;
+            });
             if (warning && warning != last) {
                 last = warning;
                 HWND owner = GetWindow(warning, GW_OWNER);
@@ -147,7 +151,6 @@ WarningRun DriveWarning(const std::function<void()>& open, POINT button, const s
                 }
                 ++seen;
             }
-            Sleep(20);
         }
     });
     open();

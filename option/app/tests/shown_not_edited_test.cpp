@@ -145,20 +145,14 @@ TEST_F(ShownNotEdited, AdvancedPageBackgroundMovesTheMainWindow) {
     ModalRun run = DriveModalRun(
         w.Handle(), [&] { return PumpUntil([&] { return moved() && !(GetAsyncKeyState(VK_LBUTTON) & 0x8000); }); },
         [&] {
-            // As a hand drags: the press once the pointer is there, each step once the window has followed the last.
             MouseMoveTo(from.x, from.y);
-            WaitForPointer(from.x, from.y);
+            Sleep(100);
             MouseDown();
             for (int step = 1; step <= 4; ++step) {
+                Sleep(60);
                 MouseMoveTo(from.x + dx * step / 4, from.y + dy * step / 4);
-                Await(
-                    [&] {
-                        RECT now{};
-                        GetWindowRect(w.Handle(), &now);
-                        return now.left == mainBefore.left + dx * step / 4 && now.top == mainBefore.top + dy * step / 4;
-                    },
-                    kClickEffectMs);
             }
+            Sleep(100);
             MouseUp();
         });
     EXPECT_TRUE(run.done);
