@@ -2,6 +2,8 @@
 
 #include "testing/e2e_support.h"
 
+#include "testing/process.h"
+
 #include "common/ini_file.h"
 #include "common/messages.h"
 #include "common/shared_block.h"
@@ -59,13 +61,6 @@ WindowOwner OwnerOf(HWND window) {
         owner.program = ProgramOfProcess(owner.process.get());
     }
     return owner;
-}
-
-std::string ReadFileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 std::string BinFolder() {
@@ -285,15 +280,12 @@ bool ProgramFolder::StartMonitor(const std::string& arguments) {
     if (!arguments.empty()) {
         command += " " + arguments;
     }
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, path_.c_str(), &si, &pi)) {
+    StartedProgram monitor = StartProgram(command, path_);
+    if (!monitor.process) {
         return false;
     }
-    CloseHandle(pi.hThread);
-    monitor_ = pi.hProcess;
-    monitorPid_ = pi.dwProcessId;
+    monitor_ = monitor.process.release();
+    monitorPid_ = monitor.pid;
     return true;
 }
 
@@ -376,25 +368,7 @@ std::vector<DWORD> ProgramFolder::RunningPrograms() const {
 }
 
 int ProgramFolder::Run(const std::string& program, const std::string& arguments, DWORD timeoutMs) {
-    std::string command = "\"" + path_ + program + "\" " + arguments;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, path_.c_str(), &si,
-                        &pi)) {
-        return -1;
-    }
-    CloseHandle(pi.hThread);
-    int code = -1;
-    if (PumpUntil([&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, timeoutMs)) {
-        DWORD exitCode = 0;
-        GetExitCodeProcess(pi.hProcess, &exitCode);
-        code = static_cast<int>(exitCode);
-    } else {
-        TerminateProcess(pi.hProcess, 1);
-    }
-    CloseHandle(pi.hProcess);
-    return code;
+    return RunProgram("\"" + path_ + program + "\" " + arguments, nullptr, {timeoutMs, path_, true});
 }
 
 std::string ProgramFolder::MouseDump() const {

@@ -8,6 +8,7 @@
 #include "common/profile_record.h"
 #include "common/profile_store.h"
 #include "framework/handles.h"
+#include "testing/files.h"
 #include "testing/pump.h"
 
 #include <atomic>
@@ -26,7 +27,7 @@ inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
     return PumpUntil(condition, timeoutMs);
 }
 
-std::string ReadFileText(const std::string& path);
+using ::ReadFileText;
 
 // Every OutputDebugStringA line of the programs in this Wine prefix, with the process id. A line that a program wrote
 // before a question is asked is among the lines the question sees: the program's OutputDebugStringA returns when the

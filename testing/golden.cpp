@@ -1,10 +1,8 @@
 #include "testing/golden.h"
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include "testing/files.h"
 
-namespace {
+#include <cstdlib>
 
 std::string SourcePath(const std::string& relative) {
     const char* root = std::getenv("KORVANE_SOURCE_DIR");
@@ -17,19 +15,21 @@ std::string SourcePath(const std::string& relative) {
     if (!path.empty() && path[0] == '/') {
         path = "Z:" + path;
     }
+    for (char& c : path) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
 #endif
     return path;
 }
-
-} // namespace
 
 std::string SourceFileText(const std::string& relative) {
     const std::string path = SourcePath(relative);
     if (path.empty()) {
         return {};
     }
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return ReadFileText(path);
 }
 
 ::testing::AssertionResult MatchesGolden(const std::string& text, const std::string& relative) {
@@ -40,7 +40,7 @@ std::string SourceFileText(const std::string& relative) {
     const std::string path = SourcePath(relative);
     const std::string actual = path.empty() ? std::string("nowhere (KORVANE_SOURCE_DIR is not set)") : path + ".actual";
     if (!path.empty()) {
-        std::ofstream(actual, std::ios::binary) << text;
+        WriteFileText(actual, text);
     }
     return ::testing::AssertionFailure() << (golden.empty() ? "golden file missing: " : "differs from golden file ")
                                          << relative << "; the output was written to " << actual;

@@ -6,6 +6,9 @@
 
 #include <string>
 
+// The path of a file of the source tree, given relative to its root ("common/tests/golden/x.txt"); empty when
+// KORVANE_SOURCE_DIR is missing.
+std::string SourcePath(const std::string& relative);
 // The bytes of a file of the source tree, given relative to its root ("common/tests/golden/x.txt"); empty when the
 // file or KORVANE_SOURCE_DIR is missing.
 std::string SourceFileText(const std::string& relative);

@@ -12,12 +12,6 @@
 #include "option/skin/skin_description.h"
 #include "testing/message_log.h"
 
-std::string TestProgramFolder() {
-    char module[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, module, MAX_PATH);
-    return FolderOfProgram(module);
-}
-
 void UseBuildSkins() {
     SetSkinFolder(TestProgramFolder() + "skins\\");
     LoadLanguageLibraryFrom(TestProgramFolder() + "lan.dll");

@@ -4,13 +4,12 @@
 
 #include <windows.h>
 
+#include "testing/process.h"
 #include "testing/pump.h"
 
 #include <functional>
 #include <string>
 
-// The folder of the test program (the build's bin folder), with a trailing backslash.
-std::string TestProgramFolder();
 // Points the toolkit at bin\skins\ and loads bin\lan.dll.
 void UseBuildSkins();
 

@@ -45,6 +45,10 @@ TempFolder::~TempFolder() {
     Remove(path_);
 }
 
+bool TempFolder::CopyFrom(const std::string& source, const std::string& name) const {
+    return CopyFileA(source.c_str(), (path_ + name).c_str(), FALSE) != FALSE;
+}
+
 bool AgeFile(const std::string& path, int minutes) {
     HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);

@@ -11,6 +11,8 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
     // With a trailing backslash.
     const std::string& Path() const { return path_; }
+    // Copies a file into the folder under the name; false when it could not.
+    bool CopyFrom(const std::string& source, const std::string& name) const;
 
 private:
     std::string path_;

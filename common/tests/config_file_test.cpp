@@ -7,6 +7,7 @@
 #include "common/ini_file.h"
 #include "common/messages.h"
 #include "common/tests/crash/config_versions.h"
+#include "testing/process.h"
 #include "testing/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -31,15 +32,7 @@ HANDLE StartChild(const std::string& arguments) {
     command += Child();
     command += "\" ";
     command += arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(Child().c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        return nullptr;
-    }
-    CloseHandle(process.hThread);
-    return process.hProcess;
+    return StartProgram(command).process.release();
 }
 
 std::string Bytes(const std::string& path) {

@@ -6,6 +6,7 @@
 #include "common/ini_document.h"
 #include "common/ini_file.h"
 #include "common/profile_file.h"
+#include "testing/files.h"
 
 #include <gtest/gtest.h>
 
@@ -28,15 +29,6 @@ std::string TempPath(const std::string& name) {
     const DWORD n = GetTempPathA(MAX_PATH, temp);
     return std::string(temp, n < MAX_PATH ? n : 0) + "korvane-diff-" + std::to_string(GetCurrentProcessId()) + "-" +
            name;
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // '@' stands for a NUL byte.
@@ -248,7 +240,7 @@ private:
 // Every value of the file read both ways; the first difference is reported with the file's number.
 void ExpectSameReads(const std::string& bytes, int number) {
     const std::string path = TempPath("read-" + std::to_string(number) + ".ini");
-    WriteBytes(path, bytes);
+    WriteFileText(path, bytes);
     const PlatformIni platform(path);
     const IniDocument ours(bytes);
     std::set<std::string> sections, keys;
@@ -293,7 +285,7 @@ void ExpectSameReads(const std::string& bytes, int number) {
 // The same writes through the platform, key by key, and through the document must leave the same bytes.
 void ExpectSameWrites(const std::string& bytes, int number) {
     const std::string path = TempPath("write-" + std::to_string(number) + ".ini");
-    WriteBytes(path, bytes);
+    WriteFileText(path, bytes);
     IniDocument ours(bytes);
     const struct {
         const char* section;
@@ -313,7 +305,7 @@ void ExpectSameWrites(const std::string& bytes, int number) {
         WritePrivateProfileStringA(w.section, w.key, w.value, path.c_str());
         ours.SetString(w.section, w.key, w.value);
     }
-    const std::string expected = ReadBytes(path);
+    const std::string expected = ReadFileText(path);
     const std::string produced = ours.Changed() ? ours.Bytes() : bytes;
     EXPECT_TRUE(expected == produced) << "file " << number << " written:\n"
                                       << expected << "\n---- composed:\n"

@@ -3,6 +3,7 @@
 #include <aclapi.h>
 
 #include "common/shared_block.h"
+#include "testing/process.h"
 
 #include <gtest/gtest.h>
 
@@ -51,26 +52,11 @@ bool SameBytes(const ShareData& a, const ShareData& b) {
 int RunPeer(const char* test) {
     char exe[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string command = std::string("\"") + exe + "\" --gtest_brief=1 --gtest_filter=SharedBlockPeer." + test;
+    const std::string command = std::string("\"") + exe + "\" --gtest_brief=1 --gtest_filter=SharedBlockPeer." + test;
     SetEnvironmentVariableA(kPeerVariable, "1");
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    const BOOL started =
-        CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+    const int code = RunProgram(command, nullptr, {kPeerTimeoutMs});
     SetEnvironmentVariableA(kPeerVariable, nullptr);
-    if (!started) {
-        return -1;
-    }
-    KernelHandle processHandle(process.hProcess);
-    KernelHandle threadHandle(process.hThread);
-    if (WaitForSingleObject(processHandle.get(), kPeerTimeoutMs) != WAIT_OBJECT_0) {
-        TerminateProcess(processHandle.get(), 99);
-        return -1;
-    }
-    DWORD code = 0;
-    GetExitCodeProcess(processHandle.get(), &code);
-    return static_cast<int>(code);
+    return code;
 }
 
 bool IsPeer() {

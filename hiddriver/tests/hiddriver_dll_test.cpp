@@ -2,6 +2,9 @@
 // as a separate process against it.
 #include <windows.h>
 
+#include "testing/files.h"
+#include "testing/process.h"
+#include "testing/temp_folder.h"
 #include "testing/text_lines.h"
 
 #include <gtest/gtest.h>
@@ -25,20 +28,6 @@ using TwoInts = int (*)(int, int);
 using OpenMonitor = int (*)(HWND, UINT, UINT);
 using Buffer = int (*)(unsigned char*, int);
 
-std::string ExeFolder() {
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, n);
-    return folder.substr(0, folder.find_last_of('\\') + 1);
-}
-
-std::string ReadFileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 struct RunResult {
     DWORD exitCode = 0xFFFFFFFF;
     std::string output; // stdout and stderr together
@@ -46,53 +35,15 @@ struct RunResult {
 
 RunResult RunMousectl(const std::string& arguments) {
     RunResult result;
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
-        return result;
-    }
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = writeEnd;
-    si.hStdError = writeEnd;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION pi{};
-    std::string command = "\"";
-    command += ExeFolder();
-    command += "mousectl.exe\" ";
-    command += arguments;
-    const BOOL started =
-        CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
-    CloseHandle(writeEnd);
-    if (started) {
-        char chunk[4096];
-        DWORD got = 0;
-        while (ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) && got > 0) {
-            result.output.append(chunk, got);
-        }
-        if (WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0) {
-            GetExitCodeProcess(pi.hProcess, &result.exitCode);
-        }
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-    CloseHandle(readEnd);
+    result.exitCode =
+        static_cast<DWORD>(RunProgram("\"" + TestProgramFolder() + "mousectl.exe\" " + arguments, &result.output));
     return result;
 }
 
 class VirtualMouseDll : public ::testing::Test {
 protected:
     void SetUp() override {
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        static int counter = 0;
-        folder_ = std::string(temp) + "vmouse-test-" + std::to_string(GetCurrentProcessId()) + "-" +
-                  std::to_string(++counter) + "\\";
-        ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr));
-        ASSERT_TRUE(CopyFileA((ExeFolder() + "hiddriver.dll").c_str(), (folder_ + "hiddriver.dll").c_str(), FALSE));
+        ASSERT_TRUE(temp_.CopyFrom(TestProgramFolder() + "hiddriver.dll", "hiddriver.dll"));
         window_ =
             CreateWindowExA(0, "STATIC", "vmouse test host", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         ASSERT_NE(nullptr, window_);
@@ -104,11 +55,6 @@ protected:
         if (window_) {
             DestroyWindow(window_);
         }
-        for (const char* name : {"hiddriver.dll", "virtual-mouse.dat", "virtual-mouse.log", "virtual-mouse.log.old",
-                                 "virtual-mouse.dat.new"}) {
-            DeleteFileA((folder_ + name).c_str());
-        }
-        RemoveDirectoryA(folder_.c_str());
     }
 
     void Load() {
@@ -189,7 +135,9 @@ protected:
         return transfers;
     }
 
-    std::string folder_;
+    // Removed after TearDown has unloaded the library from it.
+    TempFolder temp_;
+    const std::string folder_ = temp_.Path();
     HWND window_ = nullptr;
     HMODULE dll_ = nullptr;
     TwoInts setVidPid_ = nullptr;

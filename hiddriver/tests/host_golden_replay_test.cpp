@@ -3,11 +3,11 @@
 // between the two shows here first.
 #include "hiddriver/memory_dump.h"
 #include "hiddriver/virtual_mouse.h"
+#include "testing/golden.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 using namespace vmouse;
@@ -22,12 +22,8 @@ struct Replay {
 
 Replay ReplayGolden(VirtualMouse& mouse, const std::string& name) {
     Replay replay;
-    const char* source = std::getenv("KORVANE_SOURCE_DIR");
-    if (!source) {
-        return replay;
-    }
-    std::ifstream in(std::string(source) + "/monitor/device/tests/golden/" + name);
-    replay.read = static_cast<bool>(in);
+    std::istringstream in(SourceFileText("monitor/device/tests/golden/" + name));
+    replay.read = !in.str().empty();
     std::string line;
     while (std::getline(in, line)) {
         std::istringstream words(line);

@@ -4,6 +4,7 @@
 #include "monitor/device/device_commands.h"
 #include "monitor/device_events.h"
 #include "monitor/osd_texts.h"
+#include "testing/fuzz_block.h"
 #include "testing/fuzz_check.h"
 
 #include <algorithm>
@@ -64,17 +65,11 @@ uint64_t Le(const uint8_t* p, int bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Blocks are large: kept between inputs, set from the reset one each time.
-    static const auto reset = [] {
-        auto block = std::make_unique<ShareData>();
-        std::memset(block.get(), 0, sizeof(ShareData));
-        ResetAll(*block);
-        return block;
-    }();
     static const auto block = std::make_unique<ShareData>();
     static const auto expected = std::make_unique<ShareData>();
     uint8_t header[kHeaderBytes] = {};
     std::memcpy(header, data, std::min(size, kHeaderBytes));
-    *block = *reset;
+    *block = ResetBlock();
     block->CurrentProfile = static_cast<int32_t>(Le(header, 4));
     if (ProfileRecord* active = ActiveProfile(*block)) {
         active->Cpi_X = static_cast<int32_t>(Le(header + 4, 4));

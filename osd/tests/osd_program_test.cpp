@@ -4,7 +4,10 @@
 #include "common/ini_file.h"
 #include "common/messages.h"
 #include "common/osd_settings.h"
+#include "testing/files.h"
+#include "testing/process.h"
 #include "testing/pump.h"
+#include "testing/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,13 +19,6 @@
 #include <string>
 
 namespace {
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 HWND Popup() {
     return FindWindowA("KorvaneOsdPopup", nullptr);
 }
@@ -30,10 +26,6 @@ HWND Popup() {
 class OsdProgram : public ::testing::Test {
 protected:
     void SetUp() override {
-        char temp[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, temp);
-        folder_ = std::string(temp) + "korvane-osd-" + std::to_string(GetCurrentProcessId()) + "\\";
-        std::filesystem::create_directories(folder_);
         std::string bin = std::string("Z:") + (std::getenv("KORVANE_BIN_DIR") ? std::getenv("KORVANE_BIN_DIR") : "");
         for (char& c : bin) {
             if (c == '/') {
@@ -51,32 +43,28 @@ protected:
             EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(process_, 10000));
             CloseHandle(process_);
         }
-        std::error_code error;
-        std::filesystem::remove_all(folder_, error);
     }
     HWND Start() {
-        std::string command = "\"" + folder_ + "VexelOSD.exe\"";
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &si, &pi)) {
+        StartedProgram program = StartProgram("\"" + folder_ + "VexelOSD.exe\"", folder_);
+        if (!program.process) {
             return nullptr;
         }
-        CloseHandle(pi.hThread);
-        process_ = pi.hProcess;
+        process_ = program.process.release();
         // The window of the program started here: one of another would make this one step aside.
         HWND osd = nullptr;
         const bool shown = PumpUntil(
             [&] {
                 DWORD pid = 0;
                 osd = FindWindowA(nullptr, kOsdWindowTitle);
-                return osd != nullptr && GetWindowThreadProcessId(osd, &pid) != 0 && pid == pi.dwProcessId;
+                return osd != nullptr && GetWindowThreadProcessId(osd, &pid) != 0 && pid == program.pid;
             },
             10000);
         return shown ? osd : nullptr;
     }
 
-    std::string folder_;
+    // Removed after TearDown has waited for the program to end.
+    TempFolder temp_;
+    const std::string folder_ = temp_.Path();
     HANDLE process_ = nullptr;
 };
 } // namespace
@@ -122,24 +110,18 @@ TEST_F(OsdProgram, ShowsRequestsAtTheBottomCentreAndFadesOut) {
     PostMessageA(osd, OsdShow, kOsdShowProfile, 2 << 16);
     PostMessageA(osd, OsdShow, kOsdShowProfile, 9 << 16); // no such profile: nothing shown
     ASSERT_TRUE(
-        PumpUntil([&] { return ReadText(folder_ + "VexelOSD.log").find("Profile 3") != std::string::npos; }, 5000));
+        PumpUntil([&] { return ReadFileText(folder_ + "VexelOSD.log").find("Profile 3") != std::string::npos; }, 5000));
     // Held about 1.5 s, then faded out.
     EXPECT_TRUE(PumpUntil([] { return !IsWindowVisible(Popup()); }, 6000));
-    const std::string log = ReadText(folder_ + "VexelOSD.log");
+    const std::string log = ReadFileText(folder_ + "VexelOSD.log");
     EXPECT_NE(std::string::npos, log.find("OsdShow 50 0: CPI: 2500"));
     EXPECT_NE(std::string::npos, log.find("OsdShow 40 589824: \r\n"));
 }
 
 TEST_F(OsdProgram, OneDisplayPerSession) {
     ASSERT_NE(nullptr, Start());
-    std::string command = "\"" + folder_ + "VexelOSD.exe\"";
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(
-        CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &si, &pi));
-    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(pi.hProcess, 10000));
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    const StartedProgram second = StartProgram("\"" + folder_ + "VexelOSD.exe\"", folder_);
+    ASSERT_TRUE(second.process);
+    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(second.process.get(), 10000));
     EXPECT_NE(nullptr, FindWindowA(nullptr, kOsdWindowTitle));
 }

@@ -10,6 +10,7 @@
 #include "monitor/osd_texts.h"
 #include "monitor/tests/transfer_log.h"
 #include "testing/e2e_support.h"
+#include "testing/golden.h"
 #include "testing/text_lines.h"
 
 #include <gtest/gtest.h>
@@ -27,8 +28,7 @@ namespace {
 constexpr DWORD kEventWait = 15000;
 
 std::string GoldenApplyAll(const char* name) {
-    const char* source = std::getenv("KORVANE_SOURCE_DIR");
-    return source ? ReadFileText(std::string(source) + "/monitor/device/tests/golden/" + name) : std::string();
+    return SourceFileText(std::string("monitor/device/tests/golden/") + name);
 }
 
 // True while Monitor's window answers within a second.

@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2;
     const bool hid = argc > 2 && std::strcmp(argv[2], "hid") == 0;
     TempFolder folder;
-    const std::string bin = ProgramFolderOfThisExe();
+    const std::string bin = TestProgramFolder();
     const std::string transport = bin + (hid ? "hidtransport\\hiddriver.dll" : "hiddriver.dll");
     if (!folder.CopyFrom(transport, "hiddriver.dll")) {
         std::printf("device_bench: no %s\n", transport.c_str());

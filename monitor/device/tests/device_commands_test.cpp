@@ -1,12 +1,14 @@
 #include "monitor/device/device_commands.h"
 
 #include "monitor/device/tests/test_profiles.h"
+#include "testing/files.h"
+#include "testing/golden.h"
+#include "testing/text_lines.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <random>
 #include <sstream>
@@ -39,20 +41,11 @@ std::vector<const Transfer*> SetsWithCommand(const TransferList& list, uint8_t c
 
 // The golden file without its '#' comment lines.
 std::string ReadGolden(const std::string& name) {
-    const char* source = std::getenv("KORVANE_SOURCE_DIR");
-    if (!source) {
-        return "";
-    }
-    std::ifstream in(std::string(source) + "/monitor/device/tests/golden/" + name);
-    std::string line, out;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
+    std::string out;
+    for (const std::string& line : SplitLines(SourceFileText("monitor/device/tests/golden/" + name))) {
+        if (!line.empty() && line[0] != '#') {
+            out += line + "\n";
         }
-        if (line.empty() || line[0] == '#') {
-            continue;
-        }
-        out += line + "\n";
     }
     return out;
 }
@@ -60,7 +53,7 @@ std::string ReadGolden(const std::string& name) {
 void ExpectGolden(const std::string& name, const std::string& actual) {
     const std::string expected = ReadGolden(name);
     if (expected != actual) {
-        std::ofstream(name + ".actual") << actual;
+        WriteFileText(name + ".actual", actual);
         ADD_FAILURE() << "transfer list differs from golden/" << name << "; written to " << name << ".actual";
     }
 }

@@ -302,7 +302,6 @@ TEST_F(WorkerFixture, StopDuringTheReadBackPauseSendsNothingMore) {
 
 TEST(MonitorJobHost, ReadBackSavesWritesTheBlockAndTellsOption) {
     TempFolder folder;
-    ASSERT_TRUE(CreateDirectoryA((folder.Path() + "config").c_str(), nullptr));
     SharedBlock block;
     auto initial = DefaultData();
     initial->CurrentProfile = 2;
@@ -387,7 +386,6 @@ public:
 TEST(MonitorJobHost, AProfileSwitchDuringTheReadBackSaveSurvivesInTheBlockTheFilesAndTheRegistry) {
     const std::string registryBefore = DoubleClickSpeedInRegistry();
     TempFolder folder;
-    ASSERT_TRUE(CreateDirectoryA((folder.Path() + "config").c_str(), nullptr));
     auto initial = DefaultData();
     initial->Profile[0].DbleClickSpeed = 410;
     initial->Profile[3].DbleClickSpeed = 530;

@@ -24,7 +24,7 @@ struct StubLibrary {
     int (*callCount)() = nullptr;
 
     explicit StubLibrary(const char* stubName) {
-        if (!folder.CopyFrom(ProgramFolderOfThisExe() + stubName, kHidDriverFileName)) {
+        if (!folder.CopyFrom(TestProgramFolder() + stubName, kHidDriverFileName)) {
             return;
         }
         held.reset(LoadLibraryA((folder.Path() + kHidDriverFileName).c_str()));
@@ -155,7 +155,7 @@ public:
 class VirtualMouseTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string bin = ProgramFolderOfThisExe();
+        const std::string bin = TestProgramFolder();
         ASSERT_TRUE(folder_.CopyFrom(bin + "hiddriver.dll", "hiddriver.dll")) << "no hiddriver.dll in " << bin;
         ASSERT_TRUE(folder_.CopyFrom(bin + "mousectl.exe", "mousectl.exe")) << "no mousectl.exe in " << bin;
         window_ = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
@@ -178,8 +178,7 @@ protected:
 
     std::string Control(const std::string& arguments, int* exitCode = nullptr) {
         std::string output;
-        const int code = RunProgram("\"" + folder_.Path() + "mousectl.exe\" " + arguments,
-                                    folder_.Path() + "mousectl-" + std::to_string(++controlRuns_) + ".txt", output);
+        const int code = RunProgram("\"" + folder_.Path() + "mousectl.exe\" " + arguments, &output);
         if (exitCode) {
             *exitCode = code;
         } else {
@@ -188,10 +187,9 @@ protected:
         return output;
     }
 
-    std::vector<std::string> Log() { return LoggedTransfers(ReadWholeFile(folder_.Path() + "virtual-mouse.log")); }
+    std::vector<std::string> Log() { return LoggedTransfers(ReadFileText(folder_.Path() + "virtual-mouse.log")); }
 
     TempFolder folder_;
-    int controlRuns_ = 0;
     HWND window_ = nullptr;
     HidBinding binding_;
     Recorder recorder_;
@@ -334,16 +332,16 @@ TEST_F(VirtualMouseTest, UnpluggedMouseRefusesTheOpen) {
     EXPECT_EQ(0, binding_.OpenFeatureDevice());
     EXPECT_EQ(0, binding_.OpenReportDevice());
     // Interfaces that did not open take no transfer: the library is not even asked.
-    const std::string before = ReadWholeFile(folder_.Path() + "virtual-mouse.log");
+    const std::string before = ReadFileText(folder_.Path() + "virtual-mouse.log");
     uint8_t report[8] = {0x8B, 0, 0, 0, 0, 0, 0, 0x74};
     int result = 0;
     EXPECT_FALSE(binding_.SetFeature(report, 8, result));
     EXPECT_FALSE(binding_.GetFeature(report, 8, result));
     EXPECT_FALSE(binding_.WriteUSB(report, 8, result));
-    EXPECT_EQ(before, ReadWholeFile(folder_.Path() + "virtual-mouse.log"));
+    EXPECT_EQ(before, ReadFileText(folder_.Path() + "virtual-mouse.log"));
 
     Control("plug");
     EXPECT_NE(0, binding_.OpenFeatureDevice());
-    EXPECT_NE(0, binding_.OpenReportDevice()) << ReadWholeFile(folder_.Path() + "virtual-mouse.log");
+    EXPECT_NE(0, binding_.OpenReportDevice()) << ReadFileText(folder_.Path() + "virtual-mouse.log");
     EXPECT_TRUE(binding_.SetFeature(report, 8, result));
 }

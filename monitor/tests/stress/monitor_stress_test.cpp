@@ -57,7 +57,7 @@ protected:
         command += BinFolder();
         command += "pointer_probe.exe\"";
         std::string output;
-        const int code = RunProgram(command, folder_.File("probe.txt"), output);
+        const int code = RunProgram(command, &output);
         EXPECT_EQ(0, code) << output;
         return output;
     }

@@ -158,7 +158,7 @@ protected:
     // What "mousectl dump" prints.
     std::string MouseDump() {
         std::string output;
-        const int code = RunProgram("\"" + folder_.File("mousectl.exe") + "\" dump", folder_.File("dump.txt"), output);
+        const int code = RunProgram("\"" + folder_.File("mousectl.exe") + "\" dump", &output);
         EXPECT_EQ(0, code) << output;
         return output;
     }

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "option/skin/skin_description.h"
+#include "testing/files.h"
 #include "testing/skin_test_support.h"
 
 namespace optiontest {
@@ -19,10 +20,7 @@ Folder::Folder() {
 }
 
 std::string Folder::Bytes(const std::string& name) const {
-    std::ifstream in(File(name), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return ReadFileText(File(name));
 }
 
 void Folder::SetDevice(int present) {

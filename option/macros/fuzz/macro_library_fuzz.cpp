@@ -4,6 +4,7 @@
 // macro entries of the edited banks, each of which ends up as the current copy of its macro or disabled.
 #include "common/text.h"
 #include "option/macros/macro_library.h"
+#include "testing/fuzz_block.h"
 #include "testing/fuzz_check.h"
 
 #include <algorithm>
@@ -66,12 +67,6 @@ void CheckRefreshedEntry(const MacroLibrary& library, const MacroKeyInfo& before
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const auto reset = [] {
-        auto block = std::make_unique<ShareData>();
-        std::memset(block.get(), 0, sizeof(ShareData));
-        ResetAll(*block);
-        return block;
-    }();
     static const auto working = std::make_unique<ShareData>();
     static const auto before = std::make_unique<ShareData>();
     if (size < 2) {
@@ -119,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(!MacroNameExists(library, UniqueMacroName(library, MacroNameOf(*library.back()))));
     }
 
-    *working = *reset;
+    *working = ResetBlock();
     for (int e = 0; e < kMaxEntries && at + kEntryBytes <= size; ++e, at += kEntryBytes) {
         MacroKeyInfo entry;
         std::memcpy(&entry, data + at, kEntryBytes);

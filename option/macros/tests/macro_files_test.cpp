@@ -6,28 +6,19 @@
 
 #include "common/ini_file.h"
 
+#include "testing/files.h"
+#include "testing/golden.h"
 #include "testing/macro_records.h"
+#include "testing/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <vector>
 
 namespace {
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-}
 
 struct KeyValue {
     std::string key;
@@ -37,7 +28,7 @@ struct KeyValue {
 // The keys of section "Macros" in file order, with the values as written.
 std::vector<KeyValue> MacroKeys(const std::string& path) {
     std::vector<KeyValue> keys;
-    std::istringstream in(ReadText(path));
+    std::istringstream in(ReadFileText(path));
     std::string line;
     bool inSection = false;
     while (std::getline(in, line)) {
@@ -83,49 +74,11 @@ bool Same(const MacroRecord& a, const MacroRecord& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-// Where the harness has put the sources: a Unix path under Wine, reached through drive Z:.
-std::string SourcePath(const std::string& relative) {
-    const char* root = std::getenv("KORVANE_SOURCE_DIR");
-    std::string path = root ? root : "";
-    if (!path.empty() && path.front() == '/') {
-        path = "Z:" + path;
-    }
-    path += "/" + relative;
-    for (char& c : path) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
-    return path;
-}
-
 class MacroFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char temp[MAX_PATH];
-        ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
-        char unique[32];
-        std::snprintf(unique, sizeof unique, "macros_%lu_%lu", GetCurrentProcessId(), GetTickCount());
-        folder = std::string(temp) + unique + "\\";
-        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-        sequence = folder + "sequence.dat";
-    }
-    void TearDown() override {
-        WIN32_FIND_DATAA found;
-        HANDLE find = FindFirstFileA((folder + "*").c_str(), &found);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                    DeleteFileA((folder + found.cFileName).c_str());
-                }
-            } while (FindNextFileA(find, &found));
-            FindClose(find);
-        }
-        RemoveDirectoryA(folder.c_str());
-    }
-
-    std::string folder;
-    std::string sequence;
+    TempFolder temp;
+    const std::string folder = temp.Path();
+    const std::string sequence = folder + "sequence.dat";
 };
 
 } // namespace
@@ -194,7 +147,7 @@ TEST_F(MacroFiles, EveryRecordKeyLoadsWhateverNumberSays) {
     }
     for (const std::string& head : {std::string("number=2\r\n"), std::string(), std::string("number=0\r\n"),
                                     std::string("number=-2\r\n"), std::string("number=999\r\n")}) {
-        WriteText(sequence, "[Macros]\r\n" + head + body);
+        WriteFileText(sequence, "[Macros]\r\n" + head + body);
         MacroLibrary loaded;
         EXPECT_EQ(LibraryRead::Whole, LoadMacroLibrary(loaded, sequence)) << head;
         ASSERT_EQ(loaded.size(), 5u) << head;
@@ -210,7 +163,7 @@ TEST_F(MacroFiles, EveryRecordKeyLoadsWhateverNumberSays) {
     MacroLibrary loaded;
     EXPECT_EQ(LibraryRead::Whole, LoadMacroLibrary(loaded, folder + "missing.dat"));
     EXPECT_TRUE(loaded.empty());
-    WriteText(sequence, "[Macros]\r\nnumber=3\r\n");
+    WriteFileText(sequence, "[Macros]\r\nnumber=3\r\n");
     EXPECT_EQ(LibraryRead::Whole, LoadMacroLibrary(loaded, sequence));
     EXPECT_TRUE(loaded.empty());
 }
@@ -221,8 +174,8 @@ TEST_F(MacroFiles, DamagedRecordsAreSkippedAndTheOthersKeepTheirOrder) {
     std::string badChecksum = Encoded(b);
     badChecksum[10] = badChecksum[10] == '0' ? '1' : '0';
     std::string shortValue = Encoded(c).substr(0, 520);
-    WriteText(sequence, "[Macros]\r\nnumber=6\r\n0=" + Encoded(a) + "\r\n1=" + badChecksum + "\r\n2=" + shortValue +
-                            "\r\n4=" + Encoded(d) + "\r\n5=" + Encoded(e) + "\r\n");
+    WriteFileText(sequence, "[Macros]\r\nnumber=6\r\n0=" + Encoded(a) + "\r\n1=" + badChecksum + "\r\n2=" + shortValue +
+                                "\r\n4=" + Encoded(d) + "\r\n5=" + Encoded(e) + "\r\n");
     MacroLibrary loaded;
     EXPECT_EQ(LibraryRead::Damaged, LoadMacroLibrary(loaded, sequence));
     ASSERT_EQ(loaded.size(), 3u);
@@ -231,8 +184,8 @@ TEST_F(MacroFiles, DamagedRecordsAreSkippedAndTheOthersKeepTheirOrder) {
     EXPECT_TRUE(Same(*loaded[2], e));
 
     // Keys are read by index, whatever their order in the file; only keys written as "%d" are records.
-    WriteText(sequence, "[Macros]\r\n2=" + Encoded(c) + "\r\n01=" + Encoded(d) + "\r\n1=" + Encoded(b) +
-                            "\r\nnumber=3\r\n0=" + Encoded(a) + "\r\n3=" + Encoded(e) + "\r\n");
+    WriteFileText(sequence, "[Macros]\r\n2=" + Encoded(c) + "\r\n01=" + Encoded(d) + "\r\n1=" + Encoded(b) +
+                                "\r\nnumber=3\r\n0=" + Encoded(a) + "\r\n3=" + Encoded(e) + "\r\n");
     loaded.clear();
     EXPECT_EQ(LibraryRead::Whole, LoadMacroLibrary(loaded, sequence));
     ASSERT_EQ(loaded.size(), 4u);
@@ -242,7 +195,7 @@ TEST_F(MacroFiles, DamagedRecordsAreSkippedAndTheOthersKeepTheirOrder) {
     EXPECT_TRUE(Same(*loaded[3], e));
 
     // A huge count does not make the load read far beyond what the file can hold.
-    WriteText(sequence, "[Macros]\r\nnumber=2147483647\r\n0=" + Encoded(a) + "\r\n1=" + Encoded(b) + "\r\n");
+    WriteFileText(sequence, "[Macros]\r\nnumber=2147483647\r\n0=" + Encoded(a) + "\r\n1=" + Encoded(b) + "\r\n");
     loaded.clear();
     const DWORD start = GetTickCount();
     LoadMacroLibrary(loaded, sequence);
@@ -255,7 +208,7 @@ TEST_F(MacroFiles, DamagedRecordsAreSkippedAndTheOthersKeepTheirOrder) {
 TEST_F(MacroFiles, AHeldOrOversizedFileIsNotReadWhole) {
     const MacroLibrary library = Library({TestMacro("Aim", 2, 1), TestMacro("Burst", 3, 2)});
     ASSERT_TRUE(SaveMacroLibrary(library, sequence));
-    const size_t size = ReadText(sequence).size();
+    const size_t size = ReadFileText(sequence).size();
     MacroLibrary loaded;
     {
         ScopedReadBounds bounds({size - 10, IniDocument::kMaxLines});
@@ -311,16 +264,16 @@ TEST_F(MacroFiles, SavingIntoAMissingFolderReportsFailure) {
 TEST_F(MacroFiles, ASaveThatCannotWriteLeavesTheOldFileWhole) {
     const MacroLibrary old = Library({TestMacro("Aim", 3, 1), TestMacro("Burst", 5, 2)});
     ASSERT_TRUE(SaveMacroLibrary(old, sequence));
-    const std::string before = ReadText(sequence);
+    const std::string before = ReadFileText(sequence);
     const std::string exported = folder + "aim.macro";
     ASSERT_TRUE(ExportMacro(exported, *old[0]));
-    const std::string exportedBefore = ReadText(exported);
+    const std::string exportedBefore = ReadFileText(exported);
     ASSERT_TRUE(CreateDirectoryA(TemporaryPathFor(sequence).c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryA(TemporaryPathFor(exported).c_str(), nullptr));
     EXPECT_FALSE(SaveMacroLibrary(Library({TestMacro("Crouch", 1, 3)}), sequence));
     EXPECT_FALSE(ExportMacro(exported, TestMacro("Crouch", 1, 3)));
-    EXPECT_EQ(before, ReadText(sequence));
-    EXPECT_EQ(exportedBefore, ReadText(exported));
+    EXPECT_EQ(before, ReadFileText(sequence));
+    EXPECT_EQ(exportedBefore, ReadFileText(exported));
     RemoveDirectoryA(TemporaryPathFor(sequence).c_str());
     RemoveDirectoryA(TemporaryPathFor(exported).c_str());
     EXPECT_TRUE(SaveMacroLibrary(Library({TestMacro("Crouch", 1, 3)}), sequence));
@@ -335,7 +288,7 @@ TEST_F(MacroFiles, AMillionKeysLoadWhatTheyHold) {
         text += std::to_string(i + 5) + "=" + std::to_string(i) + "\r\n";
     }
     text += "1=" + Encoded(TestMacro("Burst", 3, 2)) + "\r\n";
-    WriteText(sequence, text);
+    WriteFileText(sequence, text);
     MacroLibrary loaded;
     LoadMacroLibrary(loaded, sequence);
     ASSERT_EQ(2u, loaded.size());
@@ -355,15 +308,9 @@ TEST_F(MacroFiles, ExportedMacroFileMatchesItsGoldenFile) {
     std::memcpy(burst.Events, events, sizeof events);
 
     const std::string path = folder + "burst.macro";
-    WriteText(path, "[Macros]\r\n0=stale\r\n1=stale\r\n"); // replaced, not merged
+    WriteFileText(path, "[Macros]\r\n0=stale\r\n1=stale\r\n"); // replaced, not merged
     EXPECT_TRUE(ExportMacro(path, burst));
-    const std::string golden = ReadText(SourcePath("option/macros/tests/golden/burst.macro"));
-    const std::string written = ReadText(path);
-    if (golden.empty()) {
-        WriteText(SourcePath("option/macros/tests/golden/burst.macro.new"), written);
-    }
-    ASSERT_FALSE(golden.empty()) << "golden file missing; the output was written as burst.macro.new beside it";
-    EXPECT_EQ(written, golden);
+    EXPECT_TRUE(MatchesGolden(ReadFileText(path), "option/macros/tests/golden/burst.macro"));
 
     MacroLibrary library;
     ASSERT_TRUE(ImportMacro(library, SourcePath("option/macros/tests/golden/burst.macro")));
@@ -390,8 +337,8 @@ TEST_F(MacroFiles, ImportMakesTheNameUniqueAndRefusesUnreadableFiles) {
 
     std::string damaged = Encoded(TestMacro("Bad", 1, 1));
     damaged[0] = 'G';
-    WriteText(folder + "bad.macro", "[Macros]\r\n0=" + damaged + "\r\n");
-    WriteText(folder + "sequence.macro", "[Macros]\r\nnumber=1\r\n1=" + Encoded(TestMacro("Bad", 1, 1)) + "\r\n");
+    WriteFileText(folder + "bad.macro", "[Macros]\r\n0=" + damaged + "\r\n");
+    WriteFileText(folder + "sequence.macro", "[Macros]\r\nnumber=1\r\n1=" + Encoded(TestMacro("Bad", 1, 1)) + "\r\n");
     EXPECT_FALSE(ImportMacro(library, folder + "bad.macro"));
     EXPECT_FALSE(ImportMacro(library, folder + "sequence.macro"));
     EXPECT_FALSE(ImportMacro(library, folder + "missing.macro"));
@@ -402,8 +349,8 @@ TEST_F(MacroFiles, RepeatCountsFromFilesStayWithinTheEditorsRange) {
     // A damaged sequence file: counts the editor never writes, next to ones it does.
     const MacroRecord huge = TestMacro("Huge", 2, 1, 65535), zero = TestMacro("Zero", 2, 2, 0),
                       negative = TestMacro("Negative", 2, 3, -7), top = TestMacro("Top", 2, 4, 255);
-    WriteText(sequence, "[Macros]\r\nnumber=4\r\n0=" + Encoded(huge) + "\r\n1=" + Encoded(zero) +
-                            "\r\n2=" + Encoded(negative) + "\r\n3=" + Encoded(top) + "\r\n");
+    WriteFileText(sequence, "[Macros]\r\nnumber=4\r\n0=" + Encoded(huge) + "\r\n1=" + Encoded(zero) +
+                                "\r\n2=" + Encoded(negative) + "\r\n3=" + Encoded(top) + "\r\n");
     MacroLibrary loaded;
     LoadMacroLibrary(loaded, sequence);
     ASSERT_EQ(loaded.size(), 4u);

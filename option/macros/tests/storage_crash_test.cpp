@@ -8,6 +8,7 @@
 #include "common/profile_store.h"
 #include "option/macros/macro_files.h"
 #include "option/macros/tests/crash/storage_versions.h"
+#include "testing/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -20,30 +21,6 @@
 
 namespace {
 
-std::string NewFolder() {
-    char temp[MAX_PATH];
-    const DWORD n = GetTempPathA(MAX_PATH, temp);
-    const std::string folder =
-        std::string(temp, n < MAX_PATH ? n : 0) + "korvane-crash-" + std::to_string(GetCurrentProcessId()) + "\\";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    CreateDirectoryA((folder + "config").c_str(), nullptr);
-    return folder;
-}
-
-void RemoveFolder(const std::string& folder) {
-    for (const std::string& sub : {folder + "config\\", folder}) {
-        WIN32_FIND_DATAA found;
-        HANDLE find = FindFirstFileA((sub + "*").c_str(), &found);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                DeleteFileA((sub + found.cFileName).c_str());
-            } while (FindNextFileA(find, &found));
-            FindClose(find);
-        }
-        RemoveDirectoryA(sub.c_str());
-    }
-}
-
 std::string Bytes(const std::string& path) {
     std::string bytes;
     ReadWholeFile(path, bytes);
@@ -53,7 +30,8 @@ std::string Bytes(const std::string& path) {
 } // namespace
 
 TEST(StorageCrash, EveryKillLeavesWholeFilesOfTheVersionBeforeOrAfter) {
-    const std::string folder = NewFolder();
+    const TempFolder temp;
+    const std::string& folder = temp.Path();
     const std::string child = ProgramFolder() + "storage_crash_child.exe";
     ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(child.c_str())) << child;
     std::vector<std::string> paths = {folder + "config\\sequence.dat"};
@@ -136,5 +114,4 @@ TEST(StorageCrash, EveryKillLeavesWholeFilesOfTheVersionBeforeOrAfter) {
     std::printf("%d kills, %d between the first and the last file of a save, last version %d\n", kills, interrupted,
                 next - 1);
     CloseHandle(running);
-    RemoveFolder(folder);
 }

@@ -13,6 +13,7 @@
 #include "option/skin/skin_picture.h"
 #include "option/skin/skinned_dialog.h"
 #include "testing/skin_test_support.h"
+#include "testing/temp_folder.h"
 
 namespace {
 
@@ -70,14 +71,6 @@ void WriteBmp(const std::string& path, int w, int h, COLORREF colour) {
 std::vector<std::string> g_traces;
 void KeepTrace(const char* line) {
     g_traces.push_back(line);
-}
-
-std::string TempFolder(const char* name) {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    std::string folder = std::string(temp) + name + std::to_string(GetCurrentProcessId()) + "\\";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    return folder;
 }
 
 class PlainSkin : public SkinnedDialog {
@@ -139,15 +132,14 @@ TEST(SkinPicture, AMissingPictureGivesAnEmptyBitmapAndATraceNamingIt) {
 }
 
 TEST(SkinPicture, AFileThatIsNoPictureIsRefusedLikeAMissingOne) {
-    std::string folder = TempFolder("skinjunk");
+    const TempFolder temp;
+    const std::string& folder = temp.Path();
     std::string path = folder + "junk.bmp";
     std::ofstream(path, std::ios::binary) << "BM this is not a picture at all";
     GdiBitmap bmp;
     SIZE size{};
     EXPECT_FALSE(LoadSkinPicture(path, bmp, size));
     EXPECT_EQ(0, size.cx);
-    DeleteFileA(path.c_str());
-    RemoveDirectoryA(folder.c_str());
 }
 
 TEST(SkinPicture, TheGeneratedScreenImagesLoadWithTheirSize) {
@@ -167,7 +159,8 @@ TEST(SkinPicture, TheGeneratedScreenImagesLoadWithTheirSize) {
 }
 
 TEST(SkinnedDialogBase, ClientAreaIsTheNormalPictureWhateverTheTemplateAndSectionCase) {
-    std::string folder = TempFolder("skin400");
+    const TempFolder temp;
+    const std::string& folder = temp.Path();
     WriteBmp(folder + "n.bmp", 400, 300, RGB(30, 30, 30));
     WriteBmp(folder + "m.bmp", 400, 300, RGB(0, 0, 0));
     // The section is written "Screen" and asked for as "SCREEN".
@@ -189,15 +182,12 @@ TEST(SkinnedDialogBase, ClientAreaIsTheNormalPictureWhateverTheTemplateAndSectio
         EXPECT_EQ(SIMPLEREGION, GetWindowRgn(hwnd, region.get()));
         dialog.Destroy();
     }
-    for (const char* f : {"n.bmp", "m.bmp", "skin_t.ini"}) {
-        DeleteFileA((folder + f).c_str());
-    }
-    RemoveDirectoryA(folder.c_str());
     UseBuildSkins();
 }
 
 TEST(SkinnedDialogBase, MissingPicturesLeaveAnEmptyRectangularWindowAndTraces) {
-    std::string folder = TempFolder("skinnone");
+    const TempFolder temp;
+    const std::string& folder = temp.Path();
     std::ofstream(folder + "skin_x.ini") << "[SCREEN]\r\nMask=gone_mask.bmp\r\nNormal=gone.bmp\r\n";
     SetSkinFolder(folder);
     g_traces.clear();
@@ -219,7 +209,5 @@ TEST(SkinnedDialogBase, MissingPicturesLeaveAnEmptyRectangularWindowAndTraces) {
         named = named || t.find("gone.bmp") != std::string::npos;
     }
     EXPECT_TRUE(named);
-    DeleteFileA((folder + "skin_x.ini").c_str());
-    RemoveDirectoryA(folder.c_str());
     UseBuildSkins();
 }

@@ -2,7 +2,7 @@
 // A value that is not exactly the record with its checksum leaves the record as it was (all zero at start-up); one
 // that is, is the record written in the same format. The structure decoder is also given the raw bytes.
 #include "common/ini_document.h"
-#include "monitor/osd_texts.h"
+#include "common/osd_settings.h"
 #include "testing/fuzz_check.h"
 
 #include <algorithm>

@@ -7,6 +7,7 @@
 #include "monitor/device/device_commands.h"
 #include "monitor/game_match.h"
 #include "monitor/osd_texts.h"
+#include "testing/fuzz_block.h"
 #include "testing/fuzz_check.h"
 
 #include <algorithm>
@@ -113,14 +114,8 @@ void CheckSeries(const ProfileRecord& profile, const TransferList& list) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The block starts as a reset one, and the input is laid over it from its first byte: short inputs change the
     // first profiles, a whole block's worth changes everything.
-    static const auto reset = [] {
-        auto block = std::make_unique<ShareData>();
-        std::memset(block.get(), 0, sizeof(ShareData));
-        ResetAll(*block);
-        return block;
-    }();
     static const auto block = std::make_unique<ShareData>();
-    *block = *reset;
+    *block = ResetBlock();
     std::memcpy(block.get(), data, std::min(size, sizeof(ShareData)));
     // Half the time the profile number is made valid, so that the profile bytes are what gets encoded.
     if (size > 0 && (data[size - 1] & 1)) {
