@@ -16,3 +16,6 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = kPumpTi
 bool Await(const std::function<bool()>& condition, DWORD timeoutMs = kAwaitTimeoutMs);
 // Pumps this thread's messages for the given time (for a look at what a window does on its own meanwhile).
 void PumpFor(DWORD ms);
+// Pumps until every message posted to this thread before the call has been handled: what a click or a key that
+// already left the queue set off is over. False when the time is up first.
+bool PumpPosted(DWORD timeoutMs = kPumpTimeoutMs);

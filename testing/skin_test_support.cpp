@@ -10,6 +10,7 @@
 #include "common/language.h"
 #include "framework/handles.h"
 #include "option/skin/skin_description.h"
+#include "testing/message_log.h"
 
 void UseBuildSkins() {
     SetSkinFolder(TestProgramFolder() + "skins\\");
@@ -18,10 +19,11 @@ void UseBuildSkins() {
 
 namespace {
 
-void SendMouse(DWORD flags, int x = 0, int y = 0) {
+void SendMouse(DWORD flags, int x = 0, int y = 0, DWORD data = 0) {
     INPUT in{};
     in.type = INPUT_MOUSE;
     in.mi.dwFlags = flags;
+    in.mi.mouseData = data;
     if (flags & MOUSEEVENTF_ABSOLUTE) {
         int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
         in.mi.dx = MulDiv(x, 65535, w - 1);
@@ -80,25 +82,28 @@ bool WaitForPointer(int x, int y) {
     };
     // Under Wine the X server reports the warped pointer back a little later: the position must hold still for a
     // moment, or the late report moves it back to where it was before the press lands.
-    DWORD start = GetTickCount();
-    int steady = 0;
-    bool resent = false;
-    while (GetTickCount() - start < 2000) {
-        if (gui) {
-            PumpFor(15);
-        } else {
-            Sleep(15);
-        }
-        steady = arrived() ? steady + 1 : 0;
-        if (steady >= 3) {
-            return true;
-        }
-        if (!resent && GetTickCount() - start > 500) {
-            MouseMoveTo(x, y);
-            resent = true;
-        }
-    }
-    return false;
+    constexpr DWORD kSteadyMs = 45;
+    const DWORD start = GetTickCount();
+    DWORD steadySince = 0;
+    bool steady = false, resent = false;
+    return Await(
+        [&] {
+            const DWORD now = GetTickCount();
+            if (!arrived()) {
+                steady = false;
+                if (!resent && now - start > 500) {
+                    MouseMoveTo(x, y);
+                    resent = true;
+                }
+                return false;
+            }
+            if (!steady) {
+                steady = true;
+                steadySince = now;
+            }
+            return now - steadySince >= kSteadyMs;
+        },
+        2000);
 }
 
 void MouseClickAt(int x, int y) {
@@ -106,6 +111,17 @@ void MouseClickAt(int x, int y) {
     WaitForPointer(x, y);
     MouseDown();
     MouseUp();
+}
+
+void MouseRightClickAt(int x, int y) {
+    MouseMoveTo(x, y);
+    WaitForPointer(x, y);
+    SendAtHand(MOUSEEVENTF_RIGHTDOWN);
+    SendAtHand(MOUSEEVENTF_RIGHTUP);
+}
+
+void MouseWheel(int notches) {
+    SendMouse(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(notches * WHEEL_DELTA));
 }
 
 void KeyPress(WORD vk) {
@@ -160,12 +176,12 @@ public:
     bool Rescued() const { return rescued_; }
     // The driver thread, after its steps.
     void Stand() {
-        DWORD start = GetTickCount();
-        while (!finished_ && GetTickCount() - start < 30000) {
-            Sleep(50);
-            if (GetTickCount() - start < 5000) {
-                continue;
-            }
+        auto finished = [&] { return finished_.load(); };
+        if (Await(finished, 5000)) {
+            return;
+        }
+        const DWORD start = GetTickCount();
+        while (!Await(finished, 200) && GetTickCount() - start < 25000) {
             if (HWND dialog = OtherDialogOf(thread_, except_)) {
                 rescued_ = true;
                 PostMessageA(dialog, WM_CLOSE, 0, 0);
@@ -176,7 +192,6 @@ public:
                 PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
                 EndMenu();
             }
-            Sleep(200);
         }
     }
 
@@ -193,6 +208,27 @@ std::string TextOf(HWND hwnd) {
     char text[128] = {};
     GetWindowTextA(hwnd, text, sizeof text);
     return text;
+}
+
+bool ShowsText(HWND dialog, const std::string& text) {
+    struct Find {
+        const std::string& text;
+        bool found;
+    } find{text, false};
+    EnumChildWindows(
+        dialog,
+        [](HWND w, LPARAM l) -> BOOL {
+            auto* f = reinterpret_cast<Find*>(l);
+            // Asked of the window itself, which answers for another program's window too.
+            char shown[128] = {};
+            DWORD_PTR length = 0;
+            SendMessageTimeoutA(w, WM_GETTEXT, sizeof shown, reinterpret_cast<LPARAM>(shown), SMTO_NORMAL, 5000,
+                                &length);
+            f->found = f->text == shown;
+            return !f->found;
+        },
+        reinterpret_cast<LPARAM>(&find));
+    return find.found;
 }
 
 // The top-level dialog windows of this thread other than the given one.
@@ -225,6 +261,96 @@ bool ClickUntil(POINT p, const std::function<bool()>& done) {
     return PumpUntil(done, kClickEffectMs);
 }
 
+namespace {
+// How long a press may take to reach the window's queue before it counts as lost.
+constexpr DWORD kPressArrivesMs = 1500;
+const std::initializer_list<UINT> kPresses{WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_NCLBUTTONDOWN, WM_NCLBUTTONDBLCLK};
+
+// From a driver thread: true once the window's thread takes a message sent now, that is, has handled what it took
+// from its queue before.
+bool Handled(HWND window) {
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kClickEffectMs, &answer) != 0;
+}
+} // namespace
+
+bool ClickUnlessArrived(POINT p, const std::function<bool()>& done) {
+    const HWND target = WindowFromPoint(p);
+    MessageLog input;
+    if (!input.WatchQueue(GetWindowThreadProcessId(target, nullptr))) {
+        return false;
+    }
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const size_t mark = input.Mark();
+        MouseClickAt(p.x, p.y);
+        auto arrived = [&] { return input.Got(target, {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}, mark); };
+        // Without an effect to wait for: the release left the queue, and a message sent now is taken only after the
+        // release was handled.
+        auto handled = [&] { return input.Got(target, {WM_LBUTTONUP}, mark) && Handled(target); };
+        const std::function<bool()> effect = done ? done : handled;
+        if (Await([&] { return effect() || arrived(); }, kPressArrivesMs)) {
+            return Await(effect, kClickEffectMs);
+        }
+    }
+    return false;
+}
+
+bool KeyPressHandled(HWND window, WORD vk) {
+    const DWORD thread = window ? GetWindowThreadProcessId(window, nullptr) : GetCurrentThreadId();
+    MessageLog input;
+    if (!input.WatchQueue(thread)) {
+        return false;
+    }
+    KeyPress(vk);
+    auto released = [&] {
+        for (const LoggedMessage& m : input.Of(nullptr, {WM_KEYUP, WM_SYSKEYUP})) {
+            if (m.wParam == vk) {
+                return true;
+            }
+        }
+        return false;
+    };
+    if (thread == GetCurrentThreadId()) {
+        return PumpUntil(released, kClickEffectMs) && PumpPosted();
+    }
+    return Await(released, kClickEffectMs) && Handled(window);
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
+bool HoverMenuItem(HMENU menu, int position) {
+    RECT r{};
+    GetMenuItemRect(nullptr, menu, static_cast<UINT>(position), &r);
+    MouseMoveTo((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    return Await([&] { return (GetMenuState(menu, static_cast<UINT>(position), MF_BYPOSITION) & MF_HILITE) != 0; },
+                 kClickEffectMs);
+}
+
+bool ClickAndSettle(POINT p) {
+    MessageLog input;
+    if (!input.WatchQueue(GetCurrentThreadId())) {
+        return false;
+    }
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const size_t mark = input.Mark();
+        MouseClickAt(p.x, p.y);
+        if (PumpUntil([&] { return input.Got(nullptr, kPresses, mark); }, kPressArrivesMs)) {
+            return PumpUntil(
+                       [&] {
+                           return input.Got(nullptr, {WM_LBUTTONUP, WM_NCLBUTTONUP}, mark);
+                       },
+                       kClickEffectMs) &&
+                   PumpPosted();
+        }
+    }
+    return false;
+}
+
 // Moves the pointer onto a point and waits for what the move does. A move whose report is lost on its way through
 // the X server is given once more, from a pixel beside the point so that it is a move again.
 bool MoveUntil(POINT p, const std::function<bool()>& done) {
@@ -233,7 +359,11 @@ bool MoveUntil(POINT p, const std::function<bool()>& done) {
         return true;
     }
     MouseMoveTo(p.x + 1, p.y);
-    PumpFor(50);
+    Await([&] {
+        POINT now{};
+        GetCursorPos(&now);
+        return now.x == p.x + 1 && now.y == p.y;
+    });
     MouseMoveTo(p.x, p.y);
     return PumpUntil(done, 1500);
 }
@@ -276,13 +406,19 @@ ModalRun DriveModalRun(HWND except, const std::function<bool()>& open, const std
 }
 
 ModalRun DriveModal(HWND except, POINT opener, const std::function<void()>& steps, const std::function<bool()>& done) {
+    const DWORD thread = GetCurrentThreadId();
+    std::atomic<bool> clicked{false};
     return DriveModalRun(
         except,
+        // The loop opens while this thread pumps; what it waits for counts from the click on.
+        [&] { return PumpUntil([&] { return clicked.load(); }, 2 * kClickEffectMs) && PumpUntil(done, 15000); },
         [&] {
-            MouseClickAt(opener.x, opener.y);
-            return PumpUntil(done, 15000);
-        },
-        steps);
+            // The driver clicks, so that a click lost on its way is given again while this thread runs the loop.
+            ClickUnlessArrived(
+                opener, [&] { return MenuWindowOf(thread) != nullptr || OtherDialogOf(thread, except) != nullptr; });
+            clicked = true;
+            steps();
+        });
 }
 
 ModalRun RunDriven(const std::function<void()>& show, const std::function<void(HWND)>& steps) {
@@ -306,24 +442,14 @@ ModalRun RunDriven(const std::function<void()>& show, const std::function<void(H
 // A driver thread's click that should close `window` (or hide it, for a menu); waits for it to go.
 void ClickToClose(POINT p, HWND window) {
     MouseClickAt(p.x, p.y);
-    const DWORD start = GetTickCount();
-    while (IsWindow(window) && IsWindowVisible(window) && GetTickCount() - start < kClickEffectMs) {
-        Sleep(10);
-    }
+    Await([&] { return !IsWindow(window) || !IsWindowVisible(window); }, kClickEffectMs);
 }
 
 // Waits for the dialog that a click on `opener` opened.
 HWND WaitForDialog(DWORD thread, HWND except, POINT) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (HWND w = OtherDialogOf(thread, except)) {
-            return w;
-        }
-        if (GetTickCount() - start >= kClickEffectMs) {
-            return nullptr;
-        }
-        Sleep(10);
-    }
+    HWND w = nullptr;
+    Await([&] { return (w = OtherDialogOf(thread, except)) != nullptr; }, kClickEffectMs);
+    return w;
 }
 
 // Opens a warning with a click on `opener` and drives it from the second thread with `steps`, which get the warning

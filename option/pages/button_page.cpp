@@ -70,7 +70,8 @@ RECT ScreenRect(HWND hwnd) {
 } // namespace
 
 // The page's skin asks for its pictures under "Screen".
-ButtonPage::ButtonPage(OptionContext& context) : SkinnedDialog("skin_button_page.ini", "Screen"), context_(context) {}
+ButtonPage::ButtonPage(OptionContext& context)
+    : SkinnedDialog("skin_button_page.ini", "Screen"), context_(context), tick_([] { return GetTickCount(); }) {}
 
 ButtonPos ButtonPage::MakeButton(SkinButton& b, int key, int id, const SkinScreens& s, HBITMAP disable, bool tooltip) {
     ButtonPos p = Position(key);
@@ -271,7 +272,7 @@ void ButtonPage::PaintContent(HDC work) {
 }
 
 bool ButtonPage::MenuGuardHolds() const {
-    return GetTickCount() - menuClosedAt_ < kMenuGuardMs;
+    return tick_() - menuClosedAt_ < kMenuGuardMs;
 }
 
 void ButtonPage::OnReset() {
@@ -365,7 +366,7 @@ void ButtonPage::OnColourOption(int option) {
 
 void ButtonPage::MenuClosed(SkinButton& opener) {
     PostMessageA(Handle(), WM_NULL, 0, 0);
-    menuClosedAt_ = GetTickCount();
+    menuClosedAt_ = tick_();
     Redraw(opener);
 }
 

@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "common/function_codes.h"
@@ -43,6 +45,8 @@ public:
     // Popup menus opened since the page was created, and the tick count at which the last one closed.
     int MenusOpened() const { return menusOpened_; }
     DWORD MenuClosedAt() const { return menuClosedAt_; }
+    // The tick the menu guard measures with (tests give their own).
+    void SetTick(std::function<uint32_t()> tick) { tick_ = std::move(tick); }
 
 protected:
     void CreateControls(const SkinScreens& screens) override;
@@ -139,4 +143,5 @@ private:
     int selectedLevel_ = 0;
     DWORD menuClosedAt_ = 0;
     int menusOpened_ = 0;
+    std::function<uint32_t()> tick_;
 };

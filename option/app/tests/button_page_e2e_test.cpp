@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/key_tables.h"
 #include "common/profile_store.h"
 #include "option/app/tests/option_test_support.h"
 #include "option/macros/macro_files.h"
@@ -78,7 +79,7 @@ public:
     bool Choose(HWND menu, int position, int subPosition = -1) {
         POINT p = ItemCentre(menu, position);
         MouseMoveTo(p.x, p.y);
-        Sleep(80);
+        WaitForPointer(p.x, p.y);
         if (subPosition >= 0) {
             MouseClickAt(p.x, p.y);
             HWND sub = nullptr;
@@ -97,10 +98,14 @@ public:
             menu = sub;
             p = ItemCentre(sub, subPosition);
             MouseMoveTo(p.x, p.y);
-            Sleep(80);
+            WaitForPointer(p.x, p.y);
         }
         ClickToClose(p, menu);
-        return e2e::WaitFor([&] { return MenuWindowsOfThread(thread_).empty(); }, 3000);
+        if (!e2e::WaitFor([&] { return MenuWindowsOfThread(thread_).empty(); }, 3000)) {
+            return false;
+        }
+        menuClosedAt_ = GetTickCount();
+        return true;
     }
 
     // The dialog Option shows over its main window, by title.
@@ -126,14 +131,17 @@ public:
         RECT r{};
         GetWindowRect(window, &r);
         MouseClickAt(r.left + x, r.top + y);
-        Sleep(150);
     }
-    // A page menu that just closed holds off the next click for 200 ms.
-    void PastGuard() { Sleep(300); }
+    // A page menu that closed holds off the next click for 201 ms of Option's clock, which only time moves.
+    void PastGuard() {
+        e2e::WaitFor([&] { return GetTickCount() - menuClosedAt_ > kMenuGuardMs; }, 2 * kMenuGuardMs);
+    }
 
 private:
+    static constexpr DWORD kMenuGuardMs = 201;
     HWND option_;
     DWORD thread_;
+    DWORD menuClosedAt_ = 0;
 };
 
 } // namespace
@@ -187,10 +195,10 @@ TEST(ButtonPageEndToEnd, DpiShortcutKeySequenceAndMacroReachTheMouse) {
     HWND shortcut = page.Dialog("Shortcut Dialog");
     ASSERT_NE(nullptr, shortcut);
     SetForegroundWindow(shortcut);
-    Sleep(100);
+    ASSERT_TRUE(e2e::WaitFor([&] { return GetForegroundWindow() == shortcut; }, 5000));
     KeyPress(VK_CONTROL);
     KeyPress('C');
-    Sleep(200);
+    ASSERT_TRUE(e2e::WaitFor([&] { return ShowsText(shortcut, KeyName('C')); }, 5000));
     page.ClickIn(shortcut, 200, 194); // "7": Ctrl
     page.ClickIn(shortcut, 138, 243); // OK
     ASSERT_TRUE(page.DialogGone(shortcut));
@@ -210,7 +218,7 @@ TEST(ButtonPageEndToEnd, DpiShortcutKeySequenceAndMacroReachTheMouse) {
     HWND select = page.AnyDialog();
     ASSERT_NE(nullptr, select);
     SetForegroundWindow(select);
-    Sleep(100);
+    ASSERT_TRUE(e2e::WaitFor([&] { return GetForegroundWindow() == select; }, 5000));
     RECT r{};
     GetWindowRect(select, &r);
     HWND macros = page.OpenMenu({r.left + 102, r.top + 164}, false);

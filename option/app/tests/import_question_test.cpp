@@ -60,10 +60,7 @@ TEST_F(ImportQuestion, AProfileThatStartsProgramsIsImportedOnlyOnYes) {
             },
             [&] {
                 HWND question = nullptr;
-                for (int i = 0; i < 500 && !(question = OtherDialogOf(thread, w.Handle())); ++i) {
-                    Sleep(10);
-                }
-                if (!question) {
+                if (!Await([&] { return (question = OtherDialogOf(thread, w.Handle())) != nullptr; }, 5000)) {
                     return;
                 }
                 if (screenshot) {

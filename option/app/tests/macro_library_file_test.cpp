@@ -69,8 +69,7 @@ protected:
             EXPECT_FALSE(IsWindowEnabled(b->Handle()));
         }
         EXPECT_TRUE(IsWindowEnabled(m.ExportButton().Handle())); // a way to rescue a macro
-        MouseClickAt(w.CentreOf(m.NewButton().Handle()).x, w.CentreOf(m.NewButton().Handle()).y);
-        PumpFor(200);
+        ASSERT_TRUE(ClickAndSettle(w.CentreOf(m.NewButton().Handle())));
         EXPECT_FALSE(m.MacroList().Editing());
         const int events = m.Events().count;
         m.NewMacro();
@@ -84,7 +83,7 @@ protected:
         ASSERT_TRUE(
             ClickUntil(w.CentreOf(main.ApplyButton().Handle()), [&] { return debug.Contains("Option Apply"); }));
         EXPECT_TRUE(PumpUntil([&] { return debug.Contains("the macro library was not read whole"); }, 3000));
-        PumpFor(100);
+        PumpPosted();
         EXPECT_EQ(nullptr, optiontest::DialogOverOption(GetCurrentThreadId()));
         EXPECT_EQ(count, w.Context().macros.size());
     }
@@ -163,7 +162,6 @@ TEST_F(MacroLibraryFile, TheEndOfTheSessionSavesANewMacro) {
     for (WORD vk : {'D', 'A', 'S', 'H'}) {
         KeyPress(vk);
     }
-    PumpFor(100);
     KeyPress(VK_RETURN);
     ASSERT_TRUE(PumpUntil([&] { return w.Context().macros.size() == 6; }, 3000));
     const UINT systemTime = GetDoubleClickTime();

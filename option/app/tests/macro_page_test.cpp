@@ -103,7 +103,7 @@ TEST_F(MacroPage, RecordingTakesKeysThroughTheHookAloneWithMeasuredPauses) {
             ++expected;
         }
         ASSERT_TRUE(PumpUntil([&] { return m.Events().count >= expected; }, 3000)) << expected;
-        PumpFor(50);
+        ASSERT_TRUE(PumpPosted());
         now += s[2] ? s[2] : 2 * 60 * 1000; // the pause before the next key
     }
     UnhookWindowsHookEx(g_watch);
@@ -168,10 +168,8 @@ TEST_F(MacroPage, NamesNumbersAndTheStepsMenu) {
                 SendKey(VK_SHIFT, true);
             }
         }
-        PumpFor(100);
-        KeyPress(VK_RETURN);
+        KeyPressHandled(nullptr, VK_RETURN);
         PumpUntil([&] { return !m.MacroList().Editing(); }, 2000);
-        PumpFor(100);
         return m.MacroList().Count() - before;
     };
     EXPECT_EQ(0, typeName("   "));
@@ -187,7 +185,7 @@ TEST_F(MacroPage, NamesNumbersAndTheStepsMenu) {
         SetFocus(m.RepeatBox().Handle());
         SetWindowTextA(m.RepeatBox().Handle(), text);
         SetFocus(m.EventList().Handle());
-        PumpFor(100);
+        PumpPosted();
         char shown[8] = {};
         GetWindowTextA(m.RepeatBox().Handle(), shown, sizeof shown);
         return std::string(shown);

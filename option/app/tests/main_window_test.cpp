@@ -571,14 +571,15 @@ FileDialogRun DriveFileDialog(POINT opener, const std::string& path, const std::
     FileDialogRun run;
     std::atomic<bool> finished{false};
     std::thread driver([&] {
-        DWORD start = GetTickCount();
-        while (!finished && GetTickCount() - start < 15000) {
-            HWND dialog = optiontest::DialogOverOption(thread);
-            HWND name = dialog ? GetDlgItem(dialog, 0x47C) : nullptr; // the file name box of the explorer dialog
-            if (!name) {
-                Sleep(20);
-                continue;
-            }
+        HWND dialog = nullptr, name = nullptr;
+        Await(
+            [&] {
+                dialog = optiontest::DialogOverOption(thread);
+                name = dialog ? GetDlgItem(dialog, 0x47C) : nullptr; // the file name box of the explorer dialog
+                return name != nullptr || finished;
+            },
+            15000);
+        if (name) {
             char text[MAX_PATH] = {};
             GetWindowTextA(name, text, sizeof text);
             run.initialName = text;
@@ -587,7 +588,6 @@ FileDialogRun DriveFileDialog(POINT opener, const std::string& path, const std::
             run.filter = first;
             SetWindowTextA(name, path.c_str());
             PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-            break;
         }
     });
     MouseClickAt(opener.x, opener.y);

@@ -44,7 +44,7 @@ Window::~Window() {
     if (IsWindow(hwnd_)) {
         main_->Destroy();
     }
-    PumpFor(50);
+    PumpPosted();
     main_.reset();
 }
 
@@ -61,8 +61,7 @@ bool Window::Open() {
     // Park the pointer on the window's empty title band.
     POINT p = At(hwnd_, 400, 8);
     MouseMoveTo(p.x, p.y);
-    PumpFor(100);
-    return true;
+    return WaitForPointer(p.x, p.y);
 }
 
 POINT Window::At(HWND window, int x, int y) const {
@@ -128,12 +127,16 @@ WarningRun DriveWarning(const std::function<void()>& open, POINT button, const s
                     rescued = true;
                     PostMessageA(stuck, WM_CLOSE, 0, 0);
                 }
-                Sleep(200);
+                Await([&] { return finished.load(); }, 200);
                 continue;
             }
             // The opening click is not given twice: a late first one and the second would open two warnings, the
             // second after this driver has gone.
-            HWND warning = DialogOverOption(thread);
+            HWND warning = nullptr;
+            Await([&] {
+                warning = DialogOverOption(thread);
+                return finished || (warning && warning != last) || GetTickCount() - start > 20000;
+            });
             if (warning && warning != last) {
                 last = warning;
                 HWND owner = GetWindow(warning, GW_OWNER);
@@ -146,7 +149,6 @@ WarningRun DriveWarning(const std::function<void()>& open, POINT button, const s
                 }
                 ++seen;
             }
-            Sleep(20);
         }
     });
     open();

@@ -41,32 +41,20 @@ TEST(SelectMacroDialog, MenuListsTheLibraryTrimmedAndTheChoiceAndOptionComeBackO
             captionAtOpen = dialog.MacroButton().Caption();
             // Enter, Escape and Space neither close the dialog nor click a button .
             POINT third = CentreOf(dialog.OptionButton(2).Handle());
-            for (int attempt = 0; attempt < 2 && dialog.MacroOption() != 2; ++attempt) {
-                MouseClickAt(third.x, third.y); // a lost click is given once more
-                Await([&] { return dialog.MacroOption() == 2; }, 1500);
-            }
+            ClickUnlessArrived(third, [&] { return dialog.MacroOption() == 2; });
             // The focus on the first option button: a Space that got through would choose option 0.
             PostMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(dialog.OptionButton(0).Handle()), TRUE);
-            Sleep(100);
+            Await([&] { return FocusOf(window) == dialog.OptionButton(0).Handle(); });
             KeyPress(VK_RETURN);
             KeyPress(VK_ESCAPE);
-            KeyPress(VK_SPACE);
-            Sleep(300);
+            KeyPressHandled(window, VK_SPACE);
             openAfterKeys = IsWindowVisible(window) != FALSE;
             onlyThirdChecked = !dialog.OptionButton(0).Checked() && !dialog.OptionButton(1).Checked() &&
                                dialog.OptionButton(2).Checked() && dialog.MacroOption() == 2;
 
             POINT opener = CentreOf(dialog.MacroButton().Handle());
-            MouseClickAt(opener.x, opener.y);
             HWND menuWindow = nullptr;
-            for (int i = 0; i < 400 && !menuWindow; ++i) {
-                menuWindow = MenuWindowOf(thread);
-                if (i == 200 && !menuWindow) {
-                    MouseClickAt(opener.x, opener.y);
-                }
-                Sleep(10);
-            }
-            if (!menuWindow) {
+            if (!ClickUnlessArrived(opener, [&] { return (menuWindow = MenuWindowOf(thread)) != nullptr; })) {
                 return;
             }
             HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
@@ -76,8 +64,7 @@ TEST(SelectMacroDialog, MenuListsTheLibraryTrimmedAndTheChoiceAndOptionComeBackO
             RECT item{};
             GetMenuItemRect(nullptr, menu, 1, &item);
             POINT second{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
-            MouseMoveTo(second.x, second.y);
-            Sleep(100);
+            HoverMenuItem(menu, 1);
             ClickToClose(second, menuWindow);
             Await([&] { return dialog.ChosenIndex() == 1; });
             caption = dialog.MacroButton().Caption();

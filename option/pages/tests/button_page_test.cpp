@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -23,18 +24,13 @@
 
 namespace {
 
-// From the driver thread: the menu a click opened, given once more when no menu shows in two seconds.
-HMENU AwaitMenu(DWORD thread, POINT opener) {
-    for (int i = 0; i < 400; ++i) {
-        if (HWND w = MenuWindowOf(thread, nullptr)) {
-            return reinterpret_cast<HMENU>(SendMessageA(w, MN_GETHMENU, 0, 0));
-        }
-        if (i == 200) {
-            MouseClickAt(opener.x, opener.y);
-        }
-        Sleep(10);
+// From the driver thread: the menu a click opened, or null when none shows.
+HMENU AwaitMenu(DWORD thread) {
+    HWND w = nullptr;
+    if (!Await([&] { return (w = MenuWindowOf(thread, nullptr)) != nullptr; }, 4000)) {
+        return nullptr;
     }
-    return nullptr;
+    return reinterpret_cast<HMENU>(SendMessageA(w, MN_GETHMENU, 0, 0));
 }
 
 POINT ItemPoint(HMENU menu, int position) {
@@ -47,8 +43,7 @@ POINT ItemPoint(HMENU menu, int position) {
 // and its item at that position is clicked.
 void ClickItem(DWORD thread, HMENU menu, int position, int subPosition = -1) {
     POINT p = ItemPoint(menu, position);
-    MouseMoveTo(p.x, p.y);
-    Sleep(60);
+    HoverMenuItem(menu, position);
     if (subPosition < 0) {
         ClickToClose(p, MenuWindowOf(thread, menu));
         return;
@@ -59,8 +54,7 @@ void ClickItem(DWORD thread, HMENU menu, int position, int subPosition = -1) {
         return;
     }
     POINT q = ItemPoint(sub, subPosition);
-    MouseMoveTo(q.x, q.y);
-    Sleep(60);
+    HoverMenuItem(sub, subPosition);
     ClickToClose(q, MenuWindowOf(thread, sub));
 }
 
@@ -80,6 +74,7 @@ protected:
         InitShareData(context.working);
         ResetAll(context.working);
         context.working.CurrentProfile = 2;
+        page.SetTick([this] { return now.load(); });
         hwnd = page.CreatePopup(nullptr);
         ASSERT_NE(nullptr, hwnd);
         page.Refresh();
@@ -91,9 +86,11 @@ protected:
     void TearDown() override {
         MouseMoveTo(2, 700);
         page.Destroy();
-        PumpFor(50);
+        PumpPosted();
     }
     ProfileRecord& Profile() { return context.working.Profile[2]; }
+    // The page's clock moves only here: past the guard that a closed menu holds over the next click.
+    void PastGuard() { now += kGuardMs; }
     POINT Centre(SkinButton& b) { return CentreOf(b.Handle()); }
 
     // Opens a control's menu with a click on this thread and runs `steps` on the menu from the driver thread; true
@@ -104,7 +101,7 @@ protected:
         return DriveModal(
             hwnd, at,
             [&] {
-                HMENU menu = AwaitMenu(thread, at);
+                HMENU menu = AwaitMenu(thread);
                 if (menu) {
                     steps(menu);
                 }
@@ -129,7 +126,7 @@ protected:
         return DriveModal(
             hwnd, at,
             [&] {
-                HMENU menu = AwaitMenu(thread, at);
+                HMENU menu = AwaitMenu(thread);
                 if (!menu) {
                     return;
                 }
@@ -139,7 +136,7 @@ protected:
                     Await([&] { return (dialog = OtherDialogOf(thread, hwnd)) != nullptr; });
                     if (dialog) {
                         SetForegroundWindow(dialog);
-                        Sleep(100);
+                        Await([&] { return GetForegroundWindow() == dialog; });
                         dialogSteps(dialog);
                     }
                 }
@@ -147,6 +144,8 @@ protected:
             [&] { return !OtherDialogOf(thread, hwnd) && !MenuWindowOf(thread, nullptr) && done(); });
     }
 
+    static constexpr uint32_t kGuardMs = 201;
+    std::atomic<uint32_t> now{100000};
     OptionContext context;
     ButtonPage page{context};
     HWND hwnd = nullptr;
@@ -227,7 +226,7 @@ TEST_F(Page, FunctionMenusShowEachEntrysItemsAndTheirCaptions) {
         EXPECT_EQ(entry == 14 ? 16 : 18, count.load()) << entry;
         EXPECT_EQ(entry == 8 ? 5 : 6, submenuItems.load()) << entry;
         EXPECT_EQ(entry == 8 ? 1022 : 1020, firstSubmenuId.load()) << entry;
-        PumpFor(250); // past the guard of the closed menu
+        PastGuard();
     }
 }
 
@@ -248,7 +247,7 @@ TEST_F(Page, LeftClickGuardWarnsAndTheSetSwitchTwinFollows) {
     EXPECT_TRUE(warningAtCorner);
     EXPECT_EQ(1, Profile().MacroKey[0].FunctionCode);
     EXPECT_EQ(Fetch(1003), page.EntryButton(0).Caption());
-    PumpFor(250);
+    PastGuard();
 
     // The set switch on entry 3 puts it on the second set's twin, whose button is then disabled...
     run = Assign(3, 1059, nullptr, [&] { return Profile().MacroKey[3].FunctionCode == 84; });
@@ -256,7 +255,7 @@ TEST_F(Page, LeftClickGuardWarnsAndTheSetSwitchTwinFollows) {
     EXPECT_TRUE(run.done);
     EXPECT_EQ(84, Profile().MacroKey[35].FunctionCode);
     EXPECT_FALSE(IsWindowEnabled(page.EntryButton(35).Handle()));
-    PumpFor(250);
+    PastGuard();
     // ...and any other function gives the twin back its default and its button.
     run = Assign(3, 1005, nullptr, [&] { return Profile().MacroKey[3].FunctionCode == 2; });
     EXPECT_FALSE(run.rescued);
@@ -273,12 +272,10 @@ TEST_F(Page, ShortcutAndFireDialogsStoreOnOkAndKeepTheEntryOnCancel) {
         [&](HWND dialog) {
             KeyPress(VK_CONTROL);
             KeyPress('C');
-            Sleep(200);
+            Await([&] { return ShowsText(dialog, KeyName('C')); });
             // Modifier buttons Shift and Ctrl ("6" and "7" of the skin), then OK.
-            MouseClickAt(WindowPoint(dialog, 128, 194).x, WindowPoint(dialog, 128, 194).y);
-            Sleep(150);
-            MouseClickAt(WindowPoint(dialog, 200, 194).x, WindowPoint(dialog, 200, 194).y);
-            Sleep(150);
+            ClickUnlessArrived(WindowPoint(dialog, 128, 194));
+            ClickUnlessArrived(WindowPoint(dialog, 200, 194));
             ClickToClose(WindowPoint(dialog, 138, 243), dialog);
         },
         [&] { return Profile().MacroKey[4].FunctionCode == 5; });
@@ -289,7 +286,7 @@ TEST_F(Page, ShortcutAndFireDialogsStoreOnOkAndKeepTheEntryOnCancel) {
     EXPECT_EQ(0x06, shortcut.Data[1]);
     EXPECT_EQ(1, shortcut.ContentCount);
     EXPECT_EQ("Shift+Ctrl+C", page.EntryButton(4).Caption());
-    PumpFor(250);
+    PastGuard();
 
     // Cancel leaves the entry as it was.
     MacroKeyInfo before = Profile().MacroKey[4];
@@ -297,14 +294,14 @@ TEST_F(Page, ShortcutAndFireDialogsStoreOnOkAndKeepTheEntryOnCancel) {
         4, 1060,
         [&](HWND dialog) {
             KeyPress('X');
-            Sleep(150);
+            Await([&] { return ShowsText(dialog, KeyName('X')); });
             ClickToClose(WindowPoint(dialog, 262, 243), dialog);
         },
         [] { return true; });
     EXPECT_FALSE(run.rescued);
     EXPECT_TRUE(run.done);
     EXPECT_EQ(0, std::memcmp(&before, &Profile().MacroKey[4], sizeof before));
-    PumpFor(250);
+    PastGuard();
 
     // Fire without a key: OK gives the entry its default function.
     run = Assign(
@@ -312,13 +309,13 @@ TEST_F(Page, ShortcutAndFireDialogsStoreOnOkAndKeepTheEntryOnCancel) {
     EXPECT_FALSE(run.rescued);
     EXPECT_TRUE(run.done);
     EXPECT_EQ(7, Profile().MacroKey[5].FunctionCode);
-    PumpFor(250);
+    PastGuard();
     // With a key: Space, values 0 and 5 as opened.
     run = Assign(
         5, 1054,
         [&](HWND dialog) {
             KeyPress(VK_SPACE);
-            Sleep(200);
+            Await([&] { return ShowsText(dialog, KeyName(VK_SPACE)); });
             ClickToClose(WindowPoint(dialog, 138, 297), dialog);
         },
         [&] { return Profile().MacroKey[5].FunctionCode == 67; });
@@ -344,15 +341,13 @@ TEST_F(Page, MacroFromTheLibraryIsCopiedIntoTheEntry) {
         [&](HWND dialog) {
             // The macro button ("4" at 40,150), the second macro of its menu, the second option ("6"), OK.
             POINT opener = WindowPoint(dialog, 102, 164);
-            MouseClickAt(opener.x, opener.y);
-            HMENU menu = AwaitMenu(thread, opener);
+            ClickUnlessArrived(opener, [&] { return MenuWindowOf(thread, nullptr) != nullptr; });
+            HMENU menu = AwaitMenu(thread);
             if (!menu) {
                 return;
             }
             ClickItem(thread, menu, 1);
-            Sleep(150);
-            MouseClickAt(WindowPoint(dialog, 198, 161).x, WindowPoint(dialog, 198, 161).y);
-            Sleep(150);
+            ClickUnlessArrived(WindowPoint(dialog, 198, 161));
             ClickToClose(WindowPoint(dialog, 138, 265), dialog);
         },
         [&] { return Profile().MacroKey[6].FunctionCode == 6; });
@@ -413,13 +408,16 @@ TEST_F(Page, DpiAndLightingMenusStoreAndCaptionAndTheGuardHoldsOffTheNextClick) 
     EXPECT_TRUE(run.done);
     EXPECT_EQ(Fetch(1122), page.DpiValue(2).Caption());
 
-    // At once after a menu closed, a drop-down click opens nothing.
+    // Until 201 ms after a menu closed, a drop-down click opens nothing.
+    EXPECT_EQ(now.load(), page.MenuClosedAt());
     int opened = page.MenusOpened();
     HWND dropDown = page.DpiValue(0).Handle();
     SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(dropDown), BN_CLICKED), reinterpret_cast<LPARAM>(dropDown));
+    now += kGuardMs - 1;
+    HWND level = page.LevelButton().Handle();
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(level), BN_CLICKED), reinterpret_cast<LPARAM>(level));
     EXPECT_EQ(opened, page.MenusOpened());
-    EXPECT_LT(GetTickCount() - page.MenuClosedAt(), 201u);
-    PumpFor(250);
+    now += 1;
 
     // "Off" (3001) stores 0 and the level shows "0%".
     run = WithMenu(
@@ -430,14 +428,14 @@ TEST_F(Page, DpiAndLightingMenusStoreAndCaptionAndTheGuardHoldsOffTheNextClick) 
     EXPECT_EQ("0%", page.LevelButton().Caption());
     EXPECT_EQ(Fetch(1144), page.LightSwitchButton().Caption());
     EXPECT_EQ("", page.LightTypeButton().Caption());
-    PumpFor(250);
+    PastGuard();
 
     // With the light off the type menu has no items and changes nothing.
     int lightType = Profile().LightType;
     opened = page.MenusOpened();
     MouseClickAt(Centre(page.LightTypeButton()).x, Centre(page.LightTypeButton()).y);
     ASSERT_TRUE(PumpUntil([&] { return page.MenusOpened() > opened; }));
-    PumpFor(100);
+    ASSERT_TRUE(PumpPosted());
     EXPECT_EQ(lightType, Profile().LightType);
     EXPECT_EQ(nullptr, MenuWindowOf(thread, nullptr));
 }
@@ -463,8 +461,7 @@ TEST_F(Page, ColourDialogCancelKeepsTheSwatchAndOkStoresIt) {
             (void)r;
             // A pick in the palette, then OK.
             POINT pick = WindowPoint(dialog, 80, 120);
-            MouseClickAt(pick.x, pick.y);
-            Sleep(200);
+            ClickUnlessArrived(pick);
             ClickToClose(WindowPoint(dialog, 138, 251), dialog);
         },
         [&] { return static_cast<COLORREF>(Profile().SLEDColor8[2]) != before; });
@@ -521,7 +518,7 @@ TEST_F(Page, ADialogsEditForAProfileNoLongerShownIsDroppedAndTheShownCaptionsSta
         4, 1060,
         [&](HWND dialog) {
             KeyPress('C');
-            Sleep(200);
+            Await([&] { return ShowsText(dialog, KeyName('C')); });
             switchProfile.Run();
             ClickToClose(WindowPoint(dialog, 138, 243), dialog);
         },

@@ -30,17 +30,6 @@ LRESULT CALLBACK CountKeys(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(g_counter, code, wParam, lParam);
 }
 
-// From the driver thread: a click that should have an effect, given once more when it has none in 1.5 s.
-bool ClickFor(POINT p, const std::function<bool()>& done) {
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        MouseClickAt(p.x, p.y);
-        if (Await(done, 1500)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 void TypeText(const char* text) {
     for (const char* c = text; *c; ++c) {
         KeyPress(static_cast<WORD>(*c));
@@ -94,14 +83,14 @@ TEST_F(PageDialogs, ShortcutTakesTheLastKeyThroughTheHookAndTheModifiersFromItsB
             keyAfter = TextOf(dialog.KeyBox());
             // Key alone switches the four modifiers off; switching it off again frees them.
             POINT alone = CentreOf(dialog.Modifier(0).Handle());
-            ClickFor(alone, [&] { return dialog.Flags()[0]; });
+            ClickUnlessArrived(alone, [&] { return dialog.Flags()[0]; });
             othersDisabled = Await([&] {
                 return !IsWindowEnabled(dialog.Modifier(1).Handle()) && !IsWindowEnabled(dialog.Modifier(4).Handle());
             });
-            ClickFor(alone, [&] { return !dialog.Flags()[0]; });
+            ClickUnlessArrived(alone, [&] { return !dialog.Flags()[0]; });
             othersEnabledAgain = Await([&] { return IsWindowEnabled(dialog.Modifier(1).Handle()) != FALSE; });
-            ClickFor(CentreOf(dialog.Modifier(1).Handle()), [&] { return dialog.Flags()[1]; });
-            ClickFor(CentreOf(dialog.Modifier(2).Handle()), [&] { return dialog.Flags()[2]; });
+            ClickUnlessArrived(CentreOf(dialog.Modifier(1).Handle()), [&] { return dialog.Flags()[1]; });
+            ClickUnlessArrived(CentreOf(dialog.Modifier(2).Handle()), [&] { return dialog.Flags()[2]; });
             ClickToClose(WindowPoint(window, 138, 243), window); // OK
         });
     EXPECT_FALSE(run.rescued);
@@ -143,38 +132,37 @@ TEST_F(PageDialogs, FireCapturesOnlyInTheKeyBoxAndCorrectsTheValuesOnFocusLoss) 
     std::string title, aAtOpen, bAtOpen, keyAfterShift, bAfterThree, bAfter300, aAfter;
     std::atomic<bool> hookAtOpen{false}, hookInValueBox{true}, hookBackInKeyBox{false};
     std::atomic<int> keyAfterShiftUsage{-1};
-    ModalRun run =
-        RunDriven([&] { result = dialog.Show(nullptr); },
-                  [&](HWND window) {
-                      title = TextOf(window);
-                      aAtOpen = TextOf(dialog.ValueABox());
-                      bAtOpen = TextOf(dialog.ValueBBox());
-                      hookAtOpen = KeyCaptureInstalled();
-                      KeyPress(VK_LSHIFT);
-                      Await([&] { return dialog.Key() == 0xE1; });
-                      keyAfterShiftUsage = dialog.Key();
-                      keyAfterShift = TextOf(dialog.KeyBox());
-                      // Into the interval box: the hook goes, typed digits reach the box.
-                      ClickFor(CentreOf(dialog.ValueBBox()), [] { return !KeyCaptureInstalled(); });
-                      hookInValueBox = KeyCaptureInstalled();
-                      ClearFocusedBox(3);
-                      TypeText("3");
-                      Await([&] { return TextOf(dialog.ValueBBox()) == "3"; });
-                      // Leaving it lifts 3 to 5.
-                      ClickFor(CentreOf(dialog.ValueABox()), [&] { return TextOf(dialog.ValueBBox()) == "5"; });
-                      bAfterThree = TextOf(dialog.ValueBBox());
-                      ClickFor(CentreOf(dialog.ValueBBox()), [&] { return GetForegroundWindow() == window; });
-                      Sleep(100);
-                      ClearFocusedBox(3);
-                      TypeText("300");
-                      Await([&] { return TextOf(dialog.ValueBBox()) == "300"; });
-                      ClickFor(CentreOf(dialog.KeyBox()), [] { return KeyCaptureInstalled(); });
-                      hookBackInKeyBox = KeyCaptureInstalled();
-                      Await([&] { return TextOf(dialog.ValueBBox()) == "255"; });
-                      bAfter300 = TextOf(dialog.ValueBBox());
-                      aAfter = TextOf(dialog.ValueABox());
-                      ClickToClose(WindowPoint(window, 138, 297), window); // OK
-                  });
+    ModalRun run = RunDriven(
+        [&] { result = dialog.Show(nullptr); },
+        [&](HWND window) {
+            title = TextOf(window);
+            aAtOpen = TextOf(dialog.ValueABox());
+            bAtOpen = TextOf(dialog.ValueBBox());
+            hookAtOpen = KeyCaptureInstalled();
+            KeyPress(VK_LSHIFT);
+            Await([&] { return dialog.Key() == 0xE1; });
+            keyAfterShiftUsage = dialog.Key();
+            keyAfterShift = TextOf(dialog.KeyBox());
+            // Into the interval box: the hook goes, typed digits reach the box.
+            ClickUnlessArrived(CentreOf(dialog.ValueBBox()), [] { return !KeyCaptureInstalled(); });
+            hookInValueBox = KeyCaptureInstalled();
+            ClearFocusedBox(3);
+            TypeText("3");
+            Await([&] { return TextOf(dialog.ValueBBox()) == "3"; });
+            // Leaving it lifts 3 to 5.
+            ClickUnlessArrived(CentreOf(dialog.ValueABox()), [&] { return TextOf(dialog.ValueBBox()) == "5"; });
+            bAfterThree = TextOf(dialog.ValueBBox());
+            ClickUnlessArrived(CentreOf(dialog.ValueBBox()), [&] { return FocusOf(window) == dialog.ValueBBox(); });
+            ClearFocusedBox(3);
+            TypeText("300");
+            Await([&] { return TextOf(dialog.ValueBBox()) == "300"; });
+            ClickUnlessArrived(CentreOf(dialog.KeyBox()), [] { return KeyCaptureInstalled(); });
+            hookBackInKeyBox = KeyCaptureInstalled();
+            Await([&] { return TextOf(dialog.ValueBBox()) == "255"; });
+            bAfter300 = TextOf(dialog.ValueBBox());
+            aAfter = TextOf(dialog.ValueABox());
+            ClickToClose(WindowPoint(window, 138, 297), window); // OK
+        });
     EXPECT_FALSE(run.rescued);
     EXPECT_EQ(IDOK, result);
     EXPECT_EQ("FireClick Dialog", title);
@@ -198,16 +186,17 @@ TEST_F(PageDialogs, FireOkAppliesTheRangesToAValueTypedJustBefore) {
     FireButtonDialog dialog(0x05, 12, 40);
     INT_PTR result = 0;
     std::string aAtOpen, bAtOpen;
-    ModalRun run = RunDriven([&] { result = dialog.Show(nullptr); },
-                             [&](HWND window) {
-                                 aAtOpen = TextOf(dialog.ValueABox());
-                                 bAtOpen = TextOf(dialog.ValueBBox());
-                                 ClickFor(CentreOf(dialog.ValueBBox()), [] { return !KeyCaptureInstalled(); });
-                                 ClearFocusedBox(3);
-                                 TypeText("2");
-                                 Await([&] { return TextOf(dialog.ValueBBox()) == "2"; });
-                                 ClickToClose(WindowPoint(window, 138, 297), window); // OK at once
-                             });
+    ModalRun run =
+        RunDriven([&] { result = dialog.Show(nullptr); },
+                  [&](HWND window) {
+                      aAtOpen = TextOf(dialog.ValueABox());
+                      bAtOpen = TextOf(dialog.ValueBBox());
+                      ClickUnlessArrived(CentreOf(dialog.ValueBBox()), [] { return !KeyCaptureInstalled(); });
+                      ClearFocusedBox(3);
+                      TypeText("2");
+                      Await([&] { return TextOf(dialog.ValueBBox()) == "2"; });
+                      ClickToClose(WindowPoint(window, 138, 297), window); // OK at once
+                  });
     EXPECT_FALSE(run.rescued);
     EXPECT_EQ(IDOK, result);
     EXPECT_EQ("12", aAtOpen);
@@ -226,40 +215,39 @@ TEST_F(PageDialogs, ColourBoxesPaletteAndPreview) {
     std::atomic<int> red{-1}, green{-1}, blue{-1};
     std::atomic<COLORREF> afterBlue{CLR_INVALID}, previewAfterBlue{CLR_INVALID}, picked{CLR_INVALID},
         expectedPick{CLR_INVALID}, boxesAfterPick{CLR_INVALID};
-    ModalRun run =
-        RunDriven([&] { result = dialog.Show(nullptr); },
-                  [&](HWND window) {
-                      red = dialog.Box(0).Value();
-                      green = dialog.Box(1).Value();
-                      blue = dialog.Box(2).Value();
-                      // Blue box to 128 by typing and Enter.
-                      ClickFor(CentreOf(dialog.Box(2).Box()), [&] { return GetForegroundWindow() == window; });
-                      Sleep(100);
-                      ClearFocusedBox(3);
-                      TypeText("128");
-                      KeyPress(VK_RETURN);
-                      Await([&] { return dialog.Colour() == 0x80FF00; });
-                      afterBlue = dialog.Colour();
-                      RECT preview = dialog.Preview();
-                      POINT middle{(preview.left + preview.right) / 2, (preview.top + preview.bottom) / 2};
-                      ClientToScreen(window, &middle);
-                      Await([&] { return ScreenPixel(middle) == 0x80FF00; }, 1500);
-                      previewAfterBlue = ScreenPixel(middle);
-                      // A click in the palette takes the colour under the pointer.
-                      RECT palette = dialog.Palette();
-                      POINT at{palette.left + 60, palette.top + 70};
-                      expectedPick = FilePixel(SkinFolder() + "dpi_color_normal.bmp", at.x, at.y);
-                      POINT screen = at;
-                      ClientToScreen(window, &screen);
-                      ClickFor(screen, [&] { return dialog.Colour() == expectedPick; });
-                      picked = dialog.Colour();
-                      Await([&] {
-                          return static_cast<COLORREF>(RGB(dialog.Box(0).Value(), dialog.Box(1).Value(),
-                                                           dialog.Box(2).Value())) == picked;
-                      });
-                      boxesAfterPick = RGB(dialog.Box(0).Value(), dialog.Box(1).Value(), dialog.Box(2).Value());
-                      ClickToClose(WindowPoint(window, 262, 251), window); // Cancel
-                  });
+    ModalRun run = RunDriven(
+        [&] { result = dialog.Show(nullptr); },
+        [&](HWND window) {
+            red = dialog.Box(0).Value();
+            green = dialog.Box(1).Value();
+            blue = dialog.Box(2).Value();
+            // Blue box to 128 by typing and Enter.
+            ClickUnlessArrived(CentreOf(dialog.Box(2).Box()), [&] { return FocusOf(window) == dialog.Box(2).Box(); });
+            ClearFocusedBox(3);
+            TypeText("128");
+            KeyPress(VK_RETURN);
+            Await([&] { return dialog.Colour() == 0x80FF00; });
+            afterBlue = dialog.Colour();
+            RECT preview = dialog.Preview();
+            POINT middle{(preview.left + preview.right) / 2, (preview.top + preview.bottom) / 2};
+            ClientToScreen(window, &middle);
+            Await([&] { return ScreenPixel(middle) == 0x80FF00; }, 1500);
+            previewAfterBlue = ScreenPixel(middle);
+            // A click in the palette takes the colour under the pointer.
+            RECT palette = dialog.Palette();
+            POINT at{palette.left + 60, palette.top + 70};
+            expectedPick = FilePixel(SkinFolder() + "dpi_color_normal.bmp", at.x, at.y);
+            POINT screen = at;
+            ClientToScreen(window, &screen);
+            ClickUnlessArrived(screen, [&] { return dialog.Colour() == expectedPick; });
+            picked = dialog.Colour();
+            Await([&] {
+                return static_cast<COLORREF>(
+                           RGB(dialog.Box(0).Value(), dialog.Box(1).Value(), dialog.Box(2).Value())) == picked;
+            });
+            boxesAfterPick = RGB(dialog.Box(0).Value(), dialog.Box(1).Value(), dialog.Box(2).Value());
+            ClickToClose(WindowPoint(window, 262, 251), window); // Cancel
+        });
     EXPECT_FALSE(run.rescued);
     EXPECT_EQ(IDCANCEL, result);
     EXPECT_EQ(0, red.load());
