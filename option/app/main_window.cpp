@@ -15,6 +15,7 @@
 #include "common/messages.h"
 #include "common/profile_store.h"
 #include "framework/file_dialog.h"
+#include "framework/system_library.h"
 #include "framework/trace.h"
 #include "option/app/option_files.h"
 #include "option/macros/macro_files.h"
@@ -340,7 +341,11 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
     } else if (control == minimize_.Handle()) {
         ShowWindow(Handle(), SW_MINIMIZE);
     } else if (control == web_.Handle()) {
-        ShellExecuteA(Handle(), "open", kWebPage, nullptr, nullptr, SW_SHOWNORMAL);
+        // The shell library is loaded only when the web page is asked for.
+        static const auto shellExecute = SystemFunction<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+        if (shellExecute) {
+            shellExecute(Handle(), "open", kWebPage, nullptr, nullptr, SW_SHOWNORMAL);
+        }
     } else if (control == import_.Handle()) {
         ImportProfile();
     } else if (control == export_.Handle()) {
