@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/system_library.h"
+
 namespace {
 
 std::string Choose(HWND owner, const std::string& initial, const char* filter, const char* extension, bool save) {
@@ -29,7 +31,11 @@ std::string Choose(HWND owner, const std::string& initial, const char* filter, c
     ofn.lpstrDefExt = extension;
     ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR |
                 (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST);
-    BOOL chosen = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+    // The dialog library is loaded when the first dialog opens; without it the dialog counts as cancelled.
+    static const auto open = SystemFunction<decltype(&GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
+    static const auto saveAs = SystemFunction<decltype(&GetSaveFileNameA)>("comdlg32.dll", "GetSaveFileNameA");
+    auto dialog = save ? saveAs : open;
+    BOOL chosen = dialog && dialog(&ofn);
     return chosen ? std::string(file) : std::string();
 }
 

@@ -15,6 +15,7 @@
 #include "common/messages.h"
 #include "common/profile_store.h"
 #include "framework/file_dialog.h"
+#include "framework/system_library.h"
 #include "framework/trace.h"
 #include "option/app/option_files.h"
 #include "option/macros/macro_files.h"
@@ -327,7 +328,11 @@ void MainWindow::OnMinimize() {
 }
 
 void MainWindow::OnWeb() {
-    ShellExecuteA(Handle(), "open", kWebPage, nullptr, nullptr, SW_SHOWNORMAL);
+    // The shell library is loaded only when the web page is asked for.
+    static const auto shellExecute = SystemFunction<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+    if (shellExecute) {
+        shellExecute(Handle(), "open", kWebPage, nullptr, nullptr, SW_SHOWNORMAL);
+    }
 }
 
 void MainWindow::OnTimer(UINT_PTR id) {

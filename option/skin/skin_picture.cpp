@@ -8,13 +8,15 @@
 #include <utility>
 #include <vector>
 
+#include "framework/system_library.h"
 #include "framework/trace.h"
+#include "option/skin/bmp_header.h"
 #include "option/skin/mask_runs.h"
 
 namespace {
 
-// A global block holding the file, or null.
-HGLOBAL ReadFileToGlobal(const std::string& path) {
+// A global block holding the file and its size, or null.
+HGLOBAL ReadFileToGlobal(const std::string& path, SIZE_T& blockSize) {
     KernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
@@ -40,16 +42,32 @@ HGLOBAL ReadFileToGlobal(const std::string& path) {
         GlobalFree(block);
         return nullptr;
     }
+    blockSize = static_cast<SIZE_T>(size.QuadPart);
     return block;
 }
 
-// The OLE picture loader needs COM on the thread; a thread that has it already keeps its own.
-void EnsureCom() {
+// The OLE picture loader and the COM it needs, loaded with the first picture that is not a Windows bitmap: loading
+// them costs more than the start of the window that shows the pictures.
+struct PictureLoader {
+    decltype(&CoInitialize) coInitialize = SystemFunction<decltype(&CoInitialize)>("ole32.dll", "CoInitialize");
+    decltype(&CreateStreamOnHGlobal) createStream =
+        SystemFunction<decltype(&CreateStreamOnHGlobal)>("ole32.dll", "CreateStreamOnHGlobal");
+    decltype(&OleLoadPicture) loadPicture = SystemFunction<decltype(&OleLoadPicture)>("oleaut32.dll", "OleLoadPicture");
+};
+
+// The loader with COM on this thread (a thread that has COM already keeps its own); null when the system libraries
+// are missing.
+const PictureLoader* ComPictureLoader() {
+    static const PictureLoader loader;
+    if (!loader.coInitialize || !loader.createStream || !loader.loadPicture) {
+        return nullptr;
+    }
     static thread_local bool done = false;
     if (!done) {
-        HRESULT hr = CoInitialize(nullptr);
+        HRESULT hr = loader.coInitialize(nullptr);
         done = SUCCEEDED(hr) || hr == RPC_E_CHANGED_MODE;
     }
+    return &loader;
 }
 
 } // namespace
@@ -64,13 +82,27 @@ SIZE BitmapSize(HBITMAP bitmap) {
 
 namespace {
 
-// True when the file starts like a Windows bitmap file.
-bool IsBmpFile(const std::string& path) {
+enum class BmpCheck { kNotBmp, kFits, kDamaged };
+
+// Whether a file's first bytes start a Windows bitmap, and if so whether its headers fit the file.
+BmpCheck CheckBmp(const void* head, std::size_t headSize, std::uint64_t fileSize) {
+    const auto* bytes = static_cast<const std::uint8_t*>(head);
+    if (headSize < 2 || bytes[0] != 'B' || bytes[1] != 'M') {
+        return BmpCheck::kNotBmp;
+    }
+    return BmpFitsFile(bytes, headSize, fileSize) ? BmpCheck::kFits : BmpCheck::kDamaged;
+}
+
+BmpCheck CheckBmpFile(const std::string& path) {
     KernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    char magic[2] = {};
+    std::uint8_t head[kBmpHeaderBytes] = {};
     DWORD read = 0;
-    return file && ReadFile(file.get(), magic, 2, &read, nullptr) && read == 2 && magic[0] == 'B' && magic[1] == 'M';
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.get(), &size) || !ReadFile(file.get(), head, sizeof head, &read, nullptr)) {
+        return BmpCheck::kNotBmp;
+    }
+    return CheckBmp(head, read, static_cast<std::uint64_t>(size.QuadPart));
 }
 
 } // namespace
@@ -80,7 +112,12 @@ bool LoadSkinPicture(const std::string& path, GdiBitmap& bitmap, SIZE& size) {
     size = {0, 0};
     // Windows bitmaps, which every skin of ours ships, load several times faster from the file than through the
     // picture loader; what the file loader refuses still goes the picture loader's way.
-    if (IsBmpFile(path)) {
+    BmpCheck bmp = CheckBmpFile(path);
+    if (bmp == BmpCheck::kDamaged) {
+        Trace("Skin picture %s could not be decoded\n", path.c_str());
+        return false;
+    }
+    if (bmp == BmpCheck::kFits) {
         bitmap.reset(static_cast<HBITMAP>(
             LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
         if (bitmap) {
@@ -88,21 +125,38 @@ bool LoadSkinPicture(const std::string& path, GdiBitmap& bitmap, SIZE& size) {
             return true;
         }
     }
-    EnsureCom();
-    HGLOBAL block = ReadFileToGlobal(path);
+    return LoadPictureThroughOle(path, bitmap, size);
+}
+
+bool LoadPictureThroughOle(const std::string& path, GdiBitmap& bitmap, SIZE& size) {
+    bitmap.reset();
+    size = {0, 0};
+    SIZE_T blockSize = 0;
+    HGLOBAL block = ReadFileToGlobal(path, blockSize);
     if (!block) {
         Trace("Skin picture %s could not be opened\n", path.c_str());
         return false;
     }
+    // The picture loader reads a damaged Windows bitmap past the end of the block.
+    const void* data = GlobalLock(block);
+    const bool damaged = !data || CheckBmp(data, blockSize < kBmpHeaderBytes ? blockSize : kBmpHeaderBytes,
+                                           blockSize) == BmpCheck::kDamaged;
+    GlobalUnlock(block);
+    if (damaged) {
+        GlobalFree(block);
+        Trace("Skin picture %s could not be decoded\n", path.c_str());
+        return false;
+    }
+    const PictureLoader* loader = ComPictureLoader();
     IStream* stream = nullptr;
     // The stream frees the block on release.
-    if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream)) || !stream) {
+    if (!loader || FAILED(loader->createStream(block, TRUE, &stream)) || !stream) {
         GlobalFree(block);
         Trace("Skin picture %s could not be read\n", path.c_str());
         return false;
     }
     IPicture* picture = nullptr;
-    HRESULT hr = OleLoadPicture(stream, 0, FALSE, IID_IPicture, reinterpret_cast<void**>(&picture));
+    HRESULT hr = loader->loadPicture(stream, 0, FALSE, IID_IPicture, reinterpret_cast<void**>(&picture));
     stream->Release();
     if (FAILED(hr) || !picture) {
         Trace("Skin picture %s could not be decoded\n", path.c_str());
@@ -127,8 +181,11 @@ bool LoadSkinPicture(const std::string& path, GdiBitmap& bitmap, SIZE& size) {
 }
 
 GdiBitmap LoadSkinDib(const std::string& path) {
-    GdiBitmap bitmap(static_cast<HBITMAP>(
-        LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+    GdiBitmap bitmap;
+    if (CheckBmpFile(path) == BmpCheck::kFits) {
+        bitmap.reset(static_cast<HBITMAP>(
+            LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+    }
     if (!bitmap) {
         Trace("Skin picture %s could not be loaded\n", path.c_str());
     }

@@ -9,10 +9,13 @@
 
 #include "framework/handles.h"
 
-// Reads the whole file into a movable global block, decodes it with the OLE picture loader (Windows bitmap, JPEG,
-// GIF) and puts the decoded bitmap into `bitmap` (deleting what it held). A file that cannot be opened or decoded
-// leaves an empty bitmap of size 0 x 0 and writes a trace line naming the file. False then.
+// Decodes a skin picture (Windows bitmap, JPEG, GIF) and puts the decoded bitmap into `bitmap` (deleting what it
+// held). Windows bitmaps come from the system's bitmap loader; what it refuses, and every other format, goes through
+// LoadPictureThroughOle. A file that cannot be opened or decoded leaves an empty bitmap of size 0 x 0 and writes a
+// trace line naming the file. False then.
 bool LoadSkinPicture(const std::string& path, GdiBitmap& bitmap, SIZE& size);
+// The same through the OLE picture loader alone: reads the whole file into a movable global block and decodes it.
+bool LoadPictureThroughOle(const std::string& path, GdiBitmap& bitmap, SIZE& size);
 
 // A Windows bitmap file from disk as a device-independent section (masks of region buttons, slider pictures). Null
 // when it cannot be loaded.

@@ -1,3 +1,4 @@
+#include "option/skin/bmp_header.h"
 #include "option/skin/button_pos.h"
 #include "option/skin/menu_metrics.h"
 #include "option/skin/number_box.h"
@@ -7,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 TEST(ButtonPosParse, SixFieldsGiveRectangleAndTrimmedTooltip) {
     ButtonPos p = ParseButtonPos("OK,10,20,30,40, Close ");
@@ -236,4 +239,64 @@ TEST(SkinMenuMetrics, WidthFollowsTheLongestItem) {
     EXPECT_EQ(160, SkinMenuWidth(w, 20));
     EXPECT_EQ(19, SkinMenuItemHeight(false));
     EXPECT_EQ(5, SkinMenuItemHeight(true));
+}
+
+namespace {
+
+void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    }
+}
+
+// The headers of a bitmap file with a 40-byte information header and no colour table; the rows are not included.
+std::vector<std::uint8_t> BmpHead(std::int32_t width, std::int32_t height, int bits, std::uint32_t compression = 0) {
+    std::vector<std::uint8_t> b(54, 0);
+    b[0] = 'B';
+    b[1] = 'M';
+    Put32(b, 10, 54);
+    Put32(b, 14, 40);
+    Put32(b, 18, static_cast<std::uint32_t>(width));
+    Put32(b, 22, static_cast<std::uint32_t>(height));
+    b[26] = 1;
+    b[28] = static_cast<std::uint8_t>(bits);
+    Put32(b, 30, compression);
+    return b;
+}
+
+bool Fits(const std::vector<std::uint8_t>& head, std::uint64_t fileSize) {
+    return BmpFitsFile(head.data(), head.size(), fileSize);
+}
+
+} // namespace
+
+TEST(BmpFitsFile, TheHeadersMustDescribeAPictureThatTheFileHolds) {
+    // 13 x 7 at 24 bits: rows of 40 bytes.
+    EXPECT_TRUE(Fits(BmpHead(13, 7, 24), 54 + 280));
+    EXPECT_TRUE(Fits(BmpHead(13, -7, 24), 54 + 280)); // top-down
+    EXPECT_FALSE(Fits(BmpHead(13, 7, 24), 54 + 279));
+    EXPECT_FALSE(Fits(BmpHead(127, 127, 24), 54 + 280));
+    EXPECT_FALSE(Fits(BmpHead(0, 7, 24), 1000));
+    EXPECT_FALSE(Fits(BmpHead(13, INT32_MIN, 24), 1u << 30));
+    EXPECT_FALSE(Fits(BmpHead(40000, 1, 1), 1u << 30));
+    EXPECT_FALSE(Fits(BmpHead(13, 7, 7), 1000));
+    EXPECT_FALSE(Fits(BmpHead(13, 7, 24, 4), 1000)); // an embedded JPEG
+    // 8 bits want their 256-colour table before the rows (16 bytes each).
+    auto eight = BmpHead(13, 7, 8);
+    Put32(eight, 10, 54 + 1024);
+    EXPECT_TRUE(Fits(eight, 54 + 1024 + 112));
+    EXPECT_FALSE(Fits(eight, 54 + 1023));
+    Put32(eight, 46, 300); // more colours than 8 bits can index
+    EXPECT_FALSE(Fits(eight, 1u << 20));
+    // Run-length data only needs to start inside the file.
+    auto packed = BmpHead(13, 7, 8, 1);
+    Put32(packed, 46, 2);
+    Put32(packed, 10, 62);
+    EXPECT_TRUE(Fits(packed, 64));
+    EXPECT_FALSE(Fits(packed, 62));
+    // An unknown information header size, and a header cut short.
+    auto odd = BmpHead(13, 7, 24);
+    Put32(odd, 14, 41);
+    EXPECT_FALSE(Fits(odd, 1000));
+    EXPECT_FALSE(BmpFitsFile(BmpHead(13, 7, 24).data(), 30, 1000));
 }

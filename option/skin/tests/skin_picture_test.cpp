@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -66,6 +68,61 @@ void WriteBmp(const std::string& path, int w, int h, COLORREF colour) {
     for (int y = 0; y < h; ++y) {
         out.write(reinterpret_cast<const char*>(row.data()), stride);
     }
+}
+
+// A bottom-up Windows bitmap file of `bits` per pixel: 1, 4 and 8 with `palette`, where `pixel` gives the index;
+// 16 (5-5-5), 24 and 32, where it gives the colour as 0xRRGGBB (16: the 5-5-5 word).
+std::string BmpFile(int w, int h, int bits, const std::vector<RGBQUAD>& palette,
+                    const std::function<uint32_t(int, int)>& pixel) {
+    const int stride = ((w * bits + 31) / 32) * 4;
+    std::string rows;
+    for (int y = h - 1; y >= 0; --y) {
+        std::vector<uint8_t> row(stride, 0);
+        for (int x = 0; x < w; ++x) {
+            uint32_t v = pixel(x, y);
+            if (bits < 8) {
+                int bit = x * bits;
+                row[bit / 8] |= static_cast<uint8_t>(v << (8 - bits - bit % 8));
+            } else {
+                for (int b = 0; b < bits / 8; ++b) {
+                    row[x * bits / 8 + b] = static_cast<uint8_t>(v >> (8 * b));
+                }
+            }
+        }
+        rows.append(row.begin(), row.end());
+    }
+    BITMAPFILEHEADER file{};
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = w;
+    info.biHeight = h;
+    info.biPlanes = 1;
+    info.biBitCount = static_cast<WORD>(bits);
+    info.biClrUsed = static_cast<DWORD>(palette.size());
+    file.bfType = 0x4D42;
+    file.bfOffBits = static_cast<DWORD>(sizeof file + sizeof info + palette.size() * sizeof(RGBQUAD));
+    file.bfSize = static_cast<DWORD>(file.bfOffBits + rows.size());
+    std::string out(reinterpret_cast<const char*>(&file), sizeof file);
+    out.append(reinterpret_cast<const char*>(&info), sizeof info);
+    out.append(reinterpret_cast<const char*>(palette.data()), palette.size() * sizeof(RGBQUAD));
+    return out + rows;
+}
+
+// Every pixel of a bitmap as 0x00RRGGBB, top row first.
+std::vector<uint32_t> PixelsOf(HBITMAP bitmap, SIZE size) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = size.cx;
+    info.bmiHeader.biHeight = -size.cy;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    std::vector<uint32_t> pixels(static_cast<std::size_t>(size.cx) * size.cy);
+    WindowDC screen(nullptr);
+    EXPECT_EQ(size.cy, GetDIBits(screen.get(), bitmap, 0, size.cy, pixels.data(), &info, DIB_RGB_COLORS));
+    for (uint32_t& p : pixels) {
+        p &= 0xFFFFFF;
+    }
+    return pixels;
 }
 
 std::vector<std::string> g_traces;
@@ -156,6 +213,99 @@ TEST(SkinPicture, TheGeneratedScreenImagesLoadWithTheirSize) {
     EXPECT_TRUE(PtInRegion(pill.get(), 54, 15));
     EXPECT_FALSE(PtInRegion(pill.get(), 0, 0));
     EXPECT_FALSE(PtInRegion(pill.get(), 107, 29));
+}
+
+TEST(SkinPicture, WindowsBitmapsOfEveryDepthDecodeAsThePictureLoaderDecodesThemAndOtherFormatsStillLoad) {
+    std::string folder = TempFolder("skindepth");
+    const std::vector<RGBQUAD> two = {{0, 0, 0, 0}, {255, 255, 255, 0}};
+    const std::vector<RGBQUAD> sixteen = {{255, 255, 255, 0}, {0, 0, 255, 0},  {0, 255, 0, 0},     {255, 0, 0, 0},
+                                          {10, 20, 30, 0},    {90, 80, 70, 0}, {128, 128, 128, 0}, {1, 2, 3, 0}};
+    std::vector<RGBQUAD> many;
+    for (int i = 0; i < 256; ++i) {
+        many.push_back({static_cast<BYTE>(i), static_cast<BYTE>(255 - i), static_cast<BYTE>(i * 7), 0});
+    }
+    many[0] = {255, 255, 255, 0};
+    auto colour = [](int x, int y) -> uint32_t {
+        return (x + y) % 4 == 0 ? 0xFFFFFF : static_cast<uint32_t>((x * 19 & 255) << 16 | (y * 37 & 255) << 8 | x * y);
+    };
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    // Odd widths, so that every row ends in padding.
+    std::vector<Case> cases = {
+        {"d1.bmp", BmpFile(13, 7, 1, two, [](int x, int y) { return static_cast<uint32_t>((x * y + x + 1) % 2); })},
+        {"d4.bmp", BmpFile(13, 7, 4, sixteen, [](int x, int y) { return static_cast<uint32_t>((x + 3 * y) % 8); })},
+        {"d8.bmp", BmpFile(13, 7, 8, many, [](int x, int y) { return static_cast<uint32_t>((x * 23 + y * 5) % 256); })},
+        {"d16.bmp", BmpFile(13, 7, 16, {},
+                            [](int x, int y) {
+                                return (x + y) % 4 == 0 ? 0x7FFFu : static_cast<uint32_t>(x * 2500 + y * 31) & 0x7FFF;
+                            })},
+        {"d24.bmp", BmpFile(13, 7, 24, {}, colour)},
+        {"d32.bmp", BmpFile(13, 7, 32, {}, colour)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::ofstream(folder + c.name, std::ios::binary) << c.bytes;
+        GdiBitmap fast, ole;
+        SIZE fastSize{}, oleSize{};
+        ASSERT_TRUE(LoadSkinPicture(folder + c.name, fast, fastSize));
+        ASSERT_TRUE(LoadPictureThroughOle(folder + c.name, ole, oleSize));
+        EXPECT_EQ(13, fastSize.cx);
+        EXPECT_EQ(7, fastSize.cy);
+        EXPECT_EQ(oleSize.cx, fastSize.cx);
+        EXPECT_EQ(oleSize.cy, fastSize.cy);
+        std::vector<uint32_t> pixels = PixelsOf(fast.get(), fastSize);
+        EXPECT_EQ(PixelsOf(ole.get(), oleSize), pixels);
+        EXPECT_EQ(0xFFFFFFu, pixels[0]) << "every picture has white at the top left";
+        EXPECT_NE(pixels[0], pixels[1]);
+        GdiRegion fastRegion(RegionFromMask(fast.get(), RGB(255, 255, 255), 0));
+        GdiRegion oleRegion(RegionFromMask(ole.get(), RGB(255, 255, 255), 0));
+        ASSERT_TRUE(fastRegion && oleRegion);
+        EXPECT_TRUE(EqualRgn(fastRegion.get(), oleRegion.get()));
+        EXPECT_FALSE(PtInRegion(fastRegion.get(), 0, 0));
+    }
+
+    // Damaged files, the rows cut short and a header that promises far more than the file holds, are refused by
+    // both loaders (the picture loader would read past the end of the file) and by the mask loader.
+    std::string whole = BmpFile(13, 7, 24, {}, colour);
+    std::string big = whole;
+    big[18] = big[22] = '\x7F'; // 127 x 127
+    for (const Case& c : {Case{"cut.bmp", whole.substr(0, whole.size() / 2)}, Case{"big.bmp", big}}) {
+        SCOPED_TRACE(c.name);
+        std::ofstream(folder + c.name, std::ios::binary) << c.bytes;
+        g_traces.clear();
+        SetTraceHook(KeepTrace);
+        GdiBitmap fast, ole;
+        SIZE fastSize{1, 1}, oleSize{1, 1};
+        EXPECT_FALSE(LoadSkinPicture(folder + c.name, fast, fastSize));
+        EXPECT_FALSE(LoadPictureThroughOle(folder + c.name, ole, oleSize));
+        GdiBitmap mask(LoadSkinDib(folder + c.name));
+        SetTraceHook(nullptr);
+        EXPECT_FALSE(fast || ole || mask);
+        EXPECT_EQ(0, fastSize.cx + fastSize.cy + oleSize.cx + oleSize.cy);
+        ASSERT_EQ(3u, g_traces.size());
+        for (const std::string& t : g_traces) {
+            EXPECT_NE(std::string::npos, t.find(c.name)) << t;
+        }
+    }
+
+    // A GIF of one red pixel still goes through the picture loader.
+    const unsigned char gif[] = {'G', 'I',  'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 255,  0, 0, 0,   0,
+                                 0,   0x2C, 0,   0,   0,   0,   1, 0, 1, 0, 0,    2, 2, 0x44, 1, 0, 0x3B};
+    std::ofstream(folder + "red.gif", std::ios::binary).write(reinterpret_cast<const char*>(gif), sizeof gif);
+    GdiBitmap red;
+    SIZE redSize{};
+    ASSERT_TRUE(LoadSkinPicture(folder + "red.gif", red, redSize));
+    EXPECT_EQ(1, redSize.cx);
+    EXPECT_EQ(1, redSize.cy);
+    EXPECT_EQ(std::vector<uint32_t>{0xFF0000u}, PixelsOf(red.get(), redSize));
+
+    for (const char* f :
+         {"d1.bmp", "d4.bmp", "d8.bmp", "d16.bmp", "d24.bmp", "d32.bmp", "cut.bmp", "big.bmp", "red.gif"}) {
+        DeleteFileA((folder + f).c_str());
+    }
+    RemoveDirectoryA(folder.c_str());
 }
 
 TEST(SkinnedDialogBase, ClientAreaIsTheNormalPictureWhateverTheTemplateAndSectionCase) {
