@@ -216,7 +216,8 @@ TEST(SkinPicture, TheGeneratedScreenImagesLoadWithTheirSize) {
 }
 
 TEST(SkinPicture, WindowsBitmapsOfEveryDepthDecodeAsThePictureLoaderDecodesThemAndOtherFormatsStillLoad) {
-    std::string folder = TempFolder("skindepth");
+    const TempFolder temp;
+    const std::string& folder = temp.Path();
     const std::vector<RGBQUAD> two = {{0, 0, 0, 0}, {255, 255, 255, 0}};
     const std::vector<RGBQUAD> sixteen = {{255, 255, 255, 0}, {0, 0, 255, 0},  {0, 255, 0, 0},     {255, 0, 0, 0},
                                           {10, 20, 30, 0},    {90, 80, 70, 0}, {128, 128, 128, 0}, {1, 2, 3, 0}};
@@ -300,12 +301,6 @@ TEST(SkinPicture, WindowsBitmapsOfEveryDepthDecodeAsThePictureLoaderDecodesThemA
     EXPECT_EQ(1, redSize.cx);
     EXPECT_EQ(1, redSize.cy);
     EXPECT_EQ(std::vector<uint32_t>{0xFF0000u}, PixelsOf(red.get(), redSize));
-
-    for (const char* f :
-         {"d1.bmp", "d4.bmp", "d8.bmp", "d16.bmp", "d24.bmp", "d32.bmp", "cut.bmp", "big.bmp", "red.gif"}) {
-        DeleteFileA((folder + f).c_str());
-    }
-    RemoveDirectoryA(folder.c_str());
 }
 
 TEST(SkinnedDialogBase, ClientAreaIsTheNormalPictureWhateverTheTemplateAndSectionCase) {
