@@ -6,6 +6,7 @@
 #include "testing/files.h"
 #include "testing/process.h"
 #include "testing/temp_folder.h"
+#include "testing/text_lines.h"
 
 #include <string>
 #include <vector>
@@ -13,17 +14,7 @@
 // The transfer lines of the virtual mouse's log without their time stamps; the '#' lines left out.
 inline std::vector<std::string> LoggedTransfers(const std::string& log) {
     std::vector<std::string> out;
-    size_t at = 0;
-    while (at < log.size()) {
-        size_t end = log.find('\n', at);
-        if (end == std::string::npos) {
-            end = log.size();
-        }
-        std::string line = log.substr(at, end - at);
-        at = end + 1;
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
+    for (const std::string& line : SplitLines(log)) {
         if (line.empty() || line[0] == '#') {
             continue;
         }

@@ -2,10 +2,12 @@
 // The virtual mouse's transfer log as the end-to-end tests read it, and what an apply-all should leave in it.
 
 #include "monitor/device/device_commands.h"
+#include "testing/text_lines.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace e2e {
@@ -30,17 +32,8 @@ struct LoggedTransfer {
 // The SET and WRITE lines of the transfer log from the first line at or after `from`.
 inline std::vector<LoggedTransfer> TimedTransfers(const std::string& log, size_t from = 0) {
     std::vector<LoggedTransfer> lines;
-    size_t at = from;
-    while (at < log.size()) {
-        size_t end = log.find('\n', at);
-        if (end == std::string::npos) {
-            end = log.size();
-        }
-        std::string line = log.substr(at, end - at);
-        at = end + 1;
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
+    const std::string_view tail = from < log.size() ? std::string_view(log).substr(from) : std::string_view();
+    for (const std::string& line : SplitLines(tail)) {
         const size_t space = line.find(' ');
         if (space == std::string::npos || line[0] == '#') {
             continue;
@@ -86,17 +79,7 @@ inline std::vector<ExpectedTransfer> ExpectedApplyAll(const ShareData& data) {
 inline std::vector<ExpectedTransfer> ExpectedFromGolden(const std::string& golden) {
     std::vector<ExpectedTransfer> expected;
     int pause = 0;
-    size_t at = 0;
-    while (at < golden.size()) {
-        size_t end = golden.find('\n', at);
-        if (end == std::string::npos) {
-            end = golden.size();
-        }
-        std::string line = golden.substr(at, end - at);
-        at = end + 1;
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
+    for (const std::string& line : SplitLines(golden)) {
         if (line.rfind("PAUSE ", 0) == 0) {
             pause += std::atoi(line.c_str() + 6);
         } else if (line.rfind("SET ", 0) == 0 || line.rfind("WRITE ", 0) == 0) {
