@@ -231,19 +231,20 @@ bool ShowsText(HWND dialog, const std::string& text) {
     return find.found;
 }
 
-// The top-level dialog windows of this thread other than the given one.
-HWND OtherDialogOf(DWORD thread, HWND except) {
+// The first visible top-level window of this thread of the window class that `also` accepts, or null.
+static HWND ShownWindowOf(DWORD thread, const char* className, const std::function<bool(HWND)>& also) {
     struct Find {
-        HWND except;
+        const char* className;
+        const std::function<bool(HWND)>& also;
         HWND found;
-    } find{except, nullptr};
+    } find{className, also, nullptr};
     EnumThreadWindows(
         thread,
         [](HWND w, LPARAM l) -> BOOL {
             auto* f = reinterpret_cast<Find*>(l);
             char name[16] = {};
             GetClassNameA(w, name, sizeof name);
-            if (w != f->except && IsWindowVisible(w) && lstrcmpA(name, "#32770") == 0) {
+            if (IsWindowVisible(w) && lstrcmpA(name, f->className) == 0 && f->also(w)) {
                 f->found = w;
                 return FALSE;
             }
@@ -251,6 +252,11 @@ HWND OtherDialogOf(DWORD thread, HWND except) {
         },
         reinterpret_cast<LPARAM>(&find));
     return find.found;
+}
+
+// The top-level dialog windows of this thread other than the given one.
+HWND OtherDialogOf(DWORD thread, HWND except) {
+    return ShownWindowOf(thread, "#32770", [except](HWND w) { return w != except; });
 }
 
 // Clicks and waits for what the click does. A click is never given twice: on a loaded machine the first one can
@@ -370,25 +376,9 @@ bool MoveUntil(POINT p, const std::function<bool()>& done) {
 
 // The top-level menu window of this thread that is showing, or null.
 HWND MenuWindowOf(DWORD thread, HMENU menu) {
-    struct Find {
-        HMENU menu;
-        HWND found;
-    } find{menu, nullptr};
-    EnumThreadWindows(
-        thread,
-        [](HWND w, LPARAM l) -> BOOL {
-            auto* f = reinterpret_cast<Find*>(l);
-            char name[16] = {};
-            GetClassNameA(w, name, sizeof name);
-            if (IsWindowVisible(w) && lstrcmpA(name, "#32768") == 0 &&
-                (!f->menu || reinterpret_cast<HMENU>(SendMessageA(w, MN_GETHMENU, 0, 0)) == f->menu)) {
-                f->found = w;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&find));
-    return find.found;
+    return ShownWindowOf(thread, "#32768", [menu](HWND w) {
+        return !menu || reinterpret_cast<HMENU>(SendMessageA(w, MN_GETHMENU, 0, 0)) == menu;
+    });
 }
 
 ModalRun DriveModalRun(HWND except, const std::function<bool()>& open, const std::function<void()>& steps) {
