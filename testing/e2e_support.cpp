@@ -17,8 +17,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <sstream>
 #include <utility>
@@ -221,16 +219,6 @@ LRESULT CALLBACK OptionStandIn::Proc(HWND hwnd, UINT message, WPARAM wParam, LPA
 // --- ProgramFolder ---
 
 ProgramFolder::ProgramFolder(Transport transport) : transport_(transport) {
-    static int counter = 0;
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    char name[64];
-    std::snprintf(name, sizeof name, "korvane-e2e-%lu-%d\\", GetCurrentProcessId(), ++counter);
-    path_ = std::string(temp) + name;
-    namespace fs = std::filesystem;
-    std::error_code error;
-    fs::remove_all(path_, error);
-    fs::create_directories(path_ + "config", error);
     const std::string bin = BinFolder();
     ready_ = !bin.empty();
     std::vector<std::pair<std::string, std::string>> files = {
@@ -240,30 +228,23 @@ ProgramFolder::ProgramFolder(Transport transport) : transport_(transport) {
     } else {
         files.push_back({"hidtransport\\hiddriver.dll", "hiddriver.dll"});
     }
+    // The config.ini that the program folder ships with.
+    files.push_back({"..\\monitor\\assets\\config.ini", "config.ini"});
     for (const auto& [from, to] : files) {
-        if (!CopyFileA((bin + from).c_str(), (path_ + to).c_str(), FALSE)) {
+        if (!folder_.CopyFrom(bin + from, to)) {
             ready_ = false;
         }
     }
-    // The config.ini that the program folder ships with.
-    if (!CopyFileA((bin + "..\\monitor\\assets\\config.ini").c_str(), (path_ + "config.ini").c_str(), FALSE)) {
-        ready_ = false;
-    }
-    std::ofstream(path_ + "VexelOSD.log").flush();
+    WriteFileText(File("VexelOSD.log"), "");
 }
 
-ProgramFolder::ProgramFolder(const std::string& existingFolder) : path_(existingFolder) {
-    if (!path_.empty() && path_.back() != '\\') {
-        path_ += '\\';
-    }
-    ready_ = GetFileAttributesA((path_ + "Monitor.exe").c_str()) != INVALID_FILE_ATTRIBUTES;
+ProgramFolder::ProgramFolder(const std::string& existingFolder) : folder_(existingFolder) {
+    ready_ = GetFileAttributesA(File("Monitor.exe").c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 ProgramFolder::~ProgramFolder() {
     // A program left running here would answer for the programs of the next test in this Wine session.
-    EXPECT_TRUE(StopMonitor()) << "a program of " << path_ << " outlived Monitor";
-    std::error_code error;
-    std::filesystem::remove_all(path_, error);
+    EXPECT_TRUE(StopMonitor()) << "a program of " << Path() << " outlived Monitor";
 }
 
 void ProgramFolder::WriteMouseMemory(bool plugged, int selectedStage) {
@@ -271,22 +252,16 @@ void ProgramFolder::WriteMouseMemory(bool plugged, int selectedStage) {
     memory.plugged = plugged;
     memory.selectedStage = static_cast<uint8_t>(selectedStage);
     const auto bytes = vmouse::SerializeMemory(memory);
-    std::ofstream out(path_ + "virtual-mouse.dat", std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    WriteFileText(File("virtual-mouse.dat"), std::string(bytes.begin(), bytes.end()));
 }
 
 bool ProgramFolder::StartMonitor(const std::string& arguments) {
-    std::string command = "\"" + path_ + "Monitor.exe\"";
+    std::string command = "\"" + Path() + "Monitor.exe\"";
     if (!arguments.empty()) {
         command += " " + arguments;
     }
-    StartedProgram monitor = StartProgram(command, path_);
-    if (!monitor.process) {
-        return false;
-    }
-    monitor_ = monitor.process.release();
-    monitorPid_ = monitor.pid;
-    return true;
+    monitor_ = StartProgram(command, Path());
+    return static_cast<bool>(monitor_.process);
 }
 
 bool ProgramFolder::WaitMonitorReady(DWORD timeoutMs) {
@@ -309,6 +284,27 @@ bool ProgramFolder::WaitForDisplay(DWORD timeoutMs) const {
         timeoutMs);
 }
 
+HWND OpenTrayMenu(HWND monitor, DWORD timeoutMs) {
+    PostMessageA(monitor, TrayNotify, kTrayIconId, WM_RBUTTONDOWN);
+    HWND popup = nullptr;
+    PumpUntil(
+        [&] {
+            popup = FindWindowA("#32768", nullptr);
+            return popup != nullptr && IsWindowVisible(popup);
+        },
+        timeoutMs);
+    return popup != nullptr && IsWindowVisible(popup) ? popup : nullptr;
+}
+
+bool AwaitMenusClosed(DWORD timeoutMs) {
+    return PumpUntil(
+        [] {
+            HWND popup = FindWindowA("#32768", nullptr);
+            return popup == nullptr || !IsWindowVisible(popup);
+        },
+        timeoutMs);
+}
+
 bool ReadBackEnded(const std::string& log) {
     const size_t get = log.find("GET 8B");
     return get != std::string::npos && log.find("SET 03 00 0F D8 40 00 00 D5", get) != std::string::npos;
@@ -316,30 +312,24 @@ bool ReadBackEnded(const std::string& log) {
 
 bool ProgramFolder::StopMonitor() {
     bool ended = true;
-    if (monitor_ != nullptr) {
+    if (monitor_.process) {
         if (HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle)) {
             PostMessageA(monitor, WM_CLOSE, 0, 0);
         }
-        ended = PumpUntil([&] { return WaitForSingleObject(monitor_, 0) == WAIT_OBJECT_0; }, 20000);
-        monitorExitCode_ = STILL_ACTIVE;
-        if (ended) {
-            GetExitCodeProcess(monitor_, &monitorExitCode_);
-        } else {
-            TerminateProcess(monitor_, 1);
+        ended = monitor_.AwaitEnd(20000);
+        monitorExitCode_ = monitor_.ExitCode();
+        if (!ended) {
+            monitor_.Kill(1);
         }
-        CloseHandle(monitor_);
-        monitor_ = nullptr;
+        monitor_.process.reset(); // the id stays, for the lines Monitor wrote
     }
     // Monitor closes the programs it started on its way out; their ends come a moment after its own.
     if (PumpUntil([&] { return RunningPrograms().empty(); }, 10000)) {
         return ended;
     }
     for (DWORD pid : RunningPrograms()) {
-        KernelHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
-        if (process) {
-            TerminateProcess(process.get(), 1);
-            WaitForSingleObject(process.get(), 5000);
-        }
+        const StartedProgram program{KernelHandle(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)), pid};
+        program.Kill(1);
     }
     return false;
 }
@@ -358,9 +348,9 @@ std::vector<DWORD> ProgramFolder::RunningPrograms() const {
             continue;
         }
         const std::string program = ProgramOfProcess(process.get());
-        if (program.size() > path_.size() &&
-            CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, program.c_str(), static_cast<int>(path_.size()),
-                           path_.c_str(), static_cast<int>(path_.size())) == CSTR_EQUAL) {
+        if (program.size() > Path().size() &&
+            CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, program.c_str(), static_cast<int>(Path().size()),
+                           Path().c_str(), static_cast<int>(Path().size())) == CSTR_EQUAL) {
             found.push_back(entry.th32ProcessID);
         }
     }
@@ -368,7 +358,7 @@ std::vector<DWORD> ProgramFolder::RunningPrograms() const {
 }
 
 int ProgramFolder::Run(const std::string& program, const std::string& arguments, DWORD timeoutMs) {
-    return RunProgram("\"" + path_ + program + "\" " + arguments, nullptr, {timeoutMs, path_, true});
+    return RunProgram("\"" + Path() + program + "\" " + arguments, nullptr, {timeoutMs, Path(), true});
 }
 
 std::string ProgramFolder::MouseDump() const {
@@ -383,44 +373,6 @@ int ProgramFolder::ConfigInt(const char* section, const char* key, int defaultVa
 
 std::string ProgramFolder::ConfigString(const char* section, const char* key) const {
     return IniFile(File("config.ini")).GetString(section, key, "");
-}
-
-PointerRegistryGuard::PointerRegistryGuard() {
-    const char* mouse = "Control Panel\\Mouse";
-    const char* desktop = "Control Panel\\Desktop";
-    for (const char* name :
-         {"MouseSpeed", "MouseThreshold1", "MouseThreshold2", "MouseSensitivity", "DoubleClickSpeed"}) {
-        values_.push_back({mouse, name, false, {}});
-    }
-    values_.push_back({desktop, "WheelScrollLines", false, {}});
-    for (Value& v : values_) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, v.key, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-            continue;
-        }
-        char text[261] = {};
-        DWORD size = 260;
-        v.present =
-            RegQueryValueExA(key, v.name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size) == ERROR_SUCCESS;
-        v.text = text;
-        RegCloseKey(key);
-    }
-}
-
-PointerRegistryGuard::~PointerRegistryGuard() {
-    for (const Value& v : values_) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, v.key, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
-            continue;
-        }
-        if (v.present) {
-            RegSetValueExA(key, v.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(v.text.c_str()),
-                           static_cast<DWORD>(v.text.size() + 1));
-        } else {
-            RegDeleteValueA(key, v.name);
-        }
-        RegCloseKey(key);
-    }
 }
 
 bool ReadShare(ShareData& out) {

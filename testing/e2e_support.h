@@ -9,7 +9,10 @@
 #include "common/profile_store.h"
 #include "framework/handles.h"
 #include "testing/files.h"
+#include "testing/process.h"
 #include "testing/pump.h"
+#include "testing/registry.h"
+#include "testing/temp_folder.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -96,8 +99,8 @@ public:
     // A folder that holds the programs already (an installed one): nothing is copied; it is removed at the end too.
     explicit ProgramFolder(const std::string& existingFolder);
     ~ProgramFolder();
-    const std::string& Path() const { return path_; } // with a trailing backslash
-    std::string File(const std::string& name) const { return path_ + name; }
+    const std::string& Path() const { return folder_.Path(); } // with a trailing backslash
+    std::string File(const std::string& name) const { return Path() + name; }
     bool Ready() const { return ready_; }
 
     // The virtual mouse's memory file: plugged or not, the DPI stage it reports on a read-back.
@@ -105,8 +108,9 @@ public:
 
     // Starts "Monitor.exe <arguments>"; the handle is kept for Stop.
     bool StartMonitor(const std::string& arguments = "");
-    DWORD MonitorPid() const { return monitorPid_; }
-    HANDLE MonitorProcess() const { return monitor_; }
+    // Monitor as started; its process handle is empty once StopMonitor saw it end, its id stays.
+    const StartedProgram& Monitor() const { return monitor_; }
+    DWORD MonitorPid() const { return monitor_.pid; }
     // Waits for "Tarvex Monitor" and, with the virtual mouse, for its control window.
     bool WaitMonitorReady(DWORD timeoutMs = 20000);
     // Waits until the display program's window is the one of this folder's copy: Monitor tells the display program
@@ -132,30 +136,14 @@ public:
     std::string ConfigString(const char* section, const char* key) const;
 
 private:
-    std::string path_;
+    TempFolder folder_;
     Transport transport_ = Transport::VirtualMouse;
     bool ready_ = false;
-    HANDLE monitor_ = nullptr;
-    DWORD monitorPid_ = 0;
+    StartedProgram monitor_;
     DWORD monitorExitCode_ = STILL_ACTIVE;
 };
 
-// Keeps the pointer values of HKCU\Control Panel\Mouse and Desktop and puts them back, so that the tests leave
-// the prefix's registry as they found it.
-class PointerRegistryGuard {
-public:
-    PointerRegistryGuard();
-    ~PointerRegistryGuard();
-
-private:
-    struct Value {
-        const char* key;
-        const char* name;
-        bool present;
-        std::string text;
-    };
-    std::vector<Value> values_;
-};
+using ::PointerRegistryGuard;
 
 // The process that owns a window: a handle to await its end, and the program file it runs (empty when the window
 // is gone).
@@ -166,6 +154,12 @@ struct WindowOwner {
     bool Runs(const std::string& file) const;
 };
 WindowOwner OwnerOf(HWND window);
+
+// Right-clicks Monitor's tray icon (its callback message to the window) and waits for the menu to show: the menu
+// window, or null when none showed in time.
+HWND OpenTrayMenu(HWND monitor, DWORD timeoutMs);
+// Waits until no menu window shows.
+bool AwaitMenusClosed(DWORD timeoutMs);
 
 // True when the virtual mouse's log holds the end of Monitor's read-back after its start: command 0x03 after the read
 // of the stage (an apply-all sends the same command).

@@ -2,18 +2,12 @@
 // The shared block that fuzz targets start each input from. A block is large: a target keeps its own between inputs
 // and sets it from this one, made once.
 
-#include "common/profile_record.h"
+#include "testing/profiles.h"
 
-#include <cstring>
 #include <memory>
 
 // A zeroed block that ResetAll has set.
 inline const ShareData& ResetBlock() {
-    static const std::unique_ptr<ShareData> reset = [] {
-        auto block = std::make_unique<ShareData>();
-        std::memset(block.get(), 0, sizeof(ShareData));
-        ResetAll(*block);
-        return block;
-    }();
+    static const std::unique_ptr<ShareData> reset = DefaultData();
     return *reset;
 }

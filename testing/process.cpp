@@ -33,6 +33,29 @@ StartedProgram StartProgram(const std::string& commandLine, const std::string& f
     return started;
 }
 
+bool StartedProgram::Ended() const {
+    return !process || WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT;
+}
+
+bool StartedProgram::AwaitEnd(DWORD timeoutMs) const {
+    return PumpUntil([&] { return Ended(); }, timeoutMs);
+}
+
+DWORD StartedProgram::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    if (!process || !GetExitCodeProcess(process.get(), &code)) {
+        return STILL_ACTIVE;
+    }
+    return code;
+}
+
+void StartedProgram::Kill(UINT code) const {
+    if (process) {
+        TerminateProcess(process.get(), code);
+        WaitForSingleObject(process.get(), 20000);
+    }
+}
+
 int RunProgram(const std::string& commandLine, std::string* output, const RunOptions& options) {
     // The output goes to a temporary file of its own, read once the program has ended: a pipe would have to be read
     // while the program runs, and a program that hangs would hold the reader past the time limit.
@@ -58,17 +81,13 @@ int RunProgram(const std::string& commandLine, std::string* output, const RunOpt
     if (!program.process) {
         return -1;
     }
-    const bool ended =
-        options.pump
-            ? PumpUntil([&] { return WaitForSingleObject(program.process.get(), 0) == WAIT_OBJECT_0; }, options.limitMs)
-            : WaitForSingleObject(program.process.get(), options.limitMs) == WAIT_OBJECT_0;
+    const bool ended = options.pump ? program.AwaitEnd(options.limitMs)
+                                    : WaitForSingleObject(program.process.get(), options.limitMs) == WAIT_OBJECT_0;
     if (!ended) {
-        TerminateProcess(program.process.get(), 99);
-        WaitForSingleObject(program.process.get(), options.limitMs);
+        program.Kill(99);
         return -1;
     }
-    DWORD code = 0;
-    GetExitCodeProcess(program.process.get(), &code);
+    const DWORD code = program.ExitCode();
     if (output) {
         SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN);
         char buffer[4096];

@@ -15,6 +15,16 @@ std::string TestProgramFolder();
 struct StartedProgram {
     KernelHandle process;
     DWORD pid = 0;
+
+    // True once the program has ended (and when it never started).
+    bool Ended() const;
+    // Waits up to the time for the program's end, pumping this thread's messages meanwhile so that the test's windows
+    // keep answering it; true when it ended.
+    bool AwaitEnd(DWORD timeoutMs) const;
+    // Its exit code; STILL_ACTIVE while it runs or when it never started.
+    DWORD ExitCode() const;
+    // Ends the program at once with the exit code, and waits until it has ended.
+    void Kill(UINT code) const;
 };
 // Starts the command line in `folder` (the test's own current folder when empty) with the creation flags. With
 // `output`, the program's stdout and stderr go to that handle, which must be inheritable.

@@ -3,31 +3,46 @@
 #include "testing/temp_folder.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
-void Remove(const std::string& folder) {
+std::string WithBackslash(std::string folder) {
+    if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') {
+        folder += '\\';
+    }
+    return folder;
+}
+
+void RemoveContents(const std::string& folder) {
     WIN32_FIND_DATAA found;
     HANDLE find = FindFirstFileA((folder + "*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") {
-                continue;
-            }
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                Remove(folder + name + "\\");
-            } else {
-                SetFileAttributesA((folder + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA((folder + name).c_str());
-            }
-        } while (FindNextFileA(find, &found));
-        FindClose(find);
+    if (find == INVALID_HANDLE_VALUE) {
+        return;
     }
-    RemoveDirectoryA(folder.c_str());
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            RemoveFolder(folder + name);
+        } else {
+            SetFileAttributesA((folder + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA((folder + name).c_str());
+        }
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
 }
 
 } // namespace
+
+bool RemoveFolder(const std::string& folder) {
+    const std::string path = WithBackslash(folder);
+    RemoveContents(path);
+    RemoveDirectoryA(path.c_str());
+    return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
 
 TempFolder::TempFolder() {
     static int counter = 0;
@@ -37,12 +52,16 @@ TempFolder::TempFolder() {
     char name[64];
     std::snprintf(name, sizeof name, "korvane-store-%lu-%d\\", GetCurrentProcessId(), ++counter);
     path_ = base + name;
+    // What a test that ended early left under the same process id would otherwise be read by this one.
+    RemoveFolder(path_);
     CreateDirectoryA(path_.c_str(), nullptr);
     CreateDirectoryA((path_ + "config").c_str(), nullptr);
 }
 
+TempFolder::TempFolder(std::string existing) : path_(WithBackslash(std::move(existing))) {}
+
 TempFolder::~TempFolder() {
-    Remove(path_);
+    RemoveFolder(path_);
 }
 
 bool TempFolder::CopyFrom(const std::string& source, const std::string& name) const {

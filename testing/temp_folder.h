@@ -6,6 +6,8 @@
 class TempFolder {
 public:
     TempFolder();
+    // Takes over a folder that exists or will (an installed program folder): removed the same way at the end.
+    explicit TempFolder(std::string existing);
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -17,6 +19,9 @@ public:
 private:
     std::string path_;
 };
+
+// Removes the folder with everything in it, read-only files too; true when it is gone (or never was).
+bool RemoveFolder(const std::string& folder);
 
 // Sets the file's last write time to that many minutes ago, as a file left long ago would have it. False when the
 // file cannot be opened or its time set.

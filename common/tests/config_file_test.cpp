@@ -25,14 +25,14 @@ std::string Child() {
     return ProgramFolder() + "config_writer_child.exe";
 }
 
-// Starts the child with the arguments; the caller closes the handle.
-HANDLE StartChild(const std::string& arguments) {
+// Starts the child with the arguments.
+StartedProgram StartChild(const std::string& arguments) {
     // Built step by step: g++ 12 warns wrongly about a literal added to a temporary string.
     std::string command = "\"";
     command += Child();
     command += "\" ";
     command += arguments;
-    return StartProgram(command).process.release();
+    return StartProgram(command);
 }
 
 std::string Bytes(const std::string& path) {
@@ -92,14 +92,12 @@ TEST(ConfigFile, EveryKillLeavesEachKeyAtAValueThatWasWritten) {
     const int kills = 120;
     for (int kill = 0; kill < kills && !HasFailure(); ++kill) {
         ResetEvent(running);
-        HANDLE child = StartChild("\"" + path + "\" versions " + std::to_string(next) + " " + eventName);
-        ASSERT_NE(nullptr, child);
-        const HANDLE waits[] = {running, child};
+        const StartedProgram child = StartChild("\"" + path + "\" versions " + std::to_string(next) + " " + eventName);
+        ASSERT_TRUE(child.process);
+        const HANDLE waits[] = {running, child.process.get()};
         ASSERT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, waits, FALSE, 20000)) << "the child ended or never ran";
         Sleep(random() % 30);
-        TerminateProcess(child, 9);
-        WaitForSingleObject(child, 20000);
-        CloseHandle(child);
+        child.Kill(9);
 
         const IniDocument file(Bytes(path));
         const int now[3] = {
@@ -127,16 +125,12 @@ TEST(ConfigFile, TwoProcessesWritingDifferentKeysLoseNone) {
     TempFolder folder;
     const std::string path = folder.Path() + "config.ini";
     ASSERT_TRUE(IniFile(path).WriteInt("Setting", "Kept", 7));
-    HANDLE first = StartChild("\"" + path + "\" count Setting First 1000");
-    HANDLE second = StartChild("\"" + path + "\" count OSDData Second 1000");
-    ASSERT_NE(nullptr, first);
-    ASSERT_NE(nullptr, second);
-    for (HANDLE child : {first, second}) {
-        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(child, 240000));
-        DWORD code = 99;
-        GetExitCodeProcess(child, &code);
-        EXPECT_EQ(0u, code);
-        CloseHandle(child);
+    const StartedProgram children[] = {StartChild("\"" + path + "\" count Setting First 1000"),
+                                       StartChild("\"" + path + "\" count OSDData Second 1000")};
+    for (const StartedProgram& child : children) {
+        ASSERT_TRUE(child.process);
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(child.process.get(), 240000));
+        EXPECT_EQ(0u, child.ExitCode());
     }
     const IniFile config(path);
     EXPECT_EQ(1000, config.GetInt("Setting", "First", -1));

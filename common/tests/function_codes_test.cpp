@@ -118,6 +118,13 @@ protected:
     }
     ProfileRecord& profile() { return data->Profile[0]; }
     MacroKeyInfo& entry(int i) { return profile().MacroKey[i]; }
+    // An entry of a twin pair and its twin: both codes, and the twin's state and caption.
+    void ExpectTwins(int n, int code, int twin, int twinCode, bool twinEnabled, const std::string& twinCaption) {
+        EXPECT_EQ(code, entry(n).FunctionCode) << n;
+        EXPECT_EQ(twinCode, entry(twin).FunctionCode) << twin;
+        EXPECT_EQ(twinEnabled, host.enabled.at(twin)) << twin;
+        EXPECT_EQ(twinCaption, host.captions[twin]) << twin;
+    }
 
     std::unique_ptr<ShareData> data;
     FakeHost host;
@@ -407,26 +414,17 @@ TEST_F(Assignment, BadEntryIndexChangesNothing) {
 
 TEST_F(Assignment, SetSwitchTwinFollowsAndIsRestored) {
     EXPECT_EQ(AssignResult::Stored, AssignFunction(profile(), 3, 1059, host));
-    EXPECT_EQ(84, entry(3).FunctionCode);
-    EXPECT_EQ(84, entry(35).FunctionCode);
-    EXPECT_FALSE(host.enabled.at(35));
-    EXPECT_EQ("T1059", host.captions[35]);
+    ExpectTwins(3, 84, 35, 84, false, "T1059");
 
     EXPECT_EQ(AssignResult::Stored, AssignFunction(profile(), 3, 1005, host));
-    EXPECT_EQ(2, entry(3).FunctionCode);
-    EXPECT_EQ(9, entry(35).FunctionCode);
-    EXPECT_TRUE(host.enabled.at(35));
-    EXPECT_EQ("T1008", host.captions[35]);
+    ExpectTwins(3, 2, 35, 9, true, "T1008");
 }
 
 TEST_F(Assignment, TwinRuleStandsWhenTheDialogIsCancelled) {
     entry(38).FunctionCode = 84;
     host.answer.ok = false;
     EXPECT_EQ(AssignResult::Cancelled, AssignFunction(profile(), 6, 1060, host));
-    EXPECT_EQ(96, entry(6).FunctionCode);
-    EXPECT_EQ(96, entry(38).FunctionCode);
-    EXPECT_TRUE(host.enabled.at(38));
-    EXPECT_EQ("T1104", host.captions[38]);
+    ExpectTwins(6, 96, 38, 96, true, "T1104");
 }
 
 TEST_F(Assignment, ShortcutCancelKeepsCodeAndData) {

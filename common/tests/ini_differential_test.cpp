@@ -7,6 +7,8 @@
 #include "common/ini_file.h"
 #include "common/profile_file.h"
 #include "testing/files.h"
+#include "testing/profiles.h"
+#include "testing/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -23,13 +25,6 @@
 #include <vector>
 
 namespace {
-
-std::string TempPath(const std::string& name) {
-    char temp[MAX_PATH];
-    const DWORD n = GetTempPathA(MAX_PATH, temp);
-    return std::string(temp, n < MAX_PATH ? n : 0) + "korvane-diff-" + std::to_string(GetCurrentProcessId()) + "-" +
-           name;
-}
 
 // '@' stands for a NUL byte.
 std::string WithNuls(std::string text) {
@@ -90,8 +85,7 @@ std::vector<std::string> Variants(const std::string& lf) {
 
 // A profile file and a sequence file as the programs write them.
 std::vector<std::string> RealFiles() {
-    auto record = std::make_unique<ProfileRecord>();
-    ResetProfile(*record, 2);
+    auto record = DefaultProfile(2);
     std::strcpy(record->ProFileName, "Arena Night");
     record->MouseSpeed = 14;
     record->MacroKey[3].FunctionCode = 6;
@@ -238,8 +232,8 @@ private:
 };
 
 // Every value of the file read both ways; the first difference is reported with the file's number.
-void ExpectSameReads(const std::string& bytes, int number) {
-    const std::string path = TempPath("read-" + std::to_string(number) + ".ini");
+void ExpectSameReads(const std::string& folder, const std::string& bytes, int number) {
+    const std::string path = folder + "read-" + std::to_string(number) + ".ini";
     WriteFileText(path, bytes);
     const PlatformIni platform(path);
     const IniDocument ours(bytes);
@@ -274,17 +268,15 @@ void ExpectSameReads(const std::string& bytes, int number) {
             EXPECT_EQ(pa, pb) << where << " struct " << size;
             EXPECT_TRUE(a == b) << where << " struct " << size;
             if (::testing::Test::HasFailure() && ++differences > 3) {
-                DeleteFileA(path.c_str());
                 FAIL() << "stopped after the first differences of file " << number;
             }
         }
     }
-    DeleteFileA(path.c_str());
 }
 
 // The same writes through the platform, key by key, and through the document must leave the same bytes.
-void ExpectSameWrites(const std::string& bytes, int number) {
-    const std::string path = TempPath("write-" + std::to_string(number) + ".ini");
+void ExpectSameWrites(const std::string& folder, const std::string& bytes, int number) {
+    const std::string path = folder + "write-" + std::to_string(number) + ".ini";
     WriteFileText(path, bytes);
     IniDocument ours(bytes);
     const struct {
@@ -310,7 +302,6 @@ void ExpectSameWrites(const std::string& bytes, int number) {
     EXPECT_TRUE(expected == produced) << "file " << number << " written:\n"
                                       << expected << "\n---- composed:\n"
                                       << produced;
-    DeleteFileA(path.c_str());
 }
 
 bool HasHighBytes(const std::string& text) {
@@ -355,6 +346,7 @@ class IniDifferential : public ::testing::TestWithParam<int> {};
 
 TEST_P(IniDifferential, ReadsAndWritesAgreeWithThePlatformOverOddFiles) {
     const std::vector<std::string> corpus = OddFiles();
+    const TempFolder folder;
     for (size_t n = static_cast<size_t>(GetParam()); n < corpus.size(); n += kSlices) {
         const std::string& file = corpus[n];
         // Behind a UTF-8 mark the platform converts characters, which this reader does not.
@@ -362,9 +354,9 @@ TEST_P(IniDifferential, ReadsAndWritesAgreeWithThePlatformOverOddFiles) {
         if (utf8 && HasHighBytes(file)) {
             continue;
         }
-        ExpectSameReads(file, static_cast<int>(n));
+        ExpectSameReads(folder.Path(), file, static_cast<int>(n));
         if (file.compare(0, 2, "\xFF\xFE") != 0) {
-            ExpectSameWrites(file, static_cast<int>(n));
+            ExpectSameWrites(folder.Path(), file, static_cast<int>(n));
         }
         if (HasFailure()) {
             return;

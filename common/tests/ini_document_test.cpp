@@ -3,6 +3,7 @@
 
 #include "common/ini_document.h"
 #include "common/profile_file.h"
+#include "testing/profiles.h"
 
 #include <gtest/gtest.h>
 
@@ -194,8 +195,7 @@ TEST(ProfileText, OnlyAFileWithAProfileKeyIsAProfile) {
 }
 
 TEST(ProfileText, ACutFileKeepsWhatItHasAndMacroRepeatsStayInRange) {
-    auto record = std::make_unique<ProfileRecord>();
-    ResetProfile(*record, 1);
+    auto record = DefaultProfile(1);
     record->MouseSpeed = 14;
     record->MacroKey[2].FunctionCode = 6;
     record->MacroKey[2].RepeatCount = 65535;

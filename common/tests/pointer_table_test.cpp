@@ -44,34 +44,26 @@ TEST(AccelerationTable, ReverseLookUpFindsEveryWrittenRow) {
 }
 
 TEST(AccelerationTable, RegistryValuesIntoTheProfile) {
-    int32_t acceleration = 0, flag = 0;
-    ApplyAccelerationValues(1, 6, 0, acceleration, flag);
-    EXPECT_EQ(8, acceleration);
-    EXPECT_EQ(1, flag);
-
-    // The system's own defaults 1, 6, 10 are no row of ours: Acceleration stays, the flag follows it.
-    acceleration = 13;
-    flag = 0;
-    ApplyAccelerationValues(1, 6, 10, acceleration, flag);
-    EXPECT_EQ(13, acceleration);
-    EXPECT_EQ(1, flag);
-    acceleration = 2;
-    flag = 1;
-    ApplyAccelerationValues(1, 6, 10, acceleration, flag);
-    EXPECT_EQ(2, acceleration);
-    EXPECT_EQ(0, flag);
-
-    // Acceleration off.
-    acceleration = 8;
-    flag = 1;
-    ApplyAccelerationValues(0, 0, 0, acceleration, flag);
-    EXPECT_EQ(0, acceleration);
-    EXPECT_EQ(0, flag);
-
-    // Smaller thresholds than a row's still match it; the last such row wins.
-    ApplyAccelerationValues(2, 0, 0, acceleration, flag);
-    EXPECT_EQ(19, acceleration);
-    EXPECT_EQ(1, flag);
+    // The registry's speed and thresholds, the profile's Acceleration and flag before, and what they become.
+    const struct {
+        int speed, threshold1, threshold2;
+        int32_t acceleration, flag, expectedAcceleration, expectedFlag;
+    } cases[] = {
+        {1, 6, 0, 0, 0, 8, 1},
+        // The system's own defaults 1, 6, 10 are no row of ours: Acceleration stays, the flag follows it.
+        {1, 6, 10, 13, 0, 13, 1},
+        {1, 6, 10, 2, 1, 2, 0},
+        // Acceleration off.
+        {0, 0, 0, 8, 1, 0, 0},
+        // Smaller thresholds than a row's still match it; the last such row wins.
+        {2, 0, 0, 0, 0, 19, 1},
+    };
+    for (const auto& c : cases) {
+        int32_t acceleration = c.acceleration, flag = c.flag;
+        ApplyAccelerationValues(c.speed, c.threshold1, c.threshold2, acceleration, flag);
+        EXPECT_EQ(c.expectedAcceleration, acceleration) << c.speed << " " << c.threshold1 << " " << c.threshold2;
+        EXPECT_EQ(c.expectedFlag, flag) << c.speed << " " << c.threshold1 << " " << c.threshold2;
+    }
     EXPECT_EQ(-1, FindAccelerationRow(3, 0, 0));
     EXPECT_EQ(-1, FindAccelerationRow(2, 5, 0));
 }

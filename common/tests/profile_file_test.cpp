@@ -6,6 +6,7 @@
 #include "common/profile_store.h"
 #include "testing/files.h"
 #include "testing/golden.h"
+#include "testing/profiles.h"
 #include "testing/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -21,8 +22,7 @@ namespace {
 // A record with a distinct value in every number and byte of the record, negative and extreme values included, and
 // button entries full of bytes (texts without terminators too).
 std::unique_ptr<ProfileRecord> EveryFieldSet() {
-    auto r = std::make_unique<ProfileRecord>();
-    ResetProfile(*r, 3);
+    auto r = DefaultProfile(3);
     std::strcpy(r->ProFileName, "Arena Night");
     std::strcpy(r->GameFile, "C:\\Games\\Arena\\arena.exe");
     auto* bytes = reinterpret_cast<unsigned char*>(r.get());
@@ -104,9 +104,7 @@ TEST(ProfileFile, RoundTripReturnsEveryField) {
 
 // The golden file holds the profile below; its lines come in the order the writer must keep.
 TEST(ProfileFile, MatchesTheGoldenFile) {
-    auto r = std::make_unique<ProfileRecord>();
-    std::memset(r.get(), 0, sizeof *r);
-    ResetProfile(*r, 0);
+    auto r = DefaultProfile();
     std::strcpy(r->ProFileName, "Arena");
     std::strcpy(r->GameFile, "C:\\Games\\arena.exe");
     r->MouseSpeed = 12;
@@ -185,8 +183,7 @@ TEST(ProfileFile, OverlongTextsAreCutToTheirFields) {
 TEST(ProfileFile, UnterminatedOrMultiLineNamesStayWithinTheirKey) {
     TempFolder folder;
     std::string path = folder.Path() + "names.tvp";
-    auto r = std::make_unique<ProfileRecord>();
-    ResetProfile(*r, 0);
+    auto r = DefaultProfile();
     std::memset(r->ProFileName, 'n', sizeof r->ProFileName); // no terminator
     std::strcpy(r->GameFile, "game\r\nMouseSpeed=99");
     r->MouseSpeed = 4;
@@ -281,10 +278,7 @@ TEST(ProfileFile, OneStepWriterLeavesTheBytesOfKeyByKeyWrites) {
 // here by a folder standing where the temporary file of each profile file would go.
 TEST(ProfileFile, ASaveThatCannotWriteReportsFailureAndLeavesTheOldFilesWhole) {
     TempFolder folder;
-    auto data = std::make_unique<ShareData>();
-    std::memset(data.get(), 0, sizeof *data);
-    ResetAll(*data);
-    data->CurrentProfile = -1;
+    auto data = DefaultData(-1);
     ASSERT_EQ(1, SaveAllProfiles(*data, folder.Path()));
     std::string before[kProfileCount];
     for (int n = 0; n < kProfileCount; ++n) {

@@ -1,4 +1,5 @@
 #include "common/profile_record.h"
+#include "testing/profiles.h"
 
 #include <gtest/gtest.h>
 
@@ -127,9 +128,7 @@ TEST(ProfileRecord, ResetGivesEveryDefaultAtItsOffset) {
 
 // The aggregate as the shared block carries it: records at 4 + 33304 * i, the two device values at the end.
 TEST(ProfileRecord, AggregateLayoutAndAccessors) {
-    auto data = std::make_unique<ShareData>();
-    std::memset(data.get(), 0, sizeof *data);
-    ResetAll(*data);
+    auto data = DefaultData();
     data->MouseType = 0x01020304;
     data->LedType = -2;
     const unsigned char* base = reinterpret_cast<const unsigned char*>(data.get());

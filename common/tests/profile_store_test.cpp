@@ -5,6 +5,8 @@
 #include "common/ini_file.h"
 #include "common/profile_store.h"
 #include "testing/files.h"
+#include "testing/profiles.h"
+#include "testing/registry.h"
 #include "testing/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -17,72 +19,12 @@
 
 namespace {
 
-constexpr const char* kMouse = "Control Panel\\Mouse";
-constexpr const char* kDesktop = "Control Panel\\Desktop";
-
-// Returns false when the value is missing.
-bool RegText(const char* key, const char* name, std::string& text, DWORD* type = nullptr, DWORD* size = nullptr) {
-    char buffer[256];
-    DWORD t = 0, s = sizeof buffer;
-    if (RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_ANY | RRF_NOEXPAND, &t, buffer, &s) != ERROR_SUCCESS) {
-        return false;
-    }
-    text.assign(buffer, s && buffer[s - 1] == '\0' ? s - 1 : s);
-    if (type) {
-        *type = t;
-    }
-    if (size) {
-        *size = s;
-    }
-    return true;
-}
-
-void SetRegText(const char* key, const char* name, const std::string& text) {
-    RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
-}
-
-void DeleteRegValue(const char* key, const char* name) {
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, key, name);
-}
-
 // Keeps the pointer values of the prefix and puts them back after the test.
 class RegistryTest : public ::testing::Test {
 protected:
-    struct Saved {
-        const char* key;
-        const char* name;
-        bool present;
-        std::string text;
-    };
-    void SetUp() override {
-        for (Saved& s : saved_) {
-            s.present = RegText(s.key, s.name, s.text);
-        }
-    }
-    void TearDown() override {
-        for (const Saved& s : saved_) {
-            if (s.present) {
-                SetRegText(s.key, s.name, s.text);
-            } else {
-                DeleteRegValue(s.key, s.name);
-            }
-        }
-    }
-    Saved saved_[6] = {{kMouse, "DoubleClickSpeed", false, {}}, {kMouse, "MouseSensitivity", false, {}},
-                       {kMouse, "MouseSpeed", false, {}},       {kMouse, "MouseThreshold1", false, {}},
-                       {kMouse, "MouseThreshold2", false, {}},  {kDesktop, "WheelScrollLines", false, {}}};
+    PointerRegistryGuard registry_;
     TempFolder folder_;
 };
-
-void SetPointerRegistry(const char* dbl, const char* sens, const char* s, const char* t1, const char* t2,
-                        const char* lines) {
-    SetRegText(kMouse, "DoubleClickSpeed", dbl);
-    SetRegText(kMouse, "MouseSensitivity", sens);
-    SetRegText(kMouse, "MouseSpeed", s);
-    SetRegText(kMouse, "MouseThreshold1", t1);
-    SetRegText(kMouse, "MouseThreshold2", t2);
-    SetRegText(kDesktop, "WheelScrollLines", lines);
-}
 
 } // namespace
 
@@ -111,10 +53,7 @@ TEST_F(RegistryTest, MissingFilesGiveResetProfilesAndNoRegistryRead) {
 }
 
 TEST_F(RegistryTest, SaveAllWritesConfigFilesAndTheActiveProfilesPointerValues) {
-    auto data = std::make_unique<ShareData>();
-    std::memset(data.get(), 0, sizeof *data);
-    ResetAll(*data);
-    data->CurrentProfile = 2;
+    auto data = DefaultData(2);
     data->MouseType = 7;
     data->LedType = 3;
     for (int n = 0; n < kProfileCount; ++n) {
@@ -137,7 +76,7 @@ TEST_F(RegistryTest, SaveAllWritesConfigFilesAndTheActiveProfilesPointerValues) 
         EXPECT_TRUE(FileExists(ProfileFilePath(folder_.Path(), n))) << n;
     }
     std::string text;
-    ASSERT_TRUE(RegText(kMouse, "DoubleClickSpeed", text));
+    ASSERT_TRUE(RegistryText(kMouseRegistryKey, "DoubleClickSpeed", text));
     EXPECT_EQ("432", text);
 
     // The system changes its settings meanwhile; the load takes them into the active profile only.
@@ -164,8 +103,7 @@ TEST_F(RegistryTest, SaveAllWritesConfigFilesAndTheActiveProfilesPointerValues) 
 }
 
 TEST_F(RegistryTest, PointerValuesAreDecimalTextWithTheirTerminator) {
-    auto r = std::make_unique<ProfileRecord>();
-    ResetProfile(*r, 0);
+    auto r = DefaultProfile();
     r->DbleClickSpeed = 432;
     r->MouseSpeed = 14;
     r->Acceleration = 25;
@@ -174,24 +112,16 @@ TEST_F(RegistryTest, PointerValuesAreDecimalTextWithTheirTerminator) {
     r->ScrollWheelFlag = 0;
     EXPECT_EQ(1, WritePointerSettings(*r));
 
-    const struct {
-        const char* key;
-        const char* name;
-        const char* text;
-    } expected[] = {{kMouse, "DoubleClickSpeed", "432"}, {kMouse, "MouseSensitivity", "14"},
-                    {kMouse, "MouseSpeed", "2"},         {kMouse, "MouseThreshold1", "4"},
-                    {kMouse, "MouseThreshold2", "5"},    {kDesktop, "WheelScrollLines", "6"}};
-    for (const auto& e : expected) {
+    EXPECT_EQ(PointerTexts({"432", "14", "2", "4", "5", "6"}), PointerRegistryTexts());
+    for (const RegistryValueName& v : kPointerRegistryValues) {
         std::string text;
         DWORD type = 0, size = 0;
-        ASSERT_TRUE(RegText(e.key, e.name, text, &type, &size)) << e.name;
-        EXPECT_EQ(e.text, text) << e.name;
-        EXPECT_EQ(static_cast<DWORD>(REG_SZ), type) << e.name;
-        EXPECT_EQ(std::strlen(e.text) + 1, size) << e.name;
+        ASSERT_TRUE(RegistryText(v.key, v.name, text, &type, &size)) << v.name;
+        EXPECT_EQ(static_cast<DWORD>(REG_SZ), type) << v.name;
+        EXPECT_EQ(text.size() + 1, size) << v.name;
     }
 
-    auto back = std::make_unique<ProfileRecord>();
-    ResetProfile(*back, 0);
+    auto back = DefaultProfile();
     EXPECT_EQ(1, ReadPointerSettings(*back));
     EXPECT_EQ(432, back->DbleClickSpeed);
     EXPECT_EQ(14, back->MouseSpeed);
@@ -205,11 +135,11 @@ TEST_F(RegistryTest, PointerValuesAreDecimalTextWithTheirTerminator) {
     r->ScrollWheelFlag = 1;
     WritePointerSettings(*r);
     std::string text;
-    RegText(kMouse, "MouseSpeed", text);
+    RegistryText(kMouseRegistryKey, "MouseSpeed", text);
     EXPECT_EQ("0", text);
-    RegText(kMouse, "MouseThreshold2", text);
+    RegistryText(kMouseRegistryKey, "MouseThreshold2", text);
     EXPECT_EQ("0", text);
-    RegText(kDesktop, "WheelScrollLines", text);
+    RegistryText(kDesktopRegistryKey, "WheelScrollLines", text);
     EXPECT_EQ("-1", text);
     ReadPointerSettings(*back);
     EXPECT_EQ(0, back->Acceleration);
@@ -219,8 +149,7 @@ TEST_F(RegistryTest, PointerValuesAreDecimalTextWithTheirTerminator) {
 }
 
 TEST_F(RegistryTest, ReadingTheSystemsOwnValues) {
-    auto r = std::make_unique<ProfileRecord>();
-    ResetProfile(*r, 0);
+    auto r = DefaultProfile();
     SetPointerRegistry("500", "10", "1", "6", "0", "3");
     ReadPointerSettings(*r);
     EXPECT_EQ(8, r->Acceleration);
@@ -233,10 +162,10 @@ TEST_F(RegistryTest, ReadingTheSystemsOwnValues) {
     EXPECT_EQ(13, r->Acceleration);
 
     // Text that is no number reads as 0; a missing value keeps the profile's value.
-    SetRegText(kMouse, "MouseSensitivity", "fast");
-    DeleteRegValue(kMouse, "DoubleClickSpeed");
-    DeleteRegValue(kMouse, "MouseThreshold1");
-    DeleteRegValue(kDesktop, "WheelScrollLines");
+    SetRegistryText(kMouseRegistryKey, "MouseSensitivity", "fast");
+    DeleteRegistryValue(kMouseRegistryKey, "DoubleClickSpeed");
+    DeleteRegistryValue(kMouseRegistryKey, "MouseThreshold1");
+    DeleteRegistryValue(kDesktopRegistryKey, "WheelScrollLines");
     r->DbleClickSpeed = 321;
     r->Acceleration = 5;
     r->AccelerationFlag = 0;
@@ -254,8 +183,7 @@ TEST_F(RegistryTest, ReadingTheSystemsOwnValues) {
 TEST_F(RegistryTest, EmptyValuesKeepTheProfilesValues) {
     // A value that exists but holds no text is no number of the system's: the profile keeps its own.
     SetPointerRegistry("", "", "1", "6", "0", "");
-    auto r = std::make_unique<ProfileRecord>();
-    ResetProfile(*r, 0);
+    auto r = DefaultProfile();
     r->DbleClickSpeed = 321;
     r->MouseSpeed = 12;
     r->ScrollWheelSpeed = 9;
@@ -268,7 +196,7 @@ TEST_F(RegistryTest, EmptyValuesKeepTheProfilesValues) {
     EXPECT_EQ(8, r->Acceleration); // the values that are there still count
 
     // An empty acceleration value leaves Acceleration and its flag alone.
-    SetRegText(kMouse, "MouseThreshold2", "");
+    SetRegistryText(kMouseRegistryKey, "MouseThreshold2", "");
     r->Acceleration = 15;
     r->AccelerationFlag = 1;
     ReadPointerSettings(*r);
@@ -279,18 +207,15 @@ TEST_F(RegistryTest, EmptyValuesKeepTheProfilesValues) {
 TEST_F(RegistryTest, NoActiveProfileLeavesTheRegistryAlone) {
     for (int current : {-1, 5, 1000}) {
         SetPointerRegistry("777", "17", "2", "4", "5", "9");
-        auto data = std::make_unique<ShareData>();
-        std::memset(data.get(), 0, sizeof *data);
-        ResetAll(*data);
-        data->CurrentProfile = current;
+        auto data = DefaultData(current);
         for (int n = 0; n < kProfileCount; ++n) {
             data->Profile[n].DbleClickSpeed = 400 + n;
         }
         EXPECT_EQ(1, SaveAllProfiles(*data, folder_.Path()));
         std::string text;
-        ASSERT_TRUE(RegText(kMouse, "DoubleClickSpeed", text));
+        ASSERT_TRUE(RegistryText(kMouseRegistryKey, "DoubleClickSpeed", text));
         EXPECT_EQ("777", text) << current;
-        ASSERT_TRUE(RegText(kDesktop, "WheelScrollLines", text));
+        ASSERT_TRUE(RegistryText(kDesktopRegistryKey, "WheelScrollLines", text));
         EXPECT_EQ("9", text) << current;
 
         // Loading that back takes no profile from the registry either.
@@ -319,10 +244,7 @@ TEST_F(RegistryTest, MissingConfigKeysGiveMinusOne) {
 }
 
 TEST_F(RegistryTest, DamagedProfileFilesLoadAsResetProfilesAndNothingNegativeReachesTheRegistry) {
-    auto data = std::make_unique<ShareData>();
-    std::memset(data.get(), 0, sizeof *data);
-    ResetAll(*data);
-    data->CurrentProfile = 2;
+    auto data = DefaultData(2);
     for (int n = 0; n < kProfileCount; ++n) {
         std::memset(data->Profile[n].ProFileName, 0, sizeof data->Profile[n].ProFileName);
         std::snprintf(data->Profile[n].ProFileName, sizeof data->Profile[n].ProFileName, "Mine%d", n);
@@ -344,8 +266,7 @@ TEST_F(RegistryTest, DamagedProfileFilesLoadAsResetProfilesAndNothingNegativeRea
     auto back = std::make_unique<ShareData>();
     EXPECT_EQ(1, LoadAllProfiles(*back, folder_.Path()));
     for (int n : {0, 1}) {
-        auto reset = std::make_unique<ProfileRecord>();
-        ResetProfile(*reset, n);
+        auto reset = DefaultProfile(n);
         EXPECT_EQ(0, std::memcmp(reset.get(), &back->Profile[n], sizeof *reset)) << n;
     }
     EXPECT_EQ(0, std::memcmp(&data->Profile[4], &back->Profile[4], sizeof(ProfileRecord)));
@@ -359,18 +280,8 @@ TEST_F(RegistryTest, DamagedProfileFilesLoadAsResetProfilesAndNothingNegativeRea
 
     // Switching to the cut profile writes what it knows and nothing else: the system keeps its own values.
     EXPECT_EQ(1, WritePointerSettings(cut));
-    const struct {
-        const char* key;
-        const char* name;
-        const char* text;
-    } expected[] = {{kMouse, "DoubleClickSpeed", "433"}, {kMouse, "MouseSensitivity", "3"},
-                    {kMouse, "MouseSpeed", "1"},         {kMouse, "MouseThreshold1", "6"},
-                    {kMouse, "MouseThreshold2", "0"},    {kDesktop, "WheelScrollLines", "7"}};
-    for (const auto& e : expected) {
-        std::string text;
-        ASSERT_TRUE(RegText(e.key, e.name, text)) << e.name;
-        EXPECT_EQ(e.text, text) << e.name;
-    }
+    const std::vector<std::string> expected = PointerTexts({"433", "3", "1", "6", "0", "7"});
+    EXPECT_EQ(expected, PointerRegistryTexts());
 
     // Saved again as the active profile, it takes the system's values and still writes nothing negative.
     back->CurrentProfile = 3;
@@ -382,21 +293,14 @@ TEST_F(RegistryTest, DamagedProfileFilesLoadAsResetProfilesAndNothingNegativeRea
     EXPECT_EQ(433, again->Profile[3].DbleClickSpeed);
     EXPECT_EQ(3, again->Profile[3].MouseSpeed);
     EXPECT_EQ(7, again->Profile[3].ScrollWheelSpeed);
-    for (const auto& e : expected) {
-        std::string text;
-        ASSERT_TRUE(RegText(e.key, e.name, text)) << e.name;
-        EXPECT_EQ(e.text, text) << e.name;
-    }
+    EXPECT_EQ(expected, PointerRegistryTexts());
 }
 
 // Files that another program holds without sharing while the profiles load: a missing file, one that cannot be read
 // and one that is no profile file are told apart; each gives a reset slot, but the files that could not be read are
 // kept as they are by every save until a load reads them whole.
 TEST_F(RegistryTest, FilesThatCouldNotBeReadWholeAreNotWrittenBySaves) {
-    auto data = std::make_unique<ShareData>();
-    std::memset(data.get(), 0, sizeof *data);
-    ResetAll(*data);
-    data->CurrentProfile = 1;
+    auto data = DefaultData(1);
     for (int n = 0; n < kProfileCount; ++n) {
         std::snprintf(data->Profile[n].ProFileName, sizeof data->Profile[n].ProFileName, "Mine%d", n);
         data->Profile[n].Brightness = 20 + n;
@@ -427,8 +331,7 @@ TEST_F(RegistryTest, FilesThatCouldNotBeReadWholeAreNotWrittenBySaves) {
     CloseHandle(heldConfig);
     EXPECT_EQ(-1, back->CurrentProfile);
     for (int n = 2; n < kProfileCount; ++n) {
-        auto reset = std::make_unique<ProfileRecord>();
-        ResetProfile(*reset, n);
+        auto reset = DefaultProfile(n);
         EXPECT_EQ(0, std::memcmp(reset.get(), &back->Profile[n], sizeof *reset)) << n;
     }
 

@@ -117,6 +117,21 @@ protected:
         }
     }
 
+    // Runs mousectl, which must succeed, and checks the message the mouse posted to the host for it: its wParam, and
+    // its lParam when given.
+    void ExpectPosted(const std::string& arguments, UINT message, WPARAM wParam,
+                      std::optional<LPARAM> lParam = std::nullopt) {
+        const RunResult run = RunMousectl(arguments);
+        EXPECT_EQ(0u, run.exitCode) << arguments << ": " << run.output;
+        const auto posted = NextPosted();
+        ASSERT_TRUE(posted) << arguments;
+        EXPECT_EQ(message, posted->message) << arguments;
+        EXPECT_EQ(wParam, posted->wParam) << arguments;
+        if (lParam) {
+            EXPECT_EQ(*lParam, posted->lParam) << arguments;
+        }
+    }
+
     bool NothingPosted() {
         MSG msg;
         return !PeekMessageA(&msg, window_, kDeviceEvent, kDevicePresence, PM_NOREMOVE);
@@ -252,12 +267,7 @@ TEST_F(VirtualMouseDll, TransfersNeedTheirInterfaceOpen) {
 
 TEST_F(VirtualMouseDll, UnpluggedMouseOpensNothingAndPlugReportsPresence) {
     ASSERT_EQ(1, StartLikeTheHost());
-    RunResult unplug = RunMousectl("unplug");
-    EXPECT_EQ(0u, unplug.exitCode) << unplug.output;
-    auto removed = NextPosted();
-    ASSERT_TRUE(removed);
-    EXPECT_EQ(kDevicePresence, removed->message);
-    EXPECT_EQ(0u, removed->wParam);
+    ASSERT_NO_FATAL_FAILURE(ExpectPosted("unplug", kDevicePresence, 0));
 
     EXPECT_EQ(0, Set({0x8B, 0, 0, 0, 0, 0, 0, 0x74})); // the handles died with the removal
     EXPECT_EQ(0, openFeature_());
@@ -267,12 +277,7 @@ TEST_F(VirtualMouseDll, UnpluggedMouseOpensNothingAndPlugReportsPresence) {
     EXPECT_NE(std::string::npos, dpi.output.find("unplugged")) << dpi.output;
     EXPECT_TRUE(NothingPosted());
 
-    RunResult plug = RunMousectl("plug");
-    EXPECT_EQ(0u, plug.exitCode) << plug.output;
-    auto arrived = NextPosted();
-    ASSERT_TRUE(arrived);
-    EXPECT_EQ(kDevicePresence, arrived->message);
-    EXPECT_EQ(1u, arrived->wParam);
+    ASSERT_NO_FATAL_FAILURE(ExpectPosted("plug", kDevicePresence, 1));
     EXPECT_EQ(1, openFeature_());
     EXPECT_EQ(1, openReport_());
 }
@@ -292,13 +297,7 @@ TEST_F(VirtualMouseDll, MousectlReportsWhatTheMouseReports) {
                           {"event 0xA000 0", 0xA000, 0},
                           {"event 28673 0x10", 0x7001, 0x10}};
     for (const Case& c : cases) {
-        RunResult run = RunMousectl(c.arguments);
-        EXPECT_EQ(0u, run.exitCode) << c.arguments << ": " << run.output;
-        auto posted = NextPosted();
-        ASSERT_TRUE(posted) << c.arguments;
-        EXPECT_EQ(kDeviceEvent, posted->message) << c.arguments;
-        EXPECT_EQ(c.command, posted->wParam) << c.arguments;
-        EXPECT_EQ(c.value, posted->lParam) << c.arguments;
+        ASSERT_NO_FATAL_FAILURE(ExpectPosted(c.arguments, kDeviceEvent, c.command, c.value));
     }
     // The stage the mouse stepped to is what it answers to the host's read-back.
     EXPECT_EQ(1, Set({0x8B, 0, 0, 0, 0, 0, 0, 0x74}));
@@ -318,13 +317,8 @@ TEST_F(VirtualMouseDll, MousectlReportsWhatTheMouseReports) {
 
 TEST_F(VirtualMouseDll, PressOfTheFactoryDpiButtonStepsAndReports) {
     ASSERT_EQ(1, StartLikeTheHost());
-    RunResult press = RunMousectl("press 7"); // entry 6 holds DPI function 3 from the factory
-    EXPECT_EQ(0u, press.exitCode) << press.output;
-    auto posted = NextPosted();
-    ASSERT_TRUE(posted);
-    EXPECT_EQ(kDeviceEvent, posted->message);
-    EXPECT_EQ(0x0700u, posted->wParam);
-    EXPECT_EQ(3, posted->lParam); // factory stage 2, the next enabled one is 3
+    // Entry 6 holds DPI function 3 from the factory; from the factory's stage 2 the next enabled one is 3.
+    ExpectPosted("press 7", kDeviceEvent, 0x0700, 3);
 }
 
 TEST_F(VirtualMouseDll, MemoryAndPresenceSurviveAReload) {

@@ -16,6 +16,7 @@
 #include "option/macros/macro_library.h"
 #include "option/skin/button_pos.h"
 #include "testing/e2e_support.h"
+#include "testing/profiles.h"
 
 #include <gtest/gtest.h>
 
@@ -41,6 +42,8 @@ constexpr const char* kProgramFiles[] = {"Monitor.exe", "Option.exe", "VexelOSD.
 constexpr char kDemoControl[] = "mousectl.exe";
 // Where the build keeps the transport to the real mouse, relative to its bin folder (the virtual mouse is in bin).
 constexpr char kRealTransport[] = "hidtransport\\hiddriver.dll";
+// Setup and the uninstaller run up to a minute, while this thread keeps answering their broadcasts.
+const RunOptions kSetupRun{60000, {}, true};
 
 std::optional<std::string> RegString(const char* key, const char* name) {
     char text[1024] = {};
@@ -133,28 +136,6 @@ std::string ShortcutPath() {
     return std::string(folder) + "\\" + kShortcutName;
 }
 
-// Runs the command line and returns its exit code; -1 when it could not start or did not end in time.
-int RunAndWait(const std::string& commandLine, DWORD timeoutMs = 60000) {
-    std::string command = commandLine;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        return -1;
-    }
-    CloseHandle(pi.hThread);
-    int code = -1;
-    if (e2e::WaitFor([&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, timeoutMs)) {
-        DWORD exitCode = 0;
-        GetExitCodeProcess(pi.hProcess, &exitCode);
-        code = static_cast<int>(exitCode);
-    } else {
-        TerminateProcess(pi.hProcess, 1);
-    }
-    CloseHandle(pi.hProcess);
-    return code;
-}
-
 std::vector<std::string> Entries(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code error;
@@ -167,23 +148,6 @@ std::vector<std::string> Entries(const std::string& folder) {
 
 void AppendTo(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary | std::ios::app) << text;
-}
-
-// The program file of the process that owns the window.
-std::string ProcessImage(HWND window) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    if (process == nullptr) {
-        return {};
-    }
-    char path[MAX_PATH] = {};
-    DWORD size = MAX_PATH;
-    if (!QueryFullProcessImageNameA(process, 0, path, &size)) {
-        path[0] = '\0';
-    }
-    CloseHandle(process);
-    return path;
 }
 
 DWORD MonitorPid() {
@@ -201,14 +165,7 @@ protected:
         // Wine would otherwise turn the Start-menu shortcut into a menu entry of the machine's own desktop.
         std::string overrides = "mscoree,mshtml=;winemenubuilder.exe=d";
         SetEnvironmentVariableA("WINEDLLOVERRIDES", overrides.c_str());
-        char temp[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, temp);
-        root_ = std::string(temp) + "korvane-installer-" + std::to_string(GetCurrentProcessId());
-        // A blank in the folder name: every command line and registry value must quote it.
-        folder_ = root_ + "\\Korvane Mouse";
         RemoveTraces();
-        std::error_code error;
-        fs::create_directories(root_, error);
         bin_ = e2e::BinFolder();
         ASSERT_FALSE(bin_.empty()) << "KORVANE_BIN_DIR is not set";
         ASSERT_TRUE(Exists(Setup(KORVANE_VERSION))) << Setup(KORVANE_VERSION);
@@ -220,7 +177,7 @@ protected:
         CoUninitialize();
     }
 
-    // What an install leaves outside its folder, and the folder: gone after every test, even a failed one.
+    // What an install leaves outside its folder: gone after every test, even a failed one (the folder goes with root_).
     void RemoveTraces() const {
         if (HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle)) {
             PostMessageA(monitor, WM_CLOSE, 0, 0);
@@ -238,8 +195,6 @@ protected:
             RegCloseKey(run);
         }
         DeleteFileA(ShortcutPath().c_str());
-        std::error_code error;
-        fs::remove_all(root_, error);
     }
 
     std::string Setup(const std::string& version) const {
@@ -250,13 +205,13 @@ protected:
     }
 
     int Install(const std::string& version, const std::string& switches = "") const {
-        return RunAndWait("\"" + Setup(version) + "\" /S " + switches + " /D=" + folder_);
+        return RunProgram("\"" + Setup(version) + "\" /S " + switches + " /D=" + folder_, nullptr, kSetupRun);
     }
 
     // The uninstaller runs from a copy in the temporary folder and its first process ends at once; the uninstall
     // entry goes last, so its absence says the copy is done.
     bool Uninstall(const std::string& switches = "") const {
-        if (RunAndWait("\"" + File("Uninstall.exe") + "\" /S " + switches) != 0) {
+        if (RunProgram("\"" + File("Uninstall.exe") + "\" /S " + switches, nullptr, kSetupRun) != 0) {
             return false;
         }
         return e2e::WaitFor([] { return !KeyExists(kUninstallKey); }, 30000);
@@ -264,8 +219,9 @@ protected:
 
     std::string File(const std::string& name) const { return folder_ + "\\" + name; }
 
-    std::string root_;
-    std::string folder_;
+    const TempFolder root_;
+    // A blank in the folder name: every command line and registry value must quote it.
+    const std::string folder_ = root_.Path() + "Korvane Mouse";
     std::string bin_;
 };
 
@@ -317,10 +273,7 @@ TEST_F(Installer, InstallsUpgradesOverARunningMonitorAndUninstallsKeepingTheSett
     // The user's settings: profile 1 with DPI stages of its own (the reset profile has 2500 DPI at stage 3), the
     // macro library and a key of config.ini.
     e2e::PointerRegistryGuard pointerSettings;
-    ShareData data;
-    InitShareData(data);
-    ResetAll(data);
-    data.CurrentProfile = 0;
+    ShareData data = *DefaultData();
     std::snprintf(data.Profile[0].ProFileName, sizeof data.Profile[0].ProFileName, "Kept over the upgrade");
     const int codes[kDpiLevelCount] = {3, 5, 7, 10, 12, 14};
     for (int i = 0; i < kDpiLevelCount; ++i) {
@@ -341,7 +294,7 @@ TEST_F(Installer, InstallsUpgradesOverARunningMonitorAndUninstallsKeepingTheSett
     ASSERT_TRUE(installed.WaitMonitorReady());
     ASSERT_TRUE(e2e::WaitFor([] { return IsWindowVisible(FindWindowA(nullptr, kOptionWindowTitle)) != FALSE; }, 20000));
     HWND option = FindWindowA(nullptr, kOptionWindowTitle);
-    EXPECT_STRCASEEQ(ProcessImage(option).c_str(), File("Option.exe").c_str());
+    EXPECT_TRUE(e2e::OwnerOf(option).Runs(File("Option.exe"))) << e2e::OwnerOf(option).program;
     EXPECT_EQ(installed.ConfigInt("Setting", "Device", -1), 1);
     const ButtonPos applyPos = ParseButtonPos(IniFile(File("skins\\skin_main.ini")).GetString("BUTTONPOS", "5", ""));
     HWND apply =
@@ -383,7 +336,7 @@ TEST_F(Installer, InstallsUpgradesOverARunningMonitorAndUninstallsKeepingTheSett
 
     ASSERT_EQ(Install(KORVANE_NEXT_VERSION), 0);
     // The running Monitor was asked to close and ended; being silent, the installer started the new one.
-    EXPECT_EQ(WaitForSingleObject(installed.MonitorProcess(), 0), WAIT_OBJECT_0);
+    EXPECT_TRUE(installed.Monitor().Ended());
     ASSERT_TRUE(e2e::WaitFor([&] { return MonitorPid() != 0 && MonitorPid() != installed.MonitorPid(); }, 20000));
     EXPECT_EQ(e2e::ReadFileText(File("config\\Default0.tvp")), profileBytes);
     EXPECT_EQ(e2e::ReadFileText(File("config\\sequence.dat")), libraryBytes);
@@ -444,10 +397,10 @@ TEST_F(Installer, KeepsTheChoiceAboutLogOnAndRemovesTheSettingsWhenAsked) {
     EXPECT_EQ(Entries(File("config")), (std::vector<std::string>{"jump.macro", "mine.tvp"}));
     EXPECT_EQ(e2e::ReadFileText(File("config\\mine.tvp")), "[Setting]\r\nMouseSpeed=9\r\n");
     EXPECT_FALSE(Exists(ShortcutPath()));
-    EXPECT_TRUE(Exists(root_));
+    EXPECT_TRUE(Exists(root_.Path()));
 
     // Without files of the user's, nothing of the folder is left.
-    ASSERT_TRUE(fs::remove_all(folder_));
+    ASSERT_TRUE(RemoveFolder(folder_));
     ASSERT_EQ(Install(KORVANE_VERSION), 0);
     ASSERT_TRUE(Uninstall("/REMOVECONFIG"));
     EXPECT_FALSE(Exists(folder_)) << testing::PrintToString(Entries(folder_));
@@ -480,14 +433,8 @@ TEST_F(Installer, InstallsTheRealTransportByDefaultKeepsItOnUpgradeAndUninstalls
         std::printf("Monitor start with the real transport and no mouse: %llu ms\n",
                     static_cast<unsigned long long>(GetTickCount64() - start));
         EXPECT_NE(FindWindowA(nullptr, kMonitorWindowTitle), nullptr);
-        HANDLE process = nullptr;
-        ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), installed.MonitorProcess(), GetCurrentProcess(), &process, 0,
-                                    FALSE, DUPLICATE_SAME_ACCESS));
         EXPECT_TRUE(installed.StopMonitor());
-        DWORD exitCode = 1;
-        EXPECT_TRUE(GetExitCodeProcess(process, &exitCode));
-        EXPECT_EQ(exitCode, 0u);
-        CloseHandle(process);
+        EXPECT_EQ(installed.MonitorExitCode(), 0u);
         // The upgrade and the uninstall run while `installed` lives, since it removes the folder as it goes.
         ASSERT_EQ(Install(KORVANE_NEXT_VERSION), 0);
         EXPECT_EQ(Entries(folder_), expected);

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "testing/process.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -14,14 +16,6 @@ namespace {
 
 // Windows 10 and Windows 11 share this compatibility id.
 constexpr GUID kWindows10 = {0x8e0f7a12, 0xbfb3, 0x4fe8, {0xb9, 0xa5, 0x48, 0xfd, 0x50, 0xa1, 0x5a, 0x9a}};
-
-// The test runs in the build's bin folder, beside the programs.
-std::string BinFolder() {
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string folder = self;
-    return folder.substr(0, folder.find_last_of('\\') + 1);
-}
 
 BOOL CALLBACK CollectName(HMODULE, LPCSTR, LPSTR name, LONG_PTR names) {
     reinterpret_cast<std::vector<ULONG_PTR>*>(names)->push_back(IS_INTRESOURCE(name) ? reinterpret_cast<ULONG_PTR>(name)
@@ -87,7 +81,7 @@ std::vector<GUID> SupportedSystems(HANDLE context) {
 TEST(ProgramManifest, EveryShippedProgramStatesItsSystemsItsRightsAndItsDpiChoice) {
     for (const char* program : {"Monitor.exe", "Option.exe", "VexelOSD.exe", "mousectl.exe"}) {
         SCOPED_TRACE(program);
-        const std::string path = BinFolder() + program;
+        const std::string path = TestProgramFolder() + program; // the test runs beside the programs
         std::string text;
         EXPECT_EQ(std::vector<ULONG_PTR>{reinterpret_cast<ULONG_PTR>(CREATEPROCESS_MANIFEST_RESOURCE_ID)},
                   ManifestResources(path, text));

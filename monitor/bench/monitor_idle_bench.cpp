@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
         static_cast<DWORD>(seconds) * 1000 + 1000);
     ULONGLONG after = 0;
     const bool listed = CpuMs(folder.MonitorPid(), after);
-    const bool running = WaitForSingleObject(folder.MonitorProcess(), 0) == WAIT_TIMEOUT;
+    const bool running = !folder.Monitor().Ended();
     DestroyWindow(front);
     folder.StopMonitor();
     if (!running || !listed) {

@@ -1,7 +1,9 @@
 #include "monitor/device_events.h"
+#include "testing/profiles.h"
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 
 namespace {
@@ -9,10 +11,22 @@ uint32_t Code(uint16_t w, uint16_t v) {
     return static_cast<uint32_t>(w) << 16 | v;
 }
 
+// The code, from a connected mouse, is an event of that kind and index.
+void ExpectEvent(uint32_t code, EventKind kind, int index) {
+    const EventAction action = ClassifyEvent(code, kConnected);
+    EXPECT_EQ(kind, action.kind) << std::hex << code;
+    EXPECT_EQ(index, action.index) << std::hex << code;
+}
+
+// Each code, from a connected mouse, is no event.
+void ExpectNoEvent(std::initializer_list<uint32_t> codes) {
+    for (uint32_t code : codes) {
+        EXPECT_EQ(EventKind::None, ClassifyEvent(code, kConnected).kind) << std::hex << code;
+    }
+}
+
 std::unique_ptr<ShareData> Fresh() {
-    auto data = std::make_unique<ShareData>();
-    ResetAll(*data);
-    data->CurrentProfile = 1;
+    auto data = DefaultData(1);
     return data;
 }
 } // namespace
@@ -41,40 +55,27 @@ TEST(EventDispatch, ArrivalAndRemovalFollowTheConnectedFlag) {
 }
 
 TEST(EventDispatch, ProfileSwitchOnlyForProfilesOneToFive) {
-    auto a = ClassifyEvent(Code(0x7003, 5), kConnected);
-    EXPECT_EQ(EventKind::ProfileSwitch, a.kind);
-    EXPECT_EQ(4, a.index);
+    ExpectEvent(Code(0x7003, 5), EventKind::ProfileSwitch, 4);
     EXPECT_EQ(0, ClassifyEvent(Code(0x70FF, 1), kConnected).index);
-    EXPECT_EQ(EventKind::None, ClassifyEvent(Code(0x7000, 0), kConnected).kind);
-    EXPECT_EQ(EventKind::None, ClassifyEvent(Code(0x7000, 6), kConnected).kind);
-    EXPECT_EQ(EventKind::None, ClassifyEvent(Code(0x1000, 3), kConnected).kind);
+    ExpectNoEvent({Code(0x7000, 0), Code(0x7000, 6), Code(0x1000, 3)});
 }
 
 TEST(EventDispatch, LaunchNeedsEntryOneToFifteenAndASmallValue) {
-    auto a = ClassifyEvent(Code(0x6003, 0), kConnected);
-    EXPECT_EQ(EventKind::LaunchProgram, a.kind);
-    EXPECT_EQ(2, a.index);
-    EXPECT_EQ(EventKind::None, ClassifyEvent(Code(0x6003, 0x0100), kConnected).kind);
-    EXPECT_EQ(EventKind::None, ClassifyEvent(Code(0x6000, 0), kConnected).kind);
-    EXPECT_EQ(EventKind::None, ClassifyEvent(Code(0x6010, 0), kConnected).kind);
+    ExpectEvent(Code(0x6003, 0), EventKind::LaunchProgram, 2);
+    ExpectNoEvent({Code(0x6003, 0x0100), Code(0x6000, 0), Code(0x6010, 0)});
     EXPECT_EQ(14, ClassifyEvent(Code(0x600F, 0xFF), kConnected).index);
 }
 
 TEST(EventDispatch, OpenOptionDpiAndPolling) {
     EXPECT_EQ(EventKind::OpenOption, ClassifyEvent(Code(0xA000, 1234), kConnected).kind);
-    auto dpi = ClassifyEvent(Code(0x0701, 6), kConnected);
-    EXPECT_EQ(EventKind::DpiStage, dpi.kind);
-    EXPECT_EQ(5, dpi.index);
-    EXPECT_EQ(EventKind::None, ClassifyEvent(Code(0x0701, 7), kConnected).kind);
-    EXPECT_EQ(EventKind::None, ClassifyEvent(Code(0x0701, 0), kConnected).kind);
+    ExpectEvent(Code(0x0701, 6), EventKind::DpiStage, 5);
+    ExpectNoEvent({Code(0x0701, 7), Code(0x0701, 0)});
     const int intervals[4] = {8, 4, 2, 1};
     for (int rate = 0; rate < 4; ++rate) {
-        auto p = ClassifyEvent(Code(0x0500, static_cast<uint16_t>(intervals[rate])), kConnected);
-        EXPECT_EQ(EventKind::PollingRate, p.kind);
-        EXPECT_EQ(rate, p.index);
+        ExpectEvent(Code(0x0500, static_cast<uint16_t>(intervals[rate])), EventKind::PollingRate, rate);
     }
     for (uint16_t bad : {0, 3, 5, 6, 7, 9, 16, 0xFFFF}) {
-        EXPECT_EQ(EventKind::None, ClassifyEvent(Code(0x0500, bad), kConnected).kind) << bad;
+        ExpectNoEvent({Code(0x0500, bad)});
     }
 }
 
@@ -86,8 +87,7 @@ TEST(EventDispatch, SensitivityTakesOnlyBytesInRange) {
     auto b = ClassifyEvent(Code(0xC000, 0x1401), kConnected);
     EXPECT_EQ(1, b.sensitivityX);
     EXPECT_EQ(20, b.sensitivityY);
-    EXPECT_EQ(EventKind::None, ClassifyEvent(Code(0xC000, 0x1500), kConnected).kind);
-    EXPECT_EQ(EventKind::None, ClassifyEvent(Code(0xC001, 0x0505), kConnected).kind);
+    ExpectNoEvent({Code(0xC000, 0x1500), Code(0xC001, 0x0505)});
 }
 
 TEST(SettingEvents, DpiStageStoresTheStageAndNamesItsLevel) {

@@ -1,4 +1,5 @@
 #include "monitor/game_match.h"
+#include "testing/profiles.h"
 
 #include <gtest/gtest.h>
 
@@ -25,8 +26,7 @@ TEST(GameMatch, FileNameOfATrimmedPath) {
 }
 
 TEST(GameMatch, FirstMatchingProfileCaseBlind) {
-    auto data = std::make_unique<ShareData>();
-    ResetAll(*data);
+    auto data = DefaultData();
     SetGame(data->Profile[1], "D:\\a\\Racer.EXE");
     SetGame(data->Profile[3], "racer.exe");
     SetGame(data->Profile[4], "notepad.exe");
@@ -42,8 +42,7 @@ TEST(GameMatch, FirstMatchingProfileCaseBlind) {
 }
 
 TEST(ForegroundSwitcher, ReturnsToTheProfileBeforeTheFirstGameOnlyWhenAskedAndNeverForOurPrograms) {
-    auto data = std::make_unique<ShareData>();
-    ResetAll(*data);
+    auto data = DefaultData();
     SetGame(data->Profile[2], "racer.exe");
     SetGame(data->Profile[3], "arena.exe");
     data->CurrentProfile = 1;

@@ -26,18 +26,6 @@ std::unique_ptr<ShareData> NewShare() {
     return std::make_unique<ShareData>();
 }
 
-std::string RegistryText(const char* key, const char* name) {
-    HKEY h = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &h) != ERROR_SUCCESS) {
-        return {};
-    }
-    char text[261] = {};
-    DWORD size = 260;
-    RegQueryValueExA(h, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
-    RegCloseKey(h);
-    return text;
-}
-
 class MonitorEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -102,11 +90,8 @@ TEST_F(MonitorEndToEnd, NoWindowWhenTheBlockMutexExists) {
     HANDLE mutex = CreateMutexA(nullptr, FALSE, "Korvane_Normal_Mutex_Object");
     ASSERT_NE(nullptr, mutex);
     ASSERT_TRUE(folder_.StartMonitor());
-    EXPECT_TRUE(
-        PumpUntil([&] { return WaitForSingleObject(folder_.MonitorProcess(), 0) == WAIT_OBJECT_0; }, kEventWait));
-    DWORD code = 0;
-    GetExitCodeProcess(folder_.MonitorProcess(), &code);
-    EXPECT_EQ(1u, code);
+    EXPECT_TRUE(folder_.Monitor().AwaitEnd(kEventWait));
+    EXPECT_EQ(1u, folder_.Monitor().ExitCode());
     EXPECT_EQ(nullptr, FindWindowA(nullptr, kMonitorWindowTitle));
     // It ended without touching the partners of the Monitor that holds the block.
     EXPECT_EQ(0, option_.Count(WM_CLOSE));
@@ -243,7 +228,7 @@ TEST_F(MonitorEndToEnd, SecondStartForwardsToTheRunningMonitorAndEnds) {
     EXPECT_EQ(0, folder_.Run("Monitor.exe", "1", 15000));
     EXPECT_TRUE(PumpUntil([&] { return debug_.Contains("CMonitorWnd OnCustomizer hWnd!=NULL", first); }, kEventWait));
     // The first one still runs and answers.
-    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(folder_.MonitorProcess(), 0));
+    EXPECT_FALSE(folder_.Monitor().Ended());
     EXPECT_EQ(FindWindowA(nullptr, kMonitorWindowTitle) != nullptr, true);
 }
 
@@ -356,25 +341,13 @@ TEST_F(MonitorEndToEnd, TrayMenuOffersOpenAndExitAndExitEndsMonitorAndOption) {
     StartWithMouse();
     const DWORD pid = folder_.MonitorPid();
     HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle);
-    auto openMenu = [&] {
-        PostMessageA(monitor, TrayNotify, kTrayIconId, WM_RBUTTONDOWN);
-        HWND popup = nullptr;
-        PumpUntil(
-            [&] {
-                popup = FindWindowA("#32768", nullptr);
-                return popup != nullptr && IsWindowVisible(popup);
-            },
-            kEventWait);
-        return popup;
-    };
+    const auto openMenu = [&] { return OpenTrayMenu(monitor, kEventWait); };
     HWND popup = openMenu();
     ASSERT_NE(nullptr, popup);
     PostMessageA(popup, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageA(popup, WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_TRUE(PumpUntil([&] { return debug_.Contains("CMonitorWnd OnCustomizer hWnd!=NULL", pid); }, kEventWait));
-    ASSERT_TRUE(PumpUntil(
-        [] { return FindWindowA("#32768", nullptr) == nullptr || !IsWindowVisible(FindWindowA("#32768", nullptr)); },
-        kEventWait));
+    ASSERT_TRUE(AwaitMenusClosed(kEventWait));
 
     // A double click and the mouse's own Option button bring Option up too.
     PostMessageA(monitor, TrayNotify, kTrayIconId, WM_LBUTTONDBLCLK);
@@ -389,19 +362,14 @@ TEST_F(MonitorEndToEnd, TrayMenuOffersOpenAndExitAndExitEndsMonitorAndOption) {
     PostMessageA(popup, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageA(popup, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageA(popup, WM_KEYDOWN, VK_RETURN, 0);
-    EXPECT_TRUE(
-        PumpUntil([&] { return WaitForSingleObject(folder_.MonitorProcess(), 0) == WAIT_OBJECT_0; }, kEventWait));
+    EXPECT_TRUE(folder_.Monitor().AwaitEnd(kEventWait));
     EXPECT_TRUE(PumpUntil([&] { return option_.Count(WM_CLOSE) == 1; }, kEventWait));
 }
 
 TEST_F(MonitorEndToEnd, AccelerationOffClearsTheRegistryRow) {
-    HKEY mouse = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Mouse", 0, nullptr, 0, KEY_ALL_ACCESS,
-                                             nullptr, &mouse, nullptr));
     for (auto [name, value] : {std::pair{"MouseSpeed", "1"}, {"MouseThreshold1", "6"}, {"MouseThreshold2", "10"}}) {
-        RegSetValueExA(mouse, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), 2);
+        SetRegistryText(kMouseRegistryKey, name, value);
     }
-    RegCloseKey(mouse);
     // Acceleration 2 reads back as off (the registry's 1, 6, 10 match no row of the table).
     WriteProfile(folder_, 0, [](ProfileRecord& p) { p.Acceleration = 2; });
     StartWithMouse();

@@ -1,4 +1,5 @@
 #include "monitor/osd_texts.h"
+#include "testing/profiles.h"
 
 #include <gtest/gtest.h>
 
@@ -20,8 +21,7 @@ TEST(OsdTexts, DpiCodesAndPollingRates) {
 }
 
 TEST(OsdTexts, CpiMessageShowsTheChosenStage) {
-    auto data = std::make_unique<ShareData>();
-    ResetAll(*data);
+    auto data = DefaultData();
     ProfileRecord& p = data->Profile[0];
     p.CpiStep = 1; // the stage index that once fed this message; it must not matter
     p.Cpi_X = 2;

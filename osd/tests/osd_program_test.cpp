@@ -12,10 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -26,37 +23,29 @@ HWND Popup() {
 class OsdProgram : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string bin = std::string("Z:") + (std::getenv("KORVANE_BIN_DIR") ? std::getenv("KORVANE_BIN_DIR") : "");
-        for (char& c : bin) {
-            if (c == '/') {
-                c = '\\';
-            }
-        }
-        ASSERT_TRUE(CopyFileA((bin + "\\VexelOSD.exe").c_str(), (folder_ + "VexelOSD.exe").c_str(), FALSE));
-        std::ofstream(folder_ + "VexelOSD.log").flush();
+        ASSERT_TRUE(temp_.CopyFrom(TestProgramFolder() + "VexelOSD.exe", "VexelOSD.exe"));
+        ASSERT_TRUE(WriteFileText(folder_ + "VexelOSD.log", ""));
     }
     void TearDown() override {
         if (HWND osd = FindWindowA(nullptr, kOsdWindowTitle)) {
             PostMessageA(osd, WM_CLOSE, 0, 0);
         }
-        if (process_ != nullptr) {
-            EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(process_, 10000));
-            CloseHandle(process_);
+        if (process_.process) {
+            EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(process_.process.get(), 10000));
         }
     }
     HWND Start() {
-        StartedProgram program = StartProgram("\"" + folder_ + "VexelOSD.exe\"", folder_);
-        if (!program.process) {
+        process_ = StartProgram("\"" + folder_ + "VexelOSD.exe\"", folder_);
+        if (!process_.process) {
             return nullptr;
         }
-        process_ = program.process.release();
         // The window of the program started here: one of another would make this one step aside.
         HWND osd = nullptr;
         const bool shown = PumpUntil(
             [&] {
                 DWORD pid = 0;
                 osd = FindWindowA(nullptr, kOsdWindowTitle);
-                return osd != nullptr && GetWindowThreadProcessId(osd, &pid) != 0 && pid == program.pid;
+                return osd != nullptr && GetWindowThreadProcessId(osd, &pid) != 0 && pid == process_.pid;
             },
             10000);
         return shown ? osd : nullptr;
@@ -65,7 +54,7 @@ protected:
     // Removed after TearDown has waited for the program to end.
     TempFolder temp_;
     const std::string folder_ = temp_.Path();
-    HANDLE process_ = nullptr;
+    StartedProgram process_;
 };
 } // namespace
 

@@ -6,6 +6,7 @@
 #include "common/profile_store.h"
 #include "monitor/device/tests/device_fakes.h"
 #include "monitor/device/tests/test_profiles.h"
+#include "testing/registry.h"
 #include "testing/virtual_mouse_run.h"
 
 #include <gtest/gtest.h>
@@ -334,34 +335,9 @@ TEST(MonitorJobHost, ReadBackSavesWritesTheBlockAndTellsOption) {
     EXPECT_TRUE(PeekMessageA(&msg, option, ApplyFinished, ApplyFinished, PM_REMOVE));
     DestroyWindow(option);
     EXPECT_FALSE(host.PostToOption(ApplyFinished));
-    for (int n = 0; n < 5; ++n) {
-        DeleteFileA((folder.Path() + "config\\Default" + std::to_string(n) + ".tvp").c_str());
-    }
-    RemoveDirectoryA((folder.Path() + "config").c_str());
 }
 
 namespace {
-
-std::string DoubleClickSpeedInRegistry() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Mouse", 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return {};
-    }
-    char text[64] = {};
-    DWORD size = sizeof text - 1;
-    RegQueryValueExA(key, "DoubleClickSpeed", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
-    RegCloseKey(key);
-    return text;
-}
-
-void SetDoubleClickSpeedInRegistry(const std::string& text) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Mouse", 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-        RegSetValueExA(key, "DoubleClickSpeed", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                       static_cast<DWORD>(text.size() + 1));
-        RegCloseKey(key);
-    }
-}
 
 // The program's host whose first save lets something else happen first, as the window thread may while the
 // DeviceWorker saves.
@@ -384,7 +360,7 @@ public:
 } // namespace
 
 TEST(MonitorJobHost, AProfileSwitchDuringTheReadBackSaveSurvivesInTheBlockTheFilesAndTheRegistry) {
-    const std::string registryBefore = DoubleClickSpeedInRegistry();
+    const PointerRegistryGuard registry;
     TempFolder folder;
     auto initial = DefaultData();
     initial->Profile[0].DbleClickSpeed = 410;
@@ -422,17 +398,10 @@ TEST(MonitorJobHost, AProfileSwitchDuringTheReadBackSaveSurvivesInTheBlockTheFil
     ProfileRecord saved{};
     ReadProfileFile(saved, ProfileFilePath(folder.Path(), 0));
     EXPECT_EQ(3, saved.Cpi_X);
-    EXPECT_EQ("530", DoubleClickSpeedInRegistry());
+    EXPECT_EQ("530", RegistryText(kMouseRegistryKey, "DoubleClickSpeed"));
 
     // Without a change during the save, one save is all.
     host.saves = 0;
     ASSERT_TRUE(runner.Run(kJobReadBack));
     EXPECT_EQ(1, host.saves);
-
-    SetDoubleClickSpeedInRegistry(registryBefore);
-    for (int n = 0; n < 5; ++n) {
-        DeleteFileA(ProfileFilePath(folder.Path(), n).c_str());
-    }
-    DeleteFileA((folder.Path() + "config.ini").c_str());
-    RemoveDirectoryA((folder.Path() + "config").c_str());
 }

@@ -3,8 +3,8 @@
 
 #include "common/function_codes.h"
 #include "common/profile_record.h"
+#include "testing/profiles.h"
 
-#include <cstring>
 #include <memory>
 
 inline void SetMacroEvent(MacroKeyInfo& entry, int j, uint8_t usage, uint8_t action, uint16_t pauseMs) {
@@ -12,14 +12,6 @@ inline void SetMacroEvent(MacroKeyInfo& entry, int j, uint8_t usage, uint8_t act
     entry.Data[4 * j + 1] = action;
     entry.Data[4 * j + 2] = static_cast<uint8_t>(pauseMs & 0xFF);
     entry.Data[4 * j + 3] = static_cast<uint8_t>(pauseMs >> 8);
-}
-
-// ResetAll: CurrentProfile 0 and the defaults.
-inline std::unique_ptr<ShareData> DefaultData() {
-    auto data = std::make_unique<ShareData>();
-    std::memset(data.get(), 0, sizeof(ShareData));
-    ResetAll(*data);
-    return data;
 }
 
 // Profile 1 with a bit of everything, three sequence slots among them (see golden/apply_all_mixed.txt).

@@ -102,24 +102,12 @@ protected:
 
     // Starts the game; it takes the foreground by itself.
     bool StartGame() {
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        std::string command = std::string("C:\\windows\\") + kGame;
-        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &game_)) {
-            return false;
-        }
-        CloseHandle(game_.hThread);
-        game_.hThread = nullptr;
-        return true;
+        game_ = StartProgram(std::string("C:\\windows\\") + kGame);
+        return static_cast<bool>(game_.process);
     }
     void EndGame() {
-        if (game_.hProcess == nullptr) {
-            return;
-        }
-        TerminateProcess(game_.hProcess, 0);
-        WaitForSingleObject(game_.hProcess, 10000);
-        CloseHandle(game_.hProcess);
-        game_.hProcess = nullptr;
+        game_.Kill(0);
+        game_ = StartedProgram();
     }
 
     // Waits until the log, from `from` on, holds the whole apply-all of the block's current profile `profile`, and
@@ -173,7 +161,7 @@ protected:
     PointerRegistryGuard registry_;
     DebugOutput debug_;
     e2e::ProgramFolder folder_;
-    PROCESS_INFORMATION game_{};
+    StartedProgram game_;
 };
 } // namespace
 
@@ -278,17 +266,7 @@ TEST_F(MonitorSwitch, WithTheReturnOnTheProfileBeforeTheGameComesBackButNotForOp
 TEST_F(MonitorSwitch, TheTrayMenuShowsTheReturnAsConfigIniSaysAndTogglesIt) {
     Start(true);
     HWND monitor = FindWindowA(nullptr, kMonitorWindowTitle);
-    const auto openMenu = [&] {
-        PostMessageA(monitor, TrayNotify, kTrayIconId, WM_RBUTTONDOWN);
-        HWND popup = nullptr;
-        PumpUntil(
-            [&] {
-                popup = FindWindowA("#32768", nullptr);
-                return popup != nullptr && IsWindowVisible(popup);
-            },
-            kEventWait);
-        return popup;
-    };
+    const auto openMenu = [&] { return OpenTrayMenu(monitor, kEventWait); };
     const auto chooseReturn = [&](HWND popup) {
         PostMessageA(popup, WM_KEYDOWN, VK_DOWN, 0);
         PostMessageA(popup, WM_KEYDOWN, VK_DOWN, 0);
@@ -302,9 +280,7 @@ TEST_F(MonitorSwitch, TheTrayMenuShowsTheReturnAsConfigIniSaysAndTogglesIt) {
     ASSERT_TRUE(Traced("CMonitorWnd return to the previous profile off"));
     EXPECT_EQ(0, folder_.ConfigInt("Setting", kReturnToPreviousKey, -1));
 
-    ASSERT_TRUE(PumpUntil(
-        [] { return FindWindowA("#32768", nullptr) == nullptr || !IsWindowVisible(FindWindowA("#32768", nullptr)); },
-        kEventWait));
+    ASSERT_TRUE(AwaitMenusClosed(kEventWait));
     popup = openMenu();
     ASSERT_NE(nullptr, popup);
     EXPECT_TRUE(Traced("CMonitorWnd tray menu, return to the previous profile unchecked"));

@@ -16,6 +16,7 @@
 #include "option/app/tests/option_test_support.h"
 #include "option/macros/macro_files.h"
 #include "option/skin/menu_metrics.h"
+#include "testing/profiles.h"
 #include "testing/skin_test_support.h"
 
 namespace {
@@ -151,10 +152,7 @@ TEST(ButtonPageEndToEnd, DpiShortcutKeySequenceAndMacroReachTheMouse) {
     optiontest::Folder folder;
     ASSERT_TRUE(folder.Ready());
     ASSERT_TRUE(folder.AddOption());
-    ShareData data;
-    InitShareData(data);
-    ResetAll(data);
-    data.CurrentProfile = 0;
+    ShareData data = *DefaultData();
     ASSERT_EQ(9, data.Profile[0].CpiLevel_X[2]); // 2500 DPI at stage 3
     ASSERT_EQ(1, SaveAllProfiles(data, folder.Path()));
     MacroLibrary library;

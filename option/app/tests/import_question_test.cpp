@@ -11,6 +11,7 @@
 
 #include "common/profile_store.h"
 #include "option/app/tests/option_test_support.h"
+#include "testing/profiles.h"
 #include "testing/screenshot.h"
 #include "testing/skin_test_support.h"
 
@@ -29,10 +30,7 @@ protected:
 
 TEST_F(ImportQuestion, AProfileThatStartsProgramsIsImportedOnlyOnYes) {
     ASSERT_TRUE(folder.Ready());
-    ShareData data;
-    InitShareData(data);
-    ResetAll(data);
-    data.CurrentProfile = 1;
+    ShareData data = *DefaultData(1);
     ASSERT_EQ(1, SaveAllProfiles(data, folder.Path()));
     auto incoming = std::make_unique<ProfileRecord>(data.Profile[1]);
     std::strcpy(incoming->ProFileName, "Launcher");

@@ -19,6 +19,7 @@
 #include "option/macros/macro_files.h"
 #include "option/macros/macro_library.h"
 #include "option/skin/key_capture_hook.h"
+#include "testing/profiles.h"
 #include "testing/skin_test_support.h"
 
 namespace {
@@ -274,10 +275,7 @@ TEST_F(MacroPage, WithoutAMacroRecordAndExportWarnBeforeAnythingElse) {
 
 TEST_F(MacroPage, RecordedEditedMacroOnAButtonReachesTheMouseThroughMonitor) {
     SaveMacros({{"Combo", 0}});
-    ShareData data;
-    InitShareData(data);
-    ResetAll(data);
-    data.CurrentProfile = 0;
+    ShareData data = *DefaultData();
     ASSERT_EQ(1, SaveAllProfiles(data, folder.Path()));
     folder.WriteMouseMemory(true, 1);
     ASSERT_TRUE(folder.StartMonitor());

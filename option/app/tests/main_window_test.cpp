@@ -19,6 +19,7 @@
 #include "common/shared_block.h"
 #include "option/app/tests/option_test_support.h"
 #include "option/pages/pointer_mapping.h"
+#include "testing/profiles.h"
 #include "testing/skin_test_support.h"
 
 using optiontest::ClickThroughWarning;
@@ -27,10 +28,7 @@ namespace {
 
 // Profiles that differ from the reset ones where the tests look.
 ShareData EditedProfiles(int current) {
-    ShareData data;
-    InitShareData(data);
-    ResetAll(data);
-    data.CurrentProfile = current;
+    ShareData data = *DefaultData(current);
     for (int i = 0; i < kProfileCount; ++i) {
         data.Profile[i].MouseSpeed = 4 + 2 * i; // positions 3, 4, 5, 6, 7
         data.Profile[i].ScrollWheelSpeed = 5 + i;
@@ -329,10 +327,7 @@ TEST_F(OptionWindow, ApplyWaitsForMonitorKeepsEditsOnItsReportsAndStopsWaitingAl
     ASSERT_EQ(BlockResult::Ready, block.Create(data));
     e2e::OptionStandIn monitor(kMonitorWindowTitle);
     // Attached to the block, the active profile shows the system's pointer values.
-    HKEY mouse = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Mouse", 0, KEY_SET_VALUE, &mouse));
-    RegSetValueExA(mouse, "DoubleClickSpeed", 0, REG_SZ, reinterpret_cast<const BYTE*>("612"), 4);
-    RegCloseKey(mouse);
+    SetRegistryText(kMouseRegistryKey, "DoubleClickSpeed", "612");
 
     optiontest::Window w(folder.Path());
     ASSERT_TRUE(w.Open());

@@ -6,6 +6,7 @@
 
 #include "common/profile_store.h"
 #include "option/app/tests/option_test_support.h"
+#include "testing/profiles.h"
 #include "testing/skin_test_support.h"
 
 namespace {
@@ -33,10 +34,7 @@ TEST(OptionEndToEnd, OneInstanceAndProfileThreeAppliedReachesTheMouse) {
     ASSERT_TRUE(folder.Ready());
     ASSERT_TRUE(folder.AddOption());
     // Profile 3 holds DPI stages of its own (the reset profile has 2500 DPI at stage 3).
-    ShareData data;
-    InitShareData(data);
-    ResetAll(data);
-    data.CurrentProfile = 0;
+    ShareData data = *DefaultData();
     const int codes[kDpiLevelCount] = {3, 5, 7, 10, 12, 14};
     const char* dpi[kDpiLevelCount] = {"750 DPI", "1250 DPI", "1750 DPI", "3000 DPI", "4000 DPI", "7250 DPI"};
     for (int i = 0; i < kDpiLevelCount; ++i) {

@@ -12,41 +12,18 @@
 
 #include "common/profile_store.h"
 #include "option/app/tests/option_test_support.h"
+#include "testing/profiles.h"
+#include "testing/registry.h"
 #include "testing/skin_test_support.h"
 
 namespace {
-
-// The pointer values of the registry that a profile mirrors, as text.
-std::vector<std::string> PointerRegistry() {
-    static constexpr struct {
-        const char* key;
-        const char* name;
-    } kValues[] = {{"Control Panel\\Mouse", "DoubleClickSpeed"}, {"Control Panel\\Mouse", "MouseSensitivity"},
-                   {"Control Panel\\Mouse", "MouseSpeed"},       {"Control Panel\\Mouse", "MouseThreshold1"},
-                   {"Control Panel\\Mouse", "MouseThreshold2"},  {"Control Panel\\Desktop", "WheelScrollLines"}};
-    std::vector<std::string> found;
-    for (const auto& v : kValues) {
-        char text[64] = "(missing)";
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, v.key, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-            DWORD size = sizeof text - 1;
-            RegQueryValueExA(key, v.name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
-            RegCloseKey(key);
-        }
-        found.push_back(std::string(v.name) + "=" + text);
-    }
-    return found;
-}
 
 // Five profiles with random pointer values; the first (the active one at the start, whose values Option takes from
 // the registry) with values the registry keeps as they are, an odd MouseSpeed and a wheel of 0.
 ShareData RandomPointerProfiles(unsigned seed) {
     std::mt19937 random(seed);
     auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
-    ShareData data;
-    InitShareData(data);
-    ResetAll(data);
-    data.CurrentProfile = 0;
+    ShareData data = *DefaultData();
     for (int i = 0; i < kProfileCount; ++i) {
         ProfileRecord& p = data.Profile[i];
         p.MouseSpeed = 2 * pick(0, 9) + 1; // 1, 3, ..., 19: the slider has no place of its own for these
@@ -108,11 +85,11 @@ TEST_F(ShownNotEdited, PointerValuesOfRandomProfilesSurviveShowingBothPagesAndAp
         }
         // What this profile's Apply must write: the registry values of the profile as it was made.
         WritePointerSettings(data.Profile[profile]);
-        const std::vector<std::string> expected = PointerRegistry();
+        const std::vector<std::string> expected = PointerRegistryTexts();
         WritePointerSettings(data.Profile[(profile + 1) % kProfileCount]);
         ASSERT_TRUE(ClickUntil(w.CentreOf(main.ApplyButton().Handle()),
-                               [&] { return !main.Busy() && PointerRegistry() == expected; }));
-        EXPECT_EQ(expected, PointerRegistry());
+                               [&] { return !main.Busy() && PointerRegistryTexts() == expected; }));
+        EXPECT_EQ(expected, PointerRegistryTexts());
         for (int i = 0; i < kProfileCount; ++i) {
             EXPECT_EQ(PointerFields(data.Profile[i]), PointerFields(w.Context().working.Profile[i]))
                 << "profile " << i + 1 << " in the working copy";

@@ -11,6 +11,8 @@
 #include "common/profile_store.h"
 #include "framework/handles.h"
 #include "option/macros/macro_files.h"
+#include "testing/profiles.h"
+#include "testing/temp_folder.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -149,19 +151,13 @@ void BenchLibraries(const std::string& folder, int rounds, int largest) {
         std::printf("%8d %12.2f %12.2f %14.4f %14.4f %12.1f %12.1f\n", count, save, load, save / count, load / count,
                     save / refWrite, load / refRead);
     }
-    DeleteFileA(path.c_str());
-    DeleteFileA(reference.c_str());
 }
 
 // The five profile files and config.ini of a program folder. No profile is active, so the registry is left alone:
 // what is measured is the files. Every round changes a value of every profile, so every file is rewritten; an Apply
 // usually changes one profile, and the files whose values are all the same are left as they are.
 void BenchProfiles(const std::string& folder, int rounds) {
-    CreateDirectoryA((folder + "config").c_str(), nullptr);
-    auto data = std::make_unique<ShareData>();
-    std::memset(data.get(), 0, sizeof *data);
-    ResetAll(*data);
-    data->CurrentProfile = -1;
+    auto data = DefaultData(-1);
     for (int n = 0; n < kProfileCount; ++n) {
         data->Profile[n].Brightness = 20 + n;
         data->Profile[n].MacroKey[n].FunctionCode = 6;
@@ -202,11 +198,6 @@ void BenchProfiles(const std::string& folder, int rounds) {
     std::printf("%-30s %10.2f %14.1f %20.1f\n", "SaveAllProfiles", save, save / refWrite, save / refFlushed);
     std::printf("%-30s %10.2f %14.1f\n", "SaveAllProfiles, one changed", saveOne, saveOne / refWrite);
     std::printf("%-30s %10.2f %14.1f\n", "LoadAllProfiles", load, load / refRead);
-    for (const std::string& path : paths) {
-        DeleteFileA(path.c_str());
-    }
-    RemoveDirectoryA((folder + "config").c_str());
-    DeleteFileA(reference.c_str());
 }
 
 } // namespace
@@ -214,16 +205,9 @@ void BenchProfiles(const std::string& folder, int rounds) {
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     const int largest = argc > 2 ? std::max(10, std::atoi(argv[2])) : 10000;
-    char temp[MAX_PATH];
-    if (!GetTempPathA(MAX_PATH, temp)) {
-        return 1;
-    }
-    char unique[40];
-    std::snprintf(unique, sizeof unique, "macro_bench_%lu\\", GetCurrentProcessId());
-    const std::string folder = std::string(temp) + unique;
-    CreateDirectoryA(folder.c_str(), nullptr);
-    BenchLibraries(folder, rounds, largest);
-    BenchProfiles(folder, rounds);
-    RemoveDirectoryA(folder.c_str());
+    // A program folder with its config\, removed with the files at the end.
+    const TempFolder folder;
+    BenchLibraries(folder.Path(), rounds, largest);
+    BenchProfiles(folder.Path(), rounds);
     return 0;
 }

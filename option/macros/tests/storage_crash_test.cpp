@@ -8,6 +8,7 @@
 #include "common/profile_store.h"
 #include "option/macros/macro_files.h"
 #include "option/macros/tests/crash/storage_versions.h"
+#include "testing/process.h"
 #include "testing/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -50,22 +51,16 @@ TEST(StorageCrash, EveryKillLeavesWholeFilesOfTheVersionBeforeOrAfter) {
     for (int kill = 0; kill < kills && !HasFailure(); ++kill) {
         ResetEvent(running);
         // The folder without its last backslash, which would escape the closing quote.
-        std::string command = "\"" + child + "\" \"" + folder.substr(0, folder.size() - 1) + "\" " +
-                              std::to_string(next) + " " + eventName;
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        ASSERT_TRUE(CreateProcessA(child.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                   &startup, &process));
+        const std::string command = "\"" + child + "\" \"" + folder.substr(0, folder.size() - 1) + "\" " +
+                                    std::to_string(next) + " " + eventName;
+        const StartedProgram process = StartProgram(command);
+        ASSERT_TRUE(process.process);
         // Killed at a random moment of its saving, the first save included.
-        const HANDLE waits[] = {running, process.hProcess};
+        const HANDLE waits[] = {running, process.process.get()};
         const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, 20000);
         ASSERT_EQ(WAIT_OBJECT_0, woke) << "the child ended or never ran";
         Sleep(random() % 40);
-        TerminateProcess(process.hProcess, 9);
-        WaitForSingleObject(process.hProcess, 20000);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        process.Kill(9);
 
         // Each file is whole: exactly the bytes of the version it names.
         std::vector<int> now(paths.size(), 0);

@@ -6,6 +6,7 @@
 #include "common/profile_file.h"
 #include "option/macros/macro_formats.h"
 #include "option/macros/macro_library.h"
+#include "testing/profiles.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,10 +36,7 @@ inline MacroLibrary VersionLibrary(int v) {
 
 // Version v of the five profiles; no profile is active, so the registry is left alone.
 inline std::unique_ptr<ShareData> VersionProfiles(int v) {
-    auto data = std::make_unique<ShareData>();
-    std::memset(data.get(), 0, sizeof *data);
-    ResetAll(*data);
-    data->CurrentProfile = -1;
+    auto data = DefaultData(-1);
     for (int n = 0; n < kProfileCount; ++n) {
         ProfileRecord& p = data->Profile[n];
         std::snprintf(p.ProFileName, sizeof p.ProFileName, "Version %d", v);
