@@ -17,45 +17,15 @@
 
 #include "common/ini_file.h"
 #include "common/messages.h"
+#include "testing/process.h"
 
 namespace {
 
 // The numbers a measured program printed, in order; none when it could not be started.
 std::vector<double> RunMeasured(const std::string& folder, const std::string& program, const char* arguments) {
     std::vector<double> numbers;
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) {
-        return numbers;
-    }
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = writeEnd;
-    si.hStdError = writeEnd;
-    PROCESS_INFORMATION pi{};
-    std::string command = "\"" + folder + program + "\" " + arguments;
-    BOOL started =
-        CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &si, &pi);
-    CloseHandle(writeEnd);
-    if (!started) {
-        CloseHandle(readEnd);
-        return numbers;
-    }
-    // Wait for the process, not for the pipe's end: a helper process that Wine starts with the first window of a
-    // session inherits the pipe and keeps it open.
-    WaitForSingleObject(pi.hProcess, 20000);
     std::string text;
-    char buffer[256];
-    DWORD available = 0, n = 0;
-    while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
-           ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0) {
-        text.append(buffer, n);
-    }
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    CloseHandle(readEnd);
+    RunProgram("\"" + folder + program + "\" " + arguments, &text, {20000, folder});
     std::istringstream in(text);
     for (double v = 0; in >> v;) {
         numbers.push_back(v);
@@ -123,11 +93,8 @@ int main(int argc, char** argv) {
     WritePrivateProfileStringA("Setting", "Device", "1", config.c_str());
     Series(folder, rounds, "without Monitor");
 
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    std::string command = "\"" + folder + "Monitor.exe\"";
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi)) {
+    const StartedProgram monitorProgram = StartProgram("\"" + folder + "Monitor.exe\"", folder);
+    if (!monitorProgram.process) {
         std::printf("Monitor.exe could not be started\n");
         return 1;
     }
@@ -140,8 +107,6 @@ int main(int argc, char** argv) {
     if (monitor) {
         PostMessageA(monitor, WM_CLOSE, 0, 0);
     }
-    WaitForSingleObject(pi.hProcess, 10000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    WaitForSingleObject(monitorProgram.process.get(), 10000);
     return 0;
 }
