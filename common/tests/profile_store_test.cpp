@@ -13,11 +13,36 @@
 
 #include <cstring>
 #include <memory>
+#include <ostream>
 #include <string>
 
 // These tests run in the build's own Wine prefix: the registry values they change are restored afterwards.
 
 namespace {
+
+// A profile's pointer values: double-click time, speed, acceleration and its flag, wheel lines and their flag.
+struct Pointer {
+    int32_t doubleClick, speed, acceleration, accelerationFlag, wheel, wheelFlag;
+    bool operator==(const Pointer&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Pointer& p) {
+    return out << "{" << p.doubleClick << ", " << p.speed << ", " << p.acceleration << ", " << p.accelerationFlag
+               << ", " << p.wheel << ", " << p.wheelFlag << "}";
+}
+
+void SetPointer(ProfileRecord& r, const Pointer& p) {
+    r.DbleClickSpeed = p.doubleClick;
+    r.MouseSpeed = p.speed;
+    r.Acceleration = p.acceleration;
+    r.AccelerationFlag = p.accelerationFlag;
+    r.ScrollWheelSpeed = p.wheel;
+    r.ScrollWheelFlag = p.wheelFlag;
+}
+
+Pointer PointerOf(const ProfileRecord& r) {
+    return {r.DbleClickSpeed, r.MouseSpeed, r.Acceleration, r.AccelerationFlag, r.ScrollWheelSpeed, r.ScrollWheelFlag};
+}
 
 // Keeps the pointer values of the prefix and puts them back after the test.
 class RegistryTest : public ::testing::Test {
@@ -60,11 +85,7 @@ TEST_F(RegistryTest, SaveAllWritesConfigFilesAndTheActiveProfilesPointerValues) 
         data->Profile[n].Brightness = 20 + n;
     }
     ProfileRecord& active = data->Profile[2];
-    active.DbleClickSpeed = 432;
-    active.MouseSpeed = 14;
-    active.Acceleration = 8;
-    active.AccelerationFlag = 1;
-    active.ScrollWheelSpeed = 6;
+    SetPointer(active, {432, 14, 8, 1, 6, active.ScrollWheelFlag});
 
     EXPECT_EQ(1, SaveAllProfiles(*data, folder_.Path()));
     IniFile config(ConfigFilePath(folder_.Path()));
@@ -94,22 +115,12 @@ TEST_F(RegistryTest, SaveAllWritesConfigFilesAndTheActiveProfilesPointerValues) 
     }
     const ProfileRecord& b = back->Profile[2];
     EXPECT_EQ(22, b.Brightness);
-    EXPECT_EQ(610, b.DbleClickSpeed);
-    EXPECT_EQ(3, b.MouseSpeed);
-    EXPECT_EQ(11, b.Acceleration);
-    EXPECT_EQ(1, b.AccelerationFlag);
-    EXPECT_EQ(0, b.ScrollWheelSpeed);
-    EXPECT_EQ(1, b.ScrollWheelFlag);
+    EXPECT_EQ((Pointer{610, 3, 11, 1, 0, 1}), PointerOf(b));
 }
 
 TEST_F(RegistryTest, PointerValuesAreDecimalTextWithTheirTerminator) {
     auto r = DefaultProfile();
-    r->DbleClickSpeed = 432;
-    r->MouseSpeed = 14;
-    r->Acceleration = 25;
-    r->AccelerationFlag = 1;
-    r->ScrollWheelSpeed = 6;
-    r->ScrollWheelFlag = 0;
+    SetPointer(*r, {432, 14, 25, 1, 6, 0});
     EXPECT_EQ(1, WritePointerSettings(*r));
 
     EXPECT_EQ(PointerTexts({"432", "14", "2", "4", "5", "6"}), PointerRegistryTexts());
@@ -123,29 +134,17 @@ TEST_F(RegistryTest, PointerValuesAreDecimalTextWithTheirTerminator) {
 
     auto back = DefaultProfile();
     EXPECT_EQ(1, ReadPointerSettings(*back));
-    EXPECT_EQ(432, back->DbleClickSpeed);
-    EXPECT_EQ(14, back->MouseSpeed);
-    EXPECT_EQ(19, back->Acceleration);
-    EXPECT_EQ(1, back->AccelerationFlag);
-    EXPECT_EQ(6, back->ScrollWheelSpeed);
-    EXPECT_EQ(0, back->ScrollWheelFlag);
+    EXPECT_EQ((Pointer{432, 14, 19, 1, 6, 0}), PointerOf(*back));
 
     // Acceleration off writes row 0 whatever the row; one screen per notch writes -1.
     r->AccelerationFlag = 0;
     r->ScrollWheelFlag = 1;
     WritePointerSettings(*r);
-    std::string text;
-    RegistryText(kMouseRegistryKey, "MouseSpeed", text);
-    EXPECT_EQ("0", text);
-    RegistryText(kMouseRegistryKey, "MouseThreshold2", text);
-    EXPECT_EQ("0", text);
-    RegistryText(kDesktopRegistryKey, "WheelScrollLines", text);
-    EXPECT_EQ("-1", text);
+    EXPECT_EQ("0", RegistryText(kMouseRegistryKey, "MouseSpeed"));
+    EXPECT_EQ("0", RegistryText(kMouseRegistryKey, "MouseThreshold2"));
+    EXPECT_EQ("-1", RegistryText(kDesktopRegistryKey, "WheelScrollLines"));
     ReadPointerSettings(*back);
-    EXPECT_EQ(0, back->Acceleration);
-    EXPECT_EQ(0, back->AccelerationFlag);
-    EXPECT_EQ(0, back->ScrollWheelSpeed);
-    EXPECT_EQ(1, back->ScrollWheelFlag);
+    EXPECT_EQ((Pointer{432, 14, 0, 0, 0, 1}), PointerOf(*back));
 }
 
 TEST_F(RegistryTest, ReadingTheSystemsOwnValues) {
@@ -166,34 +165,19 @@ TEST_F(RegistryTest, ReadingTheSystemsOwnValues) {
     DeleteRegistryValue(kMouseRegistryKey, "DoubleClickSpeed");
     DeleteRegistryValue(kMouseRegistryKey, "MouseThreshold1");
     DeleteRegistryValue(kDesktopRegistryKey, "WheelScrollLines");
-    r->DbleClickSpeed = 321;
-    r->Acceleration = 5;
-    r->AccelerationFlag = 0;
-    r->ScrollWheelSpeed = 9;
-    r->ScrollWheelFlag = 0;
+    SetPointer(*r, {321, r->MouseSpeed, 5, 0, 9, 0});
     EXPECT_EQ(1, ReadPointerSettings(*r));
-    EXPECT_EQ(0, r->MouseSpeed);
-    EXPECT_EQ(321, r->DbleClickSpeed);
-    EXPECT_EQ(5, r->Acceleration);
-    EXPECT_EQ(0, r->AccelerationFlag);
-    EXPECT_EQ(9, r->ScrollWheelSpeed);
-    EXPECT_EQ(0, r->ScrollWheelFlag);
+    EXPECT_EQ((Pointer{321, 0, 5, 0, 9, 0}), PointerOf(*r));
 }
 
 TEST_F(RegistryTest, EmptyValuesKeepTheProfilesValues) {
     // A value that exists but holds no text is no number of the system's: the profile keeps its own.
     SetPointerRegistry("", "", "1", "6", "0", "");
     auto r = DefaultProfile();
-    r->DbleClickSpeed = 321;
-    r->MouseSpeed = 12;
-    r->ScrollWheelSpeed = 9;
-    r->ScrollWheelFlag = 0;
+    SetPointer(*r, {321, 12, r->Acceleration, r->AccelerationFlag, 9, 0});
     EXPECT_EQ(1, ReadPointerSettings(*r));
-    EXPECT_EQ(321, r->DbleClickSpeed);
-    EXPECT_EQ(12, r->MouseSpeed);
-    EXPECT_EQ(9, r->ScrollWheelSpeed);
-    EXPECT_EQ(0, r->ScrollWheelFlag);
-    EXPECT_EQ(8, r->Acceleration); // the values that are there still count
+    // The values that are there still count: acceleration row 8.
+    EXPECT_EQ((Pointer{321, 12, 8, r->AccelerationFlag, 9, 0}), PointerOf(*r));
 
     // An empty acceleration value leaves Acceleration and its flag alone.
     SetRegistryText(kMouseRegistryKey, "MouseThreshold2", "");
