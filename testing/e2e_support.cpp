@@ -25,18 +25,6 @@
 namespace e2e {
 
 namespace {
-std::string WindowsPath(const std::string& unixPath) {
-    std::string path = "Z:" + unixPath;
-    for (char& c : path) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
-    return path;
-}
-} // namespace
-
-namespace {
 std::string ProgramOfProcess(HANDLE process) {
     char path[MAX_PATH] = {};
     DWORD size = MAX_PATH;
@@ -59,14 +47,6 @@ WindowOwner OwnerOf(HWND window) {
         owner.program = ProgramOfProcess(owner.process.get());
     }
     return owner;
-}
-
-std::string BinFolder() {
-    const char* bin = std::getenv("KORVANE_BIN_DIR");
-    if (bin == nullptr) {
-        return {};
-    }
-    return WindowsPath(bin) + "\\";
 }
 
 // --- DebugOutput ---

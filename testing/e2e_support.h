@@ -179,7 +179,9 @@ template <typename F> void WriteProfile(const ProgramFolder& folder, int n, F ch
     WriteProfileFile(record, ProfileFilePath(folder.Path(), n));
 }
 
-// The build's bin folder as a Windows path with a trailing backslash.
-std::string BinFolder();
+// The build's bin folder, with a trailing backslash: the tests and benchmarks run from it, beside the programs.
+inline std::string BinFolder() {
+    return TestProgramFolder();
+}
 
 } // namespace e2e

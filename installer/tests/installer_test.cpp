@@ -167,7 +167,7 @@ protected:
         SetEnvironmentVariableA("WINEDLLOVERRIDES", overrides.c_str());
         RemoveTraces();
         bin_ = e2e::BinFolder();
-        ASSERT_FALSE(bin_.empty()) << "KORVANE_BIN_DIR is not set";
+        ASSERT_FALSE(bin_.empty());
         ASSERT_TRUE(Exists(Setup(KORVANE_VERSION))) << Setup(KORVANE_VERSION);
         ASSERT_TRUE(Exists(Setup(KORVANE_NEXT_VERSION))) << Setup(KORVANE_NEXT_VERSION);
     }

@@ -17,24 +17,6 @@ namespace {
 constexpr DWORD kReadyWaitMs = 30000;
 constexpr ULONGLONG kTickMs = 10; // what the process accounting counts in under Wine
 
-// The folder of this program as the Unix path that the test support expects in KORVANE_BIN_DIR.
-void PointTestSupportAtThisFolder() {
-    if (std::getenv("KORVANE_BIN_DIR") != nullptr) {
-        return;
-    }
-    char path[MAX_PATH] = {};
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, n);
-    folder.erase(folder.find_last_of('\\'));
-    if (folder.size() > 2 && folder[1] == ':') {
-        folder.erase(0, 2); // Z: is the Unix root under Wine
-    }
-    for (char& c : folder) {
-        c = c == '\\' ? '/' : c;
-    }
-    _putenv(("KORVANE_BIN_DIR=" + folder).c_str());
-}
-
 // User and kernel time of a process in milliseconds, from the system's process list; false when it is not listed.
 // Wine answers GetProcessTimes for another process with the caller's own times; its process list has the right ones.
 bool CpuMs(DWORD pid, ULONGLONG& ms) {
@@ -73,7 +55,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: monitor_idle_bench [seconds]\n");
         return 2;
     }
-    PointTestSupportAtThisFolder();
     e2e::ProgramFolder folder;
     if (!folder.Ready()) {
         std::fprintf(stderr, "monitor_idle_bench: the programs were not found beside the benchmark\n");
