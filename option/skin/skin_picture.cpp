@@ -5,6 +5,10 @@
 #include <ole2.h>
 #include <olectl.h>
 
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -93,60 +97,98 @@ BmpCheck CheckBmp(const void* head, std::size_t headSize, std::uint64_t fileSize
     return BmpFitsFile(bytes, headSize, fileSize) ? BmpCheck::kFits : BmpCheck::kDamaged;
 }
 
-BmpCheck CheckBmpFile(const std::string& path) {
-    KernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::uint8_t head[kBmpHeaderBytes] = {};
-    DWORD read = 0;
-    LARGE_INTEGER size{};
-    if (!file || !GetFileSizeEx(file.get(), &size) || !ReadFile(file.get(), head, sizeof head, &read, nullptr)) {
-        return BmpCheck::kNotBmp;
-    }
-    return CheckBmp(head, read, static_cast<std::uint64_t>(size.QuadPart));
+std::uint32_t Le32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0] | p[1] << 8 | p[2] << 16) | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
-} // namespace
-
-bool LoadSkinPicture(const std::string& path, GdiBitmap& bitmap, SIZE& size) {
-    bitmap.reset();
-    size = {0, 0};
-    // Windows bitmaps, which every skin of ours ships, load several times faster from the file than through the
-    // picture loader; what the file loader refuses still goes the picture loader's way.
-    BmpCheck bmp = CheckBmpFile(path);
-    if (bmp == BmpCheck::kDamaged) {
-        Trace("Skin picture %s could not be decoded\n", path.c_str());
-        return false;
+// A checked Windows bitmap file held in memory as a DIB section of its own depth, as the system's file loader makes
+// it. Null for a run-length picture (a DIB section holds no packed rows) or when the system refuses the headers.
+GdiBitmap DibFromMemory(const std::uint8_t* file, std::size_t fileSize) {
+    const std::uint32_t offBits = Le32(file + 10);
+    const std::uint32_t infoSize = Le32(file + 14);
+    // The headers with their masks and colour table, copied to an aligned block that holds the largest of them
+    // whatever the file holds (they start at byte 14 of the file).
+    const std::size_t room = infoSize + 3 * sizeof(DWORD) + 256 * sizeof(RGBQUAD);
+    std::vector<DWORD> info((room + sizeof(DWORD) - 1) / sizeof(DWORD));
+    std::memcpy(info.data(), file + 14, std::min<std::size_t>(fileSize - 14, room));
+    int width = 0, height = 0, bits = 0;
+    if (infoSize == sizeof(BITMAPCOREHEADER)) {
+        const auto* core = reinterpret_cast<const BITMAPCOREHEADER*>(info.data());
+        width = core->bcWidth;
+        height = core->bcHeight;
+        bits = core->bcBitCount;
+    } else {
+        const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(info.data());
+        if (header->biCompression != BI_RGB && header->biCompression != BI_BITFIELDS) {
+            return {};
+        }
+        width = header->biWidth;
+        height = header->biHeight < 0 ? -header->biHeight : header->biHeight;
+        bits = header->biBitCount;
     }
-    if (bmp == BmpCheck::kFits) {
-        bitmap.reset(static_cast<HBITMAP>(
-            LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
-        if (bitmap) {
-            size = BitmapSize(bitmap.get());
-            return true;
+    void* pixels = nullptr;
+    GdiBitmap bitmap(CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS,
+                                      &pixels, nullptr, 0));
+    if (!bitmap || !pixels) {
+        return {};
+    }
+    // The rows lie inside the file: BmpFitsFile checked them.
+    const std::size_t stride = (static_cast<std::size_t>(width) * static_cast<std::size_t>(bits) + 31) / 32 * 4;
+    const std::size_t rows = stride * static_cast<std::size_t>(height);
+    if (offBits + rows > fileSize) {
+        return {};
+    }
+    std::memcpy(pixels, file + offBits, rows);
+    return bitmap;
+}
+
+// A skin file read whole (one open), locked while it is looked at.
+class FileInMemory {
+public:
+    explicit FileInMemory(const std::string& path) : block_(ReadFileToGlobal(path, size_)) {
+        if (block_) {
+            data_ = static_cast<const std::uint8_t*>(GlobalLock(block_));
         }
     }
-    return LoadPictureThroughOle(path, bitmap, size);
+    ~FileInMemory() {
+        if (data_) {
+            GlobalUnlock(block_);
+        }
+        if (block_) {
+            GlobalFree(block_);
+        }
+    }
+    FileInMemory(const FileInMemory&) = delete;
+    FileInMemory& operator=(const FileInMemory&) = delete;
+
+    bool Read() const { return data_ != nullptr; }
+    BmpCheck Check() const {
+        return data_ ? CheckBmp(data_, size_ < kBmpHeaderBytes ? size_ : kBmpHeaderBytes, size_) : BmpCheck::kNotBmp;
+    }
+    // A checked bitmap file as a DIB section; null when only the system's file loader can decode it.
+    GdiBitmap Dib() const { return data_ ? DibFromMemory(data_, size_) : GdiBitmap(); }
+    // Hands the block to a stream that frees it.
+    HGLOBAL Release() {
+        if (data_) {
+            GlobalUnlock(block_);
+            data_ = nullptr;
+        }
+        return std::exchange(block_, nullptr);
+    }
+
+private:
+    SIZE_T size_ = 0;
+    HGLOBAL block_ = nullptr;
+    const std::uint8_t* data_ = nullptr;
+};
+
+GdiBitmap LoadBmpFromFile(const std::string& path) {
+    return GdiBitmap(static_cast<HBITMAP>(
+        LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
 }
 
-bool LoadPictureThroughOle(const std::string& path, GdiBitmap& bitmap, SIZE& size) {
-    bitmap.reset();
-    size = {0, 0};
-    SIZE_T blockSize = 0;
-    HGLOBAL block = ReadFileToGlobal(path, blockSize);
-    if (!block) {
-        Trace("Skin picture %s could not be opened\n", path.c_str());
-        return false;
-    }
-    // The picture loader reads a damaged Windows bitmap past the end of the block.
-    const void* data = GlobalLock(block);
-    const bool damaged = !data || CheckBmp(data, blockSize < kBmpHeaderBytes ? blockSize : kBmpHeaderBytes,
-                                           blockSize) == BmpCheck::kDamaged;
-    GlobalUnlock(block);
-    if (damaged) {
-        GlobalFree(block);
-        Trace("Skin picture %s could not be decoded\n", path.c_str());
-        return false;
-    }
+// The picture loader's half of LoadPictureThroughOle, for a block that was read and checked already.
+bool DecodeThroughOle(const std::string& path, HGLOBAL block, GdiBitmap& bitmap, SIZE& size) {
     const PictureLoader* loader = ComPictureLoader();
     IStream* stream = nullptr;
     // The stream frees the block on release.
@@ -180,16 +222,102 @@ bool LoadPictureThroughOle(const std::string& path, GdiBitmap& bitmap, SIZE& siz
     return true;
 }
 
+} // namespace
+
+bool LoadSkinPicture(const std::string& path, GdiBitmap& bitmap, SIZE& size) {
+    bitmap.reset();
+    size = {0, 0};
+    FileInMemory file(path);
+    if (!file.Read()) {
+        Trace("Skin picture %s could not be opened\n", path.c_str());
+        return false;
+    }
+    // Windows bitmaps, which every skin of ours ships, are made into a bitmap from the bytes read; the picture loader
+    // is several times slower. A damaged one is refused by both: the decoders read past the end of the file.
+    BmpCheck bmp = file.Check();
+    if (bmp == BmpCheck::kDamaged) {
+        Trace("Skin picture %s could not be decoded\n", path.c_str());
+        return false;
+    }
+    if (bmp == BmpCheck::kFits) {
+        bitmap = file.Dib();
+        if (!bitmap) {
+            bitmap = LoadBmpFromFile(path);
+        }
+        if (bitmap) {
+            size = BitmapSize(bitmap.get());
+            return true;
+        }
+    }
+    return DecodeThroughOle(path, file.Release(), bitmap, size);
+}
+
+bool LoadPictureThroughOle(const std::string& path, GdiBitmap& bitmap, SIZE& size) {
+    bitmap.reset();
+    size = {0, 0};
+    FileInMemory file(path);
+    if (!file.Read()) {
+        Trace("Skin picture %s could not be opened\n", path.c_str());
+        return false;
+    }
+    // The picture loader reads a damaged Windows bitmap past the end of the block.
+    if (file.Check() == BmpCheck::kDamaged) {
+        Trace("Skin picture %s could not be decoded\n", path.c_str());
+        return false;
+    }
+    return DecodeThroughOle(path, file.Release(), bitmap, size);
+}
+
 GdiBitmap LoadSkinDib(const std::string& path) {
     GdiBitmap bitmap;
-    if (CheckBmpFile(path) == BmpCheck::kFits) {
-        bitmap.reset(static_cast<HBITMAP>(
-            LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+    FileInMemory file(path);
+    if (file.Check() == BmpCheck::kFits) {
+        bitmap = file.Dib();
+        if (!bitmap) {
+            bitmap = LoadBmpFromFile(path);
+        }
     }
     if (!bitmap) {
         Trace("Skin picture %s could not be loaded\n", path.c_str());
     }
     return bitmap;
+}
+
+GdiRegion MaskRegion(const std::string& path) {
+    struct Shape {
+        std::uint64_t size;
+        FILETIME written;
+        GdiRegion region;
+    };
+    static std::mutex lock;
+    static std::map<std::string, Shape> shapes;
+
+    WIN32_FILE_ATTRIBUTE_DATA file{};
+    const bool known = GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &file) != 0;
+    const std::uint64_t fileSize = static_cast<std::uint64_t>(file.nFileSizeHigh) << 32 | file.nFileSizeLow;
+    auto copyOf = [](HRGN region) {
+        GdiRegion copy(CreateRectRgn(0, 0, 0, 0));
+        if (copy && CombineRgn(copy.get(), region, nullptr, RGN_COPY) == ERROR) {
+            copy.reset();
+        }
+        return copy;
+    };
+    std::lock_guard<std::mutex> hold(lock);
+    if (known) {
+        auto found = shapes.find(path);
+        if (found != shapes.end() && found->second.size == fileSize &&
+            CompareFileTime(&found->second.written, &file.ftLastWriteTime) == 0) {
+            return copyOf(found->second.region.get());
+        }
+    }
+    GdiBitmap mask = LoadSkinDib(path);
+    GdiRegion region = RegionFromMask(mask.get(), RGB(255, 255, 255), 0);
+    if (!region || !known) {
+        return region;
+    }
+    GdiRegion copy = copyOf(region.get());
+    shapes[path] = Shape{fileSize, file.ftLastWriteTime, std::move(region)};
+    return copy;
 }
 
 namespace {

@@ -17,9 +17,15 @@ bool LoadSkinPicture(const std::string& path, GdiBitmap& bitmap, SIZE& size);
 // The same through the OLE picture loader alone: reads the whole file into a movable global block and decodes it.
 bool LoadPictureThroughOle(const std::string& path, GdiBitmap& bitmap, SIZE& size);
 
-// A Windows bitmap file from disk as a device-independent section (masks of region buttons, slider pictures). Null
-// when it cannot be loaded.
+// A Windows bitmap file from disk as a device-independent section (masks of region buttons, slider pictures), the
+// file read once. Null when it cannot be loaded.
 GdiBitmap LoadSkinDib(const std::string& path);
+
+// The shape of a region button's mask picture (a Windows bitmap): every pixel but white. A mask file is read and
+// scanned once while it stays the same file (size and time of the last write): buttons that share a mask share its
+// scan. Each call gives a region of its own, since a window takes over the region it is given. Null when the file
+// cannot be loaded (with LoadSkinDib's trace).
+GdiRegion MaskRegion(const std::string& path);
 
 // The region of every pixel outside the transparent range; null without a bitmap or device context. An all-white
 // mask gives an empty region, not null.
