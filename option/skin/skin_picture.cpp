@@ -19,37 +19,6 @@
 
 namespace {
 
-// A global block holding the file and its size, or null.
-HGLOBAL ReadFileToGlobal(const std::string& path, SIZE_T& blockSize) {
-    KernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        return nullptr;
-    }
-    LARGE_INTEGER size{};
-    // Pictures are small; a file beyond 64 MB is not a skin picture.
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 || size.QuadPart > (64 << 20)) {
-        return nullptr;
-    }
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size.QuadPart));
-    if (!block) {
-        return nullptr;
-    }
-    void* data = GlobalLock(block);
-    DWORD read = 0;
-    bool ok = data && ReadFile(file.get(), data, static_cast<DWORD>(size.QuadPart), &read, nullptr) &&
-              read == static_cast<DWORD>(size.QuadPart);
-    if (data) {
-        GlobalUnlock(block);
-    }
-    if (!ok) {
-        GlobalFree(block);
-        return nullptr;
-    }
-    blockSize = static_cast<SIZE_T>(size.QuadPart);
-    return block;
-}
-
 // The OLE picture loader and the COM it needs, loaded with the first picture that is not a Windows bitmap: loading
 // them costs more than the start of the window that shows the pictures.
 struct PictureLoader {
@@ -101,85 +70,102 @@ std::uint32_t Le32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0] | p[1] << 8 | p[2] << 16) | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
-// A checked Windows bitmap file held in memory as a DIB section of its own depth, as the system's file loader makes
-// it. Null for a run-length picture (a DIB section holds no packed rows) or when the system refuses the headers.
-GdiBitmap DibFromMemory(const std::uint8_t* file, std::size_t fileSize) {
-    const std::uint32_t offBits = Le32(file + 10);
-    const std::uint32_t infoSize = Le32(file + 14);
-    // The headers with their masks and colour table, copied to an aligned block that holds the largest of them
-    // whatever the file holds (they start at byte 14 of the file).
-    const std::size_t room = infoSize + 3 * sizeof(DWORD) + 256 * sizeof(RGBQUAD);
-    std::vector<DWORD> info((room + sizeof(DWORD) - 1) / sizeof(DWORD));
-    std::memcpy(info.data(), file + 14, std::min<std::size_t>(fileSize - 14, room));
-    int width = 0, height = 0, bits = 0;
-    if (infoSize == sizeof(BITMAPCOREHEADER)) {
-        const auto* core = reinterpret_cast<const BITMAPCOREHEADER*>(info.data());
-        width = core->bcWidth;
-        height = core->bcHeight;
-        bits = core->bcBitCount;
-    } else {
-        const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(info.data());
-        if (header->biCompression != BI_RGB && header->biCompression != BI_BITFIELDS) {
+// A skin picture file, opened once: its first bytes are read to judge it, the rest as its loader needs it.
+class SkinFile {
+public:
+    explicit SkinFile(const std::string& path)
+        : file_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                            nullptr)) {
+        LARGE_INTEGER size{};
+        // Pictures are small; a file beyond 64 MB is not a skin picture.
+        if (!file_ || !GetFileSizeEx(file_.get(), &size) || size.QuadPart <= 0 || size.QuadPart > (64 << 20) ||
+            !ReadFile(file_.get(), head_, sizeof head_, &headRead_, nullptr)) {
+            file_.reset();
+            return;
+        }
+        size_ = static_cast<std::uint64_t>(size.QuadPart);
+    }
+
+    bool Opened() const { return static_cast<bool>(file_); }
+
+    BmpCheck Check() const {
+        return file_ ? CheckBmp(head_, headRead_ < kBmpHeaderBytes ? headRead_ : kBmpHeaderBytes, size_)
+                     : BmpCheck::kNotBmp;
+    }
+
+    // A file that Check found fitting, as a DIB section of its own depth, as the system's file loader makes it: the
+    // headers from the bytes read, the rows read from the file straight into the section. Null for a run-length
+    // picture (a section holds no packed rows) or when the system refuses the headers.
+    GdiBitmap Dib() {
+        const std::uint32_t offBits = Le32(head_ + 10);
+        const std::uint32_t infoSize = Le32(head_ + 14);
+        // The headers with their masks and colour table, copied to an aligned block that has room for the largest of
+        // them whatever the file holds.
+        const std::size_t room = infoSize + 3 * sizeof(DWORD) + 256 * sizeof(RGBQUAD);
+        std::vector<DWORD> info((room + sizeof(DWORD) - 1) / sizeof(DWORD));
+        std::memcpy(info.data(), head_ + 14, std::min<std::size_t>(headRead_ - 14, room));
+        std::int64_t width = 0, height = 0, bits = 0;
+        if (infoSize == sizeof(BITMAPCOREHEADER)) {
+            const auto* core = reinterpret_cast<const BITMAPCOREHEADER*>(info.data());
+            width = core->bcWidth;
+            height = core->bcHeight;
+            bits = core->bcBitCount;
+        } else {
+            const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(info.data());
+            if (header->biCompression != BI_RGB && header->biCompression != BI_BITFIELDS) {
+                return {};
+            }
+            width = header->biWidth;
+            height = header->biHeight < 0 ? -static_cast<std::int64_t>(header->biHeight) : header->biHeight;
+            bits = header->biBitCount;
+        }
+        // Check found the rows inside the file; the file is at most 64 MB.
+        const std::uint64_t rows = static_cast<std::uint64_t>((width * bits + 31) / 32 * 4 * height);
+        if (offBits + rows > size_) {
             return {};
         }
-        width = header->biWidth;
-        height = header->biHeight < 0 ? -header->biHeight : header->biHeight;
-        bits = header->biBitCount;
+        void* pixels = nullptr;
+        GdiBitmap bitmap(CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS,
+                                          &pixels, nullptr, 0));
+        LARGE_INTEGER at{};
+        at.QuadPart = offBits;
+        DWORD read = 0;
+        if (!bitmap || !pixels || !SetFilePointerEx(file_.get(), at, nullptr, FILE_BEGIN) ||
+            !ReadFile(file_.get(), pixels, static_cast<DWORD>(rows), &read, nullptr) || read != rows) {
+            return {};
+        }
+        return bitmap;
     }
-    void* pixels = nullptr;
-    GdiBitmap bitmap(CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS,
-                                      &pixels, nullptr, 0));
-    if (!bitmap || !pixels) {
-        return {};
-    }
-    // The rows lie inside the file: BmpFitsFile checked them.
-    const std::size_t stride = (static_cast<std::size_t>(width) * static_cast<std::size_t>(bits) + 31) / 32 * 4;
-    const std::size_t rows = stride * static_cast<std::size_t>(height);
-    if (offBits + rows > fileSize) {
-        return {};
-    }
-    std::memcpy(pixels, file + offBits, rows);
-    return bitmap;
-}
 
-// A skin file read whole (one open), locked while it is looked at.
-class FileInMemory {
-public:
-    explicit FileInMemory(const std::string& path) : block_(ReadFileToGlobal(path, size_)) {
-        if (block_) {
-            data_ = static_cast<const std::uint8_t*>(GlobalLock(block_));
+    // The whole file in a movable global block (the picture loader's stream), or null.
+    HGLOBAL Whole() {
+        LARGE_INTEGER start{};
+        if (!file_ || !SetFilePointerEx(file_.get(), start, nullptr, FILE_BEGIN)) {
+            return nullptr;
         }
-    }
-    ~FileInMemory() {
-        if (data_) {
-            GlobalUnlock(block_);
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size_));
+        if (!block) {
+            return nullptr;
         }
-        if (block_) {
-            GlobalFree(block_);
+        void* data = GlobalLock(block);
+        DWORD read = 0;
+        bool ok = data && ReadFile(file_.get(), data, static_cast<DWORD>(size_), &read, nullptr) && read == size_;
+        if (data) {
+            GlobalUnlock(block);
         }
-    }
-    FileInMemory(const FileInMemory&) = delete;
-    FileInMemory& operator=(const FileInMemory&) = delete;
-
-    bool Read() const { return data_ != nullptr; }
-    BmpCheck Check() const {
-        return data_ ? CheckBmp(data_, size_ < kBmpHeaderBytes ? size_ : kBmpHeaderBytes, size_) : BmpCheck::kNotBmp;
-    }
-    // A checked bitmap file as a DIB section; null when only the system's file loader can decode it.
-    GdiBitmap Dib() const { return data_ ? DibFromMemory(data_, size_) : GdiBitmap(); }
-    // Hands the block to a stream that frees it.
-    HGLOBAL Release() {
-        if (data_) {
-            GlobalUnlock(block_);
-            data_ = nullptr;
+        if (!ok) {
+            GlobalFree(block);
+            return nullptr;
         }
-        return std::exchange(block_, nullptr);
+        return block;
     }
 
 private:
-    SIZE_T size_ = 0;
-    HGLOBAL block_ = nullptr;
-    const std::uint8_t* data_ = nullptr;
+    KernelHandle file_;
+    std::uint64_t size_ = 0;
+    // The file header, the largest information header, three colour masks and the largest colour table.
+    std::uint8_t head_[14 + 124 + 3 * 4 + 256 * 4] = {};
+    DWORD headRead_ = 0;
 };
 
 GdiBitmap LoadBmpFromFile(const std::string& path) {
@@ -187,8 +173,13 @@ GdiBitmap LoadBmpFromFile(const std::string& path) {
         LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
 }
 
-// The picture loader's half of LoadPictureThroughOle, for a block that was read and checked already.
+// The picture loader's half of LoadPictureThroughOle, for a file that was checked already and read into a block
+// (null when it could not be read).
 bool DecodeThroughOle(const std::string& path, HGLOBAL block, GdiBitmap& bitmap, SIZE& size) {
+    if (!block) {
+        Trace("Skin picture %s could not be opened\n", path.c_str());
+        return false;
+    }
     const PictureLoader* loader = ComPictureLoader();
     IStream* stream = nullptr;
     // The stream frees the block on release.
@@ -227,13 +218,13 @@ bool DecodeThroughOle(const std::string& path, HGLOBAL block, GdiBitmap& bitmap,
 bool LoadSkinPicture(const std::string& path, GdiBitmap& bitmap, SIZE& size) {
     bitmap.reset();
     size = {0, 0};
-    FileInMemory file(path);
-    if (!file.Read()) {
+    SkinFile file(path);
+    if (!file.Opened()) {
         Trace("Skin picture %s could not be opened\n", path.c_str());
         return false;
     }
-    // Windows bitmaps, which every skin of ours ships, are made into a bitmap from the bytes read; the picture loader
-    // is several times slower. A damaged one is refused by both: the decoders read past the end of the file.
+    // Windows bitmaps, which every skin of ours ships, are read straight into a bitmap; the picture loader is several
+    // times slower. A damaged one is refused by both: the decoders read past the end of the file.
     BmpCheck bmp = file.Check();
     if (bmp == BmpCheck::kDamaged) {
         Trace("Skin picture %s could not be decoded\n", path.c_str());
@@ -249,14 +240,14 @@ bool LoadSkinPicture(const std::string& path, GdiBitmap& bitmap, SIZE& size) {
             return true;
         }
     }
-    return DecodeThroughOle(path, file.Release(), bitmap, size);
+    return DecodeThroughOle(path, file.Whole(), bitmap, size);
 }
 
 bool LoadPictureThroughOle(const std::string& path, GdiBitmap& bitmap, SIZE& size) {
     bitmap.reset();
     size = {0, 0};
-    FileInMemory file(path);
-    if (!file.Read()) {
+    SkinFile file(path);
+    if (!file.Opened()) {
         Trace("Skin picture %s could not be opened\n", path.c_str());
         return false;
     }
@@ -265,12 +256,12 @@ bool LoadPictureThroughOle(const std::string& path, GdiBitmap& bitmap, SIZE& siz
         Trace("Skin picture %s could not be decoded\n", path.c_str());
         return false;
     }
-    return DecodeThroughOle(path, file.Release(), bitmap, size);
+    return DecodeThroughOle(path, file.Whole(), bitmap, size);
 }
 
 GdiBitmap LoadSkinDib(const std::string& path) {
     GdiBitmap bitmap;
-    FileInMemory file(path);
+    SkinFile file(path);
     if (file.Check() == BmpCheck::kFits) {
         bitmap = file.Dib();
         if (!bitmap) {
