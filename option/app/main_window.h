@@ -52,6 +52,8 @@ public:
     // With it on, the window prints the milliseconds from the process's start to its first painted frame and to both
     // pages created and painted, with the skin builds, then closes.
     void SetMeasureStart(bool on) { measureStart_ = on; }
+    // A moment of the start, named, for the second line the measure prints (milliseconds since the process started).
+    void MarkStart(const char* what);
     // Whether the device-missing warning was shown by the first tick.
     bool DeviceWarningShown() const { return deviceWarningShown_; }
     // Whether the warning that the macro library will not be saved was shown by the first tick.
@@ -152,5 +154,6 @@ private:
     UINT applyLimitMs_ = kApplyAnswerLimitMs;
     bool painted_ = false;
     double firstPaintMs_ = 0;
+    std::string startMarks_;
     RECT pageArea_{};
 };

@@ -36,19 +36,15 @@ void CPHSlider::Shape() {
     if (!picture_ || width_ <= 0 || height_ <= 0) {
         return;
     }
-    MemoryDC dc(CreateCompatibleDC(nullptr));
-    SelectObjectGuard keep(dc.get(), picture_);
-    COLORREF key = GetPixel(dc.get(), 0, 0);
-    GdiRegion shape(CreateRectRgn(0, 0, width_, height_));
-    GdiRegion pixel(CreateRectRgn(0, 0, 1, 1));
-    for (int y = 0; y < height_; ++y) {
-        for (int x = 0; x < width_; ++x) {
-            if (GetPixel(dc.get(), x, y) == key) {
-                SetRectRgn(pixel.get(), x, y, x + 1, y + 1);
-                CombineRgn(shape.get(), shape.get(), pixel.get(), RGN_XOR);
-            }
-        }
+    COLORREF key = CLR_INVALID;
+    {
+        MemoryDC dc(CreateCompatibleDC(nullptr));
+        SelectObjectGuard keep(dc.get(), picture_);
+        key = GetPixel(dc.get(), 0, 0);
     }
+    // Without a colour at the corner every pixel is kept.
+    GdiRegion shape =
+        key == CLR_INVALID ? GdiRegion(CreateRectRgn(0, 0, width_, height_)) : RegionFromMask(picture_, key, 0);
     GiveWindowRegion(Handle(), shape, true);
 }
 

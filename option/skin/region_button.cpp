@@ -16,8 +16,7 @@ HWND RegionButton::Create(HWND parent, const RECT& rect, int id) {
 }
 
 bool RegionButton::OnCreate(const CREATESTRUCTA&) {
-    GdiBitmap mask = LoadSkinDib(maskFile_);
-    GdiRegion shape = RegionFromMask(mask.get(), RGB(255, 255, 255), 0);
+    GdiRegion shape = MaskRegion(maskFile_);
     hitRegion_.reset(CreateRectRgn(0, 0, 0, 0));
     if (shape) {
         CombineRgn(hitRegion_.get(), shape.get(), nullptr, RGN_COPY);

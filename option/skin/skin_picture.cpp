@@ -5,6 +5,10 @@
 #include <ole2.h>
 #include <olectl.h>
 
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -14,37 +18,6 @@
 #include "option/skin/mask_runs.h"
 
 namespace {
-
-// A global block holding the file and its size, or null.
-HGLOBAL ReadFileToGlobal(const std::string& path, SIZE_T& blockSize) {
-    KernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        return nullptr;
-    }
-    LARGE_INTEGER size{};
-    // Pictures are small; a file beyond 64 MB is not a skin picture.
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 || size.QuadPart > (64 << 20)) {
-        return nullptr;
-    }
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size.QuadPart));
-    if (!block) {
-        return nullptr;
-    }
-    void* data = GlobalLock(block);
-    DWORD read = 0;
-    bool ok = data && ReadFile(file.get(), data, static_cast<DWORD>(size.QuadPart), &read, nullptr) &&
-              read == static_cast<DWORD>(size.QuadPart);
-    if (data) {
-        GlobalUnlock(block);
-    }
-    if (!ok) {
-        GlobalFree(block);
-        return nullptr;
-    }
-    blockSize = static_cast<SIZE_T>(size.QuadPart);
-    return block;
-}
 
 // The OLE picture loader and the COM it needs, loaded with the first picture that is not a Windows bitmap: loading
 // them costs more than the start of the window that shows the pictures.
@@ -93,58 +66,118 @@ BmpCheck CheckBmp(const void* head, std::size_t headSize, std::uint64_t fileSize
     return BmpFitsFile(bytes, headSize, fileSize) ? BmpCheck::kFits : BmpCheck::kDamaged;
 }
 
-BmpCheck CheckBmpFile(const std::string& path) {
-    KernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::uint8_t head[kBmpHeaderBytes] = {};
-    DWORD read = 0;
-    LARGE_INTEGER size{};
-    if (!file || !GetFileSizeEx(file.get(), &size) || !ReadFile(file.get(), head, sizeof head, &read, nullptr)) {
-        return BmpCheck::kNotBmp;
-    }
-    return CheckBmp(head, read, static_cast<std::uint64_t>(size.QuadPart));
+std::uint32_t Le32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0] | p[1] << 8 | p[2] << 16) | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
-} // namespace
-
-bool LoadSkinPicture(const std::string& path, GdiBitmap& bitmap, SIZE& size) {
-    bitmap.reset();
-    size = {0, 0};
-    // Windows bitmaps, which every skin of ours ships, load several times faster from the file than through the
-    // picture loader; what the file loader refuses still goes the picture loader's way.
-    BmpCheck bmp = CheckBmpFile(path);
-    if (bmp == BmpCheck::kDamaged) {
-        Trace("Skin picture %s could not be decoded\n", path.c_str());
-        return false;
-    }
-    if (bmp == BmpCheck::kFits) {
-        bitmap.reset(static_cast<HBITMAP>(
-            LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
-        if (bitmap) {
-            size = BitmapSize(bitmap.get());
-            return true;
+// A skin picture file, opened once: its first bytes are read to judge it, the rest as its loader needs it.
+class SkinFile {
+public:
+    explicit SkinFile(const std::string& path)
+        : file_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                            nullptr)) {
+        LARGE_INTEGER size{};
+        // Pictures are small; a file beyond 64 MB is not a skin picture.
+        if (!file_ || !GetFileSizeEx(file_.get(), &size) || size.QuadPart <= 0 || size.QuadPart > (64 << 20) ||
+            !ReadFile(file_.get(), head_, sizeof head_, &headRead_, nullptr)) {
+            file_.reset();
+            return;
         }
+        size_ = static_cast<std::uint64_t>(size.QuadPart);
     }
-    return LoadPictureThroughOle(path, bitmap, size);
+
+    bool Opened() const { return static_cast<bool>(file_); }
+
+    BmpCheck Check() const {
+        return file_ ? CheckBmp(head_, headRead_ < kBmpHeaderBytes ? headRead_ : kBmpHeaderBytes, size_)
+                     : BmpCheck::kNotBmp;
+    }
+
+    // A file that Check found fitting, as a DIB section of its own depth, as the system's file loader makes it: the
+    // headers from the bytes read, the rows read from the file straight into the section. Null for a run-length
+    // picture (a section holds no packed rows) or when the system refuses the headers.
+    GdiBitmap Dib() {
+        const std::uint32_t offBits = Le32(head_ + 10);
+        const std::uint32_t infoSize = Le32(head_ + 14);
+        // The headers with their masks and colour table, copied to an aligned block that has room for the largest of
+        // them whatever the file holds.
+        const std::size_t room = infoSize + 3 * sizeof(DWORD) + 256 * sizeof(RGBQUAD);
+        std::vector<DWORD> info((room + sizeof(DWORD) - 1) / sizeof(DWORD));
+        std::memcpy(info.data(), head_ + 14, std::min<std::size_t>(headRead_ - 14, room));
+        std::int64_t width = 0, height = 0, bits = 0;
+        if (infoSize == sizeof(BITMAPCOREHEADER)) {
+            const auto* core = reinterpret_cast<const BITMAPCOREHEADER*>(info.data());
+            width = core->bcWidth;
+            height = core->bcHeight;
+            bits = core->bcBitCount;
+        } else {
+            const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(info.data());
+            if (header->biCompression != BI_RGB && header->biCompression != BI_BITFIELDS) {
+                return {};
+            }
+            width = header->biWidth;
+            height = header->biHeight < 0 ? -static_cast<std::int64_t>(header->biHeight) : header->biHeight;
+            bits = header->biBitCount;
+        }
+        // Check found the rows inside the file; the file is at most 64 MB.
+        const std::uint64_t rows = static_cast<std::uint64_t>((width * bits + 31) / 32 * 4 * height);
+        if (offBits + rows > size_) {
+            return {};
+        }
+        void* pixels = nullptr;
+        GdiBitmap bitmap(CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS,
+                                          &pixels, nullptr, 0));
+        LARGE_INTEGER at{};
+        at.QuadPart = offBits;
+        DWORD read = 0;
+        if (!bitmap || !pixels || !SetFilePointerEx(file_.get(), at, nullptr, FILE_BEGIN) ||
+            !ReadFile(file_.get(), pixels, static_cast<DWORD>(rows), &read, nullptr) || read != rows) {
+            return {};
+        }
+        return bitmap;
+    }
+
+    // The whole file in a movable global block (the picture loader's stream), or null.
+    HGLOBAL Whole() {
+        LARGE_INTEGER start{};
+        if (!file_ || !SetFilePointerEx(file_.get(), start, nullptr, FILE_BEGIN)) {
+            return nullptr;
+        }
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size_));
+        if (!block) {
+            return nullptr;
+        }
+        void* data = GlobalLock(block);
+        DWORD read = 0;
+        bool ok = data && ReadFile(file_.get(), data, static_cast<DWORD>(size_), &read, nullptr) && read == size_;
+        if (data) {
+            GlobalUnlock(block);
+        }
+        if (!ok) {
+            GlobalFree(block);
+            return nullptr;
+        }
+        return block;
+    }
+
+private:
+    KernelHandle file_;
+    std::uint64_t size_ = 0;
+    // The file header, the largest information header, three colour masks and the largest colour table.
+    std::uint8_t head_[14 + 124 + 3 * 4 + 256 * 4] = {};
+    DWORD headRead_ = 0;
+};
+
+GdiBitmap LoadBmpFromFile(const std::string& path) {
+    return GdiBitmap(static_cast<HBITMAP>(
+        LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
 }
 
-bool LoadPictureThroughOle(const std::string& path, GdiBitmap& bitmap, SIZE& size) {
-    bitmap.reset();
-    size = {0, 0};
-    SIZE_T blockSize = 0;
-    HGLOBAL block = ReadFileToGlobal(path, blockSize);
+// The picture loader's half of LoadPictureThroughOle, for a file that was checked already and read into a block
+// (null when it could not be read).
+bool DecodeThroughOle(const std::string& path, HGLOBAL block, GdiBitmap& bitmap, SIZE& size) {
     if (!block) {
         Trace("Skin picture %s could not be opened\n", path.c_str());
-        return false;
-    }
-    // The picture loader reads a damaged Windows bitmap past the end of the block.
-    const void* data = GlobalLock(block);
-    const bool damaged = !data || CheckBmp(data, blockSize < kBmpHeaderBytes ? blockSize : kBmpHeaderBytes,
-                                           blockSize) == BmpCheck::kDamaged;
-    GlobalUnlock(block);
-    if (damaged) {
-        GlobalFree(block);
-        Trace("Skin picture %s could not be decoded\n", path.c_str());
         return false;
     }
     const PictureLoader* loader = ComPictureLoader();
@@ -180,16 +213,102 @@ bool LoadPictureThroughOle(const std::string& path, GdiBitmap& bitmap, SIZE& siz
     return true;
 }
 
+} // namespace
+
+bool LoadSkinPicture(const std::string& path, GdiBitmap& bitmap, SIZE& size) {
+    bitmap.reset();
+    size = {0, 0};
+    SkinFile file(path);
+    if (!file.Opened()) {
+        Trace("Skin picture %s could not be opened\n", path.c_str());
+        return false;
+    }
+    // Windows bitmaps, which every skin of ours ships, are read straight into a bitmap; the picture loader is several
+    // times slower. A damaged one is refused by both: the decoders read past the end of the file.
+    BmpCheck bmp = file.Check();
+    if (bmp == BmpCheck::kDamaged) {
+        Trace("Skin picture %s could not be decoded\n", path.c_str());
+        return false;
+    }
+    if (bmp == BmpCheck::kFits) {
+        bitmap = file.Dib();
+        if (!bitmap) {
+            bitmap = LoadBmpFromFile(path);
+        }
+        if (bitmap) {
+            size = BitmapSize(bitmap.get());
+            return true;
+        }
+    }
+    return DecodeThroughOle(path, file.Whole(), bitmap, size);
+}
+
+bool LoadPictureThroughOle(const std::string& path, GdiBitmap& bitmap, SIZE& size) {
+    bitmap.reset();
+    size = {0, 0};
+    SkinFile file(path);
+    if (!file.Opened()) {
+        Trace("Skin picture %s could not be opened\n", path.c_str());
+        return false;
+    }
+    // The picture loader reads a damaged Windows bitmap past the end of the block.
+    if (file.Check() == BmpCheck::kDamaged) {
+        Trace("Skin picture %s could not be decoded\n", path.c_str());
+        return false;
+    }
+    return DecodeThroughOle(path, file.Whole(), bitmap, size);
+}
+
 GdiBitmap LoadSkinDib(const std::string& path) {
     GdiBitmap bitmap;
-    if (CheckBmpFile(path) == BmpCheck::kFits) {
-        bitmap.reset(static_cast<HBITMAP>(
-            LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+    SkinFile file(path);
+    if (file.Check() == BmpCheck::kFits) {
+        bitmap = file.Dib();
+        if (!bitmap) {
+            bitmap = LoadBmpFromFile(path);
+        }
     }
     if (!bitmap) {
         Trace("Skin picture %s could not be loaded\n", path.c_str());
     }
     return bitmap;
+}
+
+GdiRegion MaskRegion(const std::string& path) {
+    struct Shape {
+        std::uint64_t size;
+        FILETIME written;
+        GdiRegion region;
+    };
+    static std::mutex lock;
+    static std::map<std::string, Shape> shapes;
+
+    WIN32_FILE_ATTRIBUTE_DATA file{};
+    const bool known = GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &file) != 0;
+    const std::uint64_t fileSize = static_cast<std::uint64_t>(file.nFileSizeHigh) << 32 | file.nFileSizeLow;
+    auto copyOf = [](HRGN region) {
+        GdiRegion copy(CreateRectRgn(0, 0, 0, 0));
+        if (copy && CombineRgn(copy.get(), region, nullptr, RGN_COPY) == ERROR) {
+            copy.reset();
+        }
+        return copy;
+    };
+    std::lock_guard<std::mutex> hold(lock);
+    if (known) {
+        auto found = shapes.find(path);
+        if (found != shapes.end() && found->second.size == fileSize &&
+            CompareFileTime(&found->second.written, &file.ftLastWriteTime) == 0) {
+            return copyOf(found->second.region.get());
+        }
+    }
+    GdiBitmap mask = LoadSkinDib(path);
+    GdiRegion region = RegionFromMask(mask.get(), RGB(255, 255, 255), 0);
+    if (!region || !known) {
+        return region;
+    }
+    GdiRegion copy = copyOf(region.get());
+    shapes[path] = Shape{fileSize, file.ftLastWriteTime, std::move(region)};
+    return copy;
 }
 
 namespace {

@@ -10,16 +10,23 @@
 #include "framework/handles.h"
 
 // Decodes a skin picture (Windows bitmap, JPEG, GIF) and puts the decoded bitmap into `bitmap` (deleting what it
-// held). Windows bitmaps come from the system's bitmap loader; what it refuses, and every other format, goes through
-// LoadPictureThroughOle. A file that cannot be opened or decoded leaves an empty bitmap of size 0 x 0 and writes a
+// held). The file is opened once: a Windows bitmap whose headers fit the file is read straight into a section of its
+// own depth (a run-length one goes to the system's bitmap loader); what they refuse, and every other format, goes to
+// the OLE picture loader. A file that cannot be opened or decoded leaves an empty bitmap of size 0 x 0 and writes a
 // trace line naming the file. False then.
 bool LoadSkinPicture(const std::string& path, GdiBitmap& bitmap, SIZE& size);
 // The same through the OLE picture loader alone: reads the whole file into a movable global block and decodes it.
 bool LoadPictureThroughOle(const std::string& path, GdiBitmap& bitmap, SIZE& size);
 
-// A Windows bitmap file from disk as a device-independent section (masks of region buttons, slider pictures). Null
-// when it cannot be loaded.
+// A Windows bitmap file from disk as a device-independent section (masks of region buttons, slider pictures), read
+// as LoadSkinPicture reads one. Null when it cannot be loaded.
 GdiBitmap LoadSkinDib(const std::string& path);
+
+// The shape of a region button's mask picture (a Windows bitmap): every pixel but white. A mask file is read and
+// scanned once while it stays the same file (size and time of the last write): buttons that share a mask share its
+// scan. Each call gives a region of its own, since a window takes over the region it is given. Null when the file
+// cannot be loaded (with LoadSkinDib's trace).
+GdiRegion MaskRegion(const std::string& path);
 
 // The region of every pixel outside the transparent range; null without a bitmap or device context. An all-white
 // mask gives an empty region, not null.

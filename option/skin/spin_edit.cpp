@@ -31,7 +31,8 @@ bool SpinEdit::OnCreate(const CREATESTRUCTA& create) {
 void SpinEdit::SetFaces(HBITMAP normal, HBITMAP over, HBITMAP down, HBITMAP disable) {
     WindowDC dc(Handle());
     const RECT& r = rect_;
-    CutFaces(dc.get(), r, {{normal_, normal}, {over_, over}, {pressed_, down}, {disable_, disable}});
+    // The box itself shows only its normal and disabled faces; the arrows use all four.
+    CutFaces(dc.get(), r, {{normal_, normal}, {disable_, disable}});
     int w = r.right - r.left;
     up_.SetFaces(r.left + w - 18, r.top + 2, r.left + w - 2, r.top + 9, normal, over, down, disable);
     down_.SetFaces(r.left + w - 18, r.top + 11, r.left + w - 2, r.top + 18, normal, over, down, disable);

@@ -69,7 +69,7 @@ private:
     int value_ = 0;
     bool shownByProgram_ = true;
     SpinRange range_{0, 10, 1};
-    GdiBitmap normal_, over_, pressed_, disable_;
+    GdiBitmap normal_, disable_;
     SkinButton up_, down_;
     BitmapEdit box_;
     RECT rect_{};

@@ -11,6 +11,8 @@
 
 #include "framework/handles.h"
 #include "option/skin/menu_metrics.h"
+#include "option/skin/skin_description.h"
+#include "option/skin/skin_picture.h"
 #include "testing/message_log.h"
 #include "testing/skin_test_support.h"
 #include "tools/gallery/gallery_dialog.h"
@@ -135,6 +137,29 @@ TEST_F(Gallery, SliderClicksMapToValuesAndTheThumbSnaps) {
     GetWindowRect(track, &t);
     int width = t.right - t.left;
     int thumb = gallery.Slider().Thumb().ThumbWidth();
+
+    // The thumb's shape is its picture without the picture's top-left colour.
+    GdiBitmap picture = LoadSkinDib(SkinFolder() + "slider_thumb.bmp");
+    ASSERT_TRUE(picture);
+    GdiRegion shape(CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(ERROR, GetWindowRgn(gallery.Slider().Thumb().Handle(), shape.get()));
+    {
+        MemoryDC dc(CreateCompatibleDC(nullptr));
+        SelectObjectGuard keep(dc.get(), picture.get());
+        const SIZE size = BitmapSize(picture.get());
+        const COLORREF key = GetPixel(dc.get(), 0, 0);
+        int inside = 0, outside = 0;
+        for (int y = 0; y < size.cy; ++y) {
+            for (int x = 0; x < size.cx; ++x) {
+                const bool in = PtInRegion(shape.get(), x, y) != FALSE;
+                EXPECT_EQ(GetPixel(dc.get(), x, y) != key, in) << x << ", " << y;
+                ++(in ? inside : outside);
+            }
+        }
+        EXPECT_GT(inside, 0);
+        EXPECT_GT(outside, 0);
+        EXPECT_EQ(thumb, size.cx);
+    }
     int cy = (t.top + t.bottom) / 2;
 
     ASSERT_TRUE(ClickUntil({t.left, cy}, [&] { return gallery.SliderMessages() == 1; }));

@@ -303,6 +303,41 @@ TEST(SkinPicture, WindowsBitmapsOfEveryDepthDecodeAsThePictureLoaderDecodesThemA
     EXPECT_EQ(std::vector<uint32_t>{0xFF0000u}, PixelsOf(red.get(), redSize));
 }
 
+TEST(MaskRegion, ButtonsSharingAMaskGetEqualShapesOfTheirOwnFromOneReadingUntilTheFileChanges) {
+    const TempFolder temp;
+    const std::string path = temp.Path() + "shared_mask.bmp";
+    // White left columns and top rows around a dark block: the shape is the block.
+    std::ofstream(path, std::ios::binary)
+        << BmpFile(21, 9, 24, {}, [](int x, int y) { return x < 3 || y < 2 ? 0xFFFFFFu : 0x102030u; });
+    GdiRegion first = MaskRegion(path);
+    ASSERT_TRUE(first);
+    EXPECT_FALSE(PtInRegion(first.get(), 1, 1));
+    EXPECT_TRUE(PtInRegion(first.get(), 10, 5));
+    {
+        // Held open by another program without sharing: the file cannot be read again, and the next button gets the
+        // shape of the first reading.
+        KernelHandle held(
+            CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held);
+        ASSERT_FALSE(LoadSkinDib(path));
+        GdiRegion second = MaskRegion(path);
+        ASSERT_TRUE(second);
+        EXPECT_NE(first.get(), second.get());
+        EXPECT_TRUE(EqualRgn(first.get(), second.get()));
+        // A window takes over the region it is given: the other button's shape stays.
+        first.reset();
+        EXPECT_TRUE(PtInRegion(second.get(), 10, 5));
+        EXPECT_FALSE(PtInRegion(second.get(), 1, 1));
+    }
+    // Another picture under the same name gives its own shape.
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        << BmpFile(25, 9, 24, {}, [](int x, int) { return x < 12 ? 0xFFFFFFu : 0x102030u; });
+    GdiRegion changed = MaskRegion(path);
+    ASSERT_TRUE(changed);
+    EXPECT_FALSE(PtInRegion(changed.get(), 10, 5));
+    EXPECT_TRUE(PtInRegion(changed.get(), 20, 5));
+}
+
 TEST(SkinnedDialogBase, ClientAreaIsTheNormalPictureWhateverTheTemplateAndSectionCase) {
     const TempFolder temp;
     const std::string& folder = temp.Path();
