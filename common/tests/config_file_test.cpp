@@ -8,6 +8,7 @@
 #include "common/messages.h"
 #include "common/tests/crash/config_versions.h"
 #include "testing/process.h"
+#include "testing/pump.h"
 #include "testing/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -162,11 +163,7 @@ TEST(ConfigFile, AWriteWaitsForAReaderThatHoldsTheFile) {
     const std::string temporary = TemporaryPathFor(path);
     std::atomic<bool> sawTemporary{false};
     std::thread letGo([&] {
-        const ULONGLONG end = GetTickCount64() + 10000;
-        while (GetTickCount64() < end && GetFileAttributesA(temporary.c_str()) == INVALID_FILE_ATTRIBUTES) {
-            Sleep(1);
-        }
-        sawTemporary = GetFileAttributesA(temporary.c_str()) != INVALID_FILE_ATTRIBUTES;
+        sawTemporary = Await([&] { return GetFileAttributesA(temporary.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
         CloseHandle(reader);
     });
     EXPECT_TRUE(config.WriteInt("Setting", "Device", 1));
