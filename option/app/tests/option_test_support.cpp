@@ -180,7 +180,9 @@ WarningRun ClickThroughWarning(const std::function<void()>& open, bool ok, const
 }
 
 WarningRun OpenThroughWarnings(Window& w, bool ok) {
-    return DriveWarning([&] { w.Open(); }, WarningButton(ok), [&] { return w.Main().StartChecked(); }, false);
+    bool opened = false;
+    return DriveWarning([&] { opened = w.Open(); }, WarningButton(ok),
+                        [&] { return opened && w.Main().StartChecked(); }, false);
 }
 
 WarningRun ClickThroughWarning(POINT opener, bool ok, const std::function<bool()>& done) {

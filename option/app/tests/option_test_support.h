@@ -57,7 +57,7 @@ struct WarningRun {
 WarningRun ClickThroughWarning(const std::function<void()>& open, bool ok, const std::function<bool()>& done);
 WarningRun ClickThroughWarning(POINT opener, bool ok, const std::function<bool()>& done);
 // Opens the window while a second thread answers each warning of its start with OK (ok true) or Cancel; done once the
-// start's checks are over, whether or not they warned.
+// window is open in the foreground and the start's checks are over, whether or not they warned.
 WarningRun OpenThroughWarnings(Window& w, bool ok);
 // The same for any skinned dialog: the driver clicks `button` (a point of the dialog's client area).
 WarningRun ClickThroughDialog(const std::function<void()>& open, POINT button, const std::function<bool()>& done);
