@@ -7,7 +7,9 @@
 #include "common/ini_file.h"
 #include "common/messages.h"
 #include "common/tests/crash/config_versions.h"
+#include "framework/handles.h"
 #include "testing/process.h"
+#include "testing/pump.h"
 #include "testing/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -152,15 +154,18 @@ TEST(ConfigFile, AWriteWaitsForAReaderThatHoldsTheFile) {
     };
     HANDLE reader = hold();
     ASSERT_NE(INVALID_HANDLE_VALUE, reader);
-    // The reader lets go once the writer has its new file ready beside the old one.
+    // The reader lets go once the writer has written and closed its new file beside the old one (only then does that
+    // file open without sharing); right after closing it, the writer tries to replace the old file.
     const std::string temporary = TemporaryPathFor(path);
     std::atomic<bool> sawTemporary{false};
     std::thread letGo([&] {
-        const ULONGLONG end = GetTickCount64() + 10000;
-        while (GetTickCount64() < end && GetFileAttributesA(temporary.c_str()) == INVALID_FILE_ATTRIBUTES) {
-            Sleep(1);
-        }
-        sawTemporary = GetFileAttributesA(temporary.c_str()) != INVALID_FILE_ATTRIBUTES;
+        sawTemporary = Await(
+            [&] {
+                const KernelHandle unshared(CreateFileA(temporary.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+                return static_cast<bool>(unshared);
+            },
+            10000);
         CloseHandle(reader);
     });
     EXPECT_TRUE(config.WriteInt("Setting", "Device", 1));

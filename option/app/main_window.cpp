@@ -350,6 +350,7 @@ void MainWindow::OnTimer(UINT_PTR id) {
             deviceWarningShown_ = true;
             ShowWarning(hwnd, WarningVariant::MouseMissing);
         }
+        startChecked_ = true;
     } else if (id == kApplyTimer) {
         Trace("Option: no answer from Monitor to the apply within %u ms\n", applyLimitMs_);
         EndBusy();

@@ -58,6 +58,8 @@ public:
     bool DeviceWarningShown() const { return deviceWarningShown_; }
     // Whether the warning that the macro library will not be saved was shown by the first tick.
     bool LibraryWarningShown() const { return libraryWarningShown_; }
+    // Whether the first tick's checks are over, with any warning they showed answered: no start warning comes later.
+    bool StartChecked() const { return startChecked_; }
 
     static constexpr UINT_PTR kStartTimer = 1;
     static constexpr UINT_PTR kApplyTimer = 2;
@@ -150,6 +152,7 @@ private:
     bool busy_ = false;
     bool deviceWarningShown_ = false;
     bool libraryWarningShown_ = false;
+    bool startChecked_ = false;
     bool measureStart_ = false;
     UINT applyLimitMs_ = kApplyAnswerLimitMs;
     bool painted_ = false;

@@ -61,24 +61,31 @@ protected:
         EXPECT_EQ(0, code) << output;
         return output;
     }
-    // Sends Monitor a message every few milliseconds until it has applied the pointer settings `times` times in all;
-    // false when it once took longer than 100 ms to answer. probes counts the answers.
+    // Waits until Monitor has applied the pointer settings `times` times in all, sending it a message at every look
+    // meanwhile; false when it once took longer than 100 ms to answer. probes counts the answers.
     bool AnswersUntilApplied(int times, int& probes) {
         const DWORD pid = folder_.MonitorPid();
         probes = 0;
-        const ULONGLONG end = GetTickCount64() + kEventWait;
-        while (debug_.Count("CMonitorWnd pointer settings applied\n", pid) < times && GetTickCount64() < end) {
-            const ULONGLONG sent = GetTickCount64();
-            if (!Answers(100)) {
-                const bool late = Answers(kEventWait);
-                ADD_FAILURE() << "no answer within 100 ms after " << probes << " answers; "
-                              << (late ? "answered after " : "no answer after ") << GetTickCount64() - sent << " ms";
+        bool answered = true;
+        const bool applied = PumpUntil(
+            [&] {
+                if (debug_.Count("CMonitorWnd pointer settings applied\n", pid) >= times) {
+                    return true;
+                }
+                const ULONGLONG sent = GetTickCount64();
+                if (!Answers(100)) {
+                    const bool late = Answers(kEventWait);
+                    ADD_FAILURE() << "no answer within 100 ms after " << probes << " answers; "
+                                  << (late ? "answered after " : "no answer after ") << GetTickCount64() - sent
+                                  << " ms";
+                    answered = false;
+                    return true;
+                }
+                ++probes;
                 return false;
-            }
-            ++probes;
-            PumpFor(10);
-        }
-        return debug_.Count("CMonitorWnd pointer settings applied\n", pid) >= times;
+            },
+            kEventWait);
+        return applied && answered;
     }
 
     PointerRegistryGuard registry_;
@@ -257,8 +264,16 @@ TEST_F(MonitorStress, MonitorAnswersAllThroughThePointerSettingsAndTheyReachTheS
     EXPECT_TRUE(PumpUntil([&] { return option_.Count(ProfileSwitched) == 1; }, kEventWait));
     const std::string fresh = FreshPointerSettings();
     EXPECT_NE(std::string::npos, fresh.find("speed 5 wheel 9")) << fresh;
-    PumpFor(1000); // the dropped run's pauses are over: it would have ended by now
-    EXPECT_EQ(3, debug_.Count("CMonitorWnd pointer settings applied\n", folder_.MonitorPid()));
+    // A later run, with a new speed: a dropped run that went on would end its pauses before this one, so when this
+    // run is over it is the fourth run to end, and the system holds its values.
+    ASSERT_TRUE(ReadShare(*share));
+    share->Profile[1].MouseSpeed = 8;
+    ASSERT_TRUE(WriteShare(*share));
+    PostMessageA(monitor, ReloadShareDataAndPointer, 0, 0);
+    ASSERT_TRUE(Traced("CMonitorWnd pointer settings applied\n", 4));
+    const std::string later = FreshPointerSettings();
+    EXPECT_NE(std::string::npos, later.find("speed 8 wheel 9")) << later;
+    EXPECT_EQ(4, debug_.Count("CMonitorWnd pointer settings applied\n", folder_.MonitorPid()));
     EXPECT_TRUE(BlockHolds([](const ShareData& d) { return d.CurrentProfile == 1; }));
 
     // Closed during a run: the rest is applied at once.

@@ -17,7 +17,7 @@
 #include "testing/macro_records.h"
 #include "testing/skin_test_support.h"
 
-using optiontest::ClickThroughWarning;
+using optiontest::OpenThroughWarnings;
 
 namespace {
 
@@ -53,7 +53,7 @@ protected:
     }
     // Opens the window on the advanced page; `warnings` is the count of warnings that its start shows.
     MacroEditor& Open(optiontest::Window& w, int warnings) {
-        optiontest::WarningRun run = ClickThroughWarning([&] { w.Open(); }, true, [] { return true; });
+        optiontest::WarningRun run = OpenThroughWarnings(w, true);
         if (warnings == 0) {
             EXPECT_EQ(0, run.warnings);
         } else {

@@ -305,7 +305,7 @@ TEST_F(OptionWindow, DeviceMissingWarningOnceRightAfterTheWindowShows) {
     folder.SetDevice(0);
     {
         optiontest::Window w(folder.Path());
-        optiontest::WarningRun run = ClickThroughWarning([&] { w.Open(); }, true, [] { return true; });
+        optiontest::WarningRun run = optiontest::OpenThroughWarnings(w, true);
         EXPECT_TRUE(run.Clean());
         EXPECT_TRUE(run.ownerVisible);
         EXPECT_TRUE(w.Main().DeviceWarningShown());
@@ -315,8 +315,10 @@ TEST_F(OptionWindow, DeviceMissingWarningOnceRightAfterTheWindowShows) {
     // With the mouse there, no warning.
     folder.SetDevice(1);
     optiontest::Window quiet(folder.Path());
-    ASSERT_TRUE(quiet.Open());
-    PumpFor(300);
+    const optiontest::WarningRun run = optiontest::OpenThroughWarnings(quiet, true);
+    EXPECT_TRUE(run.done);
+    EXPECT_EQ(0, run.warnings);
+    EXPECT_FALSE(run.rescued);
     EXPECT_FALSE(quiet.Main().DeviceWarningShown());
     EXPECT_EQ(nullptr, optiontest::DialogOverOption(GetCurrentThreadId()));
 }

@@ -111,7 +111,9 @@ HWND DialogOverOption(DWORD thread) {
 
 namespace {
 
-WarningRun DriveWarning(const std::function<void()>& open, POINT button, const std::function<bool()>& done) {
+// `done` counts only after a warning came and went, unless `warningNeeded` is false.
+WarningRun DriveWarning(const std::function<void()>& open, POINT button, const std::function<bool()>& done,
+                        bool warningNeeded = true) {
     DWORD thread = GetCurrentThreadId();
     std::atomic<bool> finished{false};
     std::atomic<int> seen{0};
@@ -153,10 +155,11 @@ WarningRun DriveWarning(const std::function<void()>& open, POINT button, const s
     });
     open();
     WarningRun run;
-    run.done = PumpUntil([&] { return seen > 0 && !DialogOverOption(thread) && done(); }, 15000);
-    // A second warning, or one a late click opens, would come within this while; the driver closes it too, so that
-    // no warning is left to open in a later pump with nobody to answer it.
-    PumpFor(1000);
+    run.done = PumpUntil([&] { return (seen > 0 || !warningNeeded) && !DialogOverOption(thread) && done(); }, 15000);
+    // What showed the warning has returned, so a second warning of the same handler has come and gone; one that a
+    // message posted meanwhile would show comes now, while the driver is still there to close it, so that no warning
+    // is left to open in a later pump with nobody to answer it.
+    PumpPosted();
     finished = true;
     driver.join();
     run.warnings = seen;
@@ -174,6 +177,12 @@ POINT WarningButton(bool ok) {
 
 WarningRun ClickThroughWarning(const std::function<void()>& open, bool ok, const std::function<bool()>& done) {
     return DriveWarning(open, WarningButton(ok), done);
+}
+
+WarningRun OpenThroughWarnings(Window& w, bool ok) {
+    bool opened = false;
+    return DriveWarning([&] { opened = w.Open(); }, WarningButton(ok),
+                        [&] { return opened && w.Main().StartChecked(); }, false);
 }
 
 WarningRun ClickThroughWarning(POINT opener, bool ok, const std::function<bool()>& done) {

@@ -56,6 +56,9 @@ struct WarningRun {
 // (ok true) or Cancel with real input.
 WarningRun ClickThroughWarning(const std::function<void()>& open, bool ok, const std::function<bool()>& done);
 WarningRun ClickThroughWarning(POINT opener, bool ok, const std::function<bool()>& done);
+// Opens the window while a second thread answers each warning of its start with OK (ok true) or Cancel; done once the
+// window is open in the foreground and the start's checks are over, whether or not they warned.
+WarningRun OpenThroughWarnings(Window& w, bool ok);
 // The same for any skinned dialog: the driver clicks `button` (a point of the dialog's client area).
 WarningRun ClickThroughDialog(const std::function<void()>& open, POINT button, const std::function<bool()>& done);
 

@@ -114,23 +114,36 @@ TEST_F(ShownNotEdited, AdvancedPageBackgroundMovesTheMainWindow) {
     GetWindowRect(w.Handle(), &mainBefore);
     GetWindowRect(page, &pageBefore);
     const int dx = 40, dy = 30;
-    auto moved = [&] {
+    auto movedBy = [&](int x, int y) {
         RECT now{};
         GetWindowRect(w.Handle(), &now);
-        return now.left == mainBefore.left + dx && now.top == mainBefore.top + dy;
+        return now.left == mainBefore.left + x && now.top == mainBefore.top + y;
+    };
+    auto moved = [&] { return movedBy(dx, dy); };
+    // The system's move loop runs on this thread and holds the mouse for the main window while it runs.
+    const DWORD thread = GetCurrentThreadId();
+    auto moving = [&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(thread, &info) && info.hwndMoveSize == w.Handle();
     };
     ModalRun run = DriveModalRun(
-        w.Handle(), [&] { return PumpUntil([&] { return moved() && !(GetAsyncKeyState(VK_LBUTTON) & 0x8000); }); },
+        w.Handle(),
         [&] {
+            return PumpUntil([&] { return moved() && !(GetAsyncKeyState(VK_LBUTTON) & 0x8000); }, 2 * kClickEffectMs);
+        },
+        [&] {
+            // As a hand drags: the pointer rests on the background before the press, the press starts the move loop,
+            // and each move waits until the window has followed it.
             MouseMoveTo(from.x, from.y);
-            Sleep(100);
-            MouseDown();
-            for (int step = 1; step <= 4; ++step) {
-                Sleep(60);
-                MouseMoveTo(from.x + dx * step / 4, from.y + dy * step / 4);
+            if (WaitForPointer(from.x, from.y)) {
+                MouseDown();
+                for (int step = 1; step <= 4 && Await(moving, kClickEffectMs); ++step) {
+                    const int x = dx * step / 4, y = dy * step / 4;
+                    MoveUntil({from.x + x, from.y + y}, [&] { return movedBy(x, y); });
+                }
+                MouseUp();
             }
-            Sleep(100);
-            MouseUp();
         });
     EXPECT_TRUE(run.done);
     EXPECT_TRUE(moved());
