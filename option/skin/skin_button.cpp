@@ -15,9 +15,12 @@ HWND SkinButton::Create(HWND parent, const RECT& rect, int id) {
 
 void SkinButton::SetFaces(int left, int top, int right, int bottom, HBITMAP normal, HBITMAP over, HBITMAP down,
                           HBITMAP disable) {
-    WindowDC dc(Handle());
+    WindowDC dc(ToolWindow());
     CutFaces(dc.get(), {left, top, right, bottom},
              {{normal_, normal}, {over_, over}, {down_, down}, {disable_, disable}});
+    if (!Handle()) {
+        return;
+    }
     LONG_PTR style = GetWindowLongPtrA(Handle(), GWL_STYLE);
     const LONG_PTR plain = style & ~static_cast<LONG_PTR>(WS_BORDER | WS_TABSTOP);
     if (plain != style) {
@@ -31,7 +34,9 @@ void SkinButton::SetTooltip(const std::string& text, bool active) {
     tooltipWanted_ = true;
     // The tooltip control is made when the pointer first comes over the button: a page of many buttons would
     // otherwise create as many popup windows before it can show itself.
-    if (tooltip_) {
+    if (row_) {
+        row_->ToolChanged(*this);
+    } else if (tooltip_) {
         ApplyTooltip();
     }
 }
@@ -79,6 +84,62 @@ void SkinButton::SetChecked(bool checked) {
         checked_ = checked;
         Redraw();
     }
+}
+
+void SkinButton::Redraw() const {
+    // A null window would mean every window of the desktop.
+    if (row_) {
+        row_->Invalidate(*this);
+    } else if (Handle()) {
+        InvalidateRect(Handle(), nullptr, FALSE);
+    }
+}
+
+void SkinButton::Enable(bool enabled) {
+    if (Handle()) {
+        EnableWindow(Handle(), enabled);
+    } else if (enabled_ != enabled) {
+        enabled_ = enabled;
+        if (row_) {
+            row_->StateChanged(*this);
+        }
+    }
+}
+
+void SkinButton::Show(bool shown) {
+    if (Handle()) {
+        ShowWindow(Handle(), shown ? SW_SHOW : SW_HIDE);
+    } else if (visible_ != shown) {
+        visible_ = shown;
+        if (row_) {
+            row_->StateChanged(*this);
+        }
+    }
+}
+
+bool SkinButton::Enabled() const {
+    return Handle() ? IsWindowEnabled(Handle()) != FALSE : enabled_;
+}
+
+bool SkinButton::Visible() const {
+    if (Handle()) {
+        return IsWindowVisible(Handle()) != FALSE;
+    }
+    return row_ && visible_ && IsWindowVisible(row_->Host());
+}
+
+int SkinButton::Id() const {
+    return Handle() ? GetDlgCtrlID(Handle()) : id_;
+}
+
+RECT SkinButton::ScreenRect() const {
+    RECT r{};
+    if (Handle()) {
+        GetWindowRect(Handle(), &r);
+    } else if (row_) {
+        r = row_->ScreenRect(*this);
+    }
+    return r;
 }
 
 HBITMAP SkinButton::ChooseFace(UINT state) const {
@@ -234,7 +295,7 @@ bool SkinButton::ProcessMessage(WindowMessage& m) {
 
 void ColorButton::SetColour(COLORREF colour) {
     colour_ = colour;
-    InvalidateRect(Handle(), nullptr, FALSE);
+    Redraw();
 }
 
 void ColorButton::Draw(const DRAWITEMSTRUCT& item) {

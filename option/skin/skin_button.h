@@ -8,6 +8,7 @@
 
 #include "framework/handles.h"
 #include "framework/window.h"
+#include "option/skin/button_row.h"
 #include "option/skin/caption_style.h"
 
 class SkinButton : public Control {
@@ -27,11 +28,26 @@ public:
     void SetToggle(bool on) { toggle_ = on; }
     void SetChecked(bool checked);
     void ClearHover() { hovered_ = false; }
+    // Enables, disables, shows or hides the button, with or without a window of its own.
+    void Enable(bool enabled);
+    void Show(bool shown);
+    // Repaints the button (nothing for a button without a place).
+    void Redraw() const;
 
     bool Checked() const { return checked_; }
     bool Hovered() const { return hovered_; }
+    bool Enabled() const;
+    bool Visible() const;
+    // Whether the button has a place on a window: a window of its own, or a place in a row of buttons (ButtonRow).
+    bool Placed() const { return Handle() != nullptr || row_ != nullptr; }
+    // The id its clicks come with.
+    int Id() const;
+    RECT ScreenRect() const;
     const std::string& Caption() const { return caption_; }
-    HWND Tooltip() const { return tooltip_; }
+    HWND Tooltip() const { return row_ ? row_->Tooltip() : tooltip_; }
+    // The tooltip's tool of the button: the window it watches and the tool's id there.
+    HWND ToolWindow() const { return row_ ? row_->Host() : Handle(); }
+    UINT_PTR ToolId() const { return row_ ? row_->ToolId(*this) : 1; }
     const std::string& TooltipText() const { return tooltipText_; }
 
     // The face a draw request with these item states shows.
@@ -57,7 +73,7 @@ private:
     LRESULT OnLButtonDblClk(WPARAM wParam, LPARAM lParam);
     LRESULT OnKillFocus(WPARAM wParam, LPARAM lParam);
     LRESULT OnCaptureChanged(WPARAM wParam, LPARAM lParam);
-    void Redraw() { InvalidateRect(Handle(), nullptr, FALSE); }
+    friend class ButtonRow;
 
     using Entry = MessageEntry<SkinButton>;
     static constexpr Entry kMessageMap[] = {
@@ -79,6 +95,11 @@ private:
     std::string tooltipText_;
     bool tooltipActive_ = false;
     bool tooltipWanted_ = false;
+    // Without a window of its own: the row that draws it, its id there, and its state.
+    ButtonRow* row_ = nullptr;
+    int id_ = 0;
+    bool enabled_ = true;
+    bool visible_ = true;
 };
 
 class ColorButton : public SkinButton {
