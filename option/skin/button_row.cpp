@@ -29,6 +29,24 @@ ButtonRow::~ButtonRow() {
     // The tooltip is a window owned by the host and goes with it.
 }
 
+void ButtonRow::KeepScreens(HDC windowDC, HBITMAP normal, HBITMAP over, HBITMAP down, HBITMAP disable) {
+    HBITMAP originals[4] = {normal, over, down, disable};
+    SIZE size = BitmapSize(normal);
+    for (int i = 0; i < 4; ++i) {
+        screens_[i].original = originals[i];
+        CutFaces(windowDC, {0, 0, size.cx, size.cy}, {{screens_[i].copy, originals[i]}});
+    }
+}
+
+HBITMAP ButtonRow::Kept(HBITMAP screen) const {
+    for (const KeptScreen& s : screens_) {
+        if (screen && s.original == screen) {
+            return s.copy.get();
+        }
+    }
+    return nullptr;
+}
+
 void ButtonRow::Add(SkinButton& button, const RECT& rect, int id) {
     button.row_ = this;
     button.id_ = id;

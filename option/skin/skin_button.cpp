@@ -18,6 +18,11 @@ void SkinButton::SetFaces(int left, int top, int right, int bottom, HBITMAP norm
     WindowDC dc(ToolWindow());
     CutFaces(dc.get(), {left, top, right, bottom},
              {{normal_, normal}, {over_, over}, {down_, down}, {disable_, disable}});
+    faceNormal_ = normal_.get();
+    faceOver_ = over_.get();
+    faceDown_ = down_.get();
+    faceDisable_ = disable_.get();
+    faceOrigin_ = {0, 0};
     if (!Handle()) {
         return;
     }
@@ -26,6 +31,18 @@ void SkinButton::SetFaces(int left, int top, int right, int bottom, HBITMAP norm
     if (plain != style) {
         SetWindowLongPtrA(Handle(), GWL_STYLE, plain);
     }
+}
+
+void SkinButton::ShareFaces(const RECT& part, HBITMAP normal, HBITMAP over, HBITMAP down, HBITMAP disable) {
+    normal_.reset();
+    over_.reset();
+    down_.reset();
+    disable_.reset();
+    faceNormal_ = normal;
+    faceOver_ = over;
+    faceDown_ = down;
+    faceDisable_ = disable;
+    faceOrigin_ = {part.left, part.top};
 }
 
 void SkinButton::SetTooltip(const std::string& text, bool active) {
@@ -145,15 +162,15 @@ RECT SkinButton::ScreenRect() const {
 HBITMAP SkinButton::ChooseFace(UINT state) const {
     bool disabled = state & ODS_DISABLED, selected = state & ODS_SELECTED;
     if (toggle_) {
-        return disabled ? disable_.get() : checked_ ? down_.get() : hovered_ ? over_.get() : normal_.get();
+        return disabled ? faceDisable_ : checked_ ? faceDown_ : hovered_ ? faceOver_ : faceNormal_;
     }
     if (!checked_ && !selected) {
-        return hovered_ ? over_.get() : disabled ? disable_.get() : normal_.get();
+        return hovered_ ? faceOver_ : disabled ? faceDisable_ : faceNormal_;
     }
     if (selected) {
-        return down_.get();
+        return faceDown_;
     }
-    return disabled ? disable_.get() : down_.get();
+    return disabled ? faceDisable_ : faceDown_;
 }
 
 bool SkinButton::CopyFace(HDC dc, HBITMAP face, const RECT& rect) const {
@@ -162,7 +179,8 @@ bool SkinButton::CopyFace(HDC dc, HBITMAP face, const RECT& rect) const {
     }
     MemoryDC from(CreateCompatibleDC(dc));
     SelectObjectGuard keep(from.get(), face);
-    BitBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, from.get(), 0, 0, SRCCOPY);
+    BitBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, from.get(), faceOrigin_.x,
+           faceOrigin_.y, SRCCOPY);
     return true;
 }
 

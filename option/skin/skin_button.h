@@ -19,6 +19,8 @@ public:
     // Cuts the four faces (same rectangle of each screen image, in the window's coordinates).
     void SetFaces(int left, int top, int right, int bottom, HBITMAP normal, HBITMAP over, HBITMAP down,
                   HBITMAP disable);
+    // Draws its faces straight from screen images that outlive it (a row's), at `part` there: nothing to cut.
+    void ShareFaces(const RECT& part, HBITMAP normal, HBITMAP over, HBITMAP down, HBITMAP disable);
     void SetCaption(const std::string& caption) { caption_ = caption; }
     // Made on the pointer's first move over the button.
     void SetTooltip(const std::string& text, bool active);
@@ -60,6 +62,9 @@ protected:
     bool ProcessMessage(WindowMessage& m) override;
 
     GdiBitmap normal_, over_, down_, disable_;
+    // The faces drawn: its own cut ones, or shared screen images with the face's place in them.
+    HBITMAP faceNormal_ = nullptr, faceOver_ = nullptr, faceDown_ = nullptr, faceDisable_ = nullptr;
+    POINT faceOrigin_{0, 0};
     bool hovered_ = false;
     bool toggle_ = false;
     bool checked_ = false;
