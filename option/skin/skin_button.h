@@ -1,6 +1,7 @@
 #pragma once
 // Owner-drawn push buttons with four faces cut from the window's screen images: SkinButton (with an optional
-// caption) and ColorButton (a colour swatch painted over the face).
+// caption) and ColorButton (a colour swatch painted over the face). Placed in a ButtonRow instead of created, a button
+// has no window of its own: the row's window draws it and drives it.
 
 #include <windows.h>
 
