@@ -41,6 +41,8 @@ public:
     SkinButton& LightTypeButton() { return lightType_; }
     ColorButton& Swatch(int i) { return swatches_[i]; }
     SkinButton& ColourOption(int i) { return colourOptions_[i]; }
+    // Every button placed on the page.
+    const ButtonRow& Buttons() const { return row_; }
 
     int SelectedEntry() const { return selectedEntry_; }
     // Popup menus opened since the page was created, and the tick count at which the last one closed.

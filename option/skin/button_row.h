@@ -48,6 +48,9 @@ public:
     void ToolChanged(const SkinButton& button);
     void StateChanged(SkinButton& button);
     HWND Tooltip() const { return tooltip_; }
+    // The buttons placed, in their order.
+    size_t Size() const { return slots_.size(); }
+    const SkinButton& At(size_t index) const { return *slots_[index].button; }
     RECT ScreenRect(const SkinButton& button) const;
     // The tooltip's tool of a button: the host's window with this id.
     UINT_PTR ToolId(const SkinButton& button) const;
