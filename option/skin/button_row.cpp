@@ -30,6 +30,8 @@ ButtonRow::~ButtonRow() {
 }
 
 void ButtonRow::KeepScreens(HDC windowDC, HBITMAP normal, HBITMAP over, HBITMAP down, HBITMAP disable) {
+    // The normal screen is copied too: it is the window's background, which the window's paint holds selected in a
+    // DC of its own while the buttons draw, and a bitmap is selected into one DC at a time.
     HBITMAP originals[4] = {normal, over, down, disable};
     SIZE size = BitmapSize(normal);
     for (int i = 0; i < 4; ++i) {
