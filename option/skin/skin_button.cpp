@@ -212,6 +212,13 @@ void SkinButton::Draw(const DRAWITEMSTRUCT& item) {
         CopyFace(item.hDC, face, rect);
         return;
     }
+    // A row of buttons draws into its window's off-screen bitmap already; into a window, face and caption are put
+    // together in memory first, so the button never shows one without the other.
+    if (GetObjectType(item.hDC) == OBJ_MEMDC) {
+        CopyFace(item.hDC, face, rect);
+        DrawCaption(item.hDC, rect, item.itemState);
+        return;
+    }
     int w = rect.right - rect.left, h = rect.bottom - rect.top;
     MemoryDC work(CreateCompatibleDC(item.hDC));
     GdiBitmap canvas(CreateCompatibleBitmap(item.hDC, w, h));
@@ -221,18 +228,24 @@ void SkinButton::Draw(const DRAWITEMSTRUCT& item) {
     SelectObjectGuard into(work.get(), canvas.get());
     RECT local{0, 0, w, h};
     CopyFace(work.get(), face, local);
-    bool disabled = item.itemState & ODS_DISABLED;
-    COLORREF colour = hovered_                                        ? colours_.hover
-                      : disabled                                      ? colours_.disabled
-                      : ((item.itemState & ODS_SELECTED) || checked_) ? colours_.pressed
-                                                                      : colours_.normal;
-    GdiFont font(CreateSkinFont(fontHeight_, fontWidth_));
-    SelectObjectGuard useFont(work.get(), font.get());
-    SetBkMode(work.get(), TRANSPARENT);
-    SetTextColor(work.get(), colour);
-    UINT flags = CaptionFormat(placement_, local);
-    DrawTextA(work.get(), caption_.c_str(), -1, &local, flags);
+    DrawCaption(work.get(), local, item.itemState);
     BitBlt(item.hDC, rect.left, rect.top, w, h, work.get(), 0, 0, SRCCOPY);
+}
+
+void SkinButton::DrawCaption(HDC dc, RECT rect, UINT itemState) const {
+    bool disabled = itemState & ODS_DISABLED;
+    COLORREF colour = hovered_                                   ? colours_.hover
+                      : disabled                                 ? colours_.disabled
+                      : ((itemState & ODS_SELECTED) || checked_) ? colours_.pressed
+                                                                 : colours_.normal;
+    GdiFont font(CreateSkinFont(fontHeight_, fontWidth_));
+    SelectObjectGuard useFont(dc, font.get());
+    int mode = SetBkMode(dc, TRANSPARENT);
+    COLORREF before = SetTextColor(dc, colour);
+    UINT flags = CaptionFormat(placement_, rect);
+    DrawTextA(dc, caption_.c_str(), -1, &rect, flags);
+    SetTextColor(dc, before);
+    SetBkMode(dc, mode);
 }
 
 void SkinButton::OnMouseMove(int, int, WPARAM keys) {

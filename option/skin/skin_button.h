@@ -72,6 +72,8 @@ protected:
 
 private:
     void ApplyTooltip();
+    // The caption in its colour for these item states, in the button's rectangle of dc.
+    void DrawCaption(HDC dc, RECT rect, UINT itemState) const;
     void OnDrawItem(const DRAWITEMSTRUCT& item) { Draw(item); }
     void OnMouseMove(int x, int y, WPARAM keys);
     void OnLButtonDown(int x, int y, WPARAM keys);
