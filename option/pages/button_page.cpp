@@ -61,12 +61,6 @@ struct PageMenu {
     SkinMenu& Root() { return *menus.front(); }
 };
 
-RECT ScreenRect(HWND hwnd) {
-    RECT r{};
-    GetWindowRect(hwnd, &r);
-    return r;
-}
-
 } // namespace
 
 // The page's skin asks for its pictures under "Screen".
@@ -75,8 +69,8 @@ ButtonPage::ButtonPage(OptionContext& context)
 
 ButtonPos ButtonPage::MakeButton(SkinButton& b, int key, int id, const SkinScreens& s, HBITMAP disable, bool tooltip) {
     ButtonPos p = Position(key);
-    b.Create(Handle(), p.Rect(), id);
-    b.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, disable);
+    row_.Add(b, p.Rect(), id);
+    b.ShareFaces(p.Rect(), row_.Kept(s.normal), row_.Kept(s.over), row_.Kept(s.down), row_.Kept(disable));
     if (tooltip) {
         b.SetTooltip(p.tooltip, true);
     }
@@ -84,6 +78,8 @@ ButtonPos ButtonPage::MakeButton(SkinButton& b, int key, int id, const SkinScree
 }
 
 void ButtonPage::CreateControls(const SkinScreens& s) {
+    row_.Attach(Handle());
+    row_.KeepScreens(s.windowDC, s.normal, s.over, s.down, s.disable);
     auto make = [&](SkinButton& b, int key, int id, HBITMAP disable, bool tooltip) {
         return MakeButton(b, key, id, s, disable, tooltip);
     };
@@ -168,13 +164,6 @@ void ButtonPage::Refresh() {
     ShowSwatches();
 }
 
-void ButtonPage::Redraw(SkinButton& button) {
-    // A null window would mean every window of the desktop.
-    if (button.Handle()) {
-        InvalidateRect(button.Handle(), nullptr, FALSE);
-    }
-}
-
 void ButtonPage::ShowEntries() {
     ProfileRecord* profile = context_.Active();
     if (!profile) {
@@ -191,8 +180,8 @@ void ButtonPage::ShowSet(int set) {
     set1_.SetChecked(set == 1);
     set2_.SetChecked(set == 2);
     for (int i = 0; i < kBankSize; ++i) {
-        ShowWindow(entries_[i].Handle(), set == 1 ? SW_SHOW : SW_HIDE);
-        ShowWindow(entries_[i + 2 * kBankSize].Handle(), set == 2 ? SW_SHOW : SW_HIDE);
+        entries_[i].Show(set == 1);
+        entries_[i + 2 * kBankSize].Show(set == 2);
     }
     RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
@@ -213,13 +202,13 @@ void ButtonPage::ShowDpi() {
     DpiLook look = DpiRule(*profile);
     for (int i = 0; i < kDpiLevels; ++i) {
         dpiToggle_[i].SetChecked(look.toggleChecked[i]);
-        EnableWindow(dpiSelect_[i].Handle(), look.selectEnabled[i]);
+        dpiSelect_[i].Enable(look.selectEnabled[i]);
     }
     for (int i = 0; i < kDpiLevels; ++i) {
         dpiSelect_[i].SetChecked(look.selectChecked[i]);
-        EnableWindow(dpiToggle_[i].Handle(), look.toggleEnabled[i]);
-        Redraw(dpiToggle_[i]);
-        Redraw(dpiSelect_[i]);
+        dpiToggle_[i].Enable(look.toggleEnabled[i]);
+        dpiToggle_[i].Redraw();
+        dpiSelect_[i].Redraw();
     }
 }
 
@@ -231,7 +220,7 @@ void ButtonPage::ShowDpiCaptions() {
     for (int i = 0; i < kDpiLevels; ++i) {
         int string = DpiTextString(profile->CpiLevel_X[i]);
         dpiValue_[i].SetCaption(string ? Fetch(string) : "");
-        Redraw(dpiValue_[i]);
+        dpiValue_[i].Redraw();
     }
 }
 
@@ -253,7 +242,7 @@ void ButtonPage::ShowLighting() {
     level_.SetCaption(LevelCaption(*profile, text));
     lightType_.SetCaption(LightTypeCaption(*profile, text));
     for (SkinButton* b : {&lightSwitch_, &level_, &lightType_}) {
-        Redraw(*b);
+        b->Redraw();
     }
 }
 
@@ -269,6 +258,7 @@ void ButtonPage::PaintContent(HDC work) {
     for (const PaintedText& t : kTexts) {
         DrawBandText(work, Fetch(t.string), t.band, t.fontHeight, kSkinText, t.align);
     }
+    row_.Paint(work, paintArea_);
 }
 
 bool ButtonPage::MenuGuardHolds() const {
@@ -354,7 +344,7 @@ void ButtonPage::OnSwatch(int index) {
         profile->SLEDColor8[index] = static_cast<int32_t>(dialog.Colour());
         swatches_[index].SetColour(dialog.Colour());
     }
-    Redraw(swatches_[index]);
+    swatches_[index].Redraw();
 }
 
 void ButtonPage::OnColourOption(int option) {
@@ -367,7 +357,7 @@ void ButtonPage::OnColourOption(int option) {
 void ButtonPage::MenuClosed(SkinButton& opener) {
     PostMessageA(Handle(), WM_NULL, 0, 0);
     menuClosedAt_ = tick_();
-    Redraw(opener);
+    opener.Redraw();
 }
 
 void ButtonPage::OpenFunctionMenu(int entry) {
@@ -386,7 +376,7 @@ void ButtonPage::OpenFunctionMenu(int entry) {
         root.AppendSubmenu(submenu, Fetch(sub.title));
     }
     SkinButton& button = entries_[entry];
-    RECT r = ScreenRect(button.Handle());
+    RECT r = button.ScreenRect();
     ++menusOpened_;
     UINT command = root.Track(Handle(), r.left + 1, r.bottom - 1);
     menu.menus.clear();
@@ -408,7 +398,7 @@ void ButtonPage::OpenDpiMenu(int level) {
     for (const MenuItemText& item : DpiValueMenu()) {
         root.AppendItem(static_cast<UINT>(item.command), Fetch(item.text));
     }
-    RECT r = ScreenRect(dpiValue_[level].Handle());
+    RECT r = dpiValue_[level].ScreenRect();
     ++menusOpened_;
     UINT command = root.Track(Handle(), r.left, r.bottom - 1);
     menu.menus.clear();
@@ -433,7 +423,7 @@ void ButtonPage::OpenLightingMenu(SkinButton& opener) {
     for (const MenuItemText& item : items) {
         root.AppendItem(static_cast<UINT>(item.command), Fetch(item.text));
     }
-    RECT r = ScreenRect(opener.Handle());
+    RECT r = opener.ScreenRect();
     ++menusOpened_;
     UINT command = root.Track(Handle(), r.left + 1, r.bottom - 1);
     menu.menus.clear();
@@ -501,15 +491,15 @@ void ButtonPage::ShowLeftClickWarning() {
 }
 
 void ButtonPage::EnableEntryButton(int entryIndex, bool enabled) {
-    if (entryIndex >= 0 && entryIndex < kMacroKeyCount && entries_[entryIndex].Handle()) {
-        EnableWindow(entries_[entryIndex].Handle(), enabled);
+    if (entryIndex >= 0 && entryIndex < kMacroKeyCount) {
+        entries_[entryIndex].Enable(enabled);
     }
 }
 
 void ButtonPage::SetEntryCaption(int entryIndex, const std::string& caption) {
     if (entryIndex >= 0 && entryIndex < kMacroKeyCount) {
         entries_[entryIndex].SetCaption(caption);
-        Redraw(entries_[entryIndex]);
+        entries_[entryIndex].Redraw();
         // The caption names only the file: the tooltip shows the whole path of what the button starts.
         const ProfileRecord* profile = context_.Active();
         const MacroKeyInfo* entry = profile ? &profile->MacroKey[entryIndex] : nullptr;
@@ -533,5 +523,11 @@ void ButtonPage::TraceDropped(const char* what, const ProfileRecord& profile) {
 }
 
 bool ButtonPage::ProcessMessage(WindowMessage& m) {
-    return RouteMessage(*this, kMessageMap, m) || SkinnedDialog::ProcessMessage(m);
+    if (m.message == WM_PAINT) {
+        // Only the buttons in the part being repainted are drawn again: a hovered button repaints itself alone.
+        if (m.wParam != 0 || !GetUpdateRect(Handle(), &paintArea_, FALSE)) {
+            GetClientRect(Handle(), &paintArea_);
+        }
+    }
+    return row_.Offer(m) || RouteMessage(*this, kMessageMap, m) || SkinnedDialog::ProcessMessage(m);
 }

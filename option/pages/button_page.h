@@ -24,7 +24,8 @@ public:
     void Refresh();
 
     // Entries 0-15 are the first set's buttons and 32-47 the second set's; 16-31 and 48-63 are data the mouse keeps
-    // beside them, with no place on the page: their buttons hold caption and tooltip but have no window.
+    // beside them, with no place on the page: their buttons hold caption and tooltip but are not placed. Every button
+    // of the page is drawn and driven by the page itself (ButtonRow), with no window of its own.
     static constexpr bool EntryShown(int entry) { return entry % (2 * kBankSize) < kBankSize; }
 
     // The controls, by what they edit (tests drive them).
@@ -40,6 +41,8 @@ public:
     SkinButton& LightTypeButton() { return lightType_; }
     ColorButton& Swatch(int i) { return swatches_[i]; }
     SkinButton& ColourOption(int i) { return colourOptions_[i]; }
+    // Every button placed on the page.
+    const ButtonRow& Buttons() const { return row_; }
 
     int SelectedEntry() const { return selectedEntry_; }
     // Popup menus opened since the page was created, and the tick count at which the last one closed.
@@ -101,7 +104,6 @@ private:
     void ShowLighting();
     void ShowSwatches();
     void ShowEntries();
-    void Redraw(SkinButton& button);
 
     // The controls' ids, one row of numbers per kind of control.
     static constexpr int kFirstEntryId = 1100; // 64 button entries
@@ -144,4 +146,8 @@ private:
     DWORD menuClosedAt_ = 0;
     int menusOpened_ = 0;
     std::function<uint32_t()> tick_;
+    // After the buttons: it lets go of them first.
+    ButtonRow row_;
+    // The part of the page being repainted.
+    RECT paintArea_{};
 };

@@ -15,14 +15,34 @@ HWND SkinButton::Create(HWND parent, const RECT& rect, int id) {
 
 void SkinButton::SetFaces(int left, int top, int right, int bottom, HBITMAP normal, HBITMAP over, HBITMAP down,
                           HBITMAP disable) {
-    WindowDC dc(Handle());
+    WindowDC dc(ToolWindow());
     CutFaces(dc.get(), {left, top, right, bottom},
              {{normal_, normal}, {over_, over}, {down_, down}, {disable_, disable}});
+    faceNormal_ = normal_.get();
+    faceOver_ = over_.get();
+    faceDown_ = down_.get();
+    faceDisable_ = disable_.get();
+    faceOrigin_ = {0, 0};
+    if (!Handle()) {
+        return;
+    }
     LONG_PTR style = GetWindowLongPtrA(Handle(), GWL_STYLE);
     const LONG_PTR plain = style & ~static_cast<LONG_PTR>(WS_BORDER | WS_TABSTOP);
     if (plain != style) {
         SetWindowLongPtrA(Handle(), GWL_STYLE, plain);
     }
+}
+
+void SkinButton::ShareFaces(const RECT& part, HBITMAP normal, HBITMAP over, HBITMAP down, HBITMAP disable) {
+    normal_.reset();
+    over_.reset();
+    down_.reset();
+    disable_.reset();
+    faceNormal_ = normal;
+    faceOver_ = over;
+    faceDown_ = down;
+    faceDisable_ = disable;
+    faceOrigin_ = {part.left, part.top};
 }
 
 void SkinButton::SetTooltip(const std::string& text, bool active) {
@@ -31,7 +51,9 @@ void SkinButton::SetTooltip(const std::string& text, bool active) {
     tooltipWanted_ = true;
     // The tooltip control is made when the pointer first comes over the button: a page of many buttons would
     // otherwise create as many popup windows before it can show itself.
-    if (tooltip_) {
+    if (row_) {
+        row_->ToolChanged(*this);
+    } else if (tooltip_) {
         ApplyTooltip();
     }
 }
@@ -81,18 +103,74 @@ void SkinButton::SetChecked(bool checked) {
     }
 }
 
+void SkinButton::Redraw() const {
+    // A null window would mean every window of the desktop.
+    if (row_) {
+        row_->Invalidate(*this);
+    } else if (Handle()) {
+        InvalidateRect(Handle(), nullptr, FALSE);
+    }
+}
+
+void SkinButton::Enable(bool enabled) {
+    if (Handle()) {
+        EnableWindow(Handle(), enabled);
+    } else if (enabled_ != enabled) {
+        enabled_ = enabled;
+        if (row_) {
+            row_->StateChanged(*this);
+        }
+    }
+}
+
+void SkinButton::Show(bool shown) {
+    if (Handle()) {
+        ShowWindow(Handle(), shown ? SW_SHOW : SW_HIDE);
+    } else if (visible_ != shown) {
+        visible_ = shown;
+        if (row_) {
+            row_->StateChanged(*this);
+        }
+    }
+}
+
+bool SkinButton::Enabled() const {
+    return Handle() ? IsWindowEnabled(Handle()) != FALSE : enabled_;
+}
+
+bool SkinButton::Visible() const {
+    if (Handle()) {
+        return IsWindowVisible(Handle()) != FALSE;
+    }
+    return row_ && visible_ && IsWindowVisible(row_->Host());
+}
+
+int SkinButton::Id() const {
+    return Handle() ? GetDlgCtrlID(Handle()) : id_;
+}
+
+RECT SkinButton::ScreenRect() const {
+    RECT r{};
+    if (Handle()) {
+        GetWindowRect(Handle(), &r);
+    } else if (row_) {
+        r = row_->ScreenRect(*this);
+    }
+    return r;
+}
+
 HBITMAP SkinButton::ChooseFace(UINT state) const {
     bool disabled = state & ODS_DISABLED, selected = state & ODS_SELECTED;
     if (toggle_) {
-        return disabled ? disable_.get() : checked_ ? down_.get() : hovered_ ? over_.get() : normal_.get();
+        return disabled ? faceDisable_ : checked_ ? faceDown_ : hovered_ ? faceOver_ : faceNormal_;
     }
     if (!checked_ && !selected) {
-        return hovered_ ? over_.get() : disabled ? disable_.get() : normal_.get();
+        return hovered_ ? faceOver_ : disabled ? faceDisable_ : faceNormal_;
     }
     if (selected) {
-        return down_.get();
+        return faceDown_;
     }
-    return disabled ? disable_.get() : down_.get();
+    return disabled ? faceDisable_ : faceDown_;
 }
 
 bool SkinButton::CopyFace(HDC dc, HBITMAP face, const RECT& rect) const {
@@ -101,7 +179,8 @@ bool SkinButton::CopyFace(HDC dc, HBITMAP face, const RECT& rect) const {
     }
     MemoryDC from(CreateCompatibleDC(dc));
     SelectObjectGuard keep(from.get(), face);
-    BitBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, from.get(), 0, 0, SRCCOPY);
+    BitBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, from.get(), faceOrigin_.x,
+           faceOrigin_.y, SRCCOPY);
     return true;
 }
 
@@ -133,6 +212,13 @@ void SkinButton::Draw(const DRAWITEMSTRUCT& item) {
         CopyFace(item.hDC, face, rect);
         return;
     }
+    // A row of buttons draws into its window's off-screen bitmap already; into a window, face and caption are put
+    // together in memory first, so the button never shows one without the other.
+    if (GetObjectType(item.hDC) == OBJ_MEMDC) {
+        CopyFace(item.hDC, face, rect);
+        DrawCaption(item.hDC, rect, item.itemState);
+        return;
+    }
     int w = rect.right - rect.left, h = rect.bottom - rect.top;
     MemoryDC work(CreateCompatibleDC(item.hDC));
     GdiBitmap canvas(CreateCompatibleBitmap(item.hDC, w, h));
@@ -142,18 +228,24 @@ void SkinButton::Draw(const DRAWITEMSTRUCT& item) {
     SelectObjectGuard into(work.get(), canvas.get());
     RECT local{0, 0, w, h};
     CopyFace(work.get(), face, local);
-    bool disabled = item.itemState & ODS_DISABLED;
-    COLORREF colour = hovered_                                        ? colours_.hover
-                      : disabled                                      ? colours_.disabled
-                      : ((item.itemState & ODS_SELECTED) || checked_) ? colours_.pressed
-                                                                      : colours_.normal;
-    GdiFont font(CreateSkinFont(fontHeight_, fontWidth_));
-    SelectObjectGuard useFont(work.get(), font.get());
-    SetBkMode(work.get(), TRANSPARENT);
-    SetTextColor(work.get(), colour);
-    UINT flags = CaptionFormat(placement_, local);
-    DrawTextA(work.get(), caption_.c_str(), -1, &local, flags);
+    DrawCaption(work.get(), local, item.itemState);
     BitBlt(item.hDC, rect.left, rect.top, w, h, work.get(), 0, 0, SRCCOPY);
+}
+
+void SkinButton::DrawCaption(HDC dc, RECT rect, UINT itemState) const {
+    bool disabled = itemState & ODS_DISABLED;
+    COLORREF colour = hovered_                                   ? colours_.hover
+                      : disabled                                 ? colours_.disabled
+                      : ((itemState & ODS_SELECTED) || checked_) ? colours_.pressed
+                                                                 : colours_.normal;
+    GdiFont font(CreateSkinFont(fontHeight_, fontWidth_));
+    SelectObjectGuard useFont(dc, font.get());
+    int mode = SetBkMode(dc, TRANSPARENT);
+    COLORREF before = SetTextColor(dc, colour);
+    UINT flags = CaptionFormat(placement_, rect);
+    DrawTextA(dc, caption_.c_str(), -1, &rect, flags);
+    SetTextColor(dc, before);
+    SetBkMode(dc, mode);
 }
 
 void SkinButton::OnMouseMove(int, int, WPARAM keys) {
@@ -234,7 +326,7 @@ bool SkinButton::ProcessMessage(WindowMessage& m) {
 
 void ColorButton::SetColour(COLORREF colour) {
     colour_ = colour;
-    InvalidateRect(Handle(), nullptr, FALSE);
+    Redraw();
 }
 
 void ColorButton::Draw(const DRAWITEMSTRUCT& item) {

@@ -1,6 +1,7 @@
 #pragma once
 // Owner-drawn push buttons with four faces cut from the window's screen images: SkinButton (with an optional
-// caption) and ColorButton (a colour swatch painted over the face).
+// caption) and ColorButton (a colour swatch painted over the face). Placed in a ButtonRow instead of created, a button
+// has no window of its own: the row's window draws it and drives it.
 
 #include <windows.h>
 
@@ -8,6 +9,7 @@
 
 #include "framework/handles.h"
 #include "framework/window.h"
+#include "option/skin/button_row.h"
 #include "option/skin/caption_style.h"
 
 class SkinButton : public Control {
@@ -18,6 +20,8 @@ public:
     // Cuts the four faces (same rectangle of each screen image, in the window's coordinates).
     void SetFaces(int left, int top, int right, int bottom, HBITMAP normal, HBITMAP over, HBITMAP down,
                   HBITMAP disable);
+    // Draws its faces straight from screen images that outlive it (a row's), at `part` there: nothing to cut.
+    void ShareFaces(const RECT& part, HBITMAP normal, HBITMAP over, HBITMAP down, HBITMAP disable);
     void SetCaption(const std::string& caption) { caption_ = caption; }
     // Made on the pointer's first move over the button.
     void SetTooltip(const std::string& text, bool active);
@@ -27,11 +31,26 @@ public:
     void SetToggle(bool on) { toggle_ = on; }
     void SetChecked(bool checked);
     void ClearHover() { hovered_ = false; }
+    // Enables, disables, shows or hides the button, with or without a window of its own.
+    void Enable(bool enabled);
+    void Show(bool shown);
+    // Repaints the button (nothing for a button without a place).
+    void Redraw() const;
 
     bool Checked() const { return checked_; }
     bool Hovered() const { return hovered_; }
+    bool Enabled() const;
+    bool Visible() const;
+    // Whether the button has a place on a window: a window of its own, or a place in a row of buttons (ButtonRow).
+    bool Placed() const { return Handle() != nullptr || row_ != nullptr; }
+    // The id its clicks come with.
+    int Id() const;
+    RECT ScreenRect() const;
     const std::string& Caption() const { return caption_; }
-    HWND Tooltip() const { return tooltip_; }
+    HWND Tooltip() const { return row_ ? row_->Tooltip() : tooltip_; }
+    // The tooltip's tool of the button: the window it watches and the tool's id there.
+    HWND ToolWindow() const { return row_ ? row_->Host() : Handle(); }
+    UINT_PTR ToolId() const { return row_ ? row_->ToolId(*this) : 1; }
     const std::string& TooltipText() const { return tooltipText_; }
 
     // The face a draw request with these item states shows.
@@ -44,12 +63,17 @@ protected:
     bool ProcessMessage(WindowMessage& m) override;
 
     GdiBitmap normal_, over_, down_, disable_;
+    // The faces drawn: its own cut ones, or shared screen images with the face's place in them.
+    HBITMAP faceNormal_ = nullptr, faceOver_ = nullptr, faceDown_ = nullptr, faceDisable_ = nullptr;
+    POINT faceOrigin_{0, 0};
     bool hovered_ = false;
     bool toggle_ = false;
     bool checked_ = false;
 
 private:
     void ApplyTooltip();
+    // The caption in its colour for these item states, in the button's rectangle of dc.
+    void DrawCaption(HDC dc, RECT rect, UINT itemState) const;
     void OnDrawItem(const DRAWITEMSTRUCT& item) { Draw(item); }
     void OnMouseMove(int x, int y, WPARAM keys);
     void OnLButtonDown(int x, int y, WPARAM keys);
@@ -57,7 +81,7 @@ private:
     LRESULT OnLButtonDblClk(WPARAM wParam, LPARAM lParam);
     LRESULT OnKillFocus(WPARAM wParam, LPARAM lParam);
     LRESULT OnCaptureChanged(WPARAM wParam, LPARAM lParam);
-    void Redraw() { InvalidateRect(Handle(), nullptr, FALSE); }
+    friend class ButtonRow;
 
     using Entry = MessageEntry<SkinButton>;
     static constexpr Entry kMessageMap[] = {
@@ -79,6 +103,11 @@ private:
     std::string tooltipText_;
     bool tooltipActive_ = false;
     bool tooltipWanted_ = false;
+    // Without a window of its own: the row that draws it, its id there, and its state.
+    ButtonRow* row_ = nullptr;
+    int id_ = 0;
+    bool enabled_ = true;
+    bool visible_ = true;
 };
 
 class ColorButton : public SkinButton {

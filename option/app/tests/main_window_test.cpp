@@ -48,8 +48,8 @@ bool Enabled(HWND w) {
 
 // The controls of the window and its pages that break the rule every click relies on: each control has an id of its
 // own among its siblings, and none is 0, IDOK or IDCANCEL (Enter and Escape arrive as those, without a control). The
-// pages themselves are dialogs, not controls.
-std::vector<std::string> ControlIdFaults(HWND top, int& controls) {
+// pages themselves are dialogs, not controls; the basic page draws its buttons itself, each with an id on the page.
+std::vector<std::string> ControlIdFaults(HWND top, const ButtonRow& row, int& controls) {
     struct Walk {
         std::map<std::pair<HWND, int>, HWND> ids;
         std::vector<std::string> faults;
@@ -75,6 +75,13 @@ std::vector<std::string> ControlIdFaults(HWND top, int& controls) {
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&walk));
+    for (size_t i = 0; i < row.Size(); ++i) {
+        ++walk.controls;
+        int id = row.At(i).Id();
+        if (id == 0 || id == IDOK || id == IDCANCEL || !walk.ids.emplace(std::pair(row.Host(), id), nullptr).second) {
+            walk.faults.push_back("a button of the basic page with id " + std::to_string(id));
+        }
+    }
     controls = walk.controls;
     return walk.faults;
 }
@@ -128,7 +135,7 @@ TEST_F(OptionWindow, FilesAloneSelectAProfileThenCancelLeavesFilesAndRegistryAlo
     }
     // Every control of the window and both pages can be told by its id.
     int controls = 0;
-    EXPECT_EQ(std::vector<std::string>{}, ControlIdFaults(w.Handle(), controls));
+    EXPECT_EQ(std::vector<std::string>{}, ControlIdFaults(w.Handle(), main.BasicPage().Buttons(), controls));
     EXPECT_GT(controls, 100);
     // The page shows profile 3: MouseSpeed 8 at position 5, the box at -1; five wheel lines + 2.
     EXPECT_EQ(5, main.Advanced().SpeedSlider().Value());

@@ -19,6 +19,7 @@
 #include "framework/trace.h"
 #include "option/pages/button_page.h"
 #include "option/pages/button_page_rules.h"
+#include "option/skin/skin_description.h"
 #include "testing/screenshot.h"
 #include "testing/skin_test_support.h"
 
@@ -91,7 +92,10 @@ protected:
     ProfileRecord& Profile() { return context.working.Profile[2]; }
     // The page's clock moves only here: past the guard that a closed menu holds over the next click.
     void PastGuard() { now += kGuardMs; }
-    POINT Centre(SkinButton& b) { return CentreOf(b.Handle()); }
+    POINT Centre(SkinButton& b) {
+        RECT r = b.ScreenRect();
+        return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    }
 
     // Opens a control's menu with a click on this thread and runs `steps` on the menu from the driver thread; true
     // when the menu closed again and `done` held.
@@ -254,14 +258,14 @@ TEST_F(Page, LeftClickGuardWarnsAndTheSetSwitchTwinFollows) {
     EXPECT_FALSE(run.rescued);
     EXPECT_TRUE(run.done);
     EXPECT_EQ(84, Profile().MacroKey[35].FunctionCode);
-    EXPECT_FALSE(IsWindowEnabled(page.EntryButton(35).Handle()));
+    EXPECT_FALSE(page.EntryButton(35).Enabled());
     PastGuard();
     // ...and any other function gives the twin back its default and its button.
     run = Assign(3, 1005, nullptr, [&] { return Profile().MacroKey[3].FunctionCode == 2; });
     EXPECT_FALSE(run.rescued);
     EXPECT_TRUE(run.done);
     EXPECT_EQ(9, Profile().MacroKey[35].FunctionCode);
-    EXPECT_TRUE(IsWindowEnabled(page.EntryButton(35).Handle()));
+    EXPECT_TRUE(page.EntryButton(35).Enabled());
     EXPECT_EQ(Fetch(1005), page.EntryButton(3).Caption());
 }
 
@@ -365,15 +369,15 @@ TEST_F(Page, MacroFromTheLibraryIsCopiedIntoTheEntry) {
 
 TEST_F(Page, SetsRateDpiAndColourOptionsWriteThroughAtOnce) {
     ASSERT_TRUE(ClickUntil(Centre(page.SetButton(2)), [&] { return Profile().ModeStatus == 2; }));
-    EXPECT_FALSE(IsWindowVisible(page.EntryButton(0).Handle()));
-    EXPECT_FALSE(IsWindowVisible(page.EntryButton(15).Handle()));
-    EXPECT_TRUE(IsWindowVisible(page.EntryButton(32).Handle()));
-    EXPECT_TRUE(IsWindowVisible(page.EntryButton(47).Handle()));
+    EXPECT_FALSE(page.EntryButton(0).Visible());
+    EXPECT_FALSE(page.EntryButton(15).Visible());
+    EXPECT_TRUE(page.EntryButton(32).Visible());
+    EXPECT_TRUE(page.EntryButton(47).Visible());
     EXPECT_TRUE(page.SetButton(2).Checked());
     EXPECT_FALSE(page.SetButton(1).Checked());
     ASSERT_TRUE(ClickUntil(Centre(page.SetButton(1)), [&] { return Profile().ModeStatus == 1; }));
-    EXPECT_TRUE(IsWindowVisible(page.EntryButton(0).Handle()));
-    EXPECT_FALSE(IsWindowVisible(page.EntryButton(32).Handle()));
+    EXPECT_TRUE(page.EntryButton(0).Visible());
+    EXPECT_FALSE(page.EntryButton(32).Visible());
 
     ASSERT_TRUE(ClickUntil(Centre(page.RateButton(3)), [&] { return Profile().PollingRate == 3; }));
     for (int i = 0; i < 4; ++i) {
@@ -382,15 +386,15 @@ TEST_F(Page, SetsRateDpiAndColourOptionsWriteThroughAtOnce) {
 
     // The reset profile's current level is 1: its toggle cannot be switched off.
     ASSERT_EQ(1, Profile().Cpi_X);
-    EXPECT_FALSE(IsWindowEnabled(page.DpiToggle(1).Handle()));
+    EXPECT_FALSE(page.DpiToggle(1).Enabled());
     ASSERT_TRUE(ClickUntil(Centre(page.DpiToggle(3)), [&] { return Profile().dpiStepFlag[3] == 0; }));
-    EXPECT_FALSE(IsWindowEnabled(page.DpiSelect(3).Handle()));
+    EXPECT_FALSE(page.DpiSelect(3).Enabled());
     EXPECT_FALSE(page.DpiToggle(3).Checked());
     ASSERT_TRUE(ClickUntil(Centre(page.DpiSelect(4)), [&] { return Profile().Cpi_X == 4; }));
     EXPECT_TRUE(page.DpiSelect(4).Checked());
     EXPECT_FALSE(page.DpiSelect(1).Checked());
-    EXPECT_FALSE(IsWindowEnabled(page.DpiToggle(4).Handle()));
-    EXPECT_TRUE(IsWindowEnabled(page.DpiToggle(1).Handle()));
+    EXPECT_FALSE(page.DpiToggle(4).Enabled());
+    EXPECT_TRUE(page.DpiToggle(1).Enabled());
 
     ASSERT_TRUE(ClickUntil(Centre(page.ColourOption(5)), [&] { return Profile().ColorOptions == 5; }));
     for (int i = 0; i < 8; ++i) {
@@ -411,11 +415,10 @@ TEST_F(Page, DpiAndLightingMenusStoreAndCaptionAndTheGuardHoldsOffTheNextClick) 
     // Until 201 ms after a menu closed, a drop-down click opens nothing.
     EXPECT_EQ(now.load(), page.MenuClosedAt());
     int opened = page.MenusOpened();
-    HWND dropDown = page.DpiValue(0).Handle();
-    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(dropDown), BN_CLICKED), reinterpret_cast<LPARAM>(dropDown));
+    // The page's buttons have no windows: their clicks come with the page's own handle.
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(page.DpiValue(0).Id(), BN_CLICKED), reinterpret_cast<LPARAM>(hwnd));
     now += kGuardMs - 1;
-    HWND level = page.LevelButton().Handle();
-    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(level), BN_CLICKED), reinterpret_cast<LPARAM>(level));
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(page.LevelButton().Id(), BN_CLICKED), reinterpret_cast<LPARAM>(hwnd));
     EXPECT_EQ(opened, page.MenusOpened());
     now += 1;
 
@@ -475,7 +478,7 @@ TEST_F(Page, ResetGivesEveryEntryItsDefault) {
     Profile().MacroKey[40].FunctionCode = 99;
     std::strcpy(Profile().MacroKey[40].ProgramPath, "C:\\games\\run.exe");
     std::memset(Profile().MacroKey[2].Data, 0x55, sizeof Profile().MacroKey[2].Data);
-    // Entries 16-31 and 48-63 have no place on the page: no window, but caption and tooltip like every entry.
+    // Entries 16-31 and 48-63 have no place on the page, but caption and tooltip like every entry.
     for (int entry : {20, 56}) {
         Profile().MacroKey[entry].FunctionCode = 99;
         std::strcpy(Profile().MacroKey[entry].ProgramPath, "C:\\tools\\data.exe");
@@ -483,12 +486,12 @@ TEST_F(Page, ResetGivesEveryEntryItsDefault) {
     page.Refresh();
     EXPECT_EQ("run.exe", page.EntryButton(40).Caption());
     for (int entry : {20, 56}) {
-        EXPECT_EQ(nullptr, page.EntryButton(entry).Handle()) << entry;
+        EXPECT_FALSE(page.EntryButton(entry).Placed()) << entry;
         EXPECT_EQ("data.exe", page.EntryButton(entry).Caption()) << entry;
         EXPECT_EQ("C:\\tools\\data.exe", page.EntryButton(entry).TooltipText()) << entry;
     }
-    EXPECT_NE(nullptr, page.EntryButton(15).Handle());
-    EXPECT_NE(nullptr, page.EntryButton(47).Handle());
+    EXPECT_TRUE(page.EntryButton(15).Placed());
+    EXPECT_TRUE(page.EntryButton(47).Placed());
     ASSERT_TRUE(ClickUntil(Centre(page.ResetButton()), [&] { return Profile().MacroKey[40].FunctionCode == 7; }));
     EXPECT_EQ(Fetch(1016), page.EntryButton(14).Caption());
     EXPECT_EQ(Fetch(1017), page.EntryButton(15).Caption());
@@ -550,8 +553,8 @@ TEST_F(Page, AnEntryThatStartsAProgramShowsItsWholePathInTheTooltip) {
     char shown[300] = {};
     TOOLINFOA tool{};
     tool.cbSize = TTTOOLINFOA_V1_SIZE;
-    tool.hwnd = page.EntryButton(5).Handle();
-    tool.uId = 1;
+    tool.hwnd = page.EntryButton(5).ToolWindow();
+    tool.uId = page.EntryButton(5).ToolId();
     tool.lpszText = shown;
     SendMessageA(page.EntryButton(5).Tooltip(), TTM_GETTEXTA, sizeof shown, reinterpret_cast<LPARAM>(&tool));
     EXPECT_STREQ(path, shown);
@@ -560,4 +563,84 @@ TEST_F(Page, AnEntryThatStartsAProgramShowsItsWholePathInTheTooltip) {
     p.MacroKey[5].FunctionCode = 7;
     page.Refresh();
     EXPECT_EQ(skinTooltip, page.EntryButton(5).TooltipText());
+}
+
+// The page draws its buttons itself, without a window for each: they must look, click, tip and take Space as buttons.
+TEST_F(Page, ButtonsWithoutWindowsHoverPressClickTipAndTakeSpaceAsButtons) {
+    POINT origin{0, 0};
+    ClientToScreen(hwnd, &origin);
+    // A point of a button away from its caption, on the screen and in the page's pictures.
+    auto corner = [&](SkinButton& b) {
+        RECT r = b.ScreenRect();
+        return POINT{r.left + 3, r.top + 3};
+    };
+    auto picture = [&](const char* file, POINT screen) {
+        return FilePixel(SkinFolder() + file, screen.x - origin.x, screen.y - origin.y);
+    };
+    // Hovered, the 250 Hz button shows its hover face; pressed, its pressed face; released on it, it is chosen.
+    SkinButton& rate = page.RateButton(1);
+    const POINT at = corner(rate);
+    const COLORREF normal = picture("button_page_normal.bmp", at), over = picture("button_page_over.bmp", at),
+                   down = picture("button_page_down.bmp", at);
+    ASSERT_NE(normal, over);
+    ASSERT_NE(over, down);
+    EXPECT_EQ(normal, ScreenPixel(at));
+    ASSERT_TRUE(MoveUntil(Centre(rate), [&] { return rate.Hovered() && ScreenPixel(at) == over; }));
+    MouseDown();
+    EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(at) == down; }));
+    MouseUp();
+    ASSERT_TRUE(PumpUntil([&] { return Profile().PollingRate == 1; }));
+    EXPECT_TRUE(rate.Checked());
+    EXPECT_FALSE(page.RateButton(0).Checked());
+    // The clicked button keeps the keyboard: Space clicks it again.
+    Profile().PollingRate = 3;
+    ASSERT_TRUE(KeyPressHandled(nullptr, VK_SPACE));
+    EXPECT_EQ(1, Profile().PollingRate);
+
+    // The second set's buttons share the first set's places: a click there reaches the entry of the set shown.
+    ASSERT_TRUE(ClickUntil(Centre(page.SetButton(2)), [&] { return Profile().ModeStatus == 2; }));
+    ModalRun run = WithMenu(
+        page.EntryButton(35), [&](HMENU menu) { PostMessageA(MenuWindowOf(thread, menu), WM_KEYDOWN, VK_ESCAPE, 0); },
+        [] { return true; });
+    EXPECT_FALSE(run.rescued);
+    EXPECT_TRUE(run.done);
+    EXPECT_EQ(35, page.SelectedEntry());
+    PastGuard();
+
+    // A twin that holds the set switch is disabled: a click on it opens nothing; enabled again, it opens its menu.
+    Profile().MacroKey[3].FunctionCode = 84;
+    page.Refresh();
+    ASSERT_FALSE(page.EntryButton(35).Enabled());
+    const POINT entry = corner(page.EntryButton(35));
+    EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(entry) == picture("button_page_disable.bmp", entry); }));
+    int opened = page.MenusOpened();
+    ASSERT_TRUE(ClickAndSettle(Centre(page.EntryButton(35))));
+    EXPECT_EQ(opened, page.MenusOpened());
+    Profile().MacroKey[3].FunctionCode = 2;
+    page.Refresh();
+    ASSERT_TRUE(page.EntryButton(35).Enabled());
+    run = WithMenu(
+        page.EntryButton(35), [&](HMENU menu) { PostMessageA(MenuWindowOf(thread, menu), WM_KEYDOWN, VK_ESCAPE, 0); },
+        [] { return true; });
+    EXPECT_TRUE(run.done);
+    EXPECT_EQ(opened + 1, page.MenusOpened());
+    PastGuard();
+
+    // Hovered, an entry shows the tooltip of the entry in that place for the set shown.
+    SkinButton& twin = page.EntryButton(33);
+    ASSERT_EQ("Right button (second set)", twin.TooltipText());
+    char shown[1024] = {}; // the tooltip copies up to its longest text
+    TOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.lpszText = shown;
+    ASSERT_TRUE(MoveUntil(Centre(twin), [&] {
+        HWND tip = twin.Tooltip();
+        return tip && IsWindowVisible(tip) &&
+               SendMessageA(tip, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }));
+    EXPECT_EQ(twin.ToolWindow(), tool.hwnd);
+    EXPECT_EQ(twin.ToolId(), tool.uId);
+    tool.lpszText = shown;
+    SendMessageA(twin.Tooltip(), TTM_GETTEXTA, sizeof shown, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_STREQ("Right button (second set)", shown);
 }
