@@ -118,12 +118,17 @@ void ButtonPage::CreateControls(const SkinScreens& s) {
         dpiValue_[i].SetPlacement(CaptionPlacement::DropDown);
         dpiValue_[i].SetCaptionColours(kValueCaptionPalette);
     }
+    CreateLightingControls(s);
+}
+
+// The lighting colours, their options and the three drop-downs below them.
+void ButtonPage::CreateLightingControls(const SkinScreens& s) {
     for (int i = 0; i < 8; ++i) {
-        make(swatches_[i], kSwatchKey + i, kFirstSwatchId + i, s.disable, true);
+        MakeButton(swatches_[i], kSwatchKey + i, kFirstSwatchId + i, s, s.disable, true);
         swatches_[i].SetChecked(false);
     }
     for (int i = 0; i < 8; ++i) {
-        make(colourOptions_[i], kColourOptionKey + i, kFirstColourOptionId + i, s.disable, false);
+        MakeButton(colourOptions_[i], kColourOptionKey + i, kFirstColourOptionId + i, s, s.disable, false);
     }
     static constexpr struct {
         SkinButton ButtonPage::*button;
@@ -134,7 +139,7 @@ void ButtonPage::CreateControls(const SkinScreens& s) {
                       {&ButtonPage::lightType_, kLightTypeKey, kLightTypeId}};
     for (const auto& d : kDropDowns) {
         SkinButton& b = this->*d.button;
-        make(b, d.key, d.id, s.disable, true);
+        MakeButton(b, d.key, d.id, s, s.disable, true);
         b.SetPlacement(CaptionPlacement::DropDown);
         b.SetCaptionColours(kValueCaptionPalette);
     }

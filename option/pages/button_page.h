@@ -61,6 +61,7 @@ private:
     // A button of the page at its "BUTTONPOS" key, with faces from the four screen images; `disable` may be another
     // image (toggles use the pressed one).
     ButtonPos MakeButton(SkinButton& b, int key, int id, const SkinScreens& s, HBITMAP disable, bool tooltip);
+    void CreateLightingControls(const SkinScreens& s);
 
     // AssignmentHost: the dialogs and controls the assignment needs.
     bool RunShortcutDialog(uint8_t& key, std::array<bool, 5>& flags) override;

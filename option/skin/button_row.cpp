@@ -283,68 +283,86 @@ bool ButtonRow::Offer(WindowMessage& m) {
     if (!host_ || m.hwnd != host_) {
         return false;
     }
+    bool handled = false;
     switch (m.message) {
     case WM_MOUSEMOVE:
         OnMouseMove(ClientPoint(m.lParam));
-        return false;
+        break;
     case WM_MOUSELEAVE:
-        tracking_ = false;
-        if (pressed_ < 0) {
-            SetHover(-1);
-        }
-        return false;
+        OnMouseLeave();
+        break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: // every click counts, as on a plain push button
-        if (OnPress(ClientPoint(m.lParam))) {
-            m.result = 0;
-            return true;
-        }
-        return false;
+        handled = OnPress(ClientPoint(m.lParam));
+        break;
     case WM_LBUTTONUP:
-        if (OnRelease()) {
-            m.result = 0;
-            return true;
-        }
-        return false;
+        handled = OnRelease();
+        break;
     case WM_CAPTURECHANGED:
-        // A capture taken away (a menu, another window) ends a press without a click; as a button's would, the
-        // hover mark goes with it and comes back with the next move.
-        if (reinterpret_cast<HWND>(m.lParam) != host_) {
-            if (pressed_ >= 0 && !spacePressed_) {
-                EndPress();
-            }
-            SetHover(-1);
-        }
-        return false;
+        OnCaptureChanged(reinterpret_cast<HWND>(m.lParam));
+        break;
     case WM_KILLFOCUS:
-        focused_ = -1;
-        if (spacePressed_) {
+        OnKillFocus();
+        break;
+    case WM_KEYDOWN:
+        handled = m.wParam == VK_SPACE && OnSpaceDown();
+        break;
+    case WM_KEYUP:
+        handled = m.wParam == VK_SPACE && OnSpaceUp();
+        break;
+    }
+    if (handled) {
+        m.result = 0;
+    }
+    return handled;
+}
+
+void ButtonRow::OnMouseLeave() {
+    tracking_ = false;
+    if (pressed_ < 0) {
+        SetHover(-1);
+    }
+}
+
+void ButtonRow::OnCaptureChanged(HWND taker) {
+    // A capture taken away (a menu, another window) ends a press without a click; as a button's would, the hover
+    // mark goes with it and comes back with the next move.
+    if (taker != host_) {
+        if (pressed_ >= 0 && !spacePressed_) {
             EndPress();
         }
         SetHover(-1);
-        return false;
-    case WM_KEYDOWN:
-        if (m.wParam == VK_SPACE && Usable(focused_) && GetFocus() == host_) {
-            if (!spacePressed_ && pressed_ < 0) {
-                pressed_ = focused_;
-                spacePressed_ = true;
-                Invalidate(*slots_[pressed_].button);
-            }
-            m.result = 0;
-            return true;
-        }
-        return false;
-    case WM_KEYUP:
-        if (m.wParam == VK_SPACE && spacePressed_) {
-            int i = pressed_;
-            EndPress();
-            if (Usable(i)) {
-                Click(i);
-            }
-            m.result = 0;
-            return true;
-        }
+    }
+}
+
+void ButtonRow::OnKillFocus() {
+    focused_ = -1;
+    if (spacePressed_) {
+        EndPress();
+    }
+    SetHover(-1);
+}
+
+bool ButtonRow::OnSpaceDown() {
+    if (!Usable(focused_) || GetFocus() != host_) {
         return false;
     }
-    return false;
+    if (!spacePressed_ && pressed_ < 0) {
+        pressed_ = focused_;
+        spacePressed_ = true;
+        Invalidate(*slots_[pressed_].button);
+    }
+    return true;
+}
+
+bool ButtonRow::OnSpaceUp() {
+    if (!spacePressed_) {
+        return false;
+    }
+    int i = pressed_;
+    EndPress();
+    if (Usable(i)) {
+        Click(i);
+    }
+    return true;
 }

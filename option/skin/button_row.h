@@ -72,6 +72,11 @@ private:
     bool OnPress(POINT p);
     bool OnRelease();
     void EndPress();
+    void OnMouseLeave();
+    void OnCaptureChanged(HWND taker);
+    void OnKillFocus();
+    bool OnSpaceDown();
+    bool OnSpaceUp();
 
     HWND host_ = nullptr;
     std::vector<Slot> slots_;
