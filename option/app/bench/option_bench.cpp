@@ -18,6 +18,7 @@
 #include "common/ini_file.h"
 #include "common/messages.h"
 #include "testing/process.h"
+#include "testing/pump.h"
 
 namespace {
 
@@ -99,9 +100,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     HWND monitor = nullptr;
-    for (int i = 0; i < 200 && !(monitor = FindWindowA(nullptr, kMonitorWindowTitle)); ++i) {
-        Sleep(50);
-    }
+    Await([&] { return (monitor = FindWindowA(nullptr, kMonitorWindowTitle)) != nullptr; }, 10000);
     WritePrivateProfileStringA("Setting", "Device", "1", config.c_str());
     Series(folder, rounds, monitor ? "with Monitor" : "with Monitor (its window never appeared)");
     if (monitor) {
