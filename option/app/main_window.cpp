@@ -56,7 +56,7 @@ void MakeRegionButton(RegionTextButton& b, HWND parent, const ButtonPos& p, int 
                       const char* maskFile, int textNumber) {
     b.SetMaskFile(SkinFilePath(SkinFolder(), maskFile));
     b.Create(parent, p.Rect(), id);
-    b.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
+    b.ShareFaces(p.Rect(), s.normal, s.over, s.down, s.disable);
     b.SetCaption(Fetch(textNumber));
     b.SetFontSize(15, 0);
     b.SetColours(kCaptionPalette);
@@ -64,7 +64,7 @@ void MakeRegionButton(RegionTextButton& b, HWND parent, const ButtonPos& p, int 
 
 void MakePictureButton(SkinButton& b, HWND parent, const ButtonPos& p, int id, const SkinScreens& s, int textNumber) {
     b.Create(parent, p.Rect(), id);
-    b.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
+    b.ShareFaces(p.Rect(), s.normal, s.over, s.down, s.disable);
     if (textNumber > 0) {
         b.SetCaption(Fetch(textNumber));
         b.SetCaptionColours(kCaptionPalette);
@@ -93,6 +93,8 @@ void MainWindow::CreateControls(const SkinScreens& s) {
     HWND hwnd = Handle();
     // The system menu holds Move and Close; Maximize and Minimize from it are ignored (OnSysCommand).
     SetWindowLongPtrA(hwnd, GWL_STYLE, GetWindowLongPtrA(hwnd, GWL_STYLE) | WS_SYSMENU);
+    // The buttons draw their faces straight from the window's screen images.
+    KeepScreens();
 
     MakeRegionButton(basicTab_, hwnd, Position(kBasicTab), kBasicTabId, s, "basic_mask.bmp", kBasicTabText);
     MakeRegionButton(advancedTab_, hwnd, Position(kAdvancedTab), kAdvancedTabId, s, "advanced_mask.bmp",

@@ -71,7 +71,7 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 
 void MakeButton(SkinButton& b, HWND page, const ButtonPos& p, int id, const SkinScreens& s, int text, bool toggle) {
     b.Create(page, p.Rect(), id);
-    b.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
+    b.ShareFaces(p.Rect(), s.normal, s.over, s.down, s.disable);
     b.SetToggle(toggle);
     if (text > 0) {
         b.SetCaption(Fetch(text));

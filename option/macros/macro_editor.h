@@ -30,7 +30,8 @@ public:
     static constexpr int kEventListId = 4097;
     static constexpr int kRepeatBoxId = 4010;
 
-    // In the page's creation, in its order; `position` reads the page's "BUTTONPOS".
+    // In the page's creation, in its order; `position` reads the page's "BUTTONPOS". Its buttons draw their faces
+    // straight from the screen images, which the page keeps (SkinnedDialog::KeepScreens).
     void CreateControls(HWND page, const SkinScreens& screens, const std::function<ButtonPos(int)>& position);
     // The page's opening and every refresh of the main window's pages.
     void FillMacroList();

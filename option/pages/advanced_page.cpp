@@ -55,7 +55,7 @@ constexpr int kAccelerationText = 208, kOneScreenText = 209, kRestoreText = 210;
 
 void MakeCheck(SkinButton& b, HWND parent, const ButtonPos& p, int id, const SkinScreens& s, int textNumber) {
     b.Create(parent, p.Rect(), id);
-    b.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
+    b.ShareFaces(p.Rect(), s.normal, s.over, s.down, s.disable);
     b.SetToggle(true);
     if (textNumber > 0) {
         b.SetCaption(Fetch(textNumber));
@@ -83,6 +83,8 @@ AdvancedPage::AdvancedPage(OptionContext& context)
 
 void AdvancedPage::CreateControls(const SkinScreens& s) {
     HWND hwnd = Handle();
+    // Its buttons and the macro editor's draw their faces straight from the page's screen images.
+    KeepScreens();
     MakeSlider(speed_, hwnd, kSpeedSlider, Position(kSpeedSliderKey), s, "slider_thumb.bmp", 1, 11, true);
     speedBox_.Create(hwnd, kSpeedBox, Position(kSpeedBoxKey).Rect());
     speedBox_.SetFaces(s.normal, s.over, s.down, s.disable);
@@ -104,7 +106,7 @@ void AdvancedPage::CreateControls(const SkinScreens& s) {
 
     ButtonPos p = Position(kRestoreKey);
     restore_.Create(hwnd, p.Rect(), kRestoreId);
-    restore_.SetFaces(p.left, p.top, p.right, p.bottom, s.normal, s.over, s.down, s.disable);
+    restore_.ShareFaces(p.Rect(), s.normal, s.over, s.down, s.disable);
     restore_.SetCaption(Fetch(kRestoreText));
     restore_.SetTooltip(Fetch(kRestoreText), true);
 

@@ -70,7 +70,7 @@ ButtonPage::ButtonPage(OptionContext& context)
 ButtonPos ButtonPage::MakeButton(SkinButton& b, int key, int id, const SkinScreens& s, HBITMAP disable, bool tooltip) {
     ButtonPos p = Position(key);
     row_.Add(b, p.Rect(), id);
-    b.ShareFaces(p.Rect(), row_.Kept(s.normal), row_.Kept(s.over), row_.Kept(s.down), row_.Kept(disable));
+    b.ShareFaces(p.Rect(), s.normal, s.over, s.down, disable);
     if (tooltip) {
         b.SetTooltip(p.tooltip, true);
     }
@@ -79,7 +79,8 @@ ButtonPos ButtonPage::MakeButton(SkinButton& b, int key, int id, const SkinScree
 
 void ButtonPage::CreateControls(const SkinScreens& s) {
     row_.Attach(Handle());
-    row_.KeepScreens(s.windowDC, s.normal, s.over, s.down, s.disable);
+    // The buttons draw their faces straight from the page's screen images.
+    KeepScreens();
     auto make = [&](SkinButton& b, int key, int id, HBITMAP disable, bool tooltip) {
         return MakeButton(b, key, id, s, disable, tooltip);
     };

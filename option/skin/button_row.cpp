@@ -7,7 +7,6 @@
 #include <string>
 
 #include "option/skin/skin_button.h"
-#include "option/skin/skin_picture.h"
 
 namespace {
 
@@ -27,26 +26,6 @@ ButtonRow::~ButtonRow() {
         s.button->row_ = nullptr;
     }
     // The tooltip is a window owned by the host and goes with it.
-}
-
-void ButtonRow::KeepScreens(HDC windowDC, HBITMAP normal, HBITMAP over, HBITMAP down, HBITMAP disable) {
-    // The normal screen is copied too: it is the window's background, which the window's paint holds selected in a
-    // DC of its own while the buttons draw, and a bitmap is selected into one DC at a time.
-    HBITMAP originals[4] = {normal, over, down, disable};
-    SIZE size = BitmapSize(normal);
-    for (int i = 0; i < 4; ++i) {
-        screens_[i].original = originals[i];
-        CutFaces(windowDC, {0, 0, size.cx, size.cy}, {{screens_[i].copy, originals[i]}});
-    }
-}
-
-HBITMAP ButtonRow::Kept(HBITMAP screen) const {
-    for (const KeptScreen& s : screens_) {
-        if (screen && s.original == screen) {
-            return s.copy.get();
-        }
-    }
-    return nullptr;
 }
 
 void ButtonRow::Add(SkinButton& button, const RECT& rect, int id) {

@@ -14,7 +14,6 @@
 
 #include <vector>
 
-#include "framework/handles.h"
 #include "framework/window.h"
 
 class SkinButton;
@@ -28,13 +27,9 @@ public:
 
     void Attach(HWND host) { host_ = host; }
     HWND Host() const { return host_; }
-    // Keeps copies of the window's four screen images while it is built (the build deletes its own): the buttons
-    // draw their faces straight from them, which spares cutting four small bitmaps for each button.
-    void KeepScreens(HDC windowDC, HBITMAP normal, HBITMAP over, HBITMAP down, HBITMAP disable);
-    // The kept copy of one of those screen images (null for any other).
-    HBITMAP Kept(HBITMAP screen) const;
-    // Places a button on the host at a rectangle of the host's client area; its clicks come with `id`. With the
-    // screens kept, its faces come from them.
+    // Places a button on the host at a rectangle of the host's client area; its clicks come with `id`. Its faces are
+    // best shared from the host's screen images (SkinButton::ShareFaces, SkinnedDialog::KeepScreens), which spares
+    // cutting four small bitmaps for each button.
     void Add(SkinButton& button, const RECT& rect, int id);
 
     // Draws every shown button that meets `area` (host coordinates) into the host's paint DC.
@@ -80,11 +75,6 @@ private:
 
     HWND host_ = nullptr;
     std::vector<Slot> slots_;
-    struct KeptScreen {
-        HBITMAP original;
-        GdiBitmap copy;
-    };
-    KeptScreen screens_[4] = {{nullptr, {}}, {nullptr, {}}, {nullptr, {}}, {nullptr, {}}};
     HWND tooltip_ = nullptr;
     bool tracking_ = false; // a WM_MOUSELEAVE is asked for
     int pressed_ = -1;      // the button a left press (or Space) began on

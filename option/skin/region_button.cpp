@@ -30,6 +30,24 @@ void RegionButton::SetFaces(int left, int top, int right, int bottom, HBITMAP no
     WindowDC dc(Handle());
     CutFaces(dc.get(), {left, top, right, bottom},
              {{normal_, normal}, {over_, over}, {down_, down}, {disable_, disable}});
+    faceNormal_ = normal_.get();
+    faceOver_ = over_.get();
+    faceDown_ = down_.get();
+    faceDisable_ = disable_.get();
+    facePart_ = {0, 0, right - left, bottom - top};
+    Redraw();
+}
+
+void RegionButton::ShareFaces(const RECT& part, HBITMAP normal, HBITMAP over, HBITMAP down, HBITMAP disable) {
+    normal_.reset();
+    over_.reset();
+    down_.reset();
+    disable_.reset();
+    faceNormal_ = normal;
+    faceOver_ = over;
+    faceDown_ = down;
+    faceDisable_ = disable;
+    facePart_ = part;
     Redraw();
 }
 
@@ -53,14 +71,14 @@ void RegionButton::CopyFace(HDC dc, HBITMAP face) const {
     if (!face) {
         return;
     }
-    SIZE size = BitmapSize(face);
     MemoryDC from(CreateCompatibleDC(dc));
     SelectObjectGuard keep(from.get(), face);
-    BitBlt(dc, 0, 0, std::min<LONG>(size.cx, 200), std::min<LONG>(size.cy, 200), from.get(), 0, 0, SRCCOPY);
+    BitBlt(dc, 0, 0, std::min<LONG>(facePart_.right - facePart_.left, 200),
+           std::min<LONG>(facePart_.bottom - facePart_.top, 200), from.get(), facePart_.left, facePart_.top, SRCCOPY);
 }
 
 void RegionButton::PaintFace(HDC dc) {
-    CopyFace(dc, pressedLook_ ? down_.get() : normal_.get());
+    CopyFace(dc, pressedLook_ ? faceDown_ : faceNormal_);
 }
 
 void RegionButton::OnLButtonDown(int x, int y, WPARAM) {
@@ -208,19 +226,19 @@ void RegionTextButton::PaintFace(HDC dc) {
     } else if (state_ == kDisabled) {
         state_ = kNormal;
     }
-    HBITMAP face = normal_.get();
+    HBITMAP face = faceNormal_;
     COLORREF colour = colours_.normal;
     if (checked_) {
-        face = down_.get();
+        face = faceDown_;
         colour = colours_.pressed;
     } else if (state_ == kHover) {
-        face = over_.get();
+        face = faceOver_;
         colour = colours_.hover;
     } else if (state_ == kPressed) {
-        face = down_.get();
+        face = faceDown_;
         colour = colours_.pressed;
     } else if (state_ == kDisabled) {
-        face = disable_.get();
+        face = faceDisable_;
         colour = colours_.disabled;
     }
     if (caption_.empty()) {

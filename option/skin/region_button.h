@@ -21,6 +21,9 @@ public:
     HWND Create(HWND parent, const RECT& rect, int id);
     void SetFaces(int left, int top, int right, int bottom, HBITMAP normal, HBITMAP over, HBITMAP down,
                   HBITMAP disable);
+    // Draws its faces straight from screen images that outlive it (its window keeps them), at `part` there: nothing
+    // to cut.
+    void ShareFaces(const RECT& part, HBITMAP normal, HBITMAP over, HBITMAP down, HBITMAP disable);
     // True when the client point lies in the button's shape.
     bool InRegion(int x, int y) const;
     bool PressedLook() const { return pressedLook_; }
@@ -34,6 +37,9 @@ protected:
     void NotifyParent();
 
     GdiBitmap normal_, over_, down_, disable_;
+    // The faces drawn: its own cut ones, or shared screen images with the face's place in them.
+    HBITMAP faceNormal_ = nullptr, faceOver_ = nullptr, faceDown_ = nullptr, faceDisable_ = nullptr;
+    RECT facePart_{0, 0, 0, 0};
     GdiRegion hitRegion_;
     bool pressedCapture_ = false;
     bool pressedLook_ = false;

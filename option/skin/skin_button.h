@@ -20,7 +20,8 @@ public:
     // Cuts the four faces (same rectangle of each screen image, in the window's coordinates).
     void SetFaces(int left, int top, int right, int bottom, HBITMAP normal, HBITMAP over, HBITMAP down,
                   HBITMAP disable);
-    // Draws its faces straight from screen images that outlive it (a row's), at `part` there: nothing to cut.
+    // Draws its faces straight from screen images that outlive it (its window keeps them), at `part` there: nothing
+    // to cut.
     void ShareFaces(const RECT& part, HBITMAP normal, HBITMAP over, HBITMAP down, HBITMAP disable);
     void SetCaption(const std::string& caption) { caption_ = caption; }
     // Made on the pointer's first move over the button.

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "common/ini_file.h"
 #include "framework/trace.h"
 #include "option/skin/skin_picture.h"
@@ -90,9 +92,11 @@ void SkinnedDialog::BuildSkin() {
         CreateControls(screens);
     }
     controlsMs_ = NowMs() - loaded;
-    over.reset();
-    down.reset();
-    disable.reset();
+    if (keepScreens_) {
+        over_ = std::move(over);
+        down_ = std::move(down);
+        disable_ = std::move(disable);
+    }
 
     GdiRegion outline = RegionFromMask(mask_.get(), RGB(255, 255, 255), 0);
     GiveWindowRegion(hwnd, outline, true);
@@ -122,9 +126,12 @@ void SkinnedDialog::OnPaint(HDC dc, const PAINTSTRUCT&) {
     if (!backDC || !workDC || !work) {
         return;
     }
-    SelectObjectGuard back(backDC.get(), background_.get());
     SelectObjectGuard into(workDC.get(), work.get());
-    BitBlt(workDC.get(), 0, 0, client.right, client.bottom, backDC.get(), 0, 0, SRCCOPY);
+    {
+        // A bitmap is selected into one DC at a time: the content may draw faces straight from the background.
+        SelectObjectGuard back(backDC.get(), background_.get());
+        BitBlt(workDC.get(), 0, 0, client.right, client.bottom, backDC.get(), 0, 0, SRCCOPY);
+    }
     SetBkMode(workDC.get(), TRANSPARENT);
     PaintContent(workDC.get());
     BitBlt(dc, 0, 0, client.right, client.bottom, workDC.get(), 0, 0, SRCCOPY);
@@ -148,6 +155,9 @@ void SkinnedDialog::OnLButtonDown(int, int, WPARAM) {
 LRESULT SkinnedDialog::OnNcDestroy(WPARAM, LPARAM) {
     mask_.reset();
     background_.reset();
+    over_.reset();
+    down_.reset();
+    disable_.reset();
     Default();
     return 0;
 }

@@ -17,7 +17,8 @@
 #include "option/skin/button_pos.h"
 #include "option/skin/skin_description.h"
 
-// The four screen images while a window is being created; deleted once the controls have their faces.
+// The four screen images while a window is being created; deleted once the controls have their faces, unless the
+// window keeps them (KeepScreens).
 struct SkinScreens {
     HDC windowDC = nullptr;
     HBITMAP normal = nullptr;
@@ -49,6 +50,9 @@ protected:
     // Creates and sets up the controls, in the window's own order, once the window has the background picture's size
     // and before its outline is cut from the mask; the screen images are alive only during the call.
     virtual void CreateControls(const SkinScreens& screens) { (void)screens; }
+    // From CreateControls: the window keeps its screen images as long as it lives, for controls that draw their faces
+    // straight from them (a ButtonRow's). Its paint then draws the content with the background selected nowhere.
+    void KeepScreens() { keepScreens_ = true; }
     // After the skin is built: what the window's own initialisation does (centring, texts). True lets the dialog
     // manager set the focus.
     virtual bool OnSkinInit() { return true; }
@@ -90,6 +94,9 @@ private:
     IniDocument description_;
     GdiBitmap mask_;
     GdiBitmap background_;
+    // The other screen images, kept only when asked (KeepScreens).
+    GdiBitmap over_, down_, disable_;
+    bool keepScreens_ = false;
     SIZE size_{0, 0};
     double buildMs_ = 0;
     double loadMs_ = 0;
