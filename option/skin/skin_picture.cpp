@@ -213,23 +213,33 @@ bool DecodeThroughOle(const std::string& path, HGLOBAL block, GdiBitmap& bitmap,
     return true;
 }
 
+// The file opened and its bitmap header checked, with the trace of a file that cannot be used: the decoders read a
+// damaged Windows bitmap past the end of the file. False when the file is not to be decoded.
+bool OpenSkinPicture(const std::string& path, SkinFile& file, BmpCheck& bmp) {
+    if (!file.Opened()) {
+        Trace("Skin picture %s could not be opened\n", path.c_str());
+        return false;
+    }
+    bmp = file.Check();
+    if (bmp == BmpCheck::kDamaged) {
+        Trace("Skin picture %s could not be decoded\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool LoadSkinPicture(const std::string& path, GdiBitmap& bitmap, SIZE& size) {
     bitmap.reset();
     size = {0, 0};
     SkinFile file(path);
-    if (!file.Opened()) {
-        Trace("Skin picture %s could not be opened\n", path.c_str());
+    BmpCheck bmp{};
+    if (!OpenSkinPicture(path, file, bmp)) {
         return false;
     }
     // Windows bitmaps, which every skin of ours ships, are read straight into a bitmap; the picture loader is several
-    // times slower. A damaged one is refused by both: the decoders read past the end of the file.
-    BmpCheck bmp = file.Check();
-    if (bmp == BmpCheck::kDamaged) {
-        Trace("Skin picture %s could not be decoded\n", path.c_str());
-        return false;
-    }
+    // times slower.
     if (bmp == BmpCheck::kFits) {
         bitmap = file.Dib();
         if (!bitmap) {
@@ -247,13 +257,8 @@ bool LoadPictureThroughOle(const std::string& path, GdiBitmap& bitmap, SIZE& siz
     bitmap.reset();
     size = {0, 0};
     SkinFile file(path);
-    if (!file.Opened()) {
-        Trace("Skin picture %s could not be opened\n", path.c_str());
-        return false;
-    }
-    // The picture loader reads a damaged Windows bitmap past the end of the block.
-    if (file.Check() == BmpCheck::kDamaged) {
-        Trace("Skin picture %s could not be decoded\n", path.c_str());
+    BmpCheck bmp{};
+    if (!OpenSkinPicture(path, file, bmp)) {
         return false;
     }
     return DecodeThroughOle(path, file.Whole(), bitmap, size);
