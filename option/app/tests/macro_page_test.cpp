@@ -21,6 +21,7 @@
 #include "option/skin/key_capture_hook.h"
 #include "option/skin/skin_description.h"
 #include "testing/profiles.h"
+#include "testing/screenshot.h"
 #include "testing/skin_test_support.h"
 
 namespace {
@@ -87,6 +88,7 @@ TEST_F(MacroPage, RecordingTakesKeysThroughTheHookAloneWithMeasuredPauses) {
     EXPECT_EQ(3, m.Events().count);
     uint32_t now = 5000;
     m.SetTick([&] { return now; });
+    HoldForScreenshot("advanced-page");
 
     // With delays: press A, release A, press B (held: its repeats are dropped), release B.
     ASSERT_TRUE(ClickUntil(w.CentreOf(m.DelaysBox()), [&] { return m.DelaysBox().Checked(); }));
@@ -108,6 +110,7 @@ TEST_F(MacroPage, RecordingTakesKeysThroughTheHookAloneWithMeasuredPauses) {
     ASSERT_TRUE(ClickAndSettle(w.CentreOf(m.NewButton())));
     EXPECT_FALSE(m.MacroList().Editing());
     EXPECT_TRUE(m.Recording());
+    HoldForScreenshot("advanced-page-recording");
     g_keyMessages = 0;
     g_watch = SetWindowsHookExA(WH_GETMESSAGE, WatchKeys, nullptr, GetCurrentThreadId());
     const int steps[][3] = {{kVkA, 0, 120}, {kVkA, 1, 300}, {kVkB, 0, 0}, {kVkB, 0, 0}, {kVkB, 0, 0}, {kVkB, 1, 0}};
