@@ -69,8 +69,9 @@ constexpr COLORREF kListText = kSkinText;
 constexpr COLORREF kListSelection = RGB(18, 72, 158);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
-void MakeButton(SkinButton& b, HWND page, const ButtonPos& p, int id, const SkinScreens& s, int text, bool toggle) {
-    b.Create(page, p.Rect(), id);
+void MakeButton(SkinButton& b, ButtonRow& row, const ButtonPos& p, int id, const SkinScreens& s, int text,
+                bool toggle) {
+    row.Add(b, p.Rect(), id);
     b.ShareFaces(p.Rect(), s.normal, s.over, s.down, s.disable);
     b.SetToggle(toggle);
     if (text > 0) {
@@ -89,13 +90,14 @@ MacroEditor::MacroEditor(OptionContext& context) : context_(context), tick_([] {
 
 MacroEditor::~MacroEditor() = default;
 
-void MacroEditor::CreateControls(HWND page, const SkinScreens& s, const std::function<ButtonPos(int)>& position) {
+void MacroEditor::CreateControls(HWND page, ButtonRow& row, const SkinScreens& s,
+                                 const std::function<ButtonPos(int)>& position) {
     page_ = page;
-    MakeButton(new_, page, position(kNewKey), kNewId, s, kNewText, false);
-    MakeButton(delete_, page, position(kDeleteKey), kDeleteId, s, kDeleteText, false);
-    MakeButton(spare_, page, position(kSpareKey), kSpareId, s, 0, false);
-    MakeButton(record_, page, position(kRecordKey), kRecordId, s, kRecordText, true);
-    MakeButton(stop_, page, position(kStopKey), kStopId, s, kStopText, false);
+    MakeButton(new_, row, position(kNewKey), kNewId, s, kNewText, false);
+    MakeButton(delete_, row, position(kDeleteKey), kDeleteId, s, kDeleteText, false);
+    MakeButton(spare_, row, position(kSpareKey), kSpareId, s, 0, false);
+    MakeButton(record_, row, position(kRecordKey), kRecordId, s, kRecordText, true);
+    MakeButton(stop_, row, position(kStopKey), kStopId, s, kStopText, false);
     repeat_.Create(page, position(kRepeatKey).Rect(), kRepeatBoxId, ES_NUMBER | ES_CENTER);
     repeat_.SetColours(kBlack, kSkinText);
     SendMessageA(repeat_.Handle(), EM_LIMITTEXT, 3, 0);
@@ -103,11 +105,11 @@ void MacroEditor::CreateControls(HWND page, const SkinScreens& s, const std::fun
     macroList_.SetColours(kListText, kListText, kBlack, kListSelection);
     eventList_.Create(page, kEventListId, position(kEventListKey).Rect());
     eventList_.SetColours(kListText, kBlack, kBlack, kListSelection);
-    MakeButton(delays_, page, position(kDelaysKey), kDelaysId, s, kDelaysText, true);
+    MakeButton(delays_, row, position(kDelaysKey), kDelaysId, s, kDelaysText, true);
     delays_.SetPlacement(CaptionPlacement::BesideBox);
     delays_.SetCaptionColours(kCheckCaptionPalette);
-    MakeButton(import_, page, position(kImportKey), kImportId, s, kImportText, false);
-    MakeButton(export_, page, position(kExportKey), kExportId, s, kExportText, false);
+    MakeButton(import_, row, position(kImportKey), kImportId, s, kImportText, false);
+    MakeButton(export_, row, position(kExportKey), kExportId, s, kExportText, false);
     menuFont_ = CreateSkinFont(15, 6);
     FillMacroList();
 }
@@ -143,11 +145,11 @@ void MacroEditor::FillMacroList() {
 }
 
 void MacroEditor::ShowReadOnly() {
-    const BOOL enabled = ReadOnly() ? FALSE : TRUE;
+    const bool enabled = !ReadOnly();
     for (SkinButton* b : {&new_, &delete_, &record_, &stop_, &import_}) {
-        EnableWindow(b->Handle(), enabled);
+        b->Enable(enabled);
     }
-    SendMessageA(repeat_.Handle(), EM_SETREADONLY, !enabled, 0);
+    SendMessageA(repeat_.Handle(), EM_SETREADONLY, enabled ? FALSE : TRUE, 0);
 }
 
 void MacroEditor::ShowMacro(int index) {
@@ -239,7 +241,7 @@ void MacroEditor::AfterLibraryChange() {
 
 void MacroEditor::SetRecordingControls(bool recording) {
     for (SkinButton* b : {&new_, &delete_, &spare_}) {
-        EnableWindow(b->Handle(), recording ? FALSE : TRUE);
+        b->Enable(!recording);
     }
     EnableWindow(macroList_.Handle(), recording ? FALSE : TRUE);
     EnableWindow(eventList_.Handle(), recording ? FALSE : TRUE);

@@ -16,6 +16,7 @@
 #include "option/macros/macro_editing.h"
 #include "option/skin/bitmap_edit.h"
 #include "option/skin/button_pos.h"
+#include "option/skin/button_row.h"
 #include "option/skin/key_capture_hook.h"
 #include "option/skin/skin_button.h"
 #include "option/skin/skin_menu.h"
@@ -30,9 +31,11 @@ public:
     static constexpr int kEventListId = 4097;
     static constexpr int kRepeatBoxId = 4010;
 
-    // In the page's creation, in its order; `position` reads the page's "BUTTONPOS". Its buttons draw their faces
-    // straight from the screen images, which the page keeps (SkinnedDialog::KeepScreens).
-    void CreateControls(HWND page, const SkinScreens& screens, const std::function<ButtonPos(int)>& position);
+    // In the page's creation, in its order; `position` reads the page's "BUTTONPOS". Its buttons have no windows:
+    // they go into the page's row of buttons and draw their faces straight from the screen images, which the page
+    // keeps (SkinnedDialog::KeepScreens).
+    void CreateControls(HWND page, ButtonRow& row, const SkinScreens& screens,
+                        const std::function<ButtonPos(int)>& position);
     // The page's opening and every refresh of the main window's pages.
     void FillMacroList();
     void ShowMacro(int index);

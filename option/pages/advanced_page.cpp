@@ -53,8 +53,8 @@ constexpr PaintedString kStrings[] = {
 // Language strings of the buttons.
 constexpr int kAccelerationText = 208, kOneScreenText = 209, kRestoreText = 210;
 
-void MakeCheck(SkinButton& b, HWND parent, const ButtonPos& p, int id, const SkinScreens& s, int textNumber) {
-    b.Create(parent, p.Rect(), id);
+void MakeCheck(SkinButton& b, ButtonRow& row, const ButtonPos& p, int id, const SkinScreens& s, int textNumber) {
+    row.Add(b, p.Rect(), id);
     b.ShareFaces(p.Rect(), s.normal, s.over, s.down, s.disable);
     b.SetToggle(true);
     if (textNumber > 0) {
@@ -83,20 +83,22 @@ AdvancedPage::AdvancedPage(OptionContext& context)
 
 void AdvancedPage::CreateControls(const SkinScreens& s) {
     HWND hwnd = Handle();
-    // Its buttons and the macro editor's draw their faces straight from the page's screen images.
+    // Its buttons and the macro editor's have no windows: the page draws them, their faces straight from its screen
+    // images.
+    row_.Attach(hwnd);
     KeepScreens();
     MakeSlider(speed_, hwnd, kSpeedSlider, Position(kSpeedSliderKey), s, "slider_thumb.bmp", 1, 11, true);
     speedBox_.Create(hwnd, kSpeedBox, Position(kSpeedBoxKey).Rect());
     speedBox_.SetFaces(s.normal, s.over, s.down, s.disable);
     speedBox_.SetRange(-5, 5);
-    MakeCheck(acceleration_, hwnd, Position(kAccelerationKey), kAccelerationId, s, kAccelerationText);
+    MakeCheck(acceleration_, row_, Position(kAccelerationKey), kAccelerationId, s, kAccelerationText);
     MakeSlider(wheel_, hwnd, kWheelSlider, Position(kWheelSliderKey), s, "slider_thumb.bmp", 1, 11, true);
     wheelBox_.Create(hwnd, kWheelBox, Position(kWheelBoxKey).Rect());
     wheelBox_.SetFaces(s.normal, s.over, s.down, s.disable);
     wheelBox_.SetRange(1, 11);
-    MakeCheck(oneScreen_, hwnd, Position(kOneScreenKey), kOneScreenId, s, kOneScreenText);
+    MakeCheck(oneScreen_, row_, Position(kOneScreenKey), kOneScreenId, s, kOneScreenText);
     MakeSlider(doubleClick_, hwnd, kDoubleClickSlider, Position(kDoubleClickKey), s, "slider_thumb.bmp", 0, 700, false);
-    MakeCheck(together_, hwnd, Position(kTogetherKey), kTogetherId, s, 0);
+    MakeCheck(together_, row_, Position(kTogetherKey), kTogetherId, s, 0);
     MakeSlider(sensitivityX_, hwnd, kSensitivityXSlider, Position(kSensitivityXKey), s, "scroll_arrow_down.bmp", 1, 10,
                true);
     MakeSlider(sensitivityY_, hwnd, kSensitivityYSlider, Position(kSensitivityYKey), s, "scroll_arrow_up.bmp", 1, 10,
@@ -105,12 +107,12 @@ void AdvancedPage::CreateControls(const SkinScreens& s) {
     sensitivityY_.SetValue(0);
 
     ButtonPos p = Position(kRestoreKey);
-    restore_.Create(hwnd, p.Rect(), kRestoreId);
+    row_.Add(restore_, p.Rect(), kRestoreId);
     restore_.ShareFaces(p.Rect(), s.normal, s.over, s.down, s.disable);
     restore_.SetCaption(Fetch(kRestoreText));
     restore_.SetTooltip(Fetch(kRestoreText), true);
 
-    editor_.CreateControls(hwnd, s, [this](int key) { return Position(key); });
+    editor_.CreateControls(hwnd, row_, s, [this](int key) { return Position(key); });
 }
 
 void AdvancedPage::Refresh() {
@@ -285,8 +287,10 @@ void AdvancedPage::PaintContent(HDC dc) {
     for (const PaintedString& s : kStrings) {
         DrawBandText(dc, Fetch(s.number), s.band, s.height, kSkinText, s.centred ? DT_CENTER : DT_LEFT);
     }
+    row_.Paint(dc);
 }
 
 bool AdvancedPage::ProcessMessage(WindowMessage& m) {
-    return RouteMessage(*this, kMessageMap, m) || editor_.OnMessage(m) || SkinnedDialog::ProcessMessage(m);
+    return row_.Offer(m) || RouteMessage(*this, kMessageMap, m) || editor_.OnMessage(m) ||
+           SkinnedDialog::ProcessMessage(m);
 }

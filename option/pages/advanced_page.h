@@ -10,6 +10,7 @@
 #include "option/macros/editable_list.h"
 #include "option/macros/macro_editor.h"
 #include "option/skin/bitmap_edit.h"
+#include "option/skin/button_row.h"
 #include "option/skin/click_slider.h"
 #include "option/skin/key_capture_hook.h"
 #include "option/skin/skin_button.h"
@@ -44,6 +45,8 @@ public:
     SkinButton& XYTogether() { return together_; }
     SkinButton& RestoreDefaults() { return restore_; }
     MacroEditor& Macros() { return editor_; }
+    // Its buttons and the macro editor's, drawn and driven by the page.
+    const ButtonRow& Buttons() const { return row_; }
 
     // What a slider or number box reports, as their messages deliver it (tests call these too).
     void SliderMoved(int control, int position);
@@ -89,4 +92,6 @@ private:
     SpinEdit speedBox_, wheelBox_;
     SkinButton acceleration_, oneScreen_, together_, restore_;
     MacroEditor editor_;
+    // After the buttons, its own and the editor's: it lets go of them first.
+    ButtonRow row_;
 };

@@ -264,7 +264,7 @@ void ButtonPage::PaintContent(HDC work) {
     for (const PaintedText& t : kTexts) {
         DrawBandText(work, Fetch(t.string), t.band, t.fontHeight, kSkinText, t.align);
     }
-    row_.Paint(work, paintArea_);
+    row_.Paint(work);
 }
 
 bool ButtonPage::MenuGuardHolds() const {
@@ -529,11 +529,5 @@ void ButtonPage::TraceDropped(const char* what, const ProfileRecord& profile) {
 }
 
 bool ButtonPage::ProcessMessage(WindowMessage& m) {
-    if (m.message == WM_PAINT) {
-        // Only the buttons in the part being repainted are drawn again: a hovered button repaints itself alone.
-        if (m.wParam != 0 || !GetUpdateRect(Handle(), &paintArea_, FALSE)) {
-            GetClientRect(Handle(), &paintArea_);
-        }
-    }
     return row_.Offer(m) || RouteMessage(*this, kMessageMap, m) || SkinnedDialog::ProcessMessage(m);
 }

@@ -149,6 +149,4 @@ private:
     std::function<uint32_t()> tick_;
     // After the buttons: it lets go of them first.
     ButtonRow row_;
-    // The part of the page being repainted.
-    RECT paintArea_{};
 };

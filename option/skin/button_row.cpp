@@ -213,7 +213,9 @@ bool ButtonRow::OnPress(POINT p) {
     }
     // As a button takes the focus when clicked; Space then clicks it again.
     if (GetFocus() != host_) {
+        takingFocus_ = true;
         SetFocus(host_);
+        takingFocus_ = false;
     }
     focused_ = i;
     spacePressed_ = false;
@@ -264,6 +266,17 @@ bool ButtonRow::Offer(WindowMessage& m) {
     }
     bool handled = false;
     switch (m.message) {
+    case WM_PAINT:
+        // The update region is gone once the host's paint begins; a paint into a given DC repaints everything.
+        if (m.wParam != 0 || !GetUpdateRect(host_, &paintArea_, FALSE)) {
+            GetClientRect(host_, &paintArea_);
+        }
+        break;
+    case WM_SETFOCUS:
+        // A dialog host would hand the focus on to a control of its own (a list would take it and end the edit in
+        // it): the host keeps it, as the button would have.
+        handled = takingFocus_;
+        break;
     case WM_MOUSEMOVE:
         OnMouseMove(ClientPoint(m.lParam));
         break;

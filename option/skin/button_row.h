@@ -7,7 +7,7 @@
 //
 //   row_.Attach(Handle());                       // once the host window exists
 //   row_.Add(button, rect, id);                  // then SetFaces, SetCaption, SetTooltip... as for any SkinButton
-//   void PaintContent(HDC work) { row_.Paint(work, area); }
+//   void PaintContent(HDC work) { row_.Paint(work); }
 //   bool ProcessMessage(WindowMessage& m) { return row_.Offer(m) || ...; }
 
 #include <windows.h>
@@ -34,8 +34,12 @@ public:
 
     // Draws every shown button that meets `area` (host coordinates) into the host's paint DC.
     void Paint(HDC dc, const RECT& area) const;
+    // The same for the part of the host being repainted: only the buttons there are drawn again, so a hovered button
+    // repaints itself alone.
+    void Paint(HDC dc) const { Paint(dc, paintArea_); }
     // The host's mouse, focus and key messages: true when the row took the message (a press or release on one of its
-    // buttons, Space for the focused one); everything else goes on to the host's own handling.
+    // buttons, Space for the focused one); everything else goes on to the host's own handling. It notes the part of
+    // the host a WM_PAINT repaints, so it must see the host's messages before the host's own paint does.
     bool Offer(WindowMessage& m);
 
     // What a button asks of its row.
@@ -80,5 +84,7 @@ private:
     int pressed_ = -1;      // the button a left press (or Space) began on
     bool pressedInside_ = false;
     bool spacePressed_ = false;
-    int focused_ = -1; // the button clicked last, while the host keeps the focus: Space clicks it again
+    int focused_ = -1;         // the button clicked last, while the host keeps the focus: Space clicks it again
+    RECT paintArea_{};         // the part of the host being repainted
+    bool takingFocus_ = false; // a press gives the host the focus
 };

@@ -96,7 +96,7 @@ TEST_F(MacroCapture, ADialogBesideARecordingAndAPageSwitchLeaveNoCaptureBehind) 
     ASSERT_EQ(0, m.ShownIndex());
 
     // Recording; then a dialog that captures keys for itself opens over it and is cancelled.
-    ASSERT_TRUE(ClickUntil(w.CentreOf(m.RecordButton().Handle()), [&] { return m.Recording(); }));
+    ASSERT_TRUE(ClickUntil(w.CentreOf(m.RecordButton()), [&] { return m.Recording(); }));
     ASSERT_TRUE(KeyCaptureInstalled());
     optiontest::WarningRun dialog = optiontest::ClickThroughDialog(
         [&] {
@@ -113,7 +113,7 @@ TEST_F(MacroCapture, ADialogBesideARecordingAndAPageSwitchLeaveNoCaptureBehind) 
     EXPECT_TRUE(PumpUntil([&] { return m.Events().count == 2; }, 3000)) << m.Events().count;
 
     // Stop: nothing captures any more, a key typed into another program's field arrives there.
-    ASSERT_TRUE(ClickUntil(w.CentreOf(m.StopButton().Handle()), [&] { return !m.Recording(); }));
+    ASSERT_TRUE(ClickUntil(w.CentreOf(m.StopButton()), [&] { return !m.Recording(); }));
     EXPECT_FALSE(KeyCaptureInstalled());
     OtherWindow other;
     EXPECT_TRUE(other.Receives('Z'));
@@ -121,7 +121,7 @@ TEST_F(MacroCapture, ADialogBesideARecordingAndAPageSwitchLeaveNoCaptureBehind) 
     // A recording left for the basic page ends there, keeping what it recorded.
     SetForegroundWindow(w.Handle());
     ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == w.Handle(); }));
-    ASSERT_TRUE(ClickUntil(w.CentreOf(m.RecordButton().Handle()), [&] { return m.Recording(); }));
+    ASSERT_TRUE(ClickUntil(w.CentreOf(m.RecordButton()), [&] { return m.Recording(); }));
     KeyPress('R');
     ASSERT_TRUE(PumpUntil([&] { return m.Events().count == 2; }, 3000)) << m.Events().count;
     ASSERT_TRUE(ClickUntil(w.CentreOf(main.Tab(0).Handle()), [&] { return main.ShownPage() == 0; }));
@@ -158,17 +158,17 @@ TEST_F(MacroCapture, EditsEndBeforeTheirListsChange) {
     // Delete while a new name is being typed: the name goes, the selected macro goes, and list and library still
     // name the same macros line by line, so the next delete hits the macro it shows.
     ASSERT_EQ(0, m.MacroList().Selected());
-    ASSERT_TRUE(ClickUntil(w.CentreOf(m.NewButton().Handle()), [&] { return m.MacroList().Editing(); }));
+    ASSERT_TRUE(ClickUntil(w.CentreOf(m.NewButton()), [&] { return m.MacroList().Editing(); }));
     KeyPress('X');
     ASSERT_TRUE(PumpUntil([&] { return TextOf(m.MacroList().EditBox()) == "x"; })) << TextOf(m.MacroList().EditBox());
-    EXPECT_TRUE(optiontest::ClickThroughWarning(w.CentreOf(m.DeleteButton().Handle()), true, [&] {
+    EXPECT_TRUE(optiontest::ClickThroughWarning(w.CentreOf(m.DeleteButton()), true, [&] {
                     return library.size() == 2;
                 }).Clean());
     EXPECT_FALSE(m.MacroList().Editing());
     EXPECT_EQ((std::vector<std::string>{"Bravo", "Charlie"}), Names(library));
     EXPECT_EQ(Names(library), Lines(m.MacroList()));
     ASSERT_TRUE(ClickUntil(LinePoint(m.MacroList(), 1), [&] { return m.ShownIndex() == 1; }));
-    EXPECT_TRUE(optiontest::ClickThroughWarning(w.CentreOf(m.DeleteButton().Handle()), true, [&] {
+    EXPECT_TRUE(optiontest::ClickThroughWarning(w.CentreOf(m.DeleteButton()), true, [&] {
                     return library.size() == 1;
                 }).Clean());
     EXPECT_EQ((std::vector<std::string>{"Bravo"}), Names(library));

@@ -66,10 +66,10 @@ protected:
     // A click on New that must not open a name line, Apply, and no warning afterwards.
     void ExpectNothingChanges(optiontest::Window& w, MacroEditor& m) {
         for (SkinButton* b : {&m.NewButton(), &m.RecordButton(), &m.ImportButton(), &m.DeleteButton()}) {
-            EXPECT_FALSE(IsWindowEnabled(b->Handle()));
+            EXPECT_FALSE(b->Enabled());
         }
-        EXPECT_TRUE(IsWindowEnabled(m.ExportButton().Handle())); // a way to rescue a macro
-        ASSERT_TRUE(ClickAndSettle(w.CentreOf(m.NewButton().Handle())));
+        EXPECT_TRUE(m.ExportButton().Enabled()); // a way to rescue a macro
+        ASSERT_TRUE(ClickAndSettle(w.CentreOf(m.NewButton())));
         EXPECT_FALSE(m.MacroList().Editing());
         const int events = m.Events().count;
         m.NewMacro();
@@ -102,7 +102,7 @@ TEST_F(MacroLibraryFile, EveryMacroSurvivesOpeningAndCancelWhateverNumberSays) {
         optiontest::Window w(folder.Path());
         MacroEditor& m = Open(w, 0);
         EXPECT_EQ(5, m.MacroList().Count()) << number;
-        EXPECT_TRUE(IsWindowEnabled(m.NewButton().Handle()));
+        EXPECT_TRUE(m.NewButton().Enabled());
         MainWindow& main = w.Main();
         ASSERT_TRUE(ClickUntil(w.CentreOf(main.CancelButton().Handle()), [&] { return w.Closed(); }));
         EXPECT_EQ((std::vector<std::string>{"Macro0", "Macro1", "Macro2", "Macro3", "Macro4"}), LoadedNames())
@@ -158,7 +158,7 @@ TEST_F(MacroLibraryFile, TheEndOfTheSessionSavesANewMacro) {
     WriteFive("number=5\r\n");
     optiontest::Window w(folder.Path());
     MacroEditor& m = Open(w, 0);
-    ASSERT_TRUE(ClickUntil(w.CentreOf(m.NewButton().Handle()), [&] { return m.MacroList().Editing(); }));
+    ASSERT_TRUE(ClickUntil(w.CentreOf(m.NewButton()), [&] { return m.MacroList().Editing(); }));
     for (WORD vk : {'D', 'A', 'S', 'H'}) {
         KeyPress(vk);
     }

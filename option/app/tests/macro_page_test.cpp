@@ -19,7 +19,9 @@
 #include "option/macros/macro_files.h"
 #include "option/macros/macro_library.h"
 #include "option/skin/key_capture_hook.h"
+#include "option/skin/skin_description.h"
 #include "testing/profiles.h"
+#include "testing/screenshot.h"
 #include "testing/skin_test_support.h"
 
 namespace {
@@ -86,14 +88,29 @@ TEST_F(MacroPage, RecordingTakesKeysThroughTheHookAloneWithMeasuredPauses) {
     EXPECT_EQ(3, m.Events().count);
     uint32_t now = 5000;
     m.SetTick([&] { return now; });
+    HoldForScreenshot("advanced-page");
 
     // With delays: press A, release A, press B (held: its repeats are dropped), release B.
-    ASSERT_TRUE(ClickUntil(w.CentreOf(m.DelaysBox().Handle()), [&] { return m.DelaysBox().Checked(); }));
-    ASSERT_TRUE(ClickUntil(w.CentreOf(m.RecordButton().Handle()), [&] { return m.Recording(); }));
+    ASSERT_TRUE(ClickUntil(w.CentreOf(m.DelaysBox()), [&] { return m.DelaysBox().Checked(); }));
+    ASSERT_TRUE(ClickUntil(w.CentreOf(m.RecordButton()), [&] { return m.Recording(); }));
     EXPECT_TRUE(KeyCaptureInstalled());
     EXPECT_EQ(0, m.Events().count); // the Record button replaces the macro's steps
-    EXPECT_FALSE(IsWindowEnabled(m.NewButton().Handle()));
+    EXPECT_FALSE(m.NewButton().Enabled());
     EXPECT_FALSE(IsWindowEnabled(m.MacroList().Handle()));
+    // The page draws New with its disabled face, and a real click on it opens no name line.
+    POINT origin{0, 0};
+    ClientToScreen(w.Main().Advanced().Handle(), &origin);
+    const RECT newRect = m.NewButton().ScreenRect();
+    const POINT corner{newRect.left + 3, newRect.top + 3};
+    auto picture = [&](const char* file) {
+        return FilePixel(SkinFolder() + file, corner.x - origin.x, corner.y - origin.y);
+    };
+    ASSERT_NE(picture("advance_normal.bmp"), picture("advance_disable.bmp"));
+    EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(corner) == picture("advance_disable.bmp"); }));
+    ASSERT_TRUE(ClickAndSettle(w.CentreOf(m.NewButton())));
+    EXPECT_FALSE(m.MacroList().Editing());
+    EXPECT_TRUE(m.Recording());
+    HoldForScreenshot("advanced-page-recording");
     g_keyMessages = 0;
     g_watch = SetWindowsHookExA(WH_GETMESSAGE, WatchKeys, nullptr, GetCurrentThreadId());
     const int steps[][3] = {{kVkA, 0, 120}, {kVkA, 1, 300}, {kVkB, 0, 0}, {kVkB, 0, 0}, {kVkB, 0, 0}, {kVkB, 1, 0}};
@@ -122,9 +139,10 @@ TEST_F(MacroPage, RecordingTakesKeysThroughTheHookAloneWithMeasuredPauses) {
     EXPECT_EQ("120 ms", m.EventList().Text(1));
 
     // Stop: the hook goes, the record and the button entries that use it get the steps.
-    ASSERT_TRUE(ClickUntil(w.CentreOf(m.StopButton().Handle()), [&] { return !m.Recording(); }));
+    ASSERT_TRUE(ClickUntil(w.CentreOf(m.StopButton()), [&] { return !m.Recording(); }));
     EXPECT_FALSE(KeyCaptureInstalled());
-    EXPECT_TRUE(IsWindowEnabled(m.NewButton().Handle()));
+    EXPECT_TRUE(m.NewButton().Enabled());
+    EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(corner) == picture("advance_normal.bmp"); }));
     MacroRecord* r = MacroAt(w.Context().macros, 0);
     ASSERT_NE(nullptr, r);
     EXPECT_EQ(4, r->EventCount);
@@ -135,7 +153,7 @@ TEST_F(MacroPage, RecordingTakesKeysThroughTheHookAloneWithMeasuredPauses) {
     EXPECT_FALSE(KeyCaptureInstalled());
 
     // The fiftieth event stops the recording by itself and removes the hook.
-    ASSERT_TRUE(ClickUntil(w.CentreOf(m.RecordButton().Handle()), [&] { return m.Recording(); }));
+    ASSERT_TRUE(ClickUntil(w.CentreOf(m.RecordButton()), [&] { return m.Recording(); }));
     for (int i = 0; i < 25 && m.Recording(); ++i) {
         WORD vk = static_cast<WORD>('C' + i % 20);
         SendKey(vk, false);
@@ -157,7 +175,7 @@ TEST_F(MacroPage, NamesNumbersAndTheStepsMenu) {
     // New names: blanks only and a case-blind duplicate are dropped with their line; a fresh one is a macro.
     auto typeName = [&](const char* text) {
         int before = m.MacroList().Count();
-        EXPECT_TRUE(ClickUntil(w.CentreOf(m.NewButton().Handle()), [&] { return m.MacroList().Editing(); }));
+        EXPECT_TRUE(ClickUntil(w.CentreOf(m.NewButton()), [&] { return m.MacroList().Editing(); }));
         for (const char* c = text; *c; ++c) {
             bool upper = std::isupper(static_cast<unsigned char>(*c)) != 0;
             WORD vk = *c == ' ' ? VK_SPACE : static_cast<WORD>(std::toupper(static_cast<unsigned char>(*c)));
@@ -262,11 +280,11 @@ TEST_F(MacroPage, WithoutAMacroRecordAndExportWarnBeforeAnythingElse) {
     ASSERT_EQ(-1, m.ShownIndex());
     // Export asks for a macro first: the warning, and no file dialog after it.
     optiontest::WarningRun run =
-        optiontest::ClickThroughWarning(w.CentreOf(m.ExportButton().Handle()), true, [] { return true; });
+        optiontest::ClickThroughWarning(w.CentreOf(m.ExportButton()), true, [] { return true; });
     EXPECT_TRUE(run.Clean());
     EXPECT_EQ(nullptr, optiontest::DialogOverOption(GetCurrentThreadId()));
     // Record too; the recorder does not start.
-    run = optiontest::ClickThroughWarning(w.CentreOf(m.RecordButton().Handle()), true, [] { return true; });
+    run = optiontest::ClickThroughWarning(w.CentreOf(m.RecordButton()), true, [] { return true; });
     EXPECT_TRUE(run.Clean());
     EXPECT_FALSE(m.Recording());
     EXPECT_FALSE(KeyCaptureInstalled());
@@ -293,8 +311,8 @@ TEST_F(MacroPage, RecordedEditedMacroOnAButtonReachesTheMouseThroughMonitor) {
     // Record A then B with pauses of 250, 330 and 170 ms (the page's tick is the test's).
     uint32_t now = 10000;
     m.SetTick([&] { return now; });
-    ASSERT_TRUE(ClickUntil(w.CentreOf(m.DelaysBox().Handle()), [&] { return m.DelaysBox().Checked(); }));
-    ASSERT_TRUE(ClickUntil(w.CentreOf(m.RecordButton().Handle()), [&] { return m.Recording(); }));
+    ASSERT_TRUE(ClickUntil(w.CentreOf(m.DelaysBox()), [&] { return m.DelaysBox().Checked(); }));
+    ASSERT_TRUE(ClickUntil(w.CentreOf(m.RecordButton()), [&] { return m.Recording(); }));
     const std::pair<WORD, bool> keys[] = {{kVkA, false}, {kVkA, true}, {kVkB, false}, {kVkB, true}};
     const uint32_t pauses[] = {250, 330, 170, 0};
     for (int i = 0; i < 4; ++i) {
@@ -302,7 +320,7 @@ TEST_F(MacroPage, RecordedEditedMacroOnAButtonReachesTheMouseThroughMonitor) {
         ASSERT_TRUE(PumpUntil([&] { return m.Events().count == i + 1; }, 3000)) << i;
         now += pauses[i];
     }
-    ASSERT_TRUE(ClickUntil(w.CentreOf(m.StopButton().Handle()), [&] { return !m.Recording(); }));
+    ASSERT_TRUE(ClickUntil(w.CentreOf(m.StopButton()), [&] { return !m.Recording(); }));
 
     // The macro on button 4 (entry 3) of profile 1, as the button page's macro choice does.
     MacroKeyInfo& entry = w.Context().working.Profile[0].MacroKey[3];

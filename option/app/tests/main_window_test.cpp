@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <thread>
@@ -48,8 +49,8 @@ bool Enabled(HWND w) {
 
 // The controls of the window and its pages that break the rule every click relies on: each control has an id of its
 // own among its siblings, and none is 0, IDOK or IDCANCEL (Enter and Escape arrive as those, without a control). The
-// pages themselves are dialogs, not controls; the basic page draws its buttons itself, each with an id on the page.
-std::vector<std::string> ControlIdFaults(HWND top, const ButtonRow& row, int& controls) {
+// pages themselves are dialogs, not controls; both pages draw buttons themselves, each with an id on its page.
+std::vector<std::string> ControlIdFaults(HWND top, std::initializer_list<const ButtonRow*> rows, int& controls) {
     struct Walk {
         std::map<std::pair<HWND, int>, HWND> ids;
         std::vector<std::string> faults;
@@ -75,11 +76,14 @@ std::vector<std::string> ControlIdFaults(HWND top, const ButtonRow& row, int& co
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&walk));
-    for (size_t i = 0; i < row.Size(); ++i) {
-        ++walk.controls;
-        int id = row.At(i).Id();
-        if (id == 0 || id == IDOK || id == IDCANCEL || !walk.ids.emplace(std::pair(row.Host(), id), nullptr).second) {
-            walk.faults.push_back("a button of the basic page with id " + std::to_string(id));
+    for (const ButtonRow* row : rows) {
+        for (size_t i = 0; i < row->Size(); ++i) {
+            ++walk.controls;
+            int id = row->At(i).Id();
+            if (id == 0 || id == IDOK || id == IDCANCEL ||
+                !walk.ids.emplace(std::pair(row->Host(), id), nullptr).second) {
+                walk.faults.push_back("a drawn button with id " + std::to_string(id));
+            }
         }
     }
     controls = walk.controls;
@@ -135,7 +139,8 @@ TEST_F(OptionWindow, FilesAloneSelectAProfileThenCancelLeavesFilesAndRegistryAlo
     }
     // Every control of the window and both pages can be told by its id.
     int controls = 0;
-    EXPECT_EQ(std::vector<std::string>{}, ControlIdFaults(w.Handle(), main.BasicPage().Buttons(), controls));
+    EXPECT_EQ(std::vector<std::string>{},
+              ControlIdFaults(w.Handle(), {&main.BasicPage().Buttons(), &main.Advanced().Buttons()}, controls));
     EXPECT_GT(controls, 100);
     // The page shows profile 3: MouseSpeed 8 at position 5, the box at -1; five wheel lines + 2.
     EXPECT_EQ(5, main.Advanced().SpeedSlider().Value());
@@ -242,11 +247,11 @@ TEST_F(OptionWindow, AdvancedPageRulesAndTheDoubleClickTimeComesBackOnClose) {
         // One screen a notch: the wheel slider cannot be moved; clearing it brings the stored lines back.
         p.ScrollWheelSpeed = 4;
         main.RefreshPages();
-        ASSERT_TRUE(ClickUntil(w.CentreOf(page.OneScreen().Handle()), [&] { return p.ScrollWheelFlag == 1; }));
+        ASSERT_TRUE(ClickUntil(w.CentreOf(page.OneScreen()), [&] { return p.ScrollWheelFlag == 1; }));
         EXPECT_FALSE(Enabled(page.WheelSlider().Handle()));
         page.SliderMoved(AdvancedPage::kWheelSlider, 9);
         EXPECT_EQ(4, p.ScrollWheelSpeed);
-        ASSERT_TRUE(ClickUntil(w.CentreOf(page.OneScreen().Handle()), [&] { return p.ScrollWheelFlag == 0; }));
+        ASSERT_TRUE(ClickUntil(w.CentreOf(page.OneScreen()), [&] { return p.ScrollWheelFlag == 0; }));
         EXPECT_TRUE(Enabled(page.WheelSlider().Handle()));
         EXPECT_EQ(4, page.WheelSlider().Value());
         page.NumberChanged(AdvancedPage::kWheelBox, 9);
@@ -257,17 +262,23 @@ TEST_F(OptionWindow, AdvancedPageRulesAndTheDoubleClickTimeComesBackOnClose) {
         p.AccelerationFlag = 0;
         p.Acceleration = 3;
         main.RefreshPages();
-        ASSERT_TRUE(ClickUntil(w.CentreOf(page.Acceleration().Handle()), [&] { return p.AccelerationFlag == 1; }));
+        ASSERT_TRUE(ClickUntil(w.CentreOf(page.Acceleration()), [&] { return p.AccelerationFlag == 1; }));
         EXPECT_EQ(8, p.Acceleration);
-        ASSERT_TRUE(ClickUntil(w.CentreOf(page.Acceleration().Handle()), [&] { return p.AccelerationFlag == 0; }));
+        ASSERT_TRUE(ClickUntil(w.CentreOf(page.Acceleration()), [&] { return p.AccelerationFlag == 0; }));
         EXPECT_EQ(0, p.Acceleration);
+        EXPECT_FALSE(page.Acceleration().Checked());
+        // The check box clicked last keeps the keyboard: Space ticks it again.
+        ASSERT_TRUE(KeyPressHandled(nullptr, VK_SPACE));
+        EXPECT_TRUE(page.Acceleration().Checked());
+        EXPECT_EQ(1, p.AccelerationFlag);
+        EXPECT_EQ(8, p.Acceleration);
 
         // X and Y together: Y takes X, both sliders move; then one slider moves both.
         p.Sensitivity_X = 4;
         p.Sensitivity_Y = 12;
         p.XYSynchronous = 0;
         main.RefreshPages();
-        ASSERT_TRUE(ClickUntil(w.CentreOf(page.XYTogether().Handle()), [&] { return p.XYSynchronous == 1; }));
+        ASSERT_TRUE(ClickUntil(w.CentreOf(page.XYTogether()), [&] { return p.XYSynchronous == 1; }));
         EXPECT_EQ(4, p.Sensitivity_Y);
         EXPECT_EQ(PositionFromSpeed(4), page.SensitivityX().Value());
         EXPECT_EQ(PositionFromSpeed(4), page.SensitivityY().Value());
@@ -288,7 +299,7 @@ TEST_F(OptionWindow, RestoreDefaultsAsksFirstThenResetsAndApplies) {
     ASSERT_TRUE(w.Open());
     MainWindow& main = w.Main();
     ASSERT_TRUE(ClickUntil(w.CentreOf(main.Tab(1).Handle()), [&] { return main.ShownPage() == 1; }));
-    POINT restore = w.CentreOf(main.Advanced().RestoreDefaults().Handle());
+    POINT restore = w.CentreOf(main.Advanced().RestoreDefaults());
     std::string before = ProfileBytes(folder, 2);
 
     // Cancel in the warning: nothing changes.

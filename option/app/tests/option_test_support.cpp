@@ -72,6 +72,11 @@ POINT Window::CentreOf(HWND control) const {
     return ::CentreOf(control);
 }
 
+POINT Window::CentreOf(const SkinButton& button) const {
+    RECT r = button.ScreenRect();
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
 HWND VisibleOptionWindow() {
     HWND w = FindWindowA(nullptr, kOptionWindowTitle);
     return w && IsWindowVisible(w) ? w : nullptr;

@@ -38,6 +38,8 @@ public:
     // A point of a window's client area on the screen.
     POINT At(HWND window, int x, int y) const;
     POINT CentreOf(HWND control) const;
+    // The centre of a button on the screen, with or without a window of its own.
+    POINT CentreOf(const SkinButton& button) const;
 
 private:
     std::unique_ptr<OptionContext> context_;
