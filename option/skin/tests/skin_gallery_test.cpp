@@ -227,6 +227,49 @@ TEST_F(Gallery, SpinArrowsTextAndEnter) {
     EXPECT_EQ("50", TextOf(box));
 }
 
+// The arrows have no windows of their own: the number box draws them with the hover face under the pointer and the
+// pressed face while pressed, and a release on one steps the value.
+TEST_F(Gallery, SpinArrowsShowTheirFacesAndStepOnTheRelease) {
+    SpinEdit& spin = gallery.Spin();
+    RECT up = spin.UpArrow();
+    RECT down = spin.DownArrow();
+    ASSERT_EQ(16, up.right - up.left);
+    ASSERT_EQ(up.bottom + 2, down.top);
+    // A pixel of each arrow's face beside its mark, in the gallery's coordinates.
+    auto probeOf = [&](const RECT& arrow) {
+        POINT p{arrow.left + 2, (arrow.top + arrow.bottom) / 2};
+        ScreenToClient(hwnd, &p);
+        return p;
+    };
+    POINT upProbe = probeOf(up), downProbe = probeOf(down);
+    auto face = [&](const char* picture, POINT p) { return FilePixel(Picture(picture), p.x, p.y); };
+    auto shows = [&](POINT p, COLORREF colour) { return ScreenPixel(At(p.x, p.y)) == colour; };
+    const COLORREF normal = face("gallery_normal.bmp", upProbe), over = face("gallery_over.bmp", upProbe),
+                   pressed = face("gallery_down.bmp", upProbe);
+    ASSERT_NE(normal, over);
+    ASSERT_NE(normal, pressed);
+    ASSERT_NE(over, pressed);
+    EXPECT_TRUE(PumpUntil([&] { return shows(upProbe, normal); }));
+
+    ASSERT_TRUE(MoveUntil(CentreOf(up), [&] { return shows(upProbe, over); }));
+    EXPECT_TRUE(shows(downProbe, face("gallery_normal.bmp", downProbe)));
+    ASSERT_TRUE(WaitForPointer(CentreOf(up).x, CentreOf(up).y));
+    const int before = gallery.SpinMessages();
+    MouseDown();
+    EXPECT_TRUE(PumpUntil([&] { return shows(upProbe, pressed); }));
+    EXPECT_EQ(before, gallery.SpinMessages());
+    MouseUp();
+    ASSERT_TRUE(PumpUntil([&] { return gallery.SpinMessages() > before; }));
+    EXPECT_EQ(1, gallery.LastSpinValue());
+    EXPECT_TRUE(PumpUntil([&] { return shows(upProbe, over); }));
+
+    // Onto the down arrow: the hover goes with the pointer.
+    ASSERT_TRUE(MoveUntil(CentreOf(down), [&] { return shows(downProbe, face("gallery_over.bmp", downProbe)); }));
+    EXPECT_TRUE(PumpUntil([&] { return shows(upProbe, normal); }));
+    ASSERT_TRUE(MoveUntil(At(300, 30), [&] { return shows(downProbe, face("gallery_normal.bmp", downProbe)); }));
+    EXPECT_EQ("1", TextOf(spin.Box()));
+}
+
 // The messages a click, a double click, a key and a wheel turn give a skinned button and its window, in order.
 TEST_F(Gallery, SkinButtonMessagesOfClicksKeysAndTheWheel) {
     HWND plain = gallery.Plain().Handle(), toggle = gallery.Toggle().Handle();
@@ -292,9 +335,9 @@ TEST_F(Gallery, SkinButtonMessagesOfClicksKeysAndTheWheel) {
 // The messages of the number box: an arrow click, typed digits with Enter, and a wheel turn over the box.
 TEST_F(Gallery, SpinEditMessagesOfAClickKeysAndTheWheel) {
     SpinEdit& spin = gallery.Spin();
-    HWND up = spin.UpArrow(), box = spin.Box(), frame = spin.Handle();
+    HWND box = spin.Box(), frame = spin.Handle();
     MessageLog log;
-    for (HWND w : {up, box, frame, hwnd}) {
+    for (HWND w : {box, frame, hwnd}) {
         ASSERT_TRUE(log.Watch(w));
     }
     auto seen = [&](size_t from) {
@@ -306,14 +349,15 @@ TEST_F(Gallery, SpinEditMessagesOfAClickKeysAndTheWheel) {
     auto reports = [&](size_t from) { return log.Of(hwnd, {kSpinEditChanged}, from).size(); };
     const WPARAM update = MAKEWPARAM(kSpinEditBoxId, EN_UPDATE), change = MAKEWPARAM(kSpinEditBoxId, EN_CHANGE);
 
-    // The arrow's click reaches the number box, which shows the next value; the text change tells the window.
+    // The arrow is drawn and driven by the number box: its click reaches the box as the arrow's command, and the box
+    // shows the next value; the text change tells the window.
     size_t mark = log.Mark();
-    ASSERT_TRUE(ClickUntil(CentreOf(up), [&] { return reports(mark) >= 1; }));
+    ASSERT_TRUE(ClickUntil(CentreOf(spin.UpArrow()), [&] { return reports(mark) >= 1; }));
     ASSERT_TRUE(PumpPosted());
     std::vector<LoggedMessage> expected{
-        {up, WM_LBUTTONDOWN, MK_LBUTTON},
-        {up, WM_LBUTTONUP, 0},
-        {frame, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(up), BN_CLICKED)},
+        {frame, WM_LBUTTONDOWN, MK_LBUTTON},
+        {frame, WM_LBUTTONUP, 0},
+        {frame, WM_COMMAND, MAKEWPARAM(kSpinEditUpId, BN_CLICKED)},
         {frame, WM_COMMAND, update},
         {frame, WM_COMMAND, change},
         {hwnd, kSpinEditChanged, 1},
