@@ -149,6 +149,18 @@ POINT ScreenPoint(HWND hwnd, int x, int y) {
     return p;
 }
 
+unsigned GdiObjectCount() {
+    if (DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) {
+        return counted;
+    }
+    // Wine counts nothing there, but its handle table answers for a bare table index (no upper word): count those.
+    unsigned live = 0;
+    for (ULONG_PTR index = 1; index <= 0xFFFF; ++index) {
+        live += GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0;
+    }
+    return live;
+}
+
 COLORREF FilePixel(const std::string& path, int x, int y) {
     GdiBitmap bmp(static_cast<HBITMAP>(
         LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));

@@ -31,6 +31,9 @@ POINT CentreOf(HWND hwnd);
 POINT CentreOf(const RECT& screen);
 POINT ScreenPoint(HWND hwnd, int x, int y);
 
+// The GDI objects this process holds (bitmaps, regions, DCs, fonts, ...): leaks show as a count that grows.
+unsigned GdiObjectCount();
+
 // The pixel of a BMP file at a point; CLR_INVALID when it cannot be read.
 COLORREF FilePixel(const std::string& path, int x, int y);
 // The pixel on the screen.

@@ -6,16 +6,19 @@
 #include <olectl.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <utility>
 #include <vector>
 
+#include "common/ini_file.h"
 #include "framework/system_library.h"
 #include "framework/trace.h"
 #include "option/skin/bmp_header.h"
 #include "option/skin/mask_runs.h"
+#include "option/skin/skin_description.h"
 
 namespace {
 
@@ -228,11 +231,203 @@ bool OpenSkinPicture(const std::string& path, SkinFile& file, BmpCheck& bmp) {
     return true;
 }
 
+// Which version of a file is on disk: its size and the time of its last write.
+struct FileStamp {
+    bool known = false;
+    std::uint64_t size = 0;
+    FILETIME written{};
+
+    bool Same(const FileStamp& other) const {
+        return known && other.known && size == other.size && CompareFileTime(&written, &other.written) == 0;
+    }
+};
+
+FileStamp StampOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA file{};
+    FileStamp stamp;
+    stamp.known = GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &file) != 0;
+    if (stamp.known) {
+        stamp.size = static_cast<std::uint64_t>(file.nFileSizeHigh) << 32 | file.nFileSizeLow;
+        stamp.written = file.ftLastWriteTime;
+    }
+    return stamp;
+}
+
+// A picture the preload worker reads, by its path: queued, being read, or read (with nothing when it could not be).
+struct ReadAhead {
+    enum class State { kQueued, kReading, kRead };
+    State state = State::kQueued;
+    // A mask: its outline is built too.
+    bool outline = false;
+    FileStamp stamp;
+    GdiBitmap bitmap;
+    GdiRegion region;
+};
+
+struct ReadAheads {
+    std::mutex lock;
+    std::condition_variable read;
+    std::map<std::string, ReadAhead> files;
+    bool stop = false;
+};
+
+ReadAheads& Preloaded() {
+    static ReadAheads ahead;
+    return ahead;
+}
+
+// On the worker: a Windows bitmap that fits its file, as LoadSkinPicture reads it first, and a mask's outline; no
+// trace (a file that fails is loaded again by its window, with the trace).
+ReadAhead ReadQuietly(const std::string& path, bool outline) {
+    ReadAhead result;
+    result.stamp = StampOf(path);
+    SkinFile file(path);
+    if (file.Check() == BmpCheck::kFits) {
+        result.bitmap = file.Dib();
+    }
+    if (result.bitmap && outline) {
+        result.region = RegionFromMask(result.bitmap.get(), RGB(255, 255, 255), 0);
+    }
+    return result;
+}
+
+// What the worker read for a file, taken out of the preload: waits while the worker is on it; nothing when it was not
+// read ahead, could not be read or has changed since.
+ReadAhead TakeReadAhead(const std::string& path) {
+    ReadAheads& ahead = Preloaded();
+    ReadAhead taken;
+    {
+        std::unique_lock<std::mutex> hold(ahead.lock);
+        ahead.read.wait(hold, [&] {
+            auto found = ahead.files.find(path);
+            return found == ahead.files.end() || found->second.state != ReadAhead::State::kReading;
+        });
+        auto found = ahead.files.find(path);
+        if (found == ahead.files.end()) {
+            return taken;
+        }
+        // Queued still: the worker skips it, the window loads it itself.
+        if (found->second.state == ReadAhead::State::kRead) {
+            taken = std::move(found->second);
+        }
+        ahead.files.erase(found);
+    }
+    if (taken.bitmap && !taken.stamp.Same(StampOf(path))) {
+        return ReadAhead{};
+    }
+    return taken;
+}
+
+// The worker: the pictures of every description file, then the other pictures, queued first and read in that order.
+void ReadAheadAll(const std::string& folder, const std::vector<std::string>& descriptionFiles,
+                  const std::vector<std::string>& pictures) {
+    ReadAheads& ahead = Preloaded();
+    std::vector<std::string> order;
+    try {
+        std::vector<std::pair<std::string, bool>> queue;
+        for (const std::string& name : descriptionFiles) {
+            IniDocument description;
+            LoadIniDocument(SkinFilePath(folder, name), description);
+            SkinScreen screen = ReadSkinScreen(
+                [&](const char* section, const char* key) { return description.GetString(section, key); });
+            queue.emplace_back(screen.mask, true);
+            for (const std::string* picture : {&screen.normal, &screen.over, &screen.down, &screen.disable}) {
+                queue.emplace_back(*picture, false);
+            }
+        }
+        for (const std::string& name : pictures) {
+            queue.emplace_back(name, false);
+        }
+        std::lock_guard<std::mutex> hold(ahead.lock);
+        for (const auto& [name, outline] : queue) {
+            if (name.empty()) {
+                continue;
+            }
+            std::string path = SkinFilePath(folder, name);
+            auto [entry, added] = ahead.files.try_emplace(path);
+            entry->second.outline = entry->second.outline || outline;
+            if (added) {
+                order.push_back(std::move(path));
+            }
+        }
+    } catch (...) {
+        // What was queued stays queued: the windows load it themselves.
+        return;
+    }
+    for (const std::string& path : order) {
+        bool outline = false;
+        {
+            std::lock_guard<std::mutex> hold(ahead.lock);
+            auto found = ahead.files.find(path);
+            if (ahead.stop) {
+                return;
+            }
+            if (found == ahead.files.end() || found->second.state != ReadAhead::State::kQueued) {
+                continue;
+            }
+            found->second.state = ReadAhead::State::kReading;
+            outline = found->second.outline;
+        }
+        ReadAhead result;
+        try {
+            result = ReadQuietly(path, outline);
+        } catch (...) {
+            result = ReadAhead{};
+        }
+        {
+            // A file being read stays in the store: a window that wants it waits for it.
+            std::lock_guard<std::mutex> hold(ahead.lock);
+            ReadAhead& entry = ahead.files.find(path)->second;
+            entry.stamp = result.stamp;
+            entry.bitmap = std::move(result.bitmap);
+            entry.region = std::move(result.region);
+            entry.state = ReadAhead::State::kRead;
+        }
+        ahead.read.notify_all();
+    }
+}
+
 } // namespace
+
+SkinPreload::SkinPreload(std::string folder, std::vector<std::string> descriptionFiles,
+                         std::vector<std::string> pictures) {
+    try {
+        worker_ = std::thread(ReadAheadAll, std::move(folder), std::move(descriptionFiles), std::move(pictures));
+    } catch (...) {
+        // No thread: every window loads its pictures itself.
+    }
+}
+
+void SkinPreload::Finish() {
+    if (worker_.joinable()) {
+        worker_.join();
+    }
+}
+
+SkinPreload::~SkinPreload() {
+    ReadAheads& ahead = Preloaded();
+    {
+        std::lock_guard<std::mutex> hold(ahead.lock);
+        ahead.stop = true;
+    }
+    Finish();
+    std::map<std::string, ReadAhead> untaken;
+    {
+        std::lock_guard<std::mutex> hold(ahead.lock);
+        untaken.swap(ahead.files);
+        ahead.stop = false;
+    }
+}
 
 bool LoadSkinPicture(const std::string& path, GdiBitmap& bitmap, SIZE& size) {
     bitmap.reset();
     size = {0, 0};
+    ReadAhead ahead = TakeReadAhead(path);
+    if (ahead.bitmap) {
+        bitmap = std::move(ahead.bitmap);
+        size = BitmapSize(bitmap.get());
+        return true;
+    }
     SkinFile file(path);
     BmpCheck bmp{};
     if (!OpenSkinPicture(path, file, bmp)) {
@@ -265,7 +460,10 @@ bool LoadPictureThroughOle(const std::string& path, GdiBitmap& bitmap, SIZE& siz
 }
 
 GdiBitmap LoadSkinDib(const std::string& path) {
-    GdiBitmap bitmap;
+    GdiBitmap bitmap = std::move(TakeReadAhead(path).bitmap);
+    if (bitmap) {
+        return bitmap;
+    }
     SkinFile file(path);
     if (file.Check() == BmpCheck::kFits) {
         bitmap = file.Dib();
@@ -281,16 +479,13 @@ GdiBitmap LoadSkinDib(const std::string& path) {
 
 GdiRegion MaskRegion(const std::string& path) {
     struct Shape {
-        std::uint64_t size;
-        FILETIME written;
+        FileStamp stamp;
         GdiRegion region;
     };
     static std::mutex lock;
     static std::map<std::string, Shape> shapes;
 
-    WIN32_FILE_ATTRIBUTE_DATA file{};
-    const bool known = GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &file) != 0;
-    const std::uint64_t fileSize = static_cast<std::uint64_t>(file.nFileSizeHigh) << 32 | file.nFileSizeLow;
+    const FileStamp stamp = StampOf(path);
     auto copyOf = [](HRGN region) {
         GdiRegion copy(CreateRectRgn(0, 0, 0, 0));
         if (copy && CombineRgn(copy.get(), region, nullptr, RGN_COPY) == ERROR) {
@@ -299,21 +494,31 @@ GdiRegion MaskRegion(const std::string& path) {
         return copy;
     };
     std::lock_guard<std::mutex> hold(lock);
-    if (known) {
-        auto found = shapes.find(path);
-        if (found != shapes.end() && found->second.size == fileSize &&
-            CompareFileTime(&found->second.written, &file.ftLastWriteTime) == 0) {
-            return copyOf(found->second.region.get());
-        }
+    auto found = shapes.find(path);
+    if (found != shapes.end() && found->second.stamp.Same(stamp)) {
+        return copyOf(found->second.region.get());
     }
     GdiBitmap mask = LoadSkinDib(path);
     GdiRegion region = RegionFromMask(mask.get(), RGB(255, 255, 255), 0);
-    if (!region || !known) {
+    if (!region || !stamp.known) {
         return region;
     }
     GdiRegion copy = copyOf(region.get());
-    shapes[path] = Shape{fileSize, file.ftLastWriteTime, std::move(region)};
+    shapes[path] = Shape{stamp, std::move(region)};
     return copy;
+}
+
+GdiRegion WindowOutline(const std::string& maskPath) {
+    ReadAhead ahead = TakeReadAhead(maskPath);
+    if (ahead.region) {
+        return std::move(ahead.region);
+    }
+    GdiBitmap mask = std::move(ahead.bitmap);
+    SIZE ignored{};
+    if (!mask) {
+        LoadSkinPicture(maskPath, mask, ignored);
+    }
+    return RegionFromMask(mask.get(), RGB(255, 255, 255), 0);
 }
 
 namespace {

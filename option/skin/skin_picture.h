@@ -6,6 +6,8 @@
 
 #include <initializer_list>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "framework/handles.h"
 
@@ -27,6 +29,31 @@ GdiBitmap LoadSkinDib(const std::string& path);
 // scan. Each call gives a region of its own, since a window takes over the region it is given. Null when the file
 // cannot be loaded (with LoadSkinDib's trace).
 GdiRegion MaskRegion(const std::string& path);
+
+// A window's outline from its mask picture, loaded as LoadSkinPicture loads it: every pixel but white. Null when the
+// picture cannot be loaded (with LoadSkinPicture's trace).
+GdiRegion WindowOutline(const std::string& maskPath);
+
+// Reads the pictures of the windows a program opens first on a worker thread while the program starts: the screen
+// images named by their description files (each mask with its outline) and other pictures by name. LoadSkinPicture,
+// LoadSkinDib and WindowOutline take what it read for their file while the file is the same (size and time of the
+// last write), wait while the worker is on that very file, and else load it themselves as ever. Only Windows bitmaps
+// that fit their file are read ahead: every other file, and every one the worker could not read, is loaded by the
+// window with its trace. The worker never touches windows. One at a time; its end stops the worker after the file it
+// is on, waits for it and deletes what no window took.
+class SkinPreload {
+public:
+    SkinPreload(std::string folder, std::vector<std::string> descriptionFiles, std::vector<std::string> pictures);
+    ~SkinPreload();
+    SkinPreload(const SkinPreload&) = delete;
+    SkinPreload& operator=(const SkinPreload&) = delete;
+
+    // Waits until the worker has read every file (tests).
+    void Finish();
+
+private:
+    std::thread worker_;
+};
 
 // The region of every pixel outside the transparent range; null without a bitmap or device context. An all-white
 // mask gives an empty region, not null.

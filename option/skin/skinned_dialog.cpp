@@ -64,7 +64,7 @@ void SkinnedDialog::BuildSkin() {
 
     const std::string& folder = SkinFolder();
     SIZE ignored{};
-    LoadSkinPicture(SkinFilePath(folder, names.mask), mask_, ignored);
+    GdiRegion outline = WindowOutline(SkinFilePath(folder, names.mask));
     // The normal screen is the background too: the controls cut their faces from it while the window keeps it.
     GdiBitmap over, down, disable;
     LoadSkinPicture(SkinFilePath(folder, names.normal), background_, size_);
@@ -98,7 +98,6 @@ void SkinnedDialog::BuildSkin() {
         disable_ = std::move(disable);
     }
 
-    GdiRegion outline = RegionFromMask(mask_.get(), RGB(255, 255, 255), 0);
     GiveWindowRegion(hwnd, outline, true);
     buildMs_ = NowMs() - start;
 }
@@ -153,7 +152,6 @@ void SkinnedDialog::OnLButtonDown(int, int, WPARAM) {
 }
 
 LRESULT SkinnedDialog::OnNcDestroy(WPARAM, LPARAM) {
-    mask_.reset();
     background_.reset();
     over_.reset();
     down_.reset();

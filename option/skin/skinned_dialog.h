@@ -42,7 +42,7 @@ public:
     HBITMAP Background() const { return background_.get(); }
     // Milliseconds the last skin build took (pictures loaded, faces cut, outline built).
     double BuildMilliseconds() const { return buildMs_; }
-    // Its parts: loading the pictures, creating the controls with their faces, building the outline.
+    // Its parts: loading the pictures with the outline from the mask, creating the controls with their faces.
     double LoadMilliseconds() const { return loadMs_; }
     double ControlsMilliseconds() const { return controlsMs_; }
 
@@ -92,7 +92,6 @@ private:
     std::string section_;
     std::string descriptionPath_;
     IniDocument description_;
-    GdiBitmap mask_;
     GdiBitmap background_;
     // The other screen images, kept only when asked (KeepScreens).
     GdiBitmap over_, down_, disable_;

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "common/ini_file.h"
 #include "common/language.h"
@@ -18,6 +19,7 @@
 #include "option/app/main_window.h"
 #include "option/skin/skin_description.h"
 #include "option/skin/skin_menu.h"
+#include "option/skin/skin_picture.h"
 
 namespace {
 constexpr char kInstanceMutexName[] = "Pellix79-configure";
@@ -29,16 +31,21 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
         return 0;
     }
     const double atWinMain = MillisecondsSinceProcessStart();
+    const std::string programFolder = ProgramFolder();
+    SetSkinFolder(programFolder + "skins\\");
+    // The system's own start-up keeps this thread busy for a while: the pictures of the main window, its two pages
+    // and the sliders' thumbs are read on another meanwhile.
+    SkinPreload preload(SkinFolder(), {"skin_main.ini", "skin_button_page.ini", "skin_advance_setting.ini"},
+                        {"slider_thumb.bmp", "scroll_arrow_down.bmp", "scroll_arrow_up.bmp"});
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     const double atControls = MillisecondsSinceProcessStart();
 
     auto context = std::make_unique<OptionContext>();
-    context->programFolder = ProgramFolder();
+    context->programFolder = programFolder;
     InstallCoolMenu();
     LoadLanguageLibraryFrom(context->programFolder + "lan.dll");
     const double atLanguage = MillisecondsSinceProcessStart();
-    SetSkinFolder(context->programFolder + "skins\\");
     {
         MainWindow window(*context);
         window.SetMeasureStart(commandLine != nullptr && std::strstr(commandLine, "--measure-start") != nullptr);

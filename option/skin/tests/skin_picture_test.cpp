@@ -391,3 +391,93 @@ TEST(SkinnedDialogBase, MissingPicturesLeaveAnEmptyRectangularWindowAndTraces) {
     EXPECT_TRUE(named);
     UseBuildSkins();
 }
+
+TEST(SkinPreload, WindowsTakeWhatTheWorkerReadWhileTheFileIsTheSameAndLoadTheRestAsEver) {
+    const TempFolder temp;
+    const std::string& folder = temp.Path();
+    auto mask = [](int x, int y) { return x < 4 || y < 3 || (x > 20 && y > 12) ? 0xFFFFFFu : 0x203040u; };
+    auto normal = [](int x, int y) { return static_cast<uint32_t>((x * 7 & 255) << 16 | (y * 11 & 255) << 8 | 0x40); };
+    std::ofstream(folder + "m.bmp", std::ios::binary) << BmpFile(30, 20, 24, {}, mask);
+    std::ofstream(folder + "n.bmp", std::ios::binary) << BmpFile(30, 20, 24, {}, normal);
+    std::ofstream(folder + "o.bmp", std::ios::binary) << BmpFile(30, 20, 24, {}, normal);
+    std::ofstream(folder + "thumb.bmp", std::ios::binary) << BmpFile(9, 5, 24, {}, mask);
+    std::ofstream(folder + "left.bmp", std::ios::binary) << BmpFile(9, 5, 24, {}, normal);
+    std::ofstream(folder + "changed.bmp", std::ios::binary) << BmpFile(30, 20, 24, {}, normal);
+    const std::string whole = BmpFile(30, 20, 24, {}, normal);
+    std::ofstream(folder + "cut.bmp", std::ios::binary) << whole.substr(0, whole.size() / 2);
+    std::ofstream(folder + "skin_p.ini") << "[SCREEN]\r\nMask=m.bmp\r\nNormal=n.bmp\r\nOver=o.bmp\r\nDown=cut.bmp\r\n"
+                                            "Disable=gone.bmp\r\n";
+    SetSkinFolder(folder);
+
+    // The pictures as the picture loader decodes them, which never looks at the preload.
+    GdiBitmap normalRef, maskRef, thumbRef;
+    SIZE normalSize{}, maskSize{}, thumbSize{};
+    ASSERT_TRUE(LoadPictureThroughOle(folder + "n.bmp", normalRef, normalSize));
+    ASSERT_TRUE(LoadPictureThroughOle(folder + "m.bmp", maskRef, maskSize));
+    ASSERT_TRUE(LoadPictureThroughOle(folder + "thumb.bmp", thumbRef, thumbSize));
+    const GdiRegion outlineRef(RegionFromMask(maskRef.get(), RGB(255, 255, 255), 0));
+    ASSERT_TRUE(outlineRef);
+    // The traces of the damaged and the missing picture without a preload, and a window built once, so that what the
+    // system creates for the first window of a kind is there before the count.
+    g_traces.clear();
+    TraceHook old = SetTraceHook(KeepTrace);
+    {
+        PlainSkin dialog("skin_p.ini");
+        ASSERT_NE(nullptr, dialog.CreatePopup(nullptr));
+        dialog.Destroy();
+    }
+    const std::vector<std::string> unpreloaded = g_traces;
+    ASSERT_EQ(2u, unpreloaded.size());
+
+    const unsigned gdiBefore = GdiObjectCount();
+    {
+        // The count sees one more object.
+        GdiRegion probe(CreateRectRgn(0, 0, 1, 1));
+        ASSERT_EQ(gdiBefore + 1, GdiObjectCount());
+    }
+    {
+        SkinPreload preload(folder, {"skin_p.ini"}, {"thumb.bmp", "changed.bmp", "left.bmp"});
+        preload.Finish();
+        // Changed after it was read: another picture under the same name, loaded afresh.
+        std::ofstream(folder + "changed.bmp", std::ios::binary | std::ios::trunc) << BmpFile(31, 20, 24, {}, mask);
+        g_traces.clear();
+        {
+            // Held by another program without sharing: only what the worker read can be had.
+            std::vector<KernelHandle> held;
+            for (const char* name : {"m.bmp", "n.bmp", "thumb.bmp"}) {
+                held.emplace_back(CreateFileA((folder + name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+                ASSERT_TRUE(held.back()) << name;
+            }
+            PlainSkin dialog("skin_p.ini");
+            HWND hwnd = dialog.CreatePopup(nullptr);
+            ASSERT_NE(nullptr, hwnd);
+            EXPECT_EQ(30, dialog.SkinSize().cx);
+            EXPECT_EQ(20, dialog.SkinSize().cy);
+            EXPECT_EQ(PixelsOf(normalRef.get(), normalSize), PixelsOf(dialog.Background(), dialog.SkinSize()));
+            GdiRegion outline(CreateRectRgn(0, 0, 0, 0));
+            EXPECT_EQ(COMPLEXREGION, GetWindowRgn(hwnd, outline.get()));
+            EXPECT_TRUE(EqualRgn(outline.get(), outlineRef.get()));
+            dialog.Destroy();
+
+            GdiBitmap thumb = LoadSkinDib(folder + "thumb.bmp");
+            ASSERT_TRUE(thumb);
+            EXPECT_EQ(PixelsOf(thumbRef.get(), thumbSize), PixelsOf(thumb.get(), BitmapSize(thumb.get())));
+            // Each picture is taken once: the window owns it, and a second asker loads the file itself.
+            GdiBitmap again;
+            SIZE againSize{};
+            EXPECT_FALSE(LoadSkinPicture(folder + "n.bmp", again, againSize));
+            g_traces.pop_back();
+        }
+        // The damaged and the missing picture: what they gave without the preload, and nothing else.
+        EXPECT_EQ(unpreloaded, g_traces);
+        GdiBitmap changed;
+        SIZE changedSize{};
+        ASSERT_TRUE(LoadSkinPicture(folder + "changed.bmp", changed, changedSize));
+        EXPECT_EQ(31, changedSize.cx);
+        // "left.bmp" is never taken: the preload's end deletes it.
+    }
+    SetTraceHook(old);
+    EXPECT_EQ(gdiBefore, GdiObjectCount());
+    UseBuildSkins();
+}
