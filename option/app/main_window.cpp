@@ -137,8 +137,11 @@ void MainWindow::CreateAdvancedPage() {
 LRESULT MainWindow::OnCreateLaterPages(WPARAM, LPARAM) {
     CreateAdvancedPage();
     if (measureStart_) {
-        MeasurePages();
+        MeasurePages(); // and closes: a measured start asks nothing of anyone
+        return 0;
     }
+    // The start's checks may warn: only now, so that a warning comes over a whole window, never before it shows.
+    SetTimer(Handle(), kStartTimer, 1, nullptr);
     return 0;
 }
 
@@ -157,7 +160,6 @@ bool MainWindow::OnSkinInit() {
     RefreshPages();
     MarkStart("pages filled");
     CentreOverOwner();
-    SetTimer(hwnd, kStartTimer, 1, nullptr);
     return true;
 }
 
