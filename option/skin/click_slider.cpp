@@ -203,21 +203,8 @@ void CclickHSlider::OnPaint(HDC dc, const PAINTSTRUCT&) {
         thumb_.Draw(dc);
         return;
     }
-    // The background with the thumb over it, put together in memory: the thumb never flickers while it is dragged.
-    SIZE size = BitmapSize(background_.get());
-    MemoryDC work(CreateCompatibleDC(dc));
-    GdiBitmap canvas(CreateCompatibleBitmap(dc, size.cx, size.cy));
-    if (!work || !canvas) {
-        return;
-    }
-    SelectObjectGuard into(work.get(), canvas.get());
-    {
-        MemoryDC from(CreateCompatibleDC(dc));
-        SelectObjectGuard keep(from.get(), background_.get());
-        BitBlt(work.get(), 0, 0, size.cx, size.cy, from.get(), 0, 0, SRCCOPY);
-    }
-    thumb_.Draw(work.get());
-    BitBlt(dc, 0, 0, size.cx, size.cy, work.get(), 0, 0, SRCCOPY);
+    // The thumb never flickers while it is dragged.
+    PaintOverBackground(dc, background_.get(), [this](HDC work) { thumb_.Draw(work); });
 }
 
 bool CclickHSlider::ProcessMessage(WindowMessage& m) {

@@ -146,21 +146,8 @@ void SpinEdit::OnPaint(HDC dc, const PAINTSTRUCT& paint) {
     if (!face) {
         return;
     }
-    // The background and the arrows over it are put together in memory, so an arrow never flickers.
-    SIZE size = BitmapSize(face);
-    MemoryDC work(CreateCompatibleDC(dc));
-    GdiBitmap canvas(CreateCompatibleBitmap(dc, size.cx, size.cy));
-    if (!work || !canvas) {
-        return;
-    }
-    SelectObjectGuard into(work.get(), canvas.get());
-    {
-        MemoryDC from(CreateCompatibleDC(dc));
-        SelectObjectGuard keep(from.get(), face);
-        BitBlt(work.get(), 0, 0, size.cx, size.cy, from.get(), 0, 0, SRCCOPY);
-    }
-    row_.Paint(work.get(), paint.rcPaint);
-    BitBlt(dc, 0, 0, size.cx, size.cy, work.get(), 0, 0, SRCCOPY);
+    // An arrow never flickers.
+    PaintOverBackground(dc, face, [&](HDC work) { row_.Paint(work, paint.rcPaint); });
 }
 
 bool SpinEdit::ProcessMessage(WindowMessage& m) {
