@@ -136,7 +136,11 @@ void KeyPress(WORD vk) {
 POINT CentreOf(HWND hwnd) {
     RECT r{};
     GetWindowRect(hwnd, &r);
-    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    return CentreOf(r);
+}
+
+POINT CentreOf(const RECT& screen) {
+    return {(screen.left + screen.right) / 2, (screen.top + screen.bottom) / 2};
 }
 
 POINT ScreenPoint(HWND hwnd, int x, int y) {

@@ -25,8 +25,10 @@ void MouseRightClickAt(int x, int y);
 void MouseWheel(int notches);
 void KeyPress(WORD vk);
 
-// The centre of a window in screen coordinates; a point of a window in screen coordinates.
+// The centre of a window in screen coordinates, of a rectangle on the screen (a button without a window of its own);
+// a point of a window in screen coordinates.
 POINT CentreOf(HWND hwnd);
+POINT CentreOf(const RECT& screen);
 POINT ScreenPoint(HWND hwnd, int x, int y);
 
 // The GDI objects this process holds (bitmaps, regions, DCs, fonts, ...): leaks show as a count that grows.

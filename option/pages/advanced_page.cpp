@@ -140,7 +140,6 @@ void AdvancedPage::SetWheelEnabled(bool on) {
     if (wheel_.Handle()) {
         EnableWindow(wheel_.Handle(), on ? TRUE : FALSE);
         wheel_.Thumb().SetEnabled(on);
-        EnableWindow(wheel_.Thumb().Handle(), on ? TRUE : FALSE);
     }
 }
 

@@ -186,8 +186,12 @@ void ButtonRow::SetHover(int index) {
 void ButtonRow::OnMouseMove(POINT p) {
     MakeTooltip();
     if (!tracking_) {
+        // Asked again on the next move until it holds: a request made while the system still places the pointer
+        // elsewhere (a move not yet settled) is accepted but tracks nothing, and the hover would never leave.
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, host_, 0};
-        tracking_ = TrackMouseEvent(&track) != FALSE;
+        TRACKMOUSEEVENT now{sizeof now, TME_QUERY, nullptr, 0};
+        tracking_ =
+            TrackMouseEvent(&track) && TrackMouseEvent(&now) && now.hwndTrack == host_ && (now.dwFlags & TME_LEAVE);
     }
     if (pressed_ >= 0 && !spacePressed_) {
         // While pressed, the pressed look follows whether the pointer is on the button.

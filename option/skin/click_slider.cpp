@@ -7,7 +7,7 @@
 
 // ---- CPHSlider (thumb) -----------------------------------------------------------------------------------------
 
-HWND CPHSlider::Create(HWND track, int controlNumber, HBITMAP picture, int leftLimit, int rightLimit, int top) {
+void CPHSlider::Create(HWND track, int controlNumber, HBITMAP picture, int leftLimit, int rightLimit, int top) {
     track_ = track;
     number_ = controlNumber;
     picture_ = picture;
@@ -17,35 +17,12 @@ HWND CPHSlider::Create(HWND track, int controlNumber, HBITMAP picture, int leftL
     leftLimit_ = leftLimit;
     rightLimit_ = rightLimit;
     top_ = top;
-    HWND hwnd = Window::Create(0, nullptr, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, leftLimit, top, width_, height_,
-                               track, ControlId(controlNumber));
-    if (hwnd) {
-        SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        SetValue(0);
-    }
-    return hwnd;
-}
-
-bool CPHSlider::OnCreate(const CREATESTRUCTA&) {
-    Shape();
-    return true;
-}
-
-// The thumb's shape: its rectangle without every pixel of the picture's top-left colour.
-void CPHSlider::Shape() {
-    if (!picture_ || width_ <= 0 || height_ <= 0) {
-        return;
-    }
-    COLORREF key = CLR_INVALID;
-    {
+    if (picture_ && width_ > 0 && height_ > 0) {
         MemoryDC dc(CreateCompatibleDC(nullptr));
         SelectObjectGuard keep(dc.get(), picture_);
-        key = GetPixel(dc.get(), 0, 0);
+        transparent_ = GetPixel(dc.get(), 0, 0);
     }
-    // Without a colour at the corner every pixel is kept.
-    GdiRegion shape =
-        key == CLR_INVALID ? GdiRegion(CreateRectRgn(0, 0, width_, height_)) : RegionFromMask(picture_, key, 0);
-    GiveWindowRegion(Handle(), shape, true);
+    SetValue(0);
 }
 
 void CPHSlider::SetRange(int minimum, int maximum) {
@@ -53,17 +30,40 @@ void CPHSlider::SetRange(int minimum, int maximum) {
     range_.maximum = maximum;
 }
 
-int CPHSlider::Left() const {
-    RECT r{};
-    GetWindowRect(Handle(), &r);
-    MapWindowPoints(nullptr, track_, reinterpret_cast<POINT*>(&r), 2);
-    return r.left;
+RECT CPHSlider::ScreenRect() const {
+    RECT r = Rect();
+    MapWindowPoints(track_, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// The shape: the rectangle without every pixel of the picture's top-left colour.
+bool CPHSlider::Hits(POINT p) const {
+    RECT r = Rect();
+    if (!PtInRect(&r, p)) {
+        return false;
+    }
+    if (transparent_ == CLR_INVALID) {
+        return true;
+    }
+    MemoryDC dc(CreateCompatibleDC(nullptr));
+    SelectObjectGuard keep(dc.get(), picture_);
+    return GetPixel(dc.get(), p.x - left_, p.y - top_) != transparent_;
+}
+
+void CPHSlider::Place(int left) {
+    if (left == left_) {
+        return;
+    }
+    RECT before = Rect();
+    left_ = left;
+    RECT after = Rect();
+    InvalidateRect(track_, &before, FALSE);
+    InvalidateRect(track_, &after, FALSE);
 }
 
 void CPHSlider::SetValue(int v) {
     value_ = ClampSliderValue(v, range_);
-    int left = ThumbLeftForValue(value_, range_, leftLimit_, rightLimit_, width_);
-    SetWindowPos(Handle(), nullptr, left, top_, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Place(ThumbLeftForValue(value_, range_, leftLimit_, rightLimit_, width_));
 }
 
 int CPHSlider::PointerInTrack() const {
@@ -72,52 +72,53 @@ int CPHSlider::PointerInTrack() const {
     return p.x;
 }
 
-void CPHSlider::OnLButtonDown(int x, int, WPARAM) {
+void CPHSlider::OnLButtonDown(POINT p) {
     if (!enabled_) {
         return;
     }
-    SetCapture(Handle());
+    SetCapture(track_);
     dragging_ = true;
-    grabX_ = x;
+    grabX_ = p.x - left_;
 }
 
-void CPHSlider::OnMouseMove(int, int, WPARAM) {
+void CPHSlider::OnMouseMove() {
     if (!dragging_) {
         return;
     }
     int left = DragThumbLeft(PointerInTrack(), grabX_, leftLimit_, rightLimit_, width_);
-    SetWindowPos(Handle(), nullptr, left, top_, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Place(left);
     SliderValue v = ThumbValue(left, leftLimit_, rightLimit_, width_, range_);
     value_ = v.value;
     PostMessageA(track_, kSliderChanged, static_cast<WPARAM>(value_), number_);
 }
 
-void CPHSlider::OnLButtonUp(int, int, WPARAM) {
+bool CPHSlider::OnLButtonUp() {
     if (!dragging_) {
-        return;
+        return false;
     }
     dragging_ = false;
     ReleaseCapture();
-    SliderValue v = ThumbValue(Left(), leftLimit_, rightLimit_, width_, range_);
+    SliderValue v = ThumbValue(left_, leftLimit_, rightLimit_, width_, range_);
     Trace("CPHSlider=%f\n", v.raw);
     value_ = v.value;
     PostMessageA(track_, kSliderChanged, static_cast<WPARAM>(value_), number_);
     if (range_.round) {
         SetValue(value_);
     }
+    return true;
 }
 
-void CPHSlider::OnPaint(HDC dc, const PAINTSTRUCT&) {
+void CPHSlider::Draw(HDC dc) const {
     if (!picture_) {
         return;
     }
     MemoryDC from(CreateCompatibleDC(dc));
     SelectObjectGuard keep(from.get(), picture_);
-    BitBlt(dc, 0, 0, width_, height_, from.get(), 0, 0, SRCCOPY);
-}
-
-bool CPHSlider::ProcessMessage(WindowMessage& m) {
-    return RouteMessage(*this, kMessageMap, m) || Window::ProcessMessage(m);
+    if (transparent_ == CLR_INVALID) {
+        BitBlt(dc, left_, top_, width_, height_, from.get(), 0, 0, SRCCOPY);
+    } else {
+        TransparentBlt(dc, left_, top_, width_, height_, from.get(), 0, 0, width_, height_, transparent_);
+    }
 }
 
 // ---- CclickHSlider (track) -------------------------------------------------------------------------------------
@@ -130,8 +131,8 @@ bool CclickHSlider::Create(HWND owner, int controlNumber, const RECT& rect, cons
     owner_ = owner;
     number_ = controlNumber;
     rect_ = rect;
-    return Window::Create(0, nullptr, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rect.left, rect.top,
-                          rect.right - rect.left, rect.bottom - rect.top, owner, ControlId(controlNumber)) != nullptr;
+    return Window::Create(0, nullptr, "", WS_CHILD | WS_VISIBLE, rect.left, rect.top, rect.right - rect.left,
+                          rect.bottom - rect.top, owner, ControlId(controlNumber)) != nullptr;
 }
 
 bool CclickHSlider::OnCreate(const CREATESTRUCTA& create) {
@@ -162,13 +163,34 @@ void CclickHSlider::SetValue(int v) {
     InvalidateRect(Handle(), nullptr, FALSE);
 }
 
-void CclickHSlider::OnLButtonUp(int, int, WPARAM) {
+void CclickHSlider::OnLButtonDown(int x, int y, WPARAM) {
+    if (thumb_.Hits({x, y})) {
+        thumb_.OnLButtonDown({x, y});
+    }
+}
+
+void CclickHSlider::OnMouseMove(int, int, WPARAM) {
+    thumb_.OnMouseMove();
+}
+
+void CclickHSlider::OnLButtonUp(int x, int y, WPARAM) {
+    // A release that ends a drag is the thumb's, and so is one on the thumb without a drag: it does nothing.
+    if (thumb_.OnLButtonUp() || thumb_.Hits({x, y})) {
+        return;
+    }
     POINT p = MessagePoint();
     ScreenToClient(owner_, &p);
     SliderValue v = TrackClickValue(p.x, rect_.left, rect_.right, range_);
     Trace("CclickHSlider=%f\n", v.raw);
     thumb_.SetValue(v.value);
     PostMessageA(owner_, kSliderChanged, static_cast<WPARAM>(v.value), number_);
+}
+
+LRESULT CclickHSlider::OnCaptureChanged(WPARAM, LPARAM lParam) {
+    if (reinterpret_cast<HWND>(lParam) != Handle()) {
+        thumb_.OnCaptureLost();
+    }
+    return 0;
 }
 
 LRESULT CclickHSlider::OnThumbMoved(WPARAM wParam, LPARAM) {
@@ -178,12 +200,11 @@ LRESULT CclickHSlider::OnThumbMoved(WPARAM wParam, LPARAM) {
 
 void CclickHSlider::OnPaint(HDC dc, const PAINTSTRUCT&) {
     if (!background_) {
+        thumb_.Draw(dc);
         return;
     }
-    SIZE size = BitmapSize(background_.get());
-    MemoryDC from(CreateCompatibleDC(dc));
-    SelectObjectGuard keep(from.get(), background_.get());
-    BitBlt(dc, 0, 0, size.cx, size.cy, from.get(), 0, 0, SRCCOPY);
+    // The thumb never flickers while it is dragged.
+    PaintOverBackground(dc, background_.get(), [this](HDC work) { thumb_.Draw(work); });
 }
 
 bool CclickHSlider::ProcessMessage(WindowMessage& m) {

@@ -1,6 +1,10 @@
 #pragma once
 // The slider: a track (CclickHSlider) that jumps to a click and a thumb (CPHSlider) that is dragged. Both tell
 // with WM_USER + 70 (value, control number): the thumb its track, the track its owner.
+//
+// The thumb has no window of its own: the track draws it over its background, without the pixels of the picture's
+// top-left colour (the thumb's shape), and hands it the presses, moves and releases that fall on that shape. A page
+// of five sliders builds and paints as five windows instead of ten.
 
 #include <windows.h>
 
@@ -12,47 +16,49 @@
 
 inline constexpr UINT kSliderChanged = WM_USER + 70;
 
-class CPHSlider : public Window {
+class CPHSlider {
 public:
     // The thumb picture is shared with the track, which owns it.
-    HWND Create(HWND track, int controlNumber, HBITMAP picture, int leftLimit, int rightLimit, int top);
+    void Create(HWND track, int controlNumber, HBITMAP picture, int leftLimit, int rightLimit, int top);
     void SetRange(int minimum, int maximum);
     void SetRound(bool on) { range_.round = on; }
     void SetValue(int v);
     void SetEnabled(bool on) { enabled_ = on; }
     int Value() const { return value_; }
-    int Left() const;
+    // Its left edge in the track's client area.
+    int Left() const { return left_; }
     int ThumbWidth() const { return width_; }
     bool Dragging() const { return dragging_; }
+    bool Enabled() const { return enabled_; }
+    // Its rectangle on the screen.
+    RECT ScreenRect() const;
 
-protected:
-    bool ProcessMessage(WindowMessage& m) override;
+    // What the track hands on; points in the track's client area.
+    // Whether the point is on the thumb's shape.
+    bool Hits(POINT p) const;
+    // A left press on the thumb: when enabled, a drag begins with the track's capture.
+    void OnLButtonDown(POINT p);
+    void OnMouseMove();
+    // True when the release ended a drag.
+    bool OnLButtonUp();
+    // The capture taken away (another window, a menu): the drag ends where the thumb is.
+    void OnCaptureLost() { dragging_ = false; }
+    // Draws the thumb at its place into the track's drawing.
+    void Draw(HDC dc) const;
 
 private:
-    bool OnCreate(const CREATESTRUCTA& create);
-    void OnPaint(HDC dc, const PAINTSTRUCT& paint);
-    LRESULT OnEraseBkgnd(WPARAM, LPARAM) { return TRUE; }
-    void OnLButtonDown(int x, int y, WPARAM keys);
-    void OnMouseMove(int x, int y, WPARAM keys);
-    void OnLButtonUp(int x, int y, WPARAM keys);
-    void Shape();
+    RECT Rect() const { return {left_, top_, left_ + width_, top_ + height_}; }
+    void Place(int left);
     int PointerInTrack() const;
 
-    using Entry = MessageEntry<CPHSlider>;
-    static constexpr Entry kMessageMap[] = {
-        Entry::Create(&CPHSlider::OnCreate),
-        Entry::Paint(&CPHSlider::OnPaint),
-        Entry::Raw(WM_ERASEBKGND, &CPHSlider::OnEraseBkgnd),
-        Entry::Mouse(WM_LBUTTONDOWN, &CPHSlider::OnLButtonDown),
-        Entry::Mouse(WM_MOUSEMOVE, &CPHSlider::OnMouseMove),
-        Entry::Mouse(WM_LBUTTONUP, &CPHSlider::OnLButtonUp),
-    };
-
     HBITMAP picture_ = nullptr;
+    // The picture's top-left colour, drawn nowhere; CLR_INVALID draws every pixel.
+    COLORREF transparent_ = CLR_INVALID;
     int width_ = 0, height_ = 0;
     HWND track_ = nullptr;
     int number_ = 0;
     int leftLimit_ = 0, rightLimit_ = 0, top_ = 0;
+    int left_ = 0;
     SliderRange range_;
     int value_ = 0;
     bool dragging_ = false;
@@ -80,7 +86,10 @@ private:
     bool OnCreate(const CREATESTRUCTA& create);
     void OnPaint(HDC dc, const PAINTSTRUCT& paint);
     LRESULT OnEraseBkgnd(WPARAM, LPARAM) { return TRUE; }
+    void OnLButtonDown(int x, int y, WPARAM keys);
+    void OnMouseMove(int x, int y, WPARAM keys);
     void OnLButtonUp(int x, int y, WPARAM keys);
+    LRESULT OnCaptureChanged(WPARAM wParam, LPARAM lParam);
     LRESULT OnThumbMoved(WPARAM wParam, LPARAM lParam);
 
     using Entry = MessageEntry<CclickHSlider>;
@@ -88,7 +97,10 @@ private:
         Entry::Create(&CclickHSlider::OnCreate),
         Entry::Paint(&CclickHSlider::OnPaint),
         Entry::Raw(WM_ERASEBKGND, &CclickHSlider::OnEraseBkgnd),
+        Entry::Mouse(WM_LBUTTONDOWN, &CclickHSlider::OnLButtonDown),
+        Entry::Mouse(WM_MOUSEMOVE, &CclickHSlider::OnMouseMove),
         Entry::Mouse(WM_LBUTTONUP, &CclickHSlider::OnLButtonUp),
+        Entry::Raw(WM_CAPTURECHANGED, &CclickHSlider::OnCaptureChanged),
         Entry::Raw(kSliderChanged, &CclickHSlider::OnThumbMoved),
     };
 

@@ -56,6 +56,23 @@ SIZE BitmapSize(HBITMAP bitmap) {
     return {info.bmWidth, info.bmHeight};
 }
 
+void PaintOverBackground(HDC dc, HBITMAP background, const std::function<void(HDC)>& over) {
+    SIZE size = BitmapSize(background);
+    MemoryDC work(CreateCompatibleDC(dc));
+    GdiBitmap canvas(CreateCompatibleBitmap(dc, size.cx, size.cy));
+    if (!work || !canvas) {
+        return;
+    }
+    SelectObjectGuard into(work.get(), canvas.get());
+    {
+        MemoryDC from(CreateCompatibleDC(dc));
+        SelectObjectGuard keep(from.get(), background);
+        BitBlt(work.get(), 0, 0, size.cx, size.cy, from.get(), 0, 0, SRCCOPY);
+    }
+    over(work.get());
+    BitBlt(dc, 0, 0, size.cx, size.cy, work.get(), 0, 0, SRCCOPY);
+}
+
 namespace {
 
 enum class BmpCheck { kNotBmp, kFits, kDamaged };

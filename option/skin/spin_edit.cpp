@@ -15,11 +15,24 @@ HWND SpinEdit::Create(HWND owner, int controlNumber, const RECT& rect) {
                           rect.right - rect.left, rect.bottom - rect.top, owner, ControlId(controlNumber));
 }
 
+namespace {
+
+// The arrows' places in the box's client area.
+RECT UpArrowRect(int width) {
+    return {width - 18, 2, width - 2, 9};
+}
+RECT DownArrowRect(int width) {
+    return {width - 18, 11, width - 2, 18};
+}
+
+} // namespace
+
 bool SpinEdit::OnCreate(const CREATESTRUCTA& create) {
     int w = create.cx;
     HWND hwnd = Handle();
-    up_.Create(hwnd, RECT{w - 18, 2, w - 2, 9}, kSpinEditUpId);
-    down_.Create(hwnd, RECT{w - 18, 11, w - 2, 18}, kSpinEditDownId);
+    row_.Attach(hwnd);
+    row_.Add(up_, UpArrowRect(w), kSpinEditUpId);
+    row_.Add(down_, DownArrowRect(w), kSpinEditDownId);
     box_.Create(hwnd, RECT{2, 2, w - 20, 16}, kSpinEditBoxId, ES_CENTER);
     box_.SetColours(RGB(255, 255, 255), RGB(0, 0, 0));
     box_.SetDigitsOnly(true);
@@ -31,11 +44,11 @@ bool SpinEdit::OnCreate(const CREATESTRUCTA& create) {
 void SpinEdit::SetFaces(HBITMAP normal, HBITMAP over, HBITMAP down, HBITMAP disable) {
     WindowDC dc(Handle());
     const RECT& r = rect_;
-    // The box itself shows only its normal and disabled faces; the arrows use all four.
-    CutFaces(dc.get(), r, {{normal_, normal}, {disable_, disable}});
+    // The box shows its normal and disabled faces; the arrows draw all four from the box's own.
+    CutFaces(dc.get(), r, {{normal_, normal}, {over_, over}, {pressed_, down}, {disable_, disable}});
     int w = r.right - r.left;
-    up_.SetFaces(r.left + w - 18, r.top + 2, r.left + w - 2, r.top + 9, normal, over, down, disable);
-    down_.SetFaces(r.left + w - 18, r.top + 11, r.left + w - 2, r.top + 18, normal, over, down, disable);
+    up_.ShareFaces(UpArrowRect(w), normal_.get(), over_.get(), pressed_.get(), disable_.get());
+    down_.ShareFaces(DownArrowRect(w), normal_.get(), over_.get(), pressed_.get(), disable_.get());
     InvalidateRect(Handle(), nullptr, FALSE);
 }
 
@@ -128,17 +141,15 @@ LRESULT SpinEdit::OnBoxEnter(WPARAM wParam, LPARAM) {
     return 0;
 }
 
-void SpinEdit::OnPaint(HDC dc, const PAINTSTRUCT&) {
+void SpinEdit::OnPaint(HDC dc, const PAINTSTRUCT& paint) {
     HBITMAP face = IsWindowEnabled(Handle()) ? normal_.get() : disable_.get();
     if (!face) {
         return;
     }
-    SIZE size = BitmapSize(face);
-    MemoryDC from(CreateCompatibleDC(dc));
-    SelectObjectGuard keep(from.get(), face);
-    BitBlt(dc, 0, 0, size.cx, size.cy, from.get(), 0, 0, SRCCOPY);
+    // An arrow never flickers.
+    PaintOverBackground(dc, face, [&](HDC work) { row_.Paint(work, paint.rcPaint); });
 }
 
 bool SpinEdit::ProcessMessage(WindowMessage& m) {
-    return RouteMessage(*this, kMessageMap, m) || Window::ProcessMessage(m);
+    return row_.Offer(m) || RouteMessage(*this, kMessageMap, m) || Window::ProcessMessage(m);
 }

@@ -2,13 +2,16 @@
 // A number box: a digits-only BitmapEdit with an up and a down arrow. It keeps its value inside the range and in
 // steps, and tells its owner with WM_USER + 90 (value, control number) when the user changed it: with an arrow, by
 // typing, or by Enter or a focus loss after typing. A value the program shows with SetValue is not reported, and
-// neither is a focus loss or Enter while the box still shows it: showing a value is not editing it.
+// neither is a focus loss or Enter while the box still shows it: showing a value is not editing it. The arrows have no
+// windows of their own: the number box draws them and drives them as a row of buttons, and their clicks reach it as
+// WM_COMMAND with kSpinEditUpId and kSpinEditDownId.
 
 #include <windows.h>
 
 #include "framework/handles.h"
 #include "framework/window.h"
 #include "option/skin/bitmap_edit.h"
+#include "option/skin/button_row.h"
 #include "option/skin/number_box.h"
 #include "option/skin/skin_button.h"
 
@@ -30,8 +33,9 @@ public:
     int Value() const { return value_; }
     const SpinRange& Range() const { return range_; }
 
-    HWND UpArrow() const { return up_.Handle(); }
-    HWND DownArrow() const { return down_.Handle(); }
+    // The arrows' places on the screen.
+    RECT UpArrow() const { return up_.ScreenRect(); }
+    RECT DownArrow() const { return down_.ScreenRect(); }
     HWND Box() const { return box_.Handle(); }
 
 protected:
@@ -69,8 +73,11 @@ private:
     int value_ = 0;
     bool shownByProgram_ = true;
     SpinRange range_{0, 10, 1};
-    GdiBitmap normal_, disable_;
+    // The faces of the whole box; the arrows draw theirs from these.
+    GdiBitmap normal_, over_, pressed_, disable_;
     SkinButton up_, down_;
     BitmapEdit box_;
+    // After the arrows: it lets go of them first.
+    ButtonRow row_;
     RECT rect_{};
 };

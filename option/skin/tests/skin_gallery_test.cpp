@@ -67,6 +67,48 @@ LRESULT CALLBACK RecordKeys(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(g_recorder, code, wParam, lParam);
 }
 
+// Whether the track shows its background (the gallery's normal screen picture at its place) with the thumb's
+// picture over it at the thumb's place, every pixel of the picture's top-left colour showing the background.
+bool TrackShowsThumb(HWND gallery, CclickHSlider& slider, HBITMAP picture, HBITMAP screenPicture) {
+    RECT t{};
+    GetWindowRect(slider.Handle(), &t);
+    const RECT thumb = slider.Thumb().ScreenRect();
+    const int w = t.right - t.left, h = t.bottom - t.top;
+    POINT origin{0, 0};
+    ClientToScreen(gallery, &origin);
+    WindowDC screen(nullptr);
+    MemoryDC shot(CreateCompatibleDC(screen.get()));
+    GdiBitmap canvas(CreateCompatibleBitmap(screen.get(), w, h));
+    SelectObjectGuard into(shot.get(), canvas.get());
+    BitBlt(shot.get(), 0, 0, w, h, screen.get(), t.left, t.top, SRCCOPY);
+    MemoryDC thumbDC(CreateCompatibleDC(nullptr));
+    SelectObjectGuard a(thumbDC.get(), picture);
+    MemoryDC backDC(CreateCompatibleDC(nullptr));
+    SelectObjectGuard b(backDC.get(), screenPicture);
+    const COLORREF key = GetPixel(thumbDC.get(), 0, 0);
+    int shownThumb = 0, shownTrack = 0;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            COLORREF expected = GetPixel(backDC.get(), t.left - origin.x + x, t.top - origin.y + y);
+            const POINT p{t.left + x, t.top + y};
+            if (PtInRect(&thumb, p)) {
+                const COLORREF c = GetPixel(thumbDC.get(), p.x - thumb.left, p.y - thumb.top);
+                if (c != key) {
+                    expected = c;
+                    ++shownThumb;
+                } else {
+                    ++shownTrack;
+                }
+            }
+            if (GetPixel(shot.get(), x, y) != expected) {
+                return false;
+            }
+        }
+    }
+    // The picture has both: pixels drawn and pixels left to the track.
+    return shownThumb > 0 && shownTrack > 0;
+}
+
 } // namespace
 
 TEST_F(Gallery, HoverShowsTheHoverFaceAndLeavingReleasesTheCapture) {
@@ -138,28 +180,12 @@ TEST_F(Gallery, SliderClicksMapToValuesAndTheThumbSnaps) {
     int width = t.right - t.left;
     int thumb = gallery.Slider().Thumb().ThumbWidth();
 
-    // The thumb's shape is its picture without the picture's top-left colour.
+    // The track draws the thumb over its background without the pixels of the picture's top-left colour.
     GdiBitmap picture = LoadSkinDib(SkinFolder() + "slider_thumb.bmp");
-    ASSERT_TRUE(picture);
-    GdiRegion shape(CreateRectRgn(0, 0, 0, 0));
-    ASSERT_NE(ERROR, GetWindowRgn(gallery.Slider().Thumb().Handle(), shape.get()));
-    {
-        MemoryDC dc(CreateCompatibleDC(nullptr));
-        SelectObjectGuard keep(dc.get(), picture.get());
-        const SIZE size = BitmapSize(picture.get());
-        const COLORREF key = GetPixel(dc.get(), 0, 0);
-        int inside = 0, outside = 0;
-        for (int y = 0; y < size.cy; ++y) {
-            for (int x = 0; x < size.cx; ++x) {
-                const bool in = PtInRegion(shape.get(), x, y) != FALSE;
-                EXPECT_EQ(GetPixel(dc.get(), x, y) != key, in) << x << ", " << y;
-                ++(in ? inside : outside);
-            }
-        }
-        EXPECT_GT(inside, 0);
-        EXPECT_GT(outside, 0);
-        EXPECT_EQ(thumb, size.cx);
-    }
+    GdiBitmap screen = LoadSkinDib(Picture("gallery_normal.bmp"));
+    ASSERT_TRUE(picture && screen);
+    EXPECT_EQ(thumb, BitmapSize(picture.get()).cx);
+    EXPECT_TRUE(PumpUntil([&] { return TrackShowsThumb(hwnd, gallery.Slider(), picture.get(), screen.get()); }));
     int cy = (t.top + t.bottom) / 2;
 
     ASSERT_TRUE(ClickUntil({t.left, cy}, [&] { return gallery.SliderMessages() == 1; }));
@@ -172,6 +198,8 @@ TEST_F(Gallery, SliderClicksMapToValuesAndTheThumbSnaps) {
     ASSERT_TRUE(ClickUntil({t.right - 1, cy}, [&] { return gallery.SliderMessages() == 3; }));
     EXPECT_EQ(10, gallery.LastSliderValue());
     EXPECT_EQ(width - thumb, gallery.Slider().Thumb().Left());
+    // Drawn at its new place, and its old place shows the track again.
+    EXPECT_TRUE(PumpUntil([&] { return TrackShowsThumb(hwnd, gallery.Slider(), picture.get(), screen.get()); }));
 }
 
 TEST_F(Gallery, DraggingTheThumbReportsThroughTheTrack) {
@@ -193,6 +221,73 @@ TEST_F(Gallery, DraggingTheThumbReportsThroughTheTrack) {
     ASSERT_TRUE(PumpPosted());
     EXPECT_EQ(4, gallery.LastSliderValue());
     EXPECT_EQ(ThumbLeftForValue(4, {0, 10, true}, 0, t.right - t.left, thumb), gallery.Slider().Thumb().Left());
+}
+
+// The thumb has no window: the track hands it the presses on its shape only, and a disabled thumb ignores a drag.
+TEST_F(Gallery, OnlyTheThumbsShapeTakesADragAndADisabledThumbIgnoresOne) {
+    CclickHSlider& slider = gallery.Slider();
+    CPHSlider& thumb = slider.Thumb();
+    ASSERT_EQ(3, slider.Value());
+    MessageLog log;
+    ASSERT_TRUE(log.Watch(slider.Handle()));
+    RECT t{}, r = thumb.ScreenRect();
+    GetWindowRect(slider.Handle(), &t);
+    const SliderRange range{0, 10, true};
+
+    // The picture's top-left pixel is no part of the thumb: a press there is the track's, and its release jumps.
+    const POINT corner{r.left, r.top};
+    MouseMoveTo(corner.x, corner.y);
+    ASSERT_TRUE(WaitForPointer(corner.x, corner.y));
+    size_t mark = log.Mark();
+    MouseDown();
+    ASSERT_TRUE(PumpUntil([&] { return log.Got(slider.Handle(), {WM_LBUTTONDOWN}, mark); }));
+    EXPECT_FALSE(thumb.Dragging());
+    EXPECT_NE(slider.Handle(), GetCapture());
+    MouseUp();
+    ASSERT_TRUE(PumpUntil([&] { return gallery.SliderMessages() == 1; }));
+    const int jumped = TrackClickValue(corner.x, t.left, t.right, range).value;
+    EXPECT_EQ(jumped, gallery.LastSliderValue());
+    EXPECT_EQ(jumped, slider.Value());
+
+    // Disabled, the thumb stays where it is through a press, a move along the track and a release on it.
+    r = thumb.ScreenRect();
+    const POINT grip = CentreOf(r);
+    const int left = thumb.Left();
+    thumb.SetEnabled(false);
+    MouseMoveTo(grip.x, grip.y);
+    ASSERT_TRUE(WaitForPointer(grip.x, grip.y));
+    mark = log.Mark();
+    MouseDown();
+    ASSERT_TRUE(PumpUntil([&] { return log.Got(slider.Handle(), {WM_LBUTTONDOWN}, mark); }));
+    EXPECT_FALSE(thumb.Dragging());
+    mark = log.Mark();
+    MouseMoveTo(grip.x + (t.right - t.left) / 3, grip.y);
+    ASSERT_TRUE(PumpUntil([&] { return log.Got(slider.Handle(), {WM_MOUSEMOVE}, mark); }));
+    MouseMoveTo(grip.x, grip.y);
+    ASSERT_TRUE(WaitForPointer(grip.x, grip.y));
+    mark = log.Mark();
+    MouseUp();
+    ASSERT_TRUE(PumpUntil([&] { return log.Got(slider.Handle(), {WM_LBUTTONUP}, mark); }));
+    ASSERT_TRUE(PumpPosted());
+    EXPECT_EQ(left, thumb.Left());
+    EXPECT_EQ(jumped, slider.Value());
+    EXPECT_EQ(1, gallery.SliderMessages());
+
+    // Enabled again, a press and a move drag it. (Pressed lower on the knob: a second press at the same place would
+    // come as a double click, which starts no drag.)
+    thumb.SetEnabled(true);
+    const POINT lower{grip.x, grip.y + 6};
+    MouseMoveTo(lower.x, lower.y);
+    ASSERT_TRUE(WaitForPointer(lower.x, lower.y));
+    MouseDown();
+    ASSERT_TRUE(PumpUntil([&] { return thumb.Dragging() && GetCapture() == slider.Handle(); }));
+    ASSERT_TRUE(MoveUntil({lower.x + (t.right - t.left) / 3, lower.y}, [&] { return thumb.Left() > left; }));
+    MouseUp();
+    ASSERT_TRUE(PumpUntil([&] { return !thumb.Dragging(); }));
+    ASSERT_TRUE(PumpPosted());
+    EXPECT_GT(gallery.SliderMessages(), 1);
+    EXPECT_GT(gallery.LastSliderValue(), jumped);
+    EXPECT_EQ(gallery.LastSliderValue(), slider.Value());
 }
 
 TEST_F(Gallery, SpinArrowsTextAndEnter) {
@@ -225,6 +320,49 @@ TEST_F(Gallery, SpinArrowsTextAndEnter) {
     SetWindowTextA(box, "99");
     ASSERT_TRUE(PumpUntil([&] { return gallery.LastSpinValue() == 50; }));
     EXPECT_EQ("50", TextOf(box));
+}
+
+// The arrows have no windows of their own: the number box draws them with the hover face under the pointer and the
+// pressed face while pressed, and a release on one steps the value.
+TEST_F(Gallery, SpinArrowsShowTheirFacesAndStepOnTheRelease) {
+    SpinEdit& spin = gallery.Spin();
+    RECT up = spin.UpArrow();
+    RECT down = spin.DownArrow();
+    ASSERT_EQ(16, up.right - up.left);
+    ASSERT_EQ(up.bottom + 2, down.top);
+    // A pixel of each arrow's face beside its mark, in the gallery's coordinates.
+    auto probeOf = [&](const RECT& arrow) {
+        POINT p{arrow.left + 2, (arrow.top + arrow.bottom) / 2};
+        ScreenToClient(hwnd, &p);
+        return p;
+    };
+    POINT upProbe = probeOf(up), downProbe = probeOf(down);
+    auto face = [&](const char* picture, POINT p) { return FilePixel(Picture(picture), p.x, p.y); };
+    auto shows = [&](POINT p, COLORREF colour) { return ScreenPixel(At(p.x, p.y)) == colour; };
+    const COLORREF normal = face("gallery_normal.bmp", upProbe), over = face("gallery_over.bmp", upProbe),
+                   pressed = face("gallery_down.bmp", upProbe);
+    ASSERT_NE(normal, over);
+    ASSERT_NE(normal, pressed);
+    ASSERT_NE(over, pressed);
+    EXPECT_TRUE(PumpUntil([&] { return shows(upProbe, normal); }));
+
+    ASSERT_TRUE(MoveUntil(CentreOf(up), [&] { return shows(upProbe, over); }));
+    EXPECT_TRUE(shows(downProbe, face("gallery_normal.bmp", downProbe)));
+    ASSERT_TRUE(WaitForPointer(CentreOf(up).x, CentreOf(up).y));
+    const int before = gallery.SpinMessages();
+    MouseDown();
+    EXPECT_TRUE(PumpUntil([&] { return shows(upProbe, pressed); }));
+    EXPECT_EQ(before, gallery.SpinMessages());
+    MouseUp();
+    ASSERT_TRUE(PumpUntil([&] { return gallery.SpinMessages() > before; }));
+    EXPECT_EQ(1, gallery.LastSpinValue());
+    EXPECT_TRUE(PumpUntil([&] { return shows(upProbe, over); }));
+
+    // Onto the down arrow: the hover goes with the pointer.
+    ASSERT_TRUE(MoveUntil(CentreOf(down), [&] { return shows(downProbe, face("gallery_over.bmp", downProbe)); }));
+    EXPECT_TRUE(PumpUntil([&] { return shows(upProbe, normal); }));
+    ASSERT_TRUE(MoveUntil(At(300, 30), [&] { return shows(downProbe, face("gallery_normal.bmp", downProbe)); }));
+    EXPECT_EQ("1", TextOf(spin.Box()));
 }
 
 // The messages a click, a double click, a key and a wheel turn give a skinned button and its window, in order.
@@ -292,9 +430,9 @@ TEST_F(Gallery, SkinButtonMessagesOfClicksKeysAndTheWheel) {
 // The messages of the number box: an arrow click, typed digits with Enter, and a wheel turn over the box.
 TEST_F(Gallery, SpinEditMessagesOfAClickKeysAndTheWheel) {
     SpinEdit& spin = gallery.Spin();
-    HWND up = spin.UpArrow(), box = spin.Box(), frame = spin.Handle();
+    HWND box = spin.Box(), frame = spin.Handle();
     MessageLog log;
-    for (HWND w : {up, box, frame, hwnd}) {
+    for (HWND w : {box, frame, hwnd}) {
         ASSERT_TRUE(log.Watch(w));
     }
     auto seen = [&](size_t from) {
@@ -306,14 +444,15 @@ TEST_F(Gallery, SpinEditMessagesOfAClickKeysAndTheWheel) {
     auto reports = [&](size_t from) { return log.Of(hwnd, {kSpinEditChanged}, from).size(); };
     const WPARAM update = MAKEWPARAM(kSpinEditBoxId, EN_UPDATE), change = MAKEWPARAM(kSpinEditBoxId, EN_CHANGE);
 
-    // The arrow's click reaches the number box, which shows the next value; the text change tells the window.
+    // The arrow is drawn and driven by the number box: its click reaches the box as the arrow's command, and the box
+    // shows the next value; the text change tells the window.
     size_t mark = log.Mark();
-    ASSERT_TRUE(ClickUntil(CentreOf(up), [&] { return reports(mark) >= 1; }));
+    ASSERT_TRUE(ClickUntil(CentreOf(spin.UpArrow()), [&] { return reports(mark) >= 1; }));
     ASSERT_TRUE(PumpPosted());
     std::vector<LoggedMessage> expected{
-        {up, WM_LBUTTONDOWN, MK_LBUTTON},
-        {up, WM_LBUTTONUP, 0},
-        {frame, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(up), BN_CLICKED)},
+        {frame, WM_LBUTTONDOWN, MK_LBUTTON},
+        {frame, WM_LBUTTONUP, 0},
+        {frame, WM_COMMAND, MAKEWPARAM(kSpinEditUpId, BN_CLICKED)},
         {frame, WM_COMMAND, update},
         {frame, WM_COMMAND, change},
         {hwnd, kSpinEditChanged, 1},
