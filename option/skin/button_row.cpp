@@ -160,7 +160,7 @@ void ButtonRow::SetTool(int index, bool add) {
     tool.uId = static_cast<UINT_PTR>(index + 1);
     // The tooltip watches the host's mouse messages itself; a click on the tip reaches the host.
     tool.uFlags = TTF_SUBCLASS | TTF_TRANSPARENT;
-    const bool shows = b.visible_ && b.tooltipWanted_ && b.tooltipActive_;
+    const bool shows = b.visible_ && b.tooltipWanted_ && b.tooltipActive_ && index != quietTip_;
     tool.rect = shows ? s.rect : RECT{0, 0, 0, 0};
     std::string copy = b.tooltipText_;
     tool.lpszText = copy.data();
@@ -170,6 +170,16 @@ void ButtonRow::SetTool(int index, bool add) {
     }
     SendMessageA(tooltip_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
     SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void ButtonRow::PointerOn(int index) {
+    if (quietTip_ >= 0 && index != quietTip_) {
+        int quiet = quietTip_;
+        quietTip_ = -1;
+        if (tooltip_) {
+            SetTool(quiet, false);
+        }
+    }
 }
 
 void ButtonRow::SetHover(int index) {
@@ -185,6 +195,7 @@ void ButtonRow::SetHover(int index) {
 
 void ButtonRow::OnMouseMove(POINT p) {
     MakeTooltip();
+    PointerOn(HitTest(p));
     if (!tracking_) {
         // Asked again on the next move until it holds: a request made while the system still places the pointer
         // elsewhere (a move not yet settled) is accepted but tracks nothing, and the hover would never leave.
@@ -220,6 +231,13 @@ bool ButtonRow::OnPress(POINT p) {
         takingFocus_ = true;
         SetFocus(host_);
         takingFocus_ = false;
+    }
+    // A press puts the button's tip away until the pointer leaves the button: a tip that came back under the pointer
+    // would lie over the buttons below it.
+    quietTip_ = i;
+    if (tooltip_) {
+        SendMessageA(tooltip_, TTM_POP, 0, 0);
+        SetTool(i, false);
     }
     focused_ = i;
     spacePressed_ = false;
@@ -315,6 +333,7 @@ bool ButtonRow::Offer(WindowMessage& m) {
 
 void ButtonRow::OnMouseLeave() {
     tracking_ = false;
+    PointerOn(-1);
     if (pressed_ < 0) {
         SetHover(-1);
     }

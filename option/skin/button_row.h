@@ -64,6 +64,8 @@ private:
     int HitTest(POINT p) const;
     bool Usable(int index) const;
     void SetHover(int index);
+    // The pointer is on this button now (-1: on none): a tip put away by a press on another one comes back.
+    void PointerOn(int index);
     void Click(int index);
     void MakeTooltip();
     void SetTool(int index, bool add);
@@ -87,4 +89,5 @@ private:
     int focused_ = -1;         // the button clicked last, while the host keeps the focus: Space clicks it again
     RECT paintArea_{};         // the part of the host being repainted
     bool takingFocus_ = false; // a press gives the host the focus
+    int quietTip_ = -1;        // the button pressed last, whose tip stays away while the pointer stays on it
 };

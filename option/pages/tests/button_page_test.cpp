@@ -643,4 +643,26 @@ TEST_F(Page, ButtonsWithoutWindowsHoverPressClickTipAndTakeSpaceAsButtons) {
     tool.lpszText = shown;
     SendMessageA(twin.Tooltip(), TTM_GETTEXTA, sizeof shown, reinterpret_cast<LPARAM>(&tool));
     EXPECT_STREQ("Right button (second set)", shown);
+
+    // A press puts the button's tip away while the pointer stays on it (a tip that came back under the pointer would
+    // lie over the buttons below); once the pointer has been elsewhere, the button has its tip again.
+    auto tipArea = [&](SkinButton& b) {
+        TOOLINFOA info{};
+        info.cbSize = TTTOOLINFOA_V1_SIZE;
+        info.hwnd = b.ToolWindow();
+        info.uId = b.ToolId();
+        SendMessageA(b.Tooltip(), TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&info));
+        return info.rect;
+    };
+    SkinButton& set = page.SetButton(1);
+    RECT area = tipArea(set);
+    ASSERT_FALSE(IsRectEmpty(&area));
+    ASSERT_TRUE(ClickUntil(Centre(set), [&] { return Profile().ModeStatus == 1; }));
+    EXPECT_FALSE(IsWindowVisible(set.Tooltip()));
+    area = tipArea(set);
+    EXPECT_TRUE(IsRectEmpty(&area));
+    EXPECT_TRUE(MoveUntil(Centre(twin), [&] {
+        area = tipArea(set);
+        return !IsRectEmpty(&area);
+    }));
 }
