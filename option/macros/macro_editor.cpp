@@ -111,7 +111,6 @@ void MacroEditor::CreateControls(HWND page, ButtonRow& row, const SkinScreens& s
     MakeButton(import_, row, position(kImportKey), kImportId, s, kImportText, false);
     MakeButton(export_, row, position(kExportKey), kExportId, s, kExportText, false);
     menuFont_ = CreateSkinFont(15, 6);
-    FillMacroList();
 }
 
 MacroRecord* MacroEditor::Current() const {

@@ -36,7 +36,7 @@ public:
     // keeps (SkinnedDialog::KeepScreens).
     void CreateControls(HWND page, ButtonRow& row, const SkinScreens& screens,
                         const std::function<ButtonPos(int)>& position);
-    // The page's opening and every refresh of the main window's pages.
+    // Every refresh of the page, the first right after it is built: the list stays empty until then.
     void FillMacroList();
     void ShowMacro(int index);
     void RefreshEvents();

@@ -116,8 +116,13 @@ void AdvancedPage::CreateControls(const SkinScreens& s) {
 }
 
 void AdvancedPage::Refresh() {
+    if (!Handle()) {
+        return;
+    }
+    // The macro library belongs to no profile.
+    editor_.FillMacroList();
     const ProfileRecord* p = context_.Active();
-    if (!p || !Handle()) {
+    if (!p) {
         return;
     }
     int speed = PositionFromSpeed(p->MouseSpeed);
@@ -133,7 +138,6 @@ void AdvancedPage::Refresh() {
     sensitivityX_.SetValue(PositionFromSpeed(p->Sensitivity_X));
     sensitivityY_.SetValue(PositionFromSpeed(p->Sensitivity_Y));
     together_.SetChecked(p->XYSynchronous == 1);
-    editor_.FillMacroList();
 }
 
 void AdvancedPage::SetWheelEnabled(bool on) {
