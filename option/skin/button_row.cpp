@@ -195,7 +195,8 @@ void ButtonRow::SetHover(int index) {
 
 void ButtonRow::OnMouseMove(POINT p) {
     MakeTooltip();
-    PointerOn(HitTest(p));
+    const int at = HitTest(p);
+    PointerOn(at);
     if (!tracking_) {
         // Asked again on the next move until it holds: a request made while the system still places the pointer
         // elsewhere (a move not yet settled) is accepted but tracks nothing, and the hover would never leave.
@@ -214,7 +215,7 @@ void ButtonRow::OnMouseMove(POINT p) {
         return;
     }
     // Only while the program is active, as a button of its own window would light up.
-    SetHover(GetActiveWindow() != nullptr ? HitTest(p) : -1);
+    SetHover(GetActiveWindow() != nullptr ? at : -1);
 }
 
 bool ButtonRow::OnPress(POINT p) {

@@ -204,7 +204,7 @@ void CclickHSlider::OnPaint(HDC dc, const PAINTSTRUCT&) {
         return;
     }
     // The thumb never flickers while it is dragged.
-    PaintOverBackground(dc, background_.get(), [this](HDC work) { thumb_.Draw(work); });
+    PaintOverBackground(dc, background_.get(), BitmapSize(background_.get()), [this](HDC work) { thumb_.Draw(work); });
 }
 
 bool CclickHSlider::ProcessMessage(WindowMessage& m) {

@@ -56,8 +56,7 @@ SIZE BitmapSize(HBITMAP bitmap) {
     return {info.bmWidth, info.bmHeight};
 }
 
-void PaintOverBackground(HDC dc, HBITMAP background, const std::function<void(HDC)>& over) {
-    SIZE size = BitmapSize(background);
+void PaintOverBackground(HDC dc, HBITMAP background, SIZE size, const std::function<void(HDC)>& over) {
     MemoryDC work(CreateCompatibleDC(dc));
     GdiBitmap canvas(CreateCompatibleBitmap(dc, size.cx, size.cy));
     if (!work || !canvas) {
@@ -65,6 +64,7 @@ void PaintOverBackground(HDC dc, HBITMAP background, const std::function<void(HD
     }
     SelectObjectGuard into(work.get(), canvas.get());
     {
+        // A bitmap is selected into one DC at a time: the background is let go before `over` may draw from it.
         MemoryDC from(CreateCompatibleDC(dc));
         SelectObjectGuard keep(from.get(), background);
         BitBlt(work.get(), 0, 0, size.cx, size.cy, from.get(), 0, 0, SRCCOPY);

@@ -81,6 +81,6 @@ inline POINT MessagePoint() {
 
 // Width and height of a bitmap; 0 x 0 for none.
 SIZE BitmapSize(HBITMAP bitmap);
-// Paints the whole of `background` with what `over` draws on top of it, put together in memory first so that nothing
-// flickers; nothing when the memory cannot be had.
-void PaintOverBackground(HDC dc, HBITMAP background, const std::function<void(HDC)>& over);
+// Paints `size` (from the top-left corner) with `background` and what `over` draws on top of it, put together in
+// memory first so that nothing flickers; nothing when the memory cannot be had. `over` may draw from `background`.
+void PaintOverBackground(HDC dc, HBITMAP background, SIZE size, const std::function<void(HDC)>& over);

@@ -119,21 +119,11 @@ void SkinnedDialog::CentreOverOwner() {
 void SkinnedDialog::OnPaint(HDC dc, const PAINTSTRUCT&) {
     RECT client{};
     GetClientRect(Handle(), &client);
-    MemoryDC backDC(CreateCompatibleDC(dc));
-    MemoryDC workDC(CreateCompatibleDC(dc));
-    GdiBitmap work(CreateCompatibleBitmap(dc, client.right, client.bottom));
-    if (!backDC || !workDC || !work) {
-        return;
-    }
-    SelectObjectGuard into(workDC.get(), work.get());
-    {
-        // A bitmap is selected into one DC at a time: the content may draw faces straight from the background.
-        SelectObjectGuard back(backDC.get(), background_.get());
-        BitBlt(workDC.get(), 0, 0, client.right, client.bottom, backDC.get(), 0, 0, SRCCOPY);
-    }
-    SetBkMode(workDC.get(), TRANSPARENT);
-    PaintContent(workDC.get());
-    BitBlt(dc, 0, 0, client.right, client.bottom, workDC.get(), 0, 0, SRCCOPY);
+    // The content may draw faces straight from the background.
+    PaintOverBackground(dc, background_.get(), {client.right, client.bottom}, [this](HDC work) {
+        SetBkMode(work, TRANSPARENT);
+        PaintContent(work);
+    });
 }
 
 LRESULT SkinnedDialog::OnEraseBkgnd(WPARAM, LPARAM) {

@@ -147,7 +147,7 @@ void SpinEdit::OnPaint(HDC dc, const PAINTSTRUCT& paint) {
         return;
     }
     // An arrow never flickers.
-    PaintOverBackground(dc, face, [&](HDC work) { row_.Paint(work, paint.rcPaint); });
+    PaintOverBackground(dc, face, BitmapSize(face), [&](HDC work) { row_.Paint(work, paint.rcPaint); });
 }
 
 bool SpinEdit::ProcessMessage(WindowMessage& m) {
