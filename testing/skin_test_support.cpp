@@ -143,6 +143,14 @@ POINT CentreOf(const RECT& screen) {
     return {(screen.left + screen.right) / 2, (screen.top + screen.bottom) / 2};
 }
 
+POINT ListLinePoint(HWND list, int line) {
+    RECT r{};
+    SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(&r));
+    POINT p = CentreOf(r);
+    ClientToScreen(list, &p);
+    return p;
+}
+
 POINT ScreenPoint(HWND hwnd, int x, int y) {
     POINT p{x, y};
     ClientToScreen(hwnd, &p);
@@ -348,7 +356,8 @@ HWND FocusOf(HWND window) {
 bool HoverMenuItem(HMENU menu, int position) {
     RECT r{};
     GetMenuItemRect(nullptr, menu, static_cast<UINT>(position), &r);
-    MouseMoveTo((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    const POINT centre = CentreOf(r);
+    MouseMoveTo(centre.x, centre.y);
     return Await([&] { return (GetMenuState(menu, static_cast<UINT>(position), MF_BYPOSITION) & MF_HILITE) != 0; },
                  kClickEffectMs);
 }

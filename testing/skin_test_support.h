@@ -30,6 +30,8 @@ void KeyPress(WORD vk);
 POINT CentreOf(HWND hwnd);
 POINT CentreOf(const RECT& screen);
 POINT ScreenPoint(HWND hwnd, int x, int y);
+// The centre of a line of a list box on the screen.
+POINT ListLinePoint(HWND list, int line);
 
 // The GDI objects this process holds (bitmaps, regions, DCs, fonts, ...): leaks show as a count that grows.
 unsigned GdiObjectCount();

@@ -35,14 +35,6 @@ protected:
         EXPECT_TRUE(ClickUntil(w.CentreOf(main.Tab(1).Handle()), [&] { return main.ShownPage() == 1; }));
         return main.Advanced().Macros();
     }
-    // The centre of a line of a list on the screen.
-    static POINT LinePoint(EditableList& list, int line) {
-        RECT r{};
-        SendMessageA(list.Handle(), LB_GETITEMRECT, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(&r));
-        POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-        ClientToScreen(list.Handle(), &p);
-        return p;
-    }
     static std::vector<std::string> Lines(EditableList& list) {
         std::vector<std::string> lines;
         for (int i = 0; i < list.Count(); ++i) {
@@ -141,13 +133,13 @@ TEST_F(MacroCapture, EditsEndBeforeTheirListsChange) {
 
     // A pause of Bravo being edited when Alpha is chosen: the edit ends into Bravo's step, and Enter later writes
     // nothing anywhere.
-    ASSERT_TRUE(ClickUntil(LinePoint(m.MacroList(), 1), [&] { return m.ShownIndex() == 1; }));
+    ASSERT_TRUE(ClickUntil(ListLinePoint(m.MacroList().Handle(), 1), [&] { return m.ShownIndex() == 1; }));
     m.EventList().Select(1);
     ASSERT_EQ(kPauseIcon, m.EventList().ItemData(1) & 0xFFFF);
     m.RunMenuCommand(1004);
     ASSERT_TRUE(m.EventList().Editing());
     SetWindowTextA(m.EventList().EditBox(), "777");
-    ASSERT_TRUE(ClickUntil(LinePoint(m.MacroList(), 0), [&] { return m.ShownIndex() == 0; }));
+    ASSERT_TRUE(ClickUntil(ListLinePoint(m.MacroList().Handle(), 0), [&] { return m.ShownIndex() == 0; }));
     EXPECT_FALSE(m.EventList().Editing());
     EXPECT_EQ(777, library[1]->Events[0].Delay);
     KeyPress(VK_RETURN);
@@ -167,7 +159,7 @@ TEST_F(MacroCapture, EditsEndBeforeTheirListsChange) {
     EXPECT_FALSE(m.MacroList().Editing());
     EXPECT_EQ((std::vector<std::string>{"Bravo", "Charlie"}), Names(library));
     EXPECT_EQ(Names(library), Lines(m.MacroList()));
-    ASSERT_TRUE(ClickUntil(LinePoint(m.MacroList(), 1), [&] { return m.ShownIndex() == 1; }));
+    ASSERT_TRUE(ClickUntil(ListLinePoint(m.MacroList().Handle(), 1), [&] { return m.ShownIndex() == 1; }));
     EXPECT_TRUE(optiontest::ClickThroughWarning(w.CentreOf(m.DeleteButton()), true, [&] {
                     return library.size() == 1;
                 }).Clean());

@@ -73,8 +73,7 @@ POINT Window::CentreOf(HWND control) const {
 }
 
 POINT Window::CentreOf(const SkinButton& button) const {
-    RECT r = button.ScreenRect();
-    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    return ::CentreOf(button.ScreenRect());
 }
 
 HWND VisibleOptionWindow() {

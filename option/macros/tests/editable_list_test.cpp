@@ -35,13 +35,7 @@ protected:
         MouseMoveTo(2, 700);
         host.Destroy();
     }
-    POINT LinePoint(int line) {
-        RECT r{};
-        SendMessageA(list.Handle(), LB_GETITEMRECT, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(&r));
-        POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-        ClientToScreen(list.Handle(), &p);
-        return p;
-    }
+    POINT LinePoint(int line) { return ListLinePoint(list.Handle(), line); }
 
     Window host; // reflects the list's drawing to it
     EditableList list;

@@ -37,7 +37,7 @@ HMENU AwaitMenu(DWORD thread) {
 POINT ItemPoint(HMENU menu, int position) {
     RECT r{};
     GetMenuItemRect(nullptr, menu, static_cast<UINT>(position), &r);
-    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    return CentreOf(r);
 }
 
 // From the driver thread: clicks item `position` of a showing menu; with `subPosition` >= 0 the item opens a submenu
@@ -92,10 +92,7 @@ protected:
     ProfileRecord& Profile() { return context.working.Profile[2]; }
     // The page's clock moves only here: past the guard that a closed menu holds over the next click.
     void PastGuard() { now += kGuardMs; }
-    POINT Centre(SkinButton& b) {
-        RECT r = b.ScreenRect();
-        return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    }
+    POINT Centre(SkinButton& b) { return CentreOf(b.ScreenRect()); }
 
     // Opens a control's menu with a click on this thread and runs `steps` on the menu from the driver thread; true
     // when the menu closed again and `done` held.
